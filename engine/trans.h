@@ -1,0 +1,47 @@
+#pragma once
+// The rule-based transliterator: romanized Persian words, lines and texts to Persian script.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// One Persian letter: its UTF-16 code unit and its byte in code page 1256.
+struct TPersianLetter {
+  char16_t Code;
+  unsigned char Ansi;
+};
+// Letters numbered 1 to 42; entry 0 stands for "no letter".
+extern const TPersianLetter PersianLetters[43];
+
+// One letter rule: a key of one to four Latin characters and a letter number (0: writes nothing).
+struct TLetterRule {
+  uint8_t Length;
+  char Key[4];
+  uint8_t Letter;
+};
+// Rows numbered 1 to 61 (entry 0 unused), grouped by first character; row 61 is " ".
+extern const TLetterRule LetterRules[62];
+
+// For each letter a..z, the first row whose key begins with that letter or a later one.
+extern int RuleIndex[26];
+
+// Engine flags owned by this unit (the dictionary module owns the others).
+extern uint8_t TreatAeMode;   // an apostrophe after a, e or o counts as a backtick
+extern uint8_t FarsiEnabled;  // off: ConvertLine assembles its runs in reverse order
+
+// Fills RuleIndex from LetterRules.
+void BuildRuleIndex();
+// The engine's start-up step: builds the rule index and sets this unit's flags to their initial
+// values. Runs once before any conversion.
+void InitializeEngine();
+
+// One romanized word (8-bit) to Persian script.
+std::u16string TransliterateWord(std::string_view word);
+// A whole text of lines separated by CR LF.
+std::u16string ConvertText(std::u16string_view text);
+// One 8-bit line in which single CRs mark runs left as typed.
+std::u16string ConvertLine(std::string_view line);
+// One 8-bit run without markers, cut into words and separators.
+std::u16string ConvertSegment(std::string_view segment);
+// Persian UTF-16 text to code page 1256 bytes through PersianLetters; other characters above
+// U+00FF are dropped.
+std::string PersianToAnsi(std::u16string_view text);
