@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Engine option flags: bytes, true when non-zero, read by the engine at every call.
@@ -15,6 +16,10 @@ extern uint8_t PrefixMode;  // the "Automatic Suffix" option
 extern uint8_t PoliteMode;
 extern uint8_t MiddleMode;
 extern uint8_t EnglishDetectMode;
+
+namespace detail {
+class TMiddleMatcher;
+}
 
 enum TDicKind : uint8_t { dkNone = 0, dkWhole = 1, dkSuffix = 2, dkPrefix = 3, dkMiddle = 4 };
 
@@ -33,7 +38,8 @@ class TDicValueObject {
   // One "key=value" line per entry, keys in normal order, sorted without regard to case.
   void SaveToStrings(std::vector<std::string>& lines) const;
 
-  // Value of the first entry whose key equals key, or "" (kinds 1 and 3).
+  // Value of the first entry whose key equals key, or "" (kinds 1 and 3; a suffix section answers
+  // by its own keys, the other kinds always "").
   std::string Find(std::string_view key);
   // word with the part that the section's kind matches replaced by its value.
   std::string FindPart(std::string_view word);
@@ -48,12 +54,38 @@ class TDicValueObject {
   const std::vector<std::string>& Entries() const { return entries_; }
   bool Modified = false;
 
+  // The positions [first, last) in Keys of the lines whose stored key begins with letter a..z;
+  // empty for other characters and for kinds 0 and 4.
+  std::pair<size_t, size_t> LetterRange(char letter) const;
+  // Rebuilds the letter index from the current lines.
+  void BuildLetterIndex();
+
  private:
-  // implementation's choice
+  enum class TCacheOwner : uint8_t { None, Find, FindPart };
+
+  // Keys, values, index, cache and matcher from the current lines; Modified set.
+  void EntriesChanged();
+  std::string StoredKey(std::string_view key) const;
+  size_t FirstLineWithKey(size_t first, size_t last, std::string_view storedKey) const;
+  std::string ComputePart(std::string_view word);
+  std::string MatchWhole(std::string_view word) const;
+  std::string MatchSuffix(std::string_view word);
+  std::string MatchPrefix(std::string_view word) const;
+  std::string MatchMiddle(std::string_view word);
+
   TDicKind kind_;
   std::vector<std::string> entries_;
   std::vector<std::string> keys_;
   std::vector<std::string> values_;
+  // letterStart_[c] .. letterStart_[c + 1] is the range of letter 'a' + c.
+  std::array<size_t, 27> letterStart_{};
+  size_t maxKeyLength_ = 0;
+  std::string lastKey_;
+  std::string lastValue_;
+  TCacheOwner cacheOwner_ = TCacheOwner::None;
+  std::string probe_;  // reversed ending of the word, reused between suffix lookups
+  // Built on the first middle lookup after a change; shared by copies, never changed once built.
+  std::shared_ptr<const detail::TMiddleMatcher> middle_;
 };
 
 // The seven sections, created by the module's start and alive until the program ends.
@@ -73,11 +105,71 @@ class TDictionaryReporter {
   virtual void Error(const std::string& text) = 0;
 };
 
+// The file's full path, set by the module's start.
+extern std::string DictionaryFileName;
+
+// Bits naming the file sections that LoadDictionary reads.
+enum TDictionarySection : uint8_t {
+  dsPolite = 0x01,
+  dsWhole = 0x02,
+  dsSuffix = 0x04,
+  dsChat = 0x08,  // never read
+  dsPrefix = 0x10,
+  dsMiddle = 0x20,
+  dsEnglish = 0x40,
+};
+// The sections that the module's start reads: all of them.
+inline constexpr uint8_t DictionarySections = 0x7F;
+
+struct TDicPair {
+  std::string_view Key;
+  std::string_view Value;
+};
+
+// The entries that seed a new dictionary; the seventh whole-word pair occurs again as the last.
+inline constexpr std::array<TDicPair, 15> DefaultWholeWords{{
+    {"khast", "khavaast"},
+    {"khah", "khavaah"},
+    {"khan", "khavaan"},
+    {"khaj", "khavaaj"},
+    {"egan", "egaan"},
+    {"khahar", "khavaahar"},
+    {"aya", "aaya"},
+    {"yani", "ya`ni"},
+    {"anha", "aanha"},
+    {"ary", "aary"},
+    {"bayad", "baayad"},
+    {"anjam", "anjaam"},
+    {"payan", "paayaan"},
+    {"salam", "salaam"},
+    {"aya", "aaya"},
+}};
+inline constexpr std::array<TDicPair, 1> DefaultPrefixWords{{
+    {"ghorbon", "ghorboon"},
+}};
+inline constexpr std::array<TDicPair, 8> DefaultSuffixWords{{
+    {"ton", "toon"},
+    {"tan", "taan"},
+    {"haton", "haatoon"},
+    {"hatan", "haataan"},
+    {"shon", "shoon"},
+    {"hashon", "haashoon"},
+    {"shan", "shaan"},
+    {"hashan", "haashaan"},
+}};
+
 // Where the dictionary file lives: in programDir when that directory is writable, else in
 // perUserDir (created when needed), seeded from a copy of programDir's file when there is one.
 std::string ChooseDictionaryFile(const std::string& programDir, const std::string& perUserDir);
 // The module's start: flag defaults, sections, file loaded or created with default entries.
 void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& reporter);
+// Loads the given file sections from the file image into the sections; false, changing nothing,
+// when the file does not exist.
+bool LoadDictionary(uint8_t sections);
+// Fills EnglishWholeWords ("name=Whole" lines) and EnglishPrefixWords (all other lines).
+void LoadEnglishWords(const std::vector<std::string>& lines);
+// Writes a new file holding the default entries; false after an error to the reporter.
+bool CreateDefaultDictionary(TDictionaryReporter& reporter);
 // Writes the whole file; false (old file and sections untouched) when it could not be written.
 bool SaveDictionary();
 // Frees the sections and the file image.

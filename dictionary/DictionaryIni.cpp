@@ -1,0 +1,203 @@
+#include "DictionaryIni.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+// Blanks and control characters, trimmed from both ends of every line.
+bool IsTrimmed(unsigned char c) {
+  return c <= ' ' || c == 0x7F;
+}
+// Blanks, removed on both sides of a line's first "=".
+bool IsBlank(unsigned char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsTrimmed(s[b])) ++b;
+  while (e > b && IsTrimmed(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+// Calls f for every line of text; lines end at CR, LF or CR LF, and a last line needs no end.
+template <typename F>
+void ForEachLine(std::string_view text, F&& f) {
+  size_t start = 0;
+  const size_t n = text.size();
+  while (start < n) {
+    size_t end = start;
+    while (end < n && text[end] != '\r' && text[end] != '\n') ++end;
+    f(text.substr(start, end - start));
+    if (end < n && text[end] == '\r' && end + 1 < n && text[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t written = ::write(fd, data.data(), data.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SameTextAnsi(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldAnsiCase(a[i]) != FoldAnsiCase(b[i])) return false;
+  return true;
+}
+
+bool LessTextAnsi(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char fa = FoldAnsiCase(a[i]), fb = FoldAnsiCase(b[i]);
+    if (fa != fb) return fa < fb;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+void TDictionaryIni::Parse(std::string_view text) {
+  Clear();
+  ForEachLine(text, [this](std::string_view line) { AddLine(line); });
+}
+
+void TDictionaryIni::Assign(const std::vector<std::string>& lines) {
+  Clear();
+  // A line holding a line break counts as several lines, as it would once written and read back.
+  for (const std::string& line : lines)
+    ForEachLine(line, [this](std::string_view l) { AddLine(l); });
+}
+
+void TDictionaryIni::AddLine(std::string_view raw) {
+  std::string_view line = Trim(raw);
+  if (line.empty() || line.front() == ';') return;
+  if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+    std::string_view name = Trim(line.substr(1, line.size() - 2));
+    current_ = -1;
+    for (const TSection& s : sections_)
+      if (SameTextAnsi(s.Name, name)) return;
+    sections_.push_back({std::string(name), {}});
+    current_ = static_cast<long>(sections_.size()) - 1;
+    return;
+  }
+  if (current_ < 0) return;
+  std::vector<std::string>& lines = sections_[static_cast<size_t>(current_)].Lines;
+  size_t eq = line.find('=');
+  if (eq == std::string_view::npos) {
+    lines.emplace_back(line);
+    return;
+  }
+  size_t keyEnd = eq, valueStart = eq + 1;
+  while (keyEnd > 0 && IsBlank(line[keyEnd - 1])) --keyEnd;
+  while (valueStart < line.size() && IsBlank(line[valueStart])) ++valueStart;
+  std::string& out = lines.emplace_back();
+  out.reserve(keyEnd + 1 + (line.size() - valueStart));
+  out.append(line.substr(0, keyEnd)).append(1, '=').append(line.substr(valueStart));
+}
+
+bool TDictionaryIni::LoadFromFile(const std::string& fileName) {
+  Clear();
+  std::error_code ec;
+  // Only a regular file is read: a directory fails, and a pipe or device could block forever.
+  if (!std::filesystem::is_regular_file(fileName, ec)) return false;
+  std::FILE* f = std::fopen(fileName.c_str(), "rb");
+  if (!f) return false;
+  std::string text;
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
+  bool ok = !std::ferror(f);
+  std::fclose(f);
+  if (!ok) return false;
+  Parse(text);
+  return true;
+}
+
+std::string TDictionaryIni::Text() const {
+  size_t size = 0;
+  for (const TSection& s : sections_) {
+    size += s.Name.size() + 6;
+    for (const std::string& line : s.Lines) size += line.size() + 2;
+  }
+  std::string text;
+  text.reserve(size);
+  for (const TSection& s : sections_) {
+    text.append(1, '[').append(s.Name).append("]\r\n");
+    for (const std::string& line : s.Lines) text.append(line).append("\r\n");
+    text.append("\r\n");
+  }
+  return text;
+}
+
+bool TDictionaryIni::SaveToFile(const std::string& fileName) const {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path target(fileName);
+  // Replace the file a link points to, not the link.
+  if (fs::is_symlink(target, ec)) {
+    fs::path resolved = fs::read_symlink(target, ec);
+    if (ec) return false;
+    target = resolved.is_absolute() ? resolved : target.parent_path() / resolved;
+  }
+  if (fs::is_directory(target, ec)) return false;
+
+  struct stat old {};
+  const bool hadOld = ::stat(target.c_str(), &old) == 0;
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = target.string() + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, Text());
+  if (ok && hadOld) (void)::fchmod(fd, old.st_mode & 07777);
+  ok = ok && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+const std::vector<std::string>* TDictionaryIni::SectionLines(std::string_view name) const {
+  for (const TSection& s : sections_)
+    if (SameTextAnsi(s.Name, name)) return &s.Lines;
+  return nullptr;
+}
+
+void TDictionaryIni::WriteString(std::string_view section, std::string_view key,
+                                 std::string_view value) {
+  TSection* target = nullptr;
+  for (TSection& s : sections_)
+    if (SameTextAnsi(s.Name, section)) {
+      target = &s;
+      break;
+    }
+  if (!target) target = &sections_.emplace_back(TSection{std::string(section), {}});
+  std::string line = std::string(key) + "=" + std::string(value);
+  for (std::string& existing : target->Lines) {
+    size_t eq = existing.find('=');
+    if (eq != std::string::npos && SameTextAnsi(std::string_view(existing).substr(0, eq), key)) {
+      existing = std::move(line);
+      return;
+    }
+  }
+  target->Lines.push_back(std::move(line));
+}
