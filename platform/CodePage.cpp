@@ -50,8 +50,15 @@ std::u16string ToUnicode(std::string_view ansi) {
 }
 
 std::string FromUnicode(std::u16string_view text) {
-  std::string out(text.size(), '\0');
-  for (size_t i = 0; i < text.size(); ++i) out[i] = FromUnicode(text[i]);
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    // A character outside the BMP is one character without a byte: one default character.
+    const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+                      text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    out += FromUnicode(text[i]);
+    if (pair) ++i;
+  }
   return out;
 }
 

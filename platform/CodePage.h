@@ -14,6 +14,7 @@ char16_t ToUnicode(unsigned char byte);
 char FromUnicode(char16_t unit);
 
 std::u16string ToUnicode(std::string_view ansi);
+// A surrogate pair (one character outside the BMP) gives one DefaultChar.
 std::string FromUnicode(std::u16string_view text);
 
 }  // namespace CodePage

@@ -1,0 +1,154 @@
+#include "DictionaryStage.h"
+
+#include <cstdlib>
+
+#include "Dictionary.h"
+#include "trans.h"
+
+namespace {
+
+std::string Find(TDicValueObject* section, std::string_view key) {
+  return section ? section->Find(key) : std::string();
+}
+
+std::string FindPart(TDicValueObject* section, std::string_view word) {
+  return section ? section->FindPart(word) : std::string(word);
+}
+
+bool MatchesPart(TDicValueObject* section, std::string_view word) {
+  return section && section->MatchesPart(word);
+}
+
+// v with its last two characters replaced by "oon": the colloquial -on form of an -an entry.
+std::string WithOonEnding(const std::string& v) {
+  return v.substr(0, v.size() >= 2 ? v.size() - 2 : 0) + "oon";
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A whole word that reads as a floating-point number ("2", "2.5", "2e3") keeps its digits.
+bool IsNumber(std::string_view s) {
+  size_t i = 0;
+  const auto blank = [&](size_t k) { return k < s.size() && (s[k] == ' ' || s[k] == '\t'); };
+  while (blank(i)) ++i;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  size_t digits = 0;
+  for (; i < s.size() && IsDigit(s[i]); ++i) ++digits;
+  if (i < s.size() && s[i] == '.')
+    for (++i; i < s.size() && IsDigit(s[i]); ++i) ++digits;
+  if (digits == 0) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t exponent = 0;
+    for (; i < s.size() && IsDigit(s[i]); ++i) ++exponent;
+    if (exponent == 0) return false;
+  }
+  while (blank(i)) ++i;
+  return i == s.size();
+}
+
+void ReplaceEvery(std::string& s, std::string_view from, std::string_view to) {
+  for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+    s.replace(at, from.size(), to);
+}
+
+void ReadChatDigits(std::string& word) {
+  ReplaceEvery(word, "30", "si");
+  ReplaceEvery(word, "2", "doo");
+  ReplaceEvery(word, "3", "se");
+  ReplaceEvery(word, "1", "yek");
+}
+
+bool HasDigit(std::string_view s) {
+  for (const char c : s)
+    if (IsDigit(c)) return true;
+  return false;
+}
+
+// The verbal prefixes mi, nemi, be and na are transliterated apart from the rest of the word.
+bool SplitVerbalPrefix(const std::string& word, std::u16string& out) {
+  std::string_view prefix;
+  size_t restAt = 2;
+  if (word.starts_with("mi")) {
+    prefix = "mi";
+  } else if (word.starts_with("na")) {
+    prefix = "n";
+  } else if (word.starts_with("be")) {
+    prefix = "b";
+  } else if (word.starts_with("nemi")) {
+    prefix = "nemi";
+    restAt = 4;
+  } else {
+    return false;
+  }
+  if (word.size() <= restAt) return false;
+  std::u16string head = TransliterateWord(prefix);
+  // mi and nemi end in the Arabic YEH that joins the verb, not the final FARSI YEH.
+  if ((prefix == "mi" || prefix == "nemi") && !head.empty()) head.back() = u'\u064A';
+  out += head;
+  out += TransliterateWord(std::string_view(word).substr(restAt));
+  return true;
+}
+
+}  // namespace
+
+bool DictionaryStage(std::string& word, std::u16string& out) {
+  if (word.empty() || !DictionaryMode) return false;
+  const std::string alt =
+      word.ends_with("on") ? word.substr(0, word.size() - 2) + "an" : std::string();
+
+  if (std::string v = Find(WholeWords, word); !v.empty()) {
+    word = std::move(v);
+    return false;
+  }
+  if (std::string v = Find(WholeWords, alt); !v.empty()) {
+    word = WithOonEnding(v);
+    return false;
+  }
+  if (std::string v = Find(PrefixWords, alt); !v.empty()) {
+    word = WithOonEnding(v);
+    return false;
+  }
+
+  bool changed = false;
+  bool exactPrefix = false;
+  if (std::string v = Find(PrefixWords, word); !v.empty()) {
+    if (v != word) {
+      word = std::move(v);
+      changed = exactPrefix = true;
+    }
+  } else {
+    std::string r = FindPart(PrefixWords, word);
+    if (r != word) changed = true;
+    word = std::move(r);
+  }
+
+  if (ChatMode && !changed && HasDigit(word) && !IsNumber(word)) ReadChatDigits(word);
+
+  if (MiddleMode && !exactPrefix) {
+    std::string r = FindPart(MiddleWords, word);
+    if (r != word) {
+      word = std::move(r);
+      changed = true;
+    }
+  }
+  if (PrefixMode && !exactPrefix) {
+    std::string r = FindPart(SuffixWords, word);
+    if (r != word) {
+      word = std::move(r);
+      changed = true;
+    }
+  }
+  if (changed || exactPrefix) return false;
+  return SplitVerbalPrefix(word, out);
+}
+
+void PolitePass(std::string& word) {
+  if (PoliteMode && PoliteWords) word = PoliteWords->FindPart(word);
+}
+
+bool IsEnglishWord(std::string_view word) {
+  return EnglishDetectMode &&
+         (MatchesPart(EnglishWholeWords, word) || MatchesPart(EnglishPrefixWords, word));
+}

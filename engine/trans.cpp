@@ -1,0 +1,474 @@
+#include "trans.h"
+
+#include <cstring>
+
+#include "CodePage.h"
+#include "Dictionary.h"
+#include "DictionaryStage.h"
+
+const TPersianLetter PersianLetters[43] = {
+    {0, 0},          //  0 no letter
+    {0x0622, 0xC2},  //  1 ALEF WITH MADDA ABOVE
+    {0x0627, 0xC7},  //  2 ALEF
+    {0x0623, 0xC3},  //  3 ALEF WITH HAMZA ABOVE
+    {0x0625, 0xC5},  //  4 ALEF WITH HAMZA BELOW
+    {0x0628, 0xC8},  //  5 BEH
+    {0x067E, 0x81},  //  6 PEH
+    {0x062A, 0xCA},  //  7 TEH
+    {0x062B, 0xCB},  //  8 THEH
+    {0x062C, 0xCC},  //  9 JEEM
+    {0x0686, 0x8D},  // 10 TCHEH
+    {0x062D, 0xCD},  // 11 HAH
+    {0x062E, 0xCE},  // 12 KHAH
+    {0x062F, 0xCF},  // 13 DAL
+    {0x0630, 0xD0},  // 14 THAL
+    {0x0631, 0xD1},  // 15 REH
+    {0x0632, 0xD2},  // 16 ZAIN
+    {0x0698, 0x8E},  // 17 JEH
+    {0x0633, 0xD3},  // 18 SEEN
+    {0x0634, 0xD4},  // 19 SHEEN
+    {0x0635, 0xD5},  // 20 SAD
+    {0x0636, 0xD6},  // 21 DAD
+    {0x0637, 0xD8},  // 22 TAH
+    {0x0638, 0xD9},  // 23 ZAH
+    {0x0639, 0xDA},  // 24 AIN
+    {0x063A, 0xDB},  // 25 GHAIN
+    {0x0641, 0xDD},  // 26 FEH
+    {0x0642, 0xDE},  // 27 QAF
+    {0x06A9, 0x98},  // 28 KEHEH
+    {0x06AF, 0x90},  // 29 GAF
+    {0x0644, 0xE1},  // 30 LAM
+    {0x0645, 0xE3},  // 31 MEEM
+    {0x0646, 0xE4},  // 32 NOON
+    {0x0647, 0xE5},  // 33 HEH
+    {0x0648, 0xE6},  // 34 WAW
+    {0x064A, 0xED},  // 35 YEH (Arabic)
+    {0x06CC, 0xED},  // 36 FARSI YEH: no byte of its own, shares YEH's
+    {0x0621, 0xC1},  // 37 HAMZA
+    {0x064B, 0xF0},  // 38 FATHATAN
+    {0x0651, 0xF8},  // 39 SHADDA
+    {0x0623, 0xC3},  // 40 ALEF WITH HAMZA ABOVE
+    {0x0626, 0xC6},  // 41 YEH WITH HAMZA ABOVE
+    {0x0624, 0xC4},  // 42 WAW WITH HAMZA ABOVE
+};
+
+const TLetterRule LetterRules[62] = {
+    {0, {}, 0},                      //  0 unused
+    {2, {'a', '`'}, 24},             //  1
+    {2, {'a', 'a'}, 2},              //  2
+    {3, {'a', '`', '`'}, 38},        //  3
+    {4, {'a', '`', '`', '`'}, 40},   //  4
+    {2, {'a', 'e'}, 24},             //  5
+    {1, {'a'}, 0},                   //  6
+    {1, {'b'}, 5},                   //  7
+    {1, {'c'}, 28},                  //  8
+    {2, {'c', 'h'}, 10},             //  9
+    {2, {'c', 'k'}, 28},             // 10
+    {1, {'d'}, 13},                  // 11
+    {1, {'e'}, 0},                   // 12
+    {2, {'e', '`'}, 24},             // 13
+    {3, {'e', '`', '`'}, 37},        // 14
+    {2, {'e', 'e'}, 35},             // 15
+    {4, {'e', '`', '`', '`'}, 41},   // 16
+    {2, {'e', 'a'}, 24},             // 17
+    {1, {'f'}, 26},                  // 18
+    {1, {'g'}, 29},                  // 19
+    {3, {'g', 'h', '`'}, 25},        // 20
+    {2, {'g', 'h'}, 27},             // 21
+    {2, {'g', '`'}, 25},             // 22
+    {2, {'h', '`'}, 11},             // 23
+    {1, {'h'}, 33},                  // 24
+    {1, {'i'}, 35},                  // 25
+    {2, {'i', '`'}, 41},             // 26
+    {1, {'j'}, 9},                   // 27
+    {2, {'j', '`'}, 17},             // 28
+    {1, {'k'}, 28},                  // 29
+    {2, {'k', 'h'}, 12},             // 30
+    {2, {'k', '`'}, 12},             // 31
+    {1, {'l'}, 30},                  // 32
+    {1, {'m'}, 31},                  // 33
+    {1, {'n'}, 32},                  // 34
+    {1, {'o'}, 0},                   // 35
+    {2, {'o', '`'}, 24},             // 36
+    {3, {'o', '`', '`'}, 42},        // 37
+    {2, {'o', 'o'}, 34},             // 38
+    {2, {'o', 'u'}, 34},             // 39
+    {1, {'p'}, 6},                   // 40
+    {2, {'p', 'h'}, 26},             // 41
+    {1, {'q'}, 0},                   // 42
+    {1, {'r'}, 15},                  // 43
+    {1, {'s'}, 18},                  // 44
+    {2, {'s', 'h'}, 19},             // 45
+    {2, {'s', '`'}, 20},             // 46
+    {3, {'s', '`', '`'}, 8},         // 47
+    {1, {'t'}, 7},                   // 48
+    {2, {'t', '`'}, 22},             // 49
+    {1, {'u'}, 34},                  // 50
+    {1, {'v'}, 34},                  // 51
+    {2, {'v', '`'}, 42},             // 52
+    {1, {'w'}, 34},                  // 53
+    {2, {'y', '`'}, 41},             // 54
+    {1, {'y'}, 35},                  // 55
+    {2, {'z', '`'}, 14},             // 56
+    {1, {'z'}, 16},                  // 57
+    {2, {'z', 'h'}, 17},             // 58
+    {3, {'z', '`', '`'}, 21},        // 59
+    {4, {'z', '`', '`', '`'}, 23},   // 60
+    {1, {' '}, 0},                   // 61 closes the table
+};
+
+int RuleIndex[26];
+uint8_t TreatAeMode = 1;
+uint8_t FarsiEnabled = 0;
+
+namespace {
+
+constexpr int kLastRow = 61;
+constexpr char16_t kShadda = 0x0651;
+
+bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Which key lengths occur in the rows a first character is compared with, one bit per length;
+// lets the scan skip lengths that cannot match without changing what matches.
+uint8_t gLengthsByFirst[256];
+
+// The rows a candidate beginning with c is compared with: from RuleIndex[c] through the next
+// letter's entry; z and every non-letter share the rows from z's entry to the closing row.
+void RowRange(unsigned char c, int& first, int& last) {
+  if (c >= 'a' && c < 'z') {
+    first = RuleIndex[c - 'a'];
+    last = RuleIndex[c - 'a' + 1];
+  } else {
+    first = RuleIndex['z' - 'a'];
+    last = kLastRow;
+  }
+}
+
+void BuildLengthMasks() {
+  for (int c = 0; c < 256; ++c) {
+    int first, last;
+    RowRange(static_cast<unsigned char>(c), first, last);
+    uint8_t mask = 0;
+    for (int row = first; row <= last; ++row) mask |= 1u << LetterRules[row].Length;
+    gLengthsByFirst[c] = mask;
+  }
+}
+
+// Row whose key equals the candidate, or 0.
+int MatchRow(const char* cand, int n) {
+  const unsigned char c = static_cast<unsigned char>(cand[0]);
+  if (!(gLengthsByFirst[c] & (1u << n))) return 0;
+  int first, last;
+  RowRange(c, first, last);
+  for (int row = first; row <= last; ++row) {
+    const TLetterRule& rule = LetterRules[row];
+    if (rule.Length == n && std::memcmp(rule.Key, cand, n) == 0) return row;
+  }
+  return 0;
+}
+
+// First row of the whole table whose key is the given one, or 0.
+int FirstRowWithKey(const char* key, int n) {
+  for (int row = 1; row <= kLastRow; ++row) {
+    const TLetterRule& rule = LetterRules[row];
+    if (rule.Length == n && std::memcmp(rule.Key, key, n) == 0) return row;
+  }
+  return 0;
+}
+
+void AppendLetter(std::u16string& out, int letter) {
+  if (letter) out += PersianLetters[letter].Code;
+}
+
+bool Is(const char* cand, int n, std::string_view key) {
+  return static_cast<size_t>(n) == key.size() && std::memcmp(cand, key.data(), n) == 0;
+}
+
+// Letters written for a candidate at the start of the word, or false when it has none there.
+bool AppendWordStart(const char* cand, int n, std::u16string& out) {
+  if (Is(cand, n, "a") || Is(cand, n, "e") || Is(cand, n, "o")) {
+    out += u'\u0627';
+  } else if (Is(cand, n, "aa")) {
+    out += u'\u0622';
+  } else if (Is(cand, n, "oo")) {
+    out += u"\u0627\u0648";
+  } else if (Is(cand, n, "i")) {
+    out += u"\u0627\u064A";
+  } else if (Is(cand, n, "ea")) {
+    out += u"\u0627\u0639";
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool AppendWordEnd(const char* cand, int n, std::u16string& out) {
+  if (n != 1) return false;
+  switch (cand[0]) {
+    case 'e': out += u'\u0647'; return true;
+    case 'a': out += u'\u0627'; return true;
+    case 'o': out += u'\u0648'; return true;
+    case 'i':
+    case 'y': out += u'\u06CC'; return true;
+    default: return false;
+  }
+}
+
+// The automatic shadda for a doubled consonant (XX, XhXh or X`X`).
+bool TryShadda(const char* cand, int n, std::string_view orig, std::string_view rest,
+               std::u16string& out) {
+  const char x = cand[0];
+  if (IsDigit(x) || x == 'a' || x == 'y' || x == 'i' || x == 'e') return false;
+  if (n == 2) {
+    if (cand[1] != x) return false;
+  } else if (!((cand[1] == 'h' || cand[1] == '`') && cand[2] == x && cand[3] == cand[1])) {
+    return false;
+  }
+  // The first occurrence of the unread rest, which may lie before the rest itself: no shadda at
+  // the very start of the word nor for a pair that forms its last two characters.
+  const size_t at = orig.find(rest) + 1;
+  if (at == 1 || at == orig.size() - 1) return false;
+  const int row = FirstRowWithKey(cand, n == 2 ? 1 : 2);
+  if (row) {
+    AppendLetter(out, LetterRules[row].Letter);
+    out += kShadda;
+  }
+  return true;
+}
+
+}  // namespace
+
+namespace {
+
+// Replacements scan left to right, take non-overlapping occurrences and never rescan inserted text.
+
+void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
+  size_t at = s.find(from);
+  if (at == std::string::npos) return;
+  std::string result;
+  result.reserve(s.size() + 8);
+  size_t done = 0;
+  while (at != std::string::npos) {
+    result.append(s, done, at - done).append(to);
+    done = at + from.size();
+    at = s.find(from, done);
+  }
+  result.append(s, done, std::string::npos);
+  s = std::move(result);
+}
+
+bool EndsWith(std::string_view s, std::string_view tail) {
+  return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
+void Normalise(std::string& word) {
+  using namespace std::string_view_literals;
+  for (char& c : word)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  if (word == "va" || word == "na") {
+    word = word == "va" ? "v" : "nh";
+  } else {
+    ReplaceAll(word, "iy", "i");
+    const bool backtick = word.find('`') != std::string::npos;
+    if (backtick) {
+      const size_t hamza = word.find("e``");
+      if (hamza != std::string::npos && hamza != word.size() - 3 &&
+          word.compare(hamza, 4, "e```") != 0)
+        word.replace(hamza, 3, "e```");
+      if (word.starts_with("ea`")) word.replace(0, 3, "ea");
+      if (EndsWith(word, "a``"))
+        word.replace(word.size() - 3, 3, "aaa``");
+      else
+        ReplaceAll(word, "aa`", "aaa`");
+      static constexpr std::string_view kMarked[][2] = {
+          {"oo`", "ooo`"},  {"o```", "va`"},  {"ae``", "aae``"}, {"kh`", "keh`"},
+          {"sh`", "seh`"},  {"ch`", "ceh`"},  {"zh`", "zeh`"},
+      };
+      for (const auto& pair : kMarked) ReplaceAll(word, pair[0], pair[1]);
+    }
+    static constexpr std::string_view kPlain[][2] = {
+        {"iii", "i`i"}, {"yyy", "y`y"}, {"yii", "y`i"}, {"x", "ks"},
+    };
+    for (const auto& pair : kPlain) ReplaceAll(word, pair[0], pair[1]);
+    if (TashdidMode && word.find('h') != std::string::npos) {
+      static constexpr std::string_view kDoubledDigraphs[][2] = {
+          {"kkh", "kekh"}, {"ssh", "sesh"}, {"cch", "cech"}, {"zzh", "zezh"},
+      };
+      for (const auto& pair : kDoubledDigraphs) ReplaceAll(word, pair[0], pair[1]);
+    }
+  }
+  PolitePass(word);
+}
+
+void ScanLetters(std::string_view orig, std::u16string& out) {
+  size_t restAt = 0;
+  size_t pos = 1;  // lags behind the true position after an unmatched character
+  while (restAt < orig.size()) {
+    const std::string_view rest = orig.substr(restAt);
+    const char* cand = rest.data();
+    bool taken = false;
+    for (int n = 4; n >= 1 && !taken; --n) {
+      if (rest.size() < static_cast<size_t>(n)) continue;
+      if (!TashdidMode && n >= 3 && std::memchr(cand, '`', n) == nullptr) continue;
+      if (const int row = MatchRow(cand, n)) {
+        if (pos == 1 && AppendWordStart(cand, n, out)) {
+          taken = true;
+        } else if (pos == orig.size() && AppendWordEnd(cand, n, out)) {
+          taken = true;
+        } else if ((Is(cand, n, "ea") || Is(cand, n, "ae")) && rest.size() > 2 &&
+                   (rest[2] == '`' || rest[2] == 'e' || rest[2] == 'a')) {
+          // The pair belongs apart: "ea`" reads "e", "a`"; "aee" reads "a", "ee".
+        } else {
+          AppendLetter(out, LetterRules[row].Letter);
+          taken = true;
+        }
+      }
+      if (!taken && TashdidMode && (n == 2 || n == 4)) taken = TryShadda(cand, n, orig, rest, out);
+      if (taken) {
+        restAt += n;
+        pos += n;
+      }
+    }
+    if (!taken) {
+      out += CodePage::ToUnicode(static_cast<unsigned char>(rest[0]));
+      ++restAt;
+      pos = 0;
+    }
+  }
+}
+
+void AppendTransliteration(std::string_view word, std::u16string& out) {
+  if (word.empty()) return;
+  std::string w(word);
+  if (DictionaryMode && DictionaryStage(w, out)) return;
+  Normalise(w);
+  ScanLetters(w, out);
+}
+
+}  // namespace
+
+void BuildRuleIndex() {
+  int lastStored = -1;  // letter number of the last entry stored
+  for (int row = 1; row <= kLastRow && IsLower(LetterRules[row].Key[0]); ++row) {
+    const int letter = LetterRules[row].Key[0] - 'a';
+    if (row == 1 || LetterRules[row - 1].Key[0] != LetterRules[row].Key[0]) {
+      for (int l = lastStored + 1; l <= letter; ++l) RuleIndex[l] = row;
+      lastStored = letter;
+    }
+  }
+  BuildLengthMasks();
+}
+
+void InitializeEngine() {
+  BuildRuleIndex();
+  TreatAeMode = 1;
+  FarsiEnabled = 0;
+}
+
+std::u16string TransliterateWord(std::string_view word) {
+  std::u16string out;
+  AppendTransliteration(word, out);
+  return out;
+}
+
+namespace {
+
+bool IsWordChar(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 0x60 && c <= 0x7A) || (ChatMode && IsDigit(c));
+}
+
+void AppendSeparator(unsigned char c, std::u16string& out) {
+  switch (c) {
+    case '?': out += u'\u061F'; break;
+    case ';': out += u'\u061B'; break;
+    case ',': out += u'\u060C'; break;
+    // Through the code page, so that a Persian letter typed into the input survives.
+    default: out += CodePage::ToUnicode(c);
+  }
+}
+
+void AppendSegment(std::string_view segment, std::u16string& out) {
+  std::string treated;
+  if (TreatAeMode && segment.find('\'') != std::string_view::npos) {
+    treated = segment;
+    ReplaceAll(treated, "a'", "a`");
+    ReplaceAll(treated, "e'", "e`");
+    ReplaceAll(treated, "o'", "o`");
+    segment = treated;
+  }
+  size_t at = 0;
+  while (at < segment.size()) {
+    for (; at < segment.size() && !IsWordChar(segment[at]); ++at) AppendSeparator(segment[at], out);
+    const size_t wordAt = at;
+    while (at < segment.size() && IsWordChar(segment[at])) ++at;
+    const std::string_view word = segment.substr(wordAt, at - wordAt);
+    if (word.empty()) break;
+    if (IsEnglishWord(word))
+      out.append(word.begin(), word.end());  // word characters are ASCII
+    else
+      AppendTransliteration(word, out);
+  }
+}
+
+}  // namespace
+
+std::u16string ConvertSegment(std::string_view segment) {
+  std::u16string out;
+  out.reserve(segment.size() + 8);
+  AppendSegment(segment, out);
+  return out;
+}
+
+std::u16string ConvertLine(std::string_view line) {
+  if (line.find('\r') == std::string_view::npos) return ConvertSegment(line);
+  std::u16string out;
+  out.reserve(line.size() + 8);
+  bool typed = false;  // runs alternate: converted, left as typed, converted, ...
+  size_t at = 0;
+  while (true) {
+    const size_t cr = line.find('\r', at);
+    const std::string_view run = line.substr(at, cr == std::string_view::npos ? cr : cr - at);
+    std::u16string piece = typed ? CodePage::ToUnicode(run) : ConvertSegment(run);
+    if (FarsiEnabled)
+      out += piece;
+    else
+      out.insert(0, piece);
+    if (cr == std::string_view::npos) break;
+    at = cr + 1;
+    typed = !typed;
+  }
+  return out;
+}
+
+std::u16string ConvertText(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size() + 8);
+  size_t at = 0;
+  do {
+    const size_t crlf = text.find(u"\r\n", at);
+    const size_t end = crlf == std::u16string_view::npos ? text.size() : crlf;
+    if (at > 0) out += u"\r\n";
+    out += ConvertLine(CodePage::FromUnicode(text.substr(at, end - at)));
+    at = crlf == std::u16string_view::npos ? text.size() : crlf + 2;
+  } while (at < text.size());
+  return out;
+}
+
+std::string PersianToAnsi(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char16_t unit : text) {
+    if (unit <= 0xFF) {
+      out += CodePage::FromUnicode(unit);
+      continue;
+    }
+    for (int i = 1; i <= 42; ++i) {
+      if (PersianLetters[i].Code == unit) {
+        out += static_cast<char>(PersianLetters[i].Ansi);
+        break;
+      }
+    }
+  }
+  return out;
+}

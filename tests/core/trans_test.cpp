@@ -1,0 +1,207 @@
+#include "trans.h"
+
+#include "CodePage.h"
+#include "EngineTestSupport.h"
+
+using namespace letters;
+
+namespace {
+
+struct WordCase {
+  const char* word;
+  std::u16string expected;
+};
+
+// The letter rules alone; the dictionary stage has tests of its own.
+class TransliterateWordTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    DictionaryMode = 0;
+  }
+  void ExpectAll(const std::vector<WordCase>& cases) {
+    for (const WordCase& c : cases) {
+      SCOPED_TRACE(c.word);
+      EXPECT_UNITS(TransliterateWord(c.word), c.expected);
+    }
+  }
+};
+
+TEST_F(TransliterateWordTest, WorkedExamples) {
+  ExpectAll({
+      {"salam", {SEEN, LAM, MEEM}},
+      {"salaam", {SEEN, LAM, ALEF, MEEM}},
+      {"khoobi", {KHAH, WAW, BEH, FARSI_YEH}},
+      {"ab", {ALEF, BEH}},
+      {"baba", {BEH, BEH, ALEF}},
+      {"ealam", {ALEF, AIN, LAM, MEEM}},
+      {"a`li", {AIN, LAM, FARSI_YEH}},
+      {"hatma``", {HEH, TEH, MEEM, ALEF, FATHATAN}},
+      {"mo`allem", {MEEM, AIN, LAM, SHADDA, MEEM}},
+      {"kh`", {KEHEH, HAH}},
+      {"xerox", {KEHEH, SEEN, REH, KEHEH, SEEN}},
+      {"b`a", {BEH, u'`'}},
+  });
+}
+
+TEST_F(TransliterateWordTest, WordStartAndWordEndOutputs) {
+  ExpectAll({
+      {"", {}},
+      {"va", {WAW}},
+      {"na", {NOON, HEH}},
+      {"o", {ALEF}},  // the word-start output wins over the word-end one
+      {"y", {FARSI_YEH}},
+      {"i", {ALEF, YEH}},
+      {"aab", {ALEF_MADDA, BEH}},
+      {"baab", {BEH, ALEF, BEH}},
+      {"oomad", {ALEF, WAW, MEEM, DAL}},
+      {"ebi", {ALEF, BEH, FARSI_YEH}},
+      {"bibi", {BEH, YEH, BEH, FARSI_YEH}},
+      {"khane", {KHAH, NOON, HEH}},
+      {"bo", {BEH, WAW}},
+      {"Salam", {SEEN, LAM, MEEM}},
+  });
+}
+
+TEST_F(TransliterateWordTest, BacktickVariantsAndHamza) {
+  ExpectAll({
+      {"s", {SEEN}},     {"s`", {SAD}},          {"s``", {THEH}},
+      {"z", {ZAIN}},     {"z`", {THAL}},         {"z``", {DAD}},
+      {"z```", {ZAH}},   {"t`", {TAH}},          {"h`", {HAH}},
+      {"g`", {GHAIN}},   {"gh`", {GHAIN}},       {"j`", {JEH}},
+      {"be``", {BEH, HAMZA}},                    // at the end: a plain hamza
+      {"be``r", {BEH, YEH_HAMZA, REH}},          // inside: on a yeh seat
+      {"q", {}},         {"`", {u'`'}},          {"b``", {BEH, u'`', u'`'}},
+      {"ea`b", {ALEF, AIN, BEH}},                // a leading "ea`" reads as "ea"
+      {"bo``", {BEH, WAW_HAMZA}},
+      {"baa`", {BEH, ALEF, AIN}},  // "aa`" reads as ALEF, then "a`"
+  });
+}
+
+TEST_F(TransliterateWordTest, SplitGuardReadsThePairApart) {
+  ExpectAll({
+      {"bea`", {BEH, AIN}},    // "e", then "a`"
+      {"baee", {BEH, YEH}},    // "a", then "ee"
+      {"beaa", {BEH, ALEF}},   // "e", then "aa" (the final a alone would be ALEF too)
+      {"bea", {BEH, AIN}},
+      {"bae", {BEH, AIN}},
+  });
+}
+
+TEST_F(TransliterateWordTest, ShaddaOnDoubledConsonants) {
+  ExpectAll({
+      {"abba", {ALEF, BEH, SHADDA, ALEF}},
+      {"bbc", {BEH, BEH, KEHEH}},  // no shadda at the very start
+      {"abb", {ALEF, BEH, BEH}},   // nor for the word's last two characters
+      {"baaab", {BEH, ALEF, BEH}},
+      {"beeb", {BEH, YEH, BEH}},
+      {"a22b", {ALEF, u'2', u'2', BEH}},
+      {"akkhar", {ALEF, KEHEH, KHAH, REH}},
+      {"akhkhar", {ALEF, KHAH, SHADDA, REH}},
+      {"as`s`ar", {ALEF, SAD, SHADDA, REH}},
+      {"aqqa", {ALEF, SHADDA, ALEF}},  // a row that writes nothing leaves the shadda alone
+      // The position test looks for the first occurrence of the unread rest, which can lie
+      // before it: the final "bb" of "abbabb" is first found at position 2 and takes a shadda.
+      {"abbabb", {ALEF, BEH, SHADDA, BEH, SHADDA}},
+      {"abbbb", {ALEF, BEH, SHADDA, BEH, SHADDA}},
+  });
+}
+
+TEST_F(TransliterateWordTest, WithoutTashdidEveryDoubledLetterIsWrittenTwice) {
+  TashdidMode = 0;
+  ExpectAll({
+      {"abba", {ALEF, BEH, BEH, ALEF}},
+      {"akkhar", {ALEF, KEHEH, KHAH, REH}},
+      {"a`li", {AIN, LAM, FARSI_YEH}},
+      {"z```", {ZAH}},
+  });
+}
+
+TEST_F(TransliterateWordTest, UnmatchedCharacterResetsThePosition) {
+  ExpectAll({
+      {"4ba", {u'4', BEH, ALEF}},  // "b" finds the position at 1, the final "a" is at 2
+      {"4ab", {u'4', BEH}},        // "a" finds the position at 1 ... and is not at the start
+      {"b4a", {BEH, u'4'}},
+      {"a'b", {ALEF, u'\'', BEH}},
+  });
+}
+
+TEST_F(TransliterateWordTest, NormalisationReplacements) {
+  ExpectAll({
+      {"biyab", {BEH, YEH, BEH}},
+      {"kiiir", {KEHEH, YEH_HAMZA, YEH, REH}},
+      {"ayyyb", {ALEF, YEH_HAMZA, YEH, BEH}},
+      {"asho``", {ALEF, SHEEN, WAW_HAMZA}},
+      {"kh`a", {KEHEH, HAH, ALEF}},
+      {"BaB", {BEH, BEH}},
+  });
+}
+
+TEST_F(TransliterateWordTest, RuleIndexRangesPerFirstLetter) {
+  const int expected[26] = {1,  7,  8,  11, 12, 18, 19, 23, 25, 27, 29, 32, 33,
+                            34, 35, 40, 42, 43, 44, 48, 50, 51, 53, 54, 54, 56};
+  for (int i = 0; i < 26; ++i) EXPECT_EQ(RuleIndex[i], expected[i]) << char('a' + i);
+}
+
+class ConvertTextTest : public EngineTest {};
+
+TEST_F(ConvertTextTest, LinesAndEmptyTexts) {
+  EXPECT_UNITS(ConvertText(u""), u"");
+  EXPECT_UNITS(ConvertText(u"\r\n"), u"");
+  EXPECT_UNITS(ConvertText(u"\r\n\r\n"), u"\r\n");
+  EXPECT_UNITS(ConvertText(u"ab\r\n"), (std::u16string{ALEF, BEH}));
+  EXPECT_UNITS(ConvertText(u"ab\r\nab"), (std::u16string{ALEF, BEH, u'\r', u'\n', ALEF, BEH}));
+  EXPECT_UNITS(ConvertText(u"ab\nab"), (std::u16string{ALEF, BEH, u'\n', ALEF, BEH}));
+}
+
+TEST_F(ConvertTextTest, SeparatorsAndPunctuation) {
+  EXPECT_UNITS(ConvertText(u"salam, khoobi?"),
+               (std::u16string{SEEN, LAM, MEEM, ARABIC_COMMA, u' ', KHAH, WAW, BEH, FARSI_YEH,
+                               ARABIC_QUESTION}));
+  EXPECT_UNITS(ConvertText(u"ab;(ab)!"),
+               (std::u16string{ALEF, BEH, ARABIC_SEMICOLON, u'(', ALEF, BEH, u')', u'!'}));
+}
+
+TEST_F(ConvertTextTest, ApostropheAfterVowelCountsAsBacktick) {
+  EXPECT_UNITS(ConvertText(u"sa'at"), (std::u16string{SEEN, AIN, TEH}));
+  TreatAeMode = 0;
+  EXPECT_UNITS(ConvertText(u"sa'at"), (std::u16string{SEEN, ALEF, u'\'', ALEF, TEH}));
+}
+
+TEST_F(ConvertTextTest, ChatDigitsBelongToWordsOnlyInChatMode) {
+  EXPECT_UNITS(ConvertText(u"mer30"), (std::u16string{MEEM, REH, SEEN, FARSI_YEH}));
+  EXPECT_UNITS(ConvertText(u"30"), u"30");
+  EXPECT_UNITS(ConvertText(u"2e3"), (std::u16string{u'2', u'3'}));  // a number keeps its digits
+  DictionaryMode = 0;
+  EXPECT_UNITS(ConvertText(u"mer30"), (std::u16string{MEEM, REH, u'3', u'0'}));
+  DictionaryMode = 1;
+  ChatMode = 0;
+  EXPECT_UNITS(ConvertText(u"mer30"), (std::u16string{MEEM, REH, u'3', u'0'}));
+}
+
+TEST_F(ConvertTextTest, MarkedRunsStayAsTyped) {
+  const std::u16string marked = u"ab\rhello\rab";
+  EXPECT_UNITS(ConvertText(marked), (std::u16string{ALEF, BEH} + u"hello" + u"\u0627\u0628"));
+  EXPECT_UNITS(ConvertText(u"\rab"), u"ab");
+  EXPECT_UNITS(ConvertText(u"ab\r"), (std::u16string{ALEF, BEH}));
+  FarsiEnabled = 0;  // runs come out in reverse order, their contents unchanged
+  EXPECT_UNITS(ConvertText(u"ab\rhi\rbo"), (std::u16string{BEH, WAW} + u"hi" + u"\u0627\u0628"));
+}
+
+TEST_F(ConvertTextTest, SeparatorsTravelThroughTheCodePage) {
+  // A Persian letter typed into the input comes out unchanged, not as a Latin-1 character.
+  EXPECT_UNITS(ConvertText(u"\u0627 ab"), (std::u16string{ALEF, u' ', ALEF, BEH}));
+  // The code page has no FARSI YEH and no emoji: each becomes "?", read as a question mark.
+  EXPECT_UNITS(ConvertText(u"\u06CC"), (std::u16string{ARABIC_QUESTION}));
+  EXPECT_UNITS(ConvertText(u"\U0001F600"), (std::u16string{ARABIC_QUESTION}));
+  EXPECT_UNITS(ConvertText(u"caf\u00E9"), (std::u16string{KEHEH, FEH, u'\u00E9'}));
+}
+
+TEST(PersianToAnsiTest, LettersMapThroughTheLetterTable) {
+  EXPECT_EQ(PersianToAnsi(u"\u06A9\u06AF\u0698\u067E\u0686"), "\x98\x90\x8E\x81\x8D");
+  EXPECT_EQ(PersianToAnsi(u"\u06CC\u064A\u0651"), "\xED\xED\xF8");
+  EXPECT_EQ(PersianToAnsi(u"a \u060C\u061B\u061F\u200C?"), "a ?");
+  EXPECT_EQ(PersianToAnsi(u"\u00E9\u00C0"), "\xE9?");
+}
+
+}  // namespace

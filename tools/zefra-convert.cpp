@@ -1,0 +1,222 @@
+// zefra-convert: converts Romanesh text files or pipes to Persian script, line by line.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "CodePage.h"
+#include "Dictionary.h"
+#include "FilterDictionary.h"
+#include "Utf8.h"
+#include "trans.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: zefra-convert [OPTIONS] [FILE...]\n"
+    "Converts Romanesh (Persian in Latin letters) to Persian script, line by line.\n"
+    "Reads UTF-8 from the FILEs, or from standard input when none is given ('-' also names it),\n"
+    "and writes UTF-8 to standard output. A CR inside a line marks a run left as typed.\n"
+    "\n"
+    "Options:\n"
+    "  --dictionary FILE   use the seven sections of this dictionary file (read only);\n"
+    "                      without it the built-in default entries are used\n"
+    "  --no-dictionary     do not use the dictionary at all\n"
+    "  --chat=on|off       chat digits (mer30 reads as mersi); default on\n"
+    "  --tashdid=on|off    shadda on doubled consonants; default on\n"
+    "  --suffix=on|off     automatic suffix corrections; default off\n"
+    "  --polite=on|off     polite word forms; default off\n"
+    "  --english=on|off    keep dictionary English words in Latin letters; default on\n"
+    "  --treat-ae=on|off   an apostrophe after a, e or o counts as a backtick; default on\n"
+    "  --cp1256            write Windows-1256 bytes instead of UTF-8\n"
+    "  --help              show this help and exit\n"
+    "  --version           show the version and exit\n";
+
+// Lines longer than this are converted in pieces cut after a separator, so that memory stays
+// bounded by the raw line and not by its several converted copies.
+constexpr size_t kPieceUnits = 1 << 16;
+
+struct Options {
+  std::optional<std::string> dictionary;
+  bool useDictionary = true;
+  bool cp1256 = false;
+  std::vector<std::string> files;
+};
+
+enum class Parse { Run, ExitOk, BadUsage };
+
+[[noreturn]] void Fail(int status, const std::string& message, bool usage = false) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "zefra-convert: %s\n", message.c_str());
+  if (usage) std::fputs(kUsage, stderr);
+  std::exit(status);
+}
+
+bool ParseSwitch(std::string_view arg, std::string_view name, uint8_t& flag) {
+  if (!arg.starts_with(name) || arg.size() <= name.size() || arg[name.size()] != '=') return false;
+  const std::string_view value = arg.substr(name.size() + 1);
+  if (value == "on") {
+    flag = 1;
+  } else if (value == "off") {
+    flag = 0;
+  } else {
+    Fail(2, "bad value '" + std::string(value) + "' for " + std::string(name) + " (on or off)",
+         true);
+  }
+  return true;
+}
+
+Options ParseArguments(int argc, char** argv) {
+  Options options;
+  bool onlyFiles = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (onlyFiles || arg == "-" || !arg.starts_with("-")) {
+      options.files.emplace_back(arg);
+    } else if (arg == "--") {
+      onlyFiles = true;
+    } else if (arg == "--help") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (arg == "--version") {
+      std::printf("zefra-convert %s\n", ZEFRA_VERSION);
+      std::exit(0);
+    } else if (arg == "--dictionary") {
+      if (i + 1 >= argc) Fail(2, "--dictionary needs a FILE", true);
+      options.dictionary = argv[++i];
+    } else if (arg.starts_with("--dictionary=")) {
+      options.dictionary = std::string(arg.substr(13));
+    } else if (arg == "--no-dictionary") {
+      options.useDictionary = false;
+    } else if (arg == "--cp1256") {
+      options.cp1256 = true;
+    } else if (!(ParseSwitch(arg, "--chat", ChatMode) || ParseSwitch(arg, "--tashdid", TashdidMode) ||
+                 ParseSwitch(arg, "--suffix", PrefixMode) ||
+                 ParseSwitch(arg, "--polite", PoliteMode) ||
+                 ParseSwitch(arg, "--english", EnglishDetectMode) ||
+                 ParseSwitch(arg, "--treat-ae", TreatAeMode))) {
+      Fail(2, "unknown option '" + std::string(arg) + "'", true);
+    }
+  }
+  return options;
+}
+
+class Writer {
+ public:
+  explicit Writer(bool cp1256) : cp1256_(cp1256) {}
+  void Write(std::u16string_view text) {
+    if (cp1256_)
+      buffer_ += PersianToAnsi(text);
+    else
+      Utf8::Append(text, buffer_);
+    if (buffer_.size() >= (1 << 16)) Flush();
+  }
+  void EndLine() { buffer_ += '\n'; }
+  void Flush() {
+    if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
+      Fail(1, std::string("cannot write the output: ") + std::strerror(errno));
+    buffer_.clear();
+  }
+
+ private:
+  bool cp1256_;
+  std::string buffer_;
+};
+
+// A place to cut a long line: after a character that is neither part of a word, nor an
+// apostrophe that may pair with the letter before it, nor a run marker.
+bool IsCutPoint(char16_t c) {
+  return c < 0x80 && !(c >= 'A' && c <= 'Z') && !(c >= 0x60 && c <= 0x7A) &&
+         !(c >= '0' && c <= '9') && c != '\'' && c != '\r';
+}
+
+// Converts one line as ConvertText does, in pieces for very long lines. Pieces are cut only
+// between words, and each piece after a CR-marked run begins inside that run, so the pieces'
+// results joined are the whole line's result.
+void ConvertOneLine(std::u16string_view line, Writer& out) {
+  bool insideTypedRun = false;
+  while (!line.empty()) {
+    size_t cut = line.size();
+    if (line.size() > kPieceUnits) {
+      cut = kPieceUnits;
+      while (cut < line.size() && !IsCutPoint(line[cut - 1])) ++cut;
+    }
+    std::string piece = CodePage::FromUnicode(line.substr(0, cut));
+    size_t markers = 0;
+    for (const char c : piece) markers += c == '\r';
+    if (insideTypedRun) piece.insert(piece.begin(), '\r');
+    out.Write(ConvertLine(piece));
+    insideTypedRun ^= markers % 2 == 1;
+    line.remove_prefix(cut);
+  }
+  out.EndLine();
+}
+
+// Reads one input, line by line; false after reporting invalid UTF-8.
+bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
+  std::string raw;
+  std::u16string line;
+  std::vector<char> block(1 << 16);
+  size_t lineNumber = 0;
+  bool atStart = true;
+  const auto finishLine = [&](bool endedByLf) {
+    ++lineNumber;
+    if (endedByLf && !raw.empty() && raw.back() == '\r') raw.pop_back();
+    if (atStart && raw.starts_with("\xEF\xBB\xBF")) raw.erase(0, 3);
+    atStart = false;
+    line.clear();
+    if (!Utf8::Decode(raw, line)) {
+      out.Flush();
+      std::fprintf(stderr, "zefra-convert: %s:%zu: invalid UTF-8\n", name.c_str(), lineNumber);
+      return false;
+    }
+    ConvertOneLine(line, out);
+    raw.clear();
+    return true;
+  };
+  size_t got;
+  while ((got = std::fread(block.data(), 1, block.size(), in)) > 0) {
+    std::string_view data(block.data(), got);
+    for (size_t lf; (lf = data.find('\n')) != std::string_view::npos; data.remove_prefix(lf + 1)) {
+      raw.append(data.substr(0, lf));
+      if (!finishLine(true)) return false;
+    }
+    raw.append(data);
+  }
+  if (std::ferror(in)) Fail(1, name + ": read error: " + std::strerror(errno));
+  if (!raw.empty() && !finishLine(false)) return false;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  InitializeEngine();
+  SetFilterFlagDefaults();
+  FarsiEnabled = 1;  // Windows-1256 has a byte for ALEF WITH MADDA ABOVE, as the window checks
+  const Options options = ParseArguments(argc, argv);
+  if (!options.useDictionary) DictionaryMode = 0;
+  std::string error;
+  if (!PrepareFilterDictionary(options.dictionary ? &*options.dictionary : nullptr, error))
+    Fail(1, error);
+
+  Writer out(options.cp1256);
+  const std::vector<std::string> files =
+      options.files.empty() ? std::vector<std::string>{"-"} : options.files;
+  for (const std::string& name : files) {
+    std::FILE* in = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
+    if (!in) {
+      out.Flush();
+      Fail(1, "cannot read " + name + ": " + std::strerror(errno));
+    }
+    const bool ok = ConvertStream(in, name, out);
+    if (in != stdin) std::fclose(in);
+    if (!ok) return 1;
+  }
+  out.Flush();
+  if (std::fflush(stdout) != 0) Fail(1, std::string("cannot write the output: ") + std::strerror(errno));
+  return 0;
+}
