@@ -129,10 +129,6 @@ constexpr char16_t kShadda = 0x0651;
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Which key lengths occur in the rows a first character is compared with, one bit per length;
-// lets the scan skip lengths that cannot match without changing what matches.
-uint8_t gLengthsByFirst[256];
-
 // The rows a candidate beginning with c is compared with: from RuleIndex[c] through the next
 // letter's entry; z and every non-letter share the rows from z's entry to the closing row.
 void RowRange(unsigned char c, int& first, int& last) {
@@ -145,27 +141,49 @@ void RowRange(unsigned char c, int& first, int& last) {
   }
 }
 
-void BuildLengthMasks() {
-  for (int c = 0; c < 256; ++c) {
-    int first, last;
-    RowRange(static_cast<unsigned char>(c), first, last);
-    uint8_t mask = 0;
-    for (int row = first; row <= last; ++row) mask |= 1u << LetterRules[row].Length;
-    gLengthsByFirst[c] = mask;
-  }
-}
-
-// Row whose key equals the candidate, or 0.
-int MatchRow(const char* cand, int n) {
-  const unsigned char c = static_cast<unsigned char>(cand[0]);
-  if (!(gLengthsByFirst[c] & (1u << n))) return 0;
+// The row a candidate matches within its first character's range, or 0.
+int SearchRange(const char* cand, int n) {
   int first, last;
-  RowRange(c, first, last);
+  RowRange(static_cast<unsigned char>(cand[0]), first, last);
   for (int row = first; row <= last; ++row) {
     const TLetterRule& rule = LetterRules[row];
     if (rule.Length == n && std::memcmp(rule.Key, cand, n) == 0) return row;
   }
   return 0;
+}
+
+// The answers of SearchRange for every one- and two-character candidate, filled once from the
+// ranges themselves so that the scan gets the same rows without walking them per character.
+uint8_t gRowOf1[256];
+uint8_t gRowOf2[256 * 256];
+// Whether every key of three or four characters holds a backtick (then a candidate without one
+// cannot match at that length).
+bool gLongKeysHaveBacktick = true;
+
+void BuildMatchTables() {
+  char cand[2];
+  for (int a = 0; a < 256; ++a) {
+    cand[0] = static_cast<char>(a);
+    gRowOf1[a] = static_cast<uint8_t>(SearchRange(cand, 1));
+    for (int b = 0; b < 256; ++b) {
+      cand[1] = static_cast<char>(b);
+      gRowOf2[a * 256 + b] = static_cast<uint8_t>(SearchRange(cand, 2));
+    }
+  }
+  gLongKeysHaveBacktick = true;
+  for (int row = 1; row <= kLastRow; ++row) {
+    const TLetterRule& rule = LetterRules[row];
+    if (rule.Length >= 3 && std::memchr(rule.Key, '`', rule.Length) == nullptr)
+      gLongKeysHaveBacktick = false;
+  }
+}
+
+int MatchRow(const char* cand, int n) {
+  const auto* u = reinterpret_cast<const unsigned char*>(cand);
+  if (n == 1) return gRowOf1[u[0]];
+  if (n == 2) return gRowOf2[u[0] * 256 + u[1]];
+  if (gLongKeysHaveBacktick && std::memchr(cand, '`', n) == nullptr) return 0;
+  return SearchRange(cand, n);
 }
 
 // First row of the whole table whose key is the given one, or 0.
@@ -269,8 +287,9 @@ void Normalise(std::string& word) {
   if (word == "va" || word == "na") {
     word = word == "va" ? "v" : "nh";
   } else {
-    ReplaceAll(word, "iy", "i");
-    const bool backtick = word.find('`') != std::string::npos;
+    const auto has = [&word](char c) { return word.find(c) != std::string::npos; };
+    if (has('i') && has('y')) ReplaceAll(word, "iy", "i");
+    const bool backtick = has('`');
     if (backtick) {
       const size_t hamza = word.find("e``");
       if (hamza != std::string::npos && hamza != word.size() - 3 &&
@@ -287,11 +306,13 @@ void Normalise(std::string& word) {
       };
       for (const auto& pair : kMarked) ReplaceAll(word, pair[0], pair[1]);
     }
-    static constexpr std::string_view kPlain[][2] = {
-        {"iii", "i`i"}, {"yyy", "y`y"}, {"yii", "y`i"}, {"x", "ks"},
-    };
-    for (const auto& pair : kPlain) ReplaceAll(word, pair[0], pair[1]);
-    if (TashdidMode && word.find('h') != std::string::npos) {
+    if (has('i') || has('y')) {
+      ReplaceAll(word, "iii", "i`i");
+      ReplaceAll(word, "yyy", "y`y");
+      ReplaceAll(word, "yii", "y`i");
+    }
+    if (has('x')) ReplaceAll(word, "x", "ks");
+    if (TashdidMode && has('h')) {
       static constexpr std::string_view kDoubledDigraphs[][2] = {
           {"kkh", "kekh"}, {"ssh", "sesh"}, {"cch", "cech"}, {"zzh", "zezh"},
       };
@@ -357,7 +378,7 @@ void BuildRuleIndex() {
       lastStored = letter;
     }
   }
-  BuildLengthMasks();
+  BuildMatchTables();
 }
 
 void InitializeEngine() {
