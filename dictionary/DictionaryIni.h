@@ -20,6 +20,7 @@ class TDictionaryIni {
   struct TSection {
     std::string Name;
     std::vector<std::string> Lines;
+    bool operator==(const TSection&) const = default;
   };
 
   // Replaces the content by the text parsed with the reading rules.
