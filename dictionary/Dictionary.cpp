@@ -570,3 +570,26 @@ void FinishDictionaryModule() {
   Ini().Clear();
   gFileUnreadable = false;
 }
+
+void CreateSections() {
+  FreeSections();
+  WholeWords = new TDicValueObject(dkWhole);
+  PrefixWords = new TDicValueObject(dkPrefix);
+  SuffixWords = new TDicValueObject(dkSuffix);
+  PoliteWords = new TDicValueObject(dkWhole);
+  MiddleWords = new TDicValueObject(dkMiddle);
+  EnglishWholeWords = new TDicValueObject(dkWhole);
+  EnglishPrefixWords = new TDicValueObject(dkPrefix);
+}
+
+void AddDefaultEntries() {
+  for (const TDicPair& pair : DefaultPrefixWords) PrefixWords->AddEntry(pair.Key, pair.Value);
+  for (const TDicPair& pair : DefaultWholeWords) WholeWords->AddEntry(pair.Key, pair.Value);
+  for (const TDicPair& pair : DefaultSuffixWords) SuffixWords->AddEntry(pair.Key, pair.Value);
+}
+
+bool ReadDictionaryFile(const std::string& path) {
+  if (!Ini().LoadFromFile(path)) return false;
+  DictionaryFileName = path;
+  return LoadDictionary(DictionarySections);
+}

@@ -174,3 +174,11 @@ bool CreateDefaultDictionary(TDictionaryReporter& reporter);
 bool SaveDictionary();
 // Frees the sections and the file image.
 void FinishDictionaryModule();
+
+// The seven sections, created empty (any earlier ones are freed).
+void CreateSections();
+// The default entries, added to the sections in memory as when no file can be written.
+void AddDefaultEntries();
+// Reads the file at path into the file image and loads all seven sections from it, without ever
+// writing it; false, leaving the sections as they were, when it cannot be read.
+bool ReadDictionaryFile(const std::string& path);

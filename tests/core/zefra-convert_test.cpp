@@ -1,0 +1,153 @@
+// The filter as a whole program: its input and output contract and its error paths.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class ZefraConvertTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("zefra-convert-test-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string File(const std::string& name, const std::string& content) {
+    const fs::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path.string();
+  }
+
+  static std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  // Runs the filter with the given arguments, feeding input on standard input.
+  Result Run(const std::string& args, const std::string& input = "") {
+    const std::string in = File("stdin", input);
+    const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
+    const std::string command = std::string(ZEFRA_CONVERT) + " " + args + " <'" + in + "' >'" +
+                                out.string() + "' 2>'" + err.string() + "'";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
+  }
+
+  fs::path dir_;
+};
+
+const std::string kSalam = "\u0633\u0644\u0627\u0645";  // salam, corrected to salaam
+const std::string kKhoobi = "\u062E\u0648\u0628\u06CC";
+
+TEST_F(ZefraConvertTest, ConvertsEachLineWithTheDefaultDictionary) {
+  const Result r = Run("", "salam, khoobi?\nmer30\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kSalam + "\u060C " + kKhoobi + "\u061F\n\u0645\u0631\u0633\u06CC\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(ZefraConvertTest, LineEndsAndMarkers) {
+  EXPECT_EQ(Run("", "").out, "");
+  EXPECT_EQ(Run("", "\n").out, "\n");
+  EXPECT_EQ(Run("", "ab\r\nab").out, "\u0627\u0628\n\u0627\u0628\n");
+  // A CR inside a line marks a run left as typed; one at the end of the input stays inside.
+  EXPECT_EQ(Run("", "ab \rhello\r ab\n").out, "\u0627\u0628 hello \u0627\u0628\n");
+  EXPECT_EQ(Run("", "ab\r").out, "\u0627\u0628\n");
+  EXPECT_EQ(Run("", "\xEF\xBB\xBF" "ab\n").out, "\u0627\u0628\n");  // byte-order mark skipped
+}
+
+TEST_F(ZefraConvertTest, FilesAreReadInOrderAndNotJoined) {
+  const std::string a = File("a.txt", "ab"), b = File("b.txt", "\xEF\xBB\xBF" "bo\n");
+  const Result r = Run("'" + a + "' - '" + b + "'", "ab\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "\u0627\u0628\n\u0627\u0628\n\u0628\u0648\n");
+}
+
+TEST_F(ZefraConvertTest, OptionsSetTheEngineFlags) {
+  EXPECT_EQ(Run("--no-dictionary", "salam\n").out, "\u0633\u0644\u0645\n");
+  EXPECT_EQ(Run("--chat=off", "mer30\n").out, "\u0645\u0631" "30\n");
+  EXPECT_EQ(Run("--tashdid=off --no-dictionary", "abba\n").out, "\u0627\u0628\u0628\u0627\n");
+  EXPECT_EQ(Run("--treat-ae=off --no-dictionary", "sa'at\n").out,
+            "\u0633\u0627'\u0627\u062A\n");
+  EXPECT_EQ(Run("--cp1256", "salam khoobi?\n").out, "\xD3\xE1\xC7\xE3 \xCE\xE6\xC8\xED\n");
+}
+
+TEST_F(ZefraConvertTest, ReadsTheGivenDictionaryWithoutWritingIt) {
+  const std::string content =
+      "[Whole Words]\r\nman=maan\r\n\r\n[English Words]\r\nhello=Whole\r\n";
+  const std::string dictionary = File("Zefra.txt", content);
+  const Result r = Run("--dictionary '" + dictionary + "'", "man hello salam\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "\u0645\u0627\u0646 hello \u0633\u0644\u0645\n");
+  EXPECT_EQ(Slurp(dictionary), content);
+  EXPECT_EQ(Run("--english=off --dictionary '" + dictionary + "'", "hello\n").out,
+            "\u0647\u0644\u0651\u0648\n");
+}
+
+TEST_F(ZefraConvertTest, InvalidUtf8StopsAtTheBadLine) {
+  for (const std::string bad : {"\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82",
+                                "\xFF", "\x80"}) {
+    const Result r = Run("", "ab\nb" + bad + "b\nab\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "\u0627\u0628\n");
+    EXPECT_EQ(r.err, "zefra-convert: -:2: invalid UTF-8\n");
+  }
+  const std::string file = File("bad.txt", "ab\n\xC3");
+  EXPECT_EQ(Run("'" + file + "'").err, "zefra-convert: " + file + ":2: invalid UTF-8\n");
+}
+
+TEST_F(ZefraConvertTest, BadArgumentsAndUnreadableFiles) {
+  Result r = Run("--frobnicate");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "zefra-convert: unknown option '--frobnicate'");
+  EXPECT_NE(r.err.find("Usage: zefra-convert"), std::string::npos);
+  EXPECT_EQ(Run("--chat=maybe").status, 2);
+  EXPECT_EQ(Run("--dictionary").status, 2);
+
+  r = Run("'" + (dir_ / "missing.txt").string() + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("missing.txt"), std::string::npos);
+  r = Run("--dictionary '" + (dir_ / "none.txt").string() + "'", "ab\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("none.txt"), std::string::npos);
+  EXPECT_EQ(r.out, "");
+  r = Run("'" + dir_.string() + "'");
+  EXPECT_EQ(r.status, 1);
+
+  r = Run("--help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Usage: zefra-convert"), std::string::npos);
+  EXPECT_EQ(Run("--version").status, 0);
+}
+
+TEST_F(ZefraConvertTest, AVeryLongLineConvertsWhole) {
+  // Ten megabytes in one line, with a typed run crossing the places where it is cut.
+  std::string line, expected;
+  while (line.size() < 10'000'000) {
+    line += "ab, khoobi \rhello world\r ";
+    expected += "\u0627\u0628\u060C " + kKhoobi + " hello world ";
+  }
+  const Result r = Run("", line + "\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out == expected + "\n") << "output of " << r.out.size() << " bytes differs";
+}
+
+}  // namespace
