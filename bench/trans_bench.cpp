@@ -29,8 +29,7 @@ void BM_TransliterateWord(benchmark::State& state) {
 }
 BENCHMARK(BM_TransliterateWord)->Unit(benchmark::kMillisecond);
 
-void BM_ConvertText(benchmark::State& state) {
-  SetFlags(false);
+void ConvertLines(benchmark::State& state) {
   const std::vector<std::string> lines = corpus::Lines(4096, 12);
   std::vector<std::u16string> text;
   size_t bytes = 0;
@@ -44,7 +43,46 @@ void BM_ConvertText(benchmark::State& state) {
                                                  benchmark::Counter::kIsRate);
   state.SetBytesProcessed(int64_t(bytes) * state.iterations());
 }
+
+void BM_ConvertText(benchmark::State& state) {
+  SetFlags(false);
+  ConvertLines(state);
+}
 BENCHMARK(BM_ConvertText)->Unit(benchmark::kMillisecond);
+
+void BM_ConvertTextDefaultDictionary(benchmark::State& state) {
+  SetFlags(true);
+  CreateSections();
+  AddDefaultEntries();
+  ConvertLines(state);
+}
+BENCHMARK(BM_ConvertTextDefaultDictionary)->Unit(benchmark::kMillisecond);
+
+// A grown dictionary: 65,535 entries in the whole, prefix and suffix sections, 1,000 middle
+// entries and 5,000 English words.
+void BM_ConvertTextLargeDictionary(benchmark::State& state) {
+  SetFlags(true);
+  CreateSections();
+  AddDefaultEntries();
+  const std::vector<std::string> keys = corpus::Words(65535 * 3 + 6000, 7);
+  std::vector<std::string> whole, prefix, suffix, middle, english;
+  for (size_t i = 0; i < 65535; ++i) {
+    whole.push_back(keys[i] + "=" + keys[i] + "a");
+    prefix.push_back(keys[65535 + i] + "=" + keys[65535 + i] + "e");
+    suffix.push_back(keys[131070 + i] + "=" + keys[131070 + i] + "o");
+  }
+  for (size_t i = 0; i < 1000; ++i) middle.push_back(keys[196605 + i] + "q=" + keys[196605 + i]);
+  for (size_t i = 0; i < 5000; ++i)
+    english.push_back(keys[197605 + i] + "x" + (i % 2 ? "=Whole" : "=Prefix"));
+  WholeWords->LoadFromStrings(whole);
+  PrefixWords->LoadFromStrings(prefix);
+  SuffixWords->LoadFromStrings(suffix);
+  MiddleWords->LoadFromStrings(middle);
+  LoadEnglishWords(english);
+  PrefixMode = 1;
+  ConvertLines(state);
+}
+BENCHMARK(BM_ConvertTextLargeDictionary)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
