@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 // Found by argument lookup, so it stays outside the unnamed namespace.
 void PrintTo(const TDictionaryIni::TSection& s, std::ostream* os) {
   *os << "[" << s.Name << "]";
@@ -77,36 +73,6 @@ TEST(DictionaryIni, AssignedLinesAreReadLikeAFile) {
   TDictionaryIni ini;
   ini.Assign({"[A]", "k=v", ";gone=1", "[B]", "x=y\r\n[C]", " p = q "});
   EXPECT_EQ(ini.Sections(), (Sections{{"A", {"k=v"}}, {"B", {"x=y"}}, {"C", {"p=q"}}}));
-}
-
-TEST(DictionaryIni, FilesThatCannotBeRead) {
-  namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / "zefra-ini-test";
-  fs::create_directories(dir);
-  TDictionaryIni ini;
-  ini.Parse("[Old]\nk=v");
-  EXPECT_FALSE(ini.LoadFromFile((dir / "missing.txt").string()));
-  EXPECT_TRUE(ini.Sections().empty());
-  EXPECT_FALSE(ini.LoadFromFile(dir.string()));
-  ini.Parse("[S]\nk=v");
-  EXPECT_FALSE(ini.SaveToFile(dir.string()));
-  EXPECT_FALSE(ini.SaveToFile((dir / "no" / "such" / "dir.txt").string()));
-  EXPECT_TRUE(fs::is_directory(dir));
-
-  const std::string file = (dir / "round.txt").string();
-  ASSERT_TRUE(ini.SaveToFile(file));
-  TDictionaryIni again;
-  ASSERT_TRUE(again.LoadFromFile(file));
-  EXPECT_EQ(again.Sections(), ini.Sections());
-  fs::remove_all(dir);
-}
-
-TEST(DictionaryIni, CaseInsensitiveOrder) {
-  const std::vector<std::string> sorted = {"",   "=x", "a",  "A=1",  "a=1",
-                                           "ab", "B",  "b`", "\xC0", "\xE0"};
-  for (size_t i = 0; i < sorted.size(); ++i)
-    for (size_t j = 0; j < sorted.size(); ++j)
-      EXPECT_EQ(LessTextAnsi(sorted[i], sorted[j]), i < j) << i << " " << j;
 }
 
 }  // namespace
