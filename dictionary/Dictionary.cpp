@@ -9,6 +9,7 @@
 
 #include "DictionaryIni.h"
 
+// The module's start sets these again; the same values here keep an unstarted engine sensible.
 uint8_t DictionaryMode = 1;
 uint8_t ChatMode = 1;
 uint8_t TashdidMode = 1;
@@ -515,7 +516,7 @@ void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& rep
   TashdidMode = 1;
   PoliteMode = 0;
   MiddleMode = 1;
-  // The system is a successor of the versions this option was first enabled for.
+  // On by the operating system's version, and every system this runs on is new enough.
   EnglishDetectMode = 1;
 
   gFileUnreadable = !Ini().LoadFromFile(DictionaryFileName) && FileExists(DictionaryFileName);
