@@ -521,14 +521,7 @@ void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& rep
 
   gFileUnreadable = !Ini().LoadFromFile(DictionaryFileName) && FileExists(DictionaryFileName);
 
-  FreeSections();
-  WholeWords = new TDicValueObject(dkWhole);
-  PrefixWords = new TDicValueObject(dkPrefix);
-  SuffixWords = new TDicValueObject(dkSuffix);
-  PoliteWords = new TDicValueObject(dkWhole);
-  MiddleWords = new TDicValueObject(dkMiddle);
-  EnglishWholeWords = new TDicValueObject(dkWhole);
-  EnglishPrefixWords = new TDicValueObject(dkPrefix);
+  CreateSections();
 
   if (!FileExists(DictionaryFileName)) CreateDefaultDictionary(reporter);
   if (FileExists(DictionaryFileName)) {
@@ -536,9 +529,7 @@ void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& rep
     return;
   }
   reporter.Warning("File \"" + DictionaryFileName + "\" Not Found.Creating new one.");
-  for (const TDicPair& pair : DefaultPrefixWords) PrefixWords->AddEntry(pair.Key, pair.Value);
-  for (const TDicPair& pair : DefaultWholeWords) WholeWords->AddEntry(pair.Key, pair.Value);
-  for (const TDicPair& pair : DefaultSuffixWords) SuffixWords->AddEntry(pair.Key, pair.Value);
+  AddDefaultEntries();
 }
 
 bool SaveDictionary() {

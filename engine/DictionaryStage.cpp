@@ -7,16 +7,20 @@
 
 namespace {
 
+// An absent or empty section answers at once: most users' sections are small or empty, and the
+// lookups run several times for every word typed.
+bool IsEmpty(const TDicValueObject* section) { return !section || section->Count() == 0; }
+
 std::string Find(TDicValueObject* section, std::string_view key) {
-  return section ? section->Find(key) : std::string();
+  return IsEmpty(section) ? std::string() : section->Find(key);
 }
 
 std::string FindPart(TDicValueObject* section, std::string_view word) {
-  return section ? section->FindPart(word) : std::string(word);
+  return IsEmpty(section) ? std::string(word) : section->FindPart(word);
 }
 
 bool MatchesPart(TDicValueObject* section, std::string_view word) {
-  return section && section->MatchesPart(word);
+  return !IsEmpty(section) && section->MatchesPart(word);
 }
 
 // v with its last two characters replaced by "oon": the colloquial -on form of an -an entry.
@@ -145,7 +149,7 @@ bool DictionaryStage(std::string& word, std::u16string& out) {
 }
 
 void PolitePass(std::string& word) {
-  if (PoliteMode && PoliteWords) word = PoliteWords->FindPart(word);
+  if (PoliteMode && !word.empty()) word = FindPart(PoliteWords, word);
 }
 
 bool IsEnglishWord(std::string_view word) {
