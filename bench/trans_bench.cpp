@@ -23,8 +23,8 @@ void BM_TransliterateWord(benchmark::State& state) {
   for (const std::string& word : words) bytes += word.size();
   for (auto _ : state)
     for (const std::string& word : words) benchmark::DoNotOptimize(TransliterateWord(word));
-  state.counters["words/s"] = benchmark::Counter(double(words.size()) * state.iterations(),
-                                                 benchmark::Counter::kIsRate);
+  state.counters["words/s"] =
+      benchmark::Counter(double(words.size()) * state.iterations(), benchmark::Counter::kIsRate);
   state.SetBytesProcessed(int64_t(bytes) * state.iterations());
 }
 BENCHMARK(BM_TransliterateWord)->Unit(benchmark::kMillisecond);

@@ -9,7 +9,9 @@ namespace {
 
 // An absent or empty section answers at once: most users' sections are small or empty, and the
 // lookups run several times for every word typed.
-bool IsEmpty(const TDicValueObject* section) { return !section || section->Count() == 0; }
+bool IsEmpty(const TDicValueObject* section) {
+  return !section || section->Count() == 0;
+}
 
 std::string Find(TDicValueObject* section, std::string_view key) {
   return IsEmpty(section) ? std::string() : section->Find(key);
@@ -28,7 +30,9 @@ std::string WithOonEnding(const std::string& v) {
   return v.substr(0, v.size() >= 2 ? v.size() - 2 : 0) + "oon";
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // A whole word that reads as a floating-point number ("2", "2.5", "2e3") keeps its digits.
 bool IsNumber(std::string_view s) {

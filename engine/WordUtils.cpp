@@ -22,8 +22,18 @@ size_t WordStartIn(size_t n, std::basic_string_view<Char> line, IsSeparator isSe
 
 bool IsWordSeparator(char16_t c) {
   switch (c) {
-    case u' ': case u'!': case u'(': case u')': case u',': case u'.': case u';': case u'?':
-    case u'\u060C': case u'\u061B': case u'\u061F': case u'\u06BB':
+    case u' ':
+    case u'!':
+    case u'(':
+    case u')':
+    case u',':
+    case u'.':
+    case u';':
+    case u'?':
+    case u'\u060C':
+    case u'\u061B':
+    case u'\u061F':
+    case u'\u06BB':
       return true;
     default:
       return false;
@@ -32,7 +42,14 @@ bool IsWordSeparator(char16_t c) {
 
 bool IsAnsiWordSeparator(char c) {
   switch (c) {
-    case ' ': case '!': case '(': case ')': case ',': case '.': case ';': case '?':
+    case ' ':
+    case '!':
+    case '(':
+    case ')':
+    case ',':
+    case '.':
+    case ';':
+    case '?':
       return true;
     default:
       return false;

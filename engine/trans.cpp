@@ -53,68 +53,68 @@ const TPersianLetter PersianLetters[43] = {
 };
 
 const TLetterRule LetterRules[62] = {
-    {0, {}, 0},                      //  0 unused
-    {2, {'a', '`'}, 24},             //  1
-    {2, {'a', 'a'}, 2},              //  2
-    {3, {'a', '`', '`'}, 38},        //  3
-    {4, {'a', '`', '`', '`'}, 40},   //  4
-    {2, {'a', 'e'}, 24},             //  5
-    {1, {'a'}, 0},                   //  6
-    {1, {'b'}, 5},                   //  7
-    {1, {'c'}, 28},                  //  8
-    {2, {'c', 'h'}, 10},             //  9
-    {2, {'c', 'k'}, 28},             // 10
-    {1, {'d'}, 13},                  // 11
-    {1, {'e'}, 0},                   // 12
-    {2, {'e', '`'}, 24},             // 13
-    {3, {'e', '`', '`'}, 37},        // 14
-    {2, {'e', 'e'}, 35},             // 15
-    {4, {'e', '`', '`', '`'}, 41},   // 16
-    {2, {'e', 'a'}, 24},             // 17
-    {1, {'f'}, 26},                  // 18
-    {1, {'g'}, 29},                  // 19
-    {3, {'g', 'h', '`'}, 25},        // 20
-    {2, {'g', 'h'}, 27},             // 21
-    {2, {'g', '`'}, 25},             // 22
-    {2, {'h', '`'}, 11},             // 23
-    {1, {'h'}, 33},                  // 24
-    {1, {'i'}, 35},                  // 25
-    {2, {'i', '`'}, 41},             // 26
-    {1, {'j'}, 9},                   // 27
-    {2, {'j', '`'}, 17},             // 28
-    {1, {'k'}, 28},                  // 29
-    {2, {'k', 'h'}, 12},             // 30
-    {2, {'k', '`'}, 12},             // 31
-    {1, {'l'}, 30},                  // 32
-    {1, {'m'}, 31},                  // 33
-    {1, {'n'}, 32},                  // 34
-    {1, {'o'}, 0},                   // 35
-    {2, {'o', '`'}, 24},             // 36
-    {3, {'o', '`', '`'}, 42},        // 37
-    {2, {'o', 'o'}, 34},             // 38
-    {2, {'o', 'u'}, 34},             // 39
-    {1, {'p'}, 6},                   // 40
-    {2, {'p', 'h'}, 26},             // 41
-    {1, {'q'}, 0},                   // 42
-    {1, {'r'}, 15},                  // 43
-    {1, {'s'}, 18},                  // 44
-    {2, {'s', 'h'}, 19},             // 45
-    {2, {'s', '`'}, 20},             // 46
-    {3, {'s', '`', '`'}, 8},         // 47
-    {1, {'t'}, 7},                   // 48
-    {2, {'t', '`'}, 22},             // 49
-    {1, {'u'}, 34},                  // 50
-    {1, {'v'}, 34},                  // 51
-    {2, {'v', '`'}, 42},             // 52
-    {1, {'w'}, 34},                  // 53
-    {2, {'y', '`'}, 41},             // 54
-    {1, {'y'}, 35},                  // 55
-    {2, {'z', '`'}, 14},             // 56
-    {1, {'z'}, 16},                  // 57
-    {2, {'z', 'h'}, 17},             // 58
-    {3, {'z', '`', '`'}, 21},        // 59
-    {4, {'z', '`', '`', '`'}, 23},   // 60
-    {1, {' '}, 0},                   // 61 closes the table
+    {0, {}, 0},                     //  0 unused
+    {2, {'a', '`'}, 24},            //  1
+    {2, {'a', 'a'}, 2},             //  2
+    {3, {'a', '`', '`'}, 38},       //  3
+    {4, {'a', '`', '`', '`'}, 40},  //  4
+    {2, {'a', 'e'}, 24},            //  5
+    {1, {'a'}, 0},                  //  6
+    {1, {'b'}, 5},                  //  7
+    {1, {'c'}, 28},                 //  8
+    {2, {'c', 'h'}, 10},            //  9
+    {2, {'c', 'k'}, 28},            // 10
+    {1, {'d'}, 13},                 // 11
+    {1, {'e'}, 0},                  // 12
+    {2, {'e', '`'}, 24},            // 13
+    {3, {'e', '`', '`'}, 37},       // 14
+    {2, {'e', 'e'}, 35},            // 15
+    {4, {'e', '`', '`', '`'}, 41},  // 16
+    {2, {'e', 'a'}, 24},            // 17
+    {1, {'f'}, 26},                 // 18
+    {1, {'g'}, 29},                 // 19
+    {3, {'g', 'h', '`'}, 25},       // 20
+    {2, {'g', 'h'}, 27},            // 21
+    {2, {'g', '`'}, 25},            // 22
+    {2, {'h', '`'}, 11},            // 23
+    {1, {'h'}, 33},                 // 24
+    {1, {'i'}, 35},                 // 25
+    {2, {'i', '`'}, 41},            // 26
+    {1, {'j'}, 9},                  // 27
+    {2, {'j', '`'}, 17},            // 28
+    {1, {'k'}, 28},                 // 29
+    {2, {'k', 'h'}, 12},            // 30
+    {2, {'k', '`'}, 12},            // 31
+    {1, {'l'}, 30},                 // 32
+    {1, {'m'}, 31},                 // 33
+    {1, {'n'}, 32},                 // 34
+    {1, {'o'}, 0},                  // 35
+    {2, {'o', '`'}, 24},            // 36
+    {3, {'o', '`', '`'}, 42},       // 37
+    {2, {'o', 'o'}, 34},            // 38
+    {2, {'o', 'u'}, 34},            // 39
+    {1, {'p'}, 6},                  // 40
+    {2, {'p', 'h'}, 26},            // 41
+    {1, {'q'}, 0},                  // 42
+    {1, {'r'}, 15},                 // 43
+    {1, {'s'}, 18},                 // 44
+    {2, {'s', 'h'}, 19},            // 45
+    {2, {'s', '`'}, 20},            // 46
+    {3, {'s', '`', '`'}, 8},        // 47
+    {1, {'t'}, 7},                  // 48
+    {2, {'t', '`'}, 22},            // 49
+    {1, {'u'}, 34},                 // 50
+    {1, {'v'}, 34},                 // 51
+    {2, {'v', '`'}, 42},            // 52
+    {1, {'w'}, 34},                 // 53
+    {2, {'y', '`'}, 41},            // 54
+    {1, {'y'}, 35},                 // 55
+    {2, {'z', '`'}, 14},            // 56
+    {1, {'z'}, 16},                 // 57
+    {2, {'z', 'h'}, 17},            // 58
+    {3, {'z', '`', '`'}, 21},       // 59
+    {4, {'z', '`', '`', '`'}, 23},  // 60
+    {1, {' '}, 0},                  // 61 closes the table
 };
 
 int RuleIndex[26];
@@ -126,8 +126,12 @@ namespace {
 constexpr int kLastRow = 61;
 constexpr char16_t kShadda = 0x0651;
 
-bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLower(char c) {
+  return c >= 'a' && c <= 'z';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // The rows a candidate beginning with c is compared with: from RuleIndex[c] through the next
 // letter's entry; z and every non-letter share the rows from z's entry to the closing row.
@@ -224,12 +228,21 @@ bool AppendWordStart(const char* cand, int n, std::u16string& out) {
 bool AppendWordEnd(const char* cand, int n, std::u16string& out) {
   if (n != 1) return false;
   switch (cand[0]) {
-    case 'e': out += u'\u0647'; return true;
-    case 'a': out += u'\u0627'; return true;
-    case 'o': out += u'\u0648'; return true;
+    case 'e':
+      out += u'\u0647';
+      return true;
+    case 'a':
+      out += u'\u0627';
+      return true;
+    case 'o':
+      out += u'\u0648';
+      return true;
     case 'i':
-    case 'y': out += u'\u06CC'; return true;
-    default: return false;
+    case 'y':
+      out += u'\u06CC';
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -301,8 +314,8 @@ void Normalise(std::string& word) {
       else
         ReplaceAll(word, "aa`", "aaa`");
       static constexpr std::string_view kMarked[][2] = {
-          {"oo`", "ooo`"},  {"o```", "va`"},  {"ae``", "aae``"}, {"kh`", "keh`"},
-          {"sh`", "seh`"},  {"ch`", "ceh`"},  {"zh`", "zeh`"},
+          {"oo`", "ooo`"}, {"o```", "va`"}, {"ae``", "aae``"}, {"kh`", "keh`"},
+          {"sh`", "seh`"}, {"ch`", "ceh`"}, {"zh`", "zeh`"},
       };
       for (const auto& pair : kMarked) ReplaceAll(word, pair[0], pair[1]);
     }
@@ -314,7 +327,10 @@ void Normalise(std::string& word) {
     if (has('x')) ReplaceAll(word, "x", "ks");
     if (TashdidMode && has('h')) {
       static constexpr std::string_view kDoubledDigraphs[][2] = {
-          {"kkh", "kekh"}, {"ssh", "sesh"}, {"cch", "cech"}, {"zzh", "zezh"},
+          {"kkh", "kekh"},
+          {"ssh", "sesh"},
+          {"cch", "cech"},
+          {"zzh", "zezh"},
       };
       for (const auto& pair : kDoubledDigraphs) ReplaceAll(word, pair[0], pair[1]);
     }
@@ -401,11 +417,18 @@ bool IsWordChar(unsigned char c) {
 
 void AppendSeparator(unsigned char c, std::u16string& out) {
   switch (c) {
-    case '?': out += u'\u061F'; break;
-    case ';': out += u'\u061B'; break;
-    case ',': out += u'\u060C'; break;
+    case '?':
+      out += u'\u061F';
+      break;
+    case ';':
+      out += u'\u061B';
+      break;
+    case ',':
+      out += u'\u060C';
+      break;
     // Through the code page, so that a Persian letter typed into the input survives.
-    default: out += CodePage::ToUnicode(c);
+    default:
+      out += CodePage::ToUnicode(c);
   }
 }
 

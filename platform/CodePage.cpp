@@ -35,7 +35,9 @@ constexpr std::array<unsigned char, 65536> kReverse = [] {
 
 }  // namespace
 
-char16_t ToUnicode(unsigned char byte) { return byte < 0x80 ? byte : kHighHalf[byte - 0x80]; }
+char16_t ToUnicode(unsigned char byte) {
+  return byte < 0x80 ? byte : kHighHalf[byte - 0x80];
+}
 
 char FromUnicode(char16_t unit) {
   if (unit < 0x80) return static_cast<char>(unit);

@@ -93,7 +93,8 @@ Options ParseArguments(int argc, char** argv) {
       options.useDictionary = false;
     } else if (arg == "--cp1256") {
       options.cp1256 = true;
-    } else if (!(ParseSwitch(arg, "--chat", ChatMode) || ParseSwitch(arg, "--tashdid", TashdidMode) ||
+    } else if (!(ParseSwitch(arg, "--chat", ChatMode) ||
+                 ParseSwitch(arg, "--tashdid", TashdidMode) ||
                  ParseSwitch(arg, "--suffix", PrefixMode) ||
                  ParseSwitch(arg, "--polite", PoliteMode) ||
                  ParseSwitch(arg, "--english", EnglishDetectMode) ||
@@ -116,7 +117,8 @@ class Writer {
   }
   void EndLine() { buffer_ += '\n'; }
   void Flush() {
-    if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
+    if (!buffer_.empty() &&
+        std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
       Fail(1, std::string("cannot write the output: ") + std::strerror(errno));
     buffer_.clear();
   }
@@ -217,6 +219,7 @@ int main(int argc, char** argv) {
     if (!ok) return 1;
   }
   out.Flush();
-  if (std::fflush(stdout) != 0) Fail(1, std::string("cannot write the output: ") + std::strerror(errno));
+  if (std::fflush(stdout) != 0)
+    Fail(1, std::string("cannot write the output: ") + std::strerror(errno));
   return 0;
 }

@@ -7,11 +7,11 @@ namespace {
 
 // Syllables as Romanesh writers spell them, weighted by repetition.
 constexpr const char* kSyllables[] = {
-    "sa",  "la",  "m",   "kh",  "oo",  "bi",  "mi",  "ra",  "vam", "na",  "raft", "be",
-    "man", "to",  "ast", "ke",  "ba",  "dar", "az",  "ha",  "ye",  "sh",  "ch",   "gh",
-    "zh",  "aa",  "ee",  "ou",  "ea",  "ae",  "an",  "on",  "tan", "shon", "e",   "i",
-    "ro",  "ze",  "d",   "g",   "ja",  "po",  "fa",  "ne",  "mo",  "ka",  "ri",   "de",
-    "s`",  "z`",  "a`",  "t`",  "h`",  "e``", "gh`", "ll",  "bb",  "mm",  "ss",   "kk",
+    "sa",  "la", "m",   "kh", "oo", "bi",  "mi",  "ra", "vam", "na",   "raft", "be",
+    "man", "to", "ast", "ke", "ba", "dar", "az",  "ha", "ye",  "sh",   "ch",   "gh",
+    "zh",  "aa", "ee",  "ou", "ea", "ae",  "an",  "on", "tan", "shon", "e",    "i",
+    "ro",  "ze", "d",   "g",  "ja", "po",  "fa",  "ne", "mo",  "ka",   "ri",   "de",
+    "s`",  "z`", "a`",  "t`", "h`", "e``", "gh`", "ll", "bb",  "mm",   "ss",   "kk",
 };
 constexpr const char* kChatWords[] = {"mer30", "2ta", "3shanbe", "be2n", "1ki", "30"};
 constexpr const char* kPunctuation[] = {" ", " ", " ", " ", " ", " ", ", ", "? ", ". ", "! ", "; "};

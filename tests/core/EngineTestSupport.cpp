@@ -13,8 +13,8 @@ std::string Units(const std::u16string& text) {
 }
 
 namespace {
-TDicValueObject** const kSections[] = {&WholeWords,  &PoliteWords,       &SuffixWords,
-                                       &PrefixWords, &MiddleWords,       &EnglishWholeWords,
+TDicValueObject** const kSections[] = {&WholeWords,        &PoliteWords, &SuffixWords,
+                                       &PrefixWords,       &MiddleWords, &EnglishWholeWords,
                                        &EnglishPrefixWords};
 constexpr TDicKind kKinds[] = {dkWhole, dkWhole, dkSuffix, dkPrefix, dkMiddle, dkWhole, dkPrefix};
 }  // namespace

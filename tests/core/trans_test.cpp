@@ -65,14 +65,24 @@ TEST_F(TransliterateWordTest, WordStartAndWordEndOutputs) {
 
 TEST_F(TransliterateWordTest, BacktickVariantsAndHamza) {
   ExpectAll({
-      {"s", {SEEN}},     {"s`", {SAD}},          {"s``", {THEH}},
-      {"z", {ZAIN}},     {"z`", {THAL}},         {"z``", {DAD}},
-      {"z```", {ZAH}},   {"t`", {TAH}},          {"h`", {HAH}},
-      {"g`", {GHAIN}},   {"gh`", {GHAIN}},       {"j`", {JEH}},
-      {"be``", {BEH, HAMZA}},                    // at the end: a plain hamza
-      {"be``r", {BEH, YEH_HAMZA, REH}},          // inside: on a yeh seat
-      {"q", {}},         {"`", {u'`'}},          {"b``", {BEH, u'`', u'`'}},
-      {"ea`b", {ALEF, AIN, BEH}},                // a leading "ea`" reads as "ea"
+      {"s", {SEEN}},
+      {"s`", {SAD}},
+      {"s``", {THEH}},
+      {"z", {ZAIN}},
+      {"z`", {THAL}},
+      {"z``", {DAD}},
+      {"z```", {ZAH}},
+      {"t`", {TAH}},
+      {"h`", {HAH}},
+      {"g`", {GHAIN}},
+      {"gh`", {GHAIN}},
+      {"j`", {JEH}},
+      {"be``", {BEH, HAMZA}},            // at the end: a plain hamza
+      {"be``r", {BEH, YEH_HAMZA, REH}},  // inside: on a yeh seat
+      {"q", {}},
+      {"`", {u'`'}},
+      {"b``", {BEH, u'`', u'`'}},
+      {"ea`b", {ALEF, AIN, BEH}},  // a leading "ea`" reads as "ea"
       {"bo``", {BEH, WAW_HAMZA}},
       {"baa`", {BEH, ALEF, AIN}},  // "aa`" reads as ALEF, then "a`"
   });
@@ -80,9 +90,9 @@ TEST_F(TransliterateWordTest, BacktickVariantsAndHamza) {
 
 TEST_F(TransliterateWordTest, SplitGuardReadsThePairApart) {
   ExpectAll({
-      {"bea`", {BEH, AIN}},    // "e", then "a`"
-      {"baee", {BEH, YEH}},    // "a", then "ee"
-      {"beaa", {BEH, ALEF}},   // "e", then "aa" (the final a alone would be ALEF too)
+      {"bea`", {BEH, AIN}},   // "e", then "a`"
+      {"baee", {BEH, YEH}},   // "a", then "ee"
+      {"beaa", {BEH, ALEF}},  // "e", then "aa" (the final a alone would be ALEF too)
       {"bea", {BEH, AIN}},
       {"bae", {BEH, AIN}},
   });

@@ -71,11 +71,17 @@ TEST_F(ZefraConvertTest, LineEndsAndMarkers) {
   // A CR inside a line marks a run left as typed; one at the end of the input stays inside.
   EXPECT_EQ(Run("", "ab \rhello\r ab\n").out, "\u0627\u0628 hello \u0627\u0628\n");
   EXPECT_EQ(Run("", "ab\r").out, "\u0627\u0628\n");
-  EXPECT_EQ(Run("", "\xEF\xBB\xBF" "ab\n").out, "\u0627\u0628\n");  // byte-order mark skipped
+  EXPECT_EQ(Run("",
+                "\xEF\xBB\xBF"
+                "ab\n")
+                .out,
+            "\u0627\u0628\n");  // byte-order mark skipped
 }
 
 TEST_F(ZefraConvertTest, FilesAreReadInOrderAndNotJoined) {
-  const std::string a = File("a.txt", "ab"), b = File("b.txt", "\xEF\xBB\xBF" "bo\n");
+  const std::string a = File("a.txt", "ab"), b = File("b.txt",
+                                                      "\xEF\xBB\xBF"
+                                                      "bo\n");
   const Result r = Run("'" + a + "' - '" + b + "'", "ab\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "\u0627\u0628\n\u0627\u0628\n\u0628\u0648\n");
@@ -83,16 +89,16 @@ TEST_F(ZefraConvertTest, FilesAreReadInOrderAndNotJoined) {
 
 TEST_F(ZefraConvertTest, OptionsSetTheEngineFlags) {
   EXPECT_EQ(Run("--no-dictionary", "salam\n").out, "\u0633\u0644\u0645\n");
-  EXPECT_EQ(Run("--chat=off", "mer30\n").out, "\u0645\u0631" "30\n");
+  EXPECT_EQ(Run("--chat=off", "mer30\n").out,
+            "\u0645\u0631"
+            "30\n");
   EXPECT_EQ(Run("--tashdid=off --no-dictionary", "abba\n").out, "\u0627\u0628\u0628\u0627\n");
-  EXPECT_EQ(Run("--treat-ae=off --no-dictionary", "sa'at\n").out,
-            "\u0633\u0627'\u0627\u062A\n");
+  EXPECT_EQ(Run("--treat-ae=off --no-dictionary", "sa'at\n").out, "\u0633\u0627'\u0627\u062A\n");
   EXPECT_EQ(Run("--cp1256", "salam khoobi?\n").out, "\xD3\xE1\xC7\xE3 \xCE\xE6\xC8\xED\n");
 }
 
 TEST_F(ZefraConvertTest, ReadsTheGivenDictionaryWithoutWritingIt) {
-  const std::string content =
-      "[Whole Words]\r\nman=maan\r\n\r\n[English Words]\r\nhello=Whole\r\n";
+  const std::string content = "[Whole Words]\r\nman=maan\r\n\r\n[English Words]\r\nhello=Whole\r\n";
   const std::string dictionary = File("Zefra.txt", content);
   const Result r = Run("--dictionary '" + dictionary + "'", "man hello salam\n");
   EXPECT_EQ(r.status, 0);
@@ -103,8 +109,8 @@ TEST_F(ZefraConvertTest, ReadsTheGivenDictionaryWithoutWritingIt) {
 }
 
 TEST_F(ZefraConvertTest, InvalidUtf8StopsAtTheBadLine) {
-  for (const std::string bad : {"\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82",
-                                "\xFF", "\x80"}) {
+  for (const std::string bad :
+       {"\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xFF", "\x80"}) {
     const Result r = Run("", "ab\nb" + bad + "b\nab\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "\u0627\u0628\n");
