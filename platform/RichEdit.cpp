@@ -1,0 +1,443 @@
+#include "RichEdit.h"
+
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <algorithm>
+
+namespace {
+
+// Rich-edit properties that Qt has no field for.
+constexpr int kUnderlineType = QTextFormat::UserProperty + 1;
+constexpr int kAnimation = QTextFormat::UserProperty + 2;
+constexpr int kLanguage = QTextFormat::UserProperty + 3;
+
+uint32_t ToColorRef(const QColor& color) {
+  return uint32_t(color.red()) | uint32_t(color.green()) << 8 | uint32_t(color.blue()) << 16;
+}
+
+bool IsRgb(uint32_t color) {
+  return (color & 0xFF000000) == 0;
+}
+
+QColor FromColorRef(uint32_t color) {
+  return QColor(int(color & 0xFF), int(color >> 8 & 0xFF), int(color >> 16 & 0xFF));
+}
+
+QTextCharFormat::UnderlineStyle DrawnUnderline(int type) {
+  switch (type) {
+    case utDotted:
+      return QTextCharFormat::DotLine;
+    case utWave:
+      return QTextCharFormat::WaveUnderline;
+    default:  // Qt draws no double or word underline: a single line is the nearest
+      return QTextCharFormat::SingleUnderline;
+  }
+}
+
+uint8_t UnderlineTypeOf(QTextCharFormat::UnderlineStyle style) {
+  switch (style) {
+    case QTextCharFormat::NoUnderline:
+      return utNone;
+    case QTextCharFormat::DotLine:
+      return utDotted;
+    case QTextCharFormat::WaveUnderline:
+    case QTextCharFormat::SpellCheckUnderline:
+      return utWave;
+    default:
+      return utSingle;
+  }
+}
+
+bool Underlined(const QTextCharFormat& format, const QFont& paneFont) {
+  if (format.hasProperty(QTextFormat::TextUnderlineStyle))
+    return format.underlineStyle() != QTextCharFormat::NoUnderline;
+  if (format.hasProperty(QTextFormat::FontUnderline)) return format.fontUnderline();
+  return paneFont.underline();
+}
+
+Qt::Alignment QtAlignment(uint8_t alignment) {
+  switch (alignment) {
+    case paRight:
+      return Qt::AlignRight | Qt::AlignAbsolute;
+    case paCenter:
+      return Qt::AlignHCenter;
+    default:
+      return Qt::AlignLeft | Qt::AlignAbsolute;
+  }
+}
+
+bool IsBulleted(const QTextBlock& block) {
+  const QTextList* list = block.textList();
+  return list && list->format().style() == QTextListFormat::ListDisc;
+}
+
+}  // namespace
+
+RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent) {
+  setLineWrapMode(NoWrap);
+  connect(document(), &QTextDocument::modificationChanged, this, [this](bool changed) {
+    if (changed) modified_ = true;
+  });
+}
+
+QTextBlock RichEdit::LineBlock(int i) const {
+  if (i < 0 || i >= document()->blockCount()) return {};
+  return document()->findBlockByNumber(i);
+}
+
+int RichEdit::LineCount() const {
+  const int blocks = document()->blockCount();
+  return document()->lastBlock().length() == 1 ? blocks - 1 : blocks;
+}
+
+std::u16string RichEdit::Line(int i) const {
+  if (i >= LineCount()) return {};
+  const QTextBlock block = LineBlock(i);
+  if (!block.isValid()) return {};
+  if (block.length() == 1) return u"\r";
+  return block.text().toStdU16String();
+}
+
+std::vector<std::u16string> RichEdit::Lines() const {
+  std::vector<std::u16string> lines;
+  const int count = LineCount();
+  lines.reserve(size_t(count));
+  QTextBlock block = document()->begin();
+  for (int i = 0; i < count; ++i, block = block.next())
+    lines.push_back(block.length() == 1 ? u"\r" : block.text().toStdU16String());
+  return lines;
+}
+
+int RichEdit::LineLength(int i) const {
+  if (i >= LineCount()) return 0;
+  const QTextBlock block = LineBlock(i);
+  return block.isValid() ? block.length() - 1 : 0;
+}
+
+int RichEdit::LineIndex(int i) const {
+  const QTextBlock block = LineBlock(i);
+  return block.isValid() ? block.position() : -1;
+}
+
+int RichEdit::LineFromChar(int pos) const {
+  pos = std::clamp(pos, 0, TextLength());
+  return document()->findBlock(pos).blockNumber();
+}
+
+int RichEdit::TextLength() const {
+  return document()->characterCount() - 1;
+}
+
+void RichEdit::ReplaceLine(int i, const std::u16string& text) {
+  if (i >= LineCount()) return;
+  const QTextBlock block = LineBlock(i);
+  if (!block.isValid()) return;
+  QTextCursor cursor(document());
+  cursor.setPosition(block.position());
+  const QTextCharFormat format = cursor.charFormat();
+  cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+  cursor.insertText(QString::fromStdU16String(text), format);
+}
+
+void RichEdit::AppendLine(const std::u16string& text) {
+  // The empty last paragraph is no line: it is filled rather than followed, and an empty new
+  // line needs a paragraph after it to count.
+  const QString line = text == u"\r" ? QString() : QString::fromStdU16String(text);
+  const bool lastIsEmpty = document()->lastBlock().length() == 1;
+  QTextCursor cursor(document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText((lastIsEmpty ? QString() : QStringLiteral("\n")) + line +
+                    (line.isEmpty() ? QStringLiteral("\n") : QString()));
+}
+
+void RichEdit::DeleteLine(int i) {
+  if (i < 0 || i >= LineCount()) return;
+  const QTextBlock block = LineBlock(i);
+  const QTextBlock next = block.next();
+  QTextCursor cursor(document());
+  if (next.isValid()) {
+    cursor.setPosition(block.position());
+    cursor.setPosition(next.position(), QTextCursor::KeepAnchor);
+  } else {
+    // The last paragraph empties rather than goes: an empty line before it stays a line.
+    cursor.setPosition(block.position());
+    cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+  }
+  cursor.removeSelectedText();
+}
+
+void RichEdit::ClearAll() {
+  QTextCursor cursor(document());
+  cursor.select(QTextCursor::Document);
+  cursor.removeSelectedText();
+  cursor.setBlockFormat(QTextBlockFormat());
+  cursor.setBlockCharFormat(QTextCharFormat());
+  cursor.setCharFormat(QTextCharFormat());
+}
+
+int RichEdit::CaretPos() const {
+  return textCursor().position();
+}
+
+void RichEdit::SetCaret(int pos) {
+  SetSel(pos, 0);
+}
+
+int RichEdit::SelStart() const {
+  return textCursor().selectionStart();
+}
+
+int RichEdit::SelLength() const {
+  const QTextCursor cursor = textCursor();
+  return cursor.selectionEnd() - cursor.selectionStart();
+}
+
+void RichEdit::SetSel(int start, int length) {
+  // A fresh cursor: moving the caret drops any format chosen for the next typed character.
+  QTextCursor cursor(document());
+  cursor.setPosition(std::clamp(start, 0, TextLength()));
+  cursor.setPosition(std::clamp(start + length, 0, TextLength()), QTextCursor::KeepAnchor);
+  setTextCursor(cursor);
+}
+
+void RichEdit::ReplaceSel(const std::u16string& text) {
+  QTextCursor cursor = textCursor();
+  cursor.insertText(QString::fromStdU16String(text));
+  setTextCursor(cursor);
+}
+
+TCharFormat RichEdit::ToCharFormat(const QTextCharFormat& format) const {
+  const QFont paneFont = document()->defaultFont();
+  TCharFormat result;
+  const QBrush foreground = format.foreground();
+  if (format.hasProperty(QTextFormat::ForegroundBrush) && foreground.style() != Qt::NoBrush)
+    result.Color = ToColorRef(foreground.color());
+  const QStringList families = format.fontFamilies().toStringList();
+  result.Name = families.isEmpty() ? paneFont.family() : families.front();
+  result.Size = qRound(format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize()
+                                                                      : paneFont.pointSizeF());
+  const int weight =
+      format.hasProperty(QTextFormat::FontWeight) ? format.fontWeight() : paneFont.weight();
+  if (weight > QFont::Medium) result.Style |= fsBold;
+  if (format.hasProperty(QTextFormat::FontItalic) ? format.fontItalic() : paneFont.italic())
+    result.Style |= fsItalic;
+  const bool underlined = Underlined(format, paneFont);
+  if (underlined) result.Style |= fsUnderline;
+  if (format.hasProperty(QTextFormat::FontStrikeOut) ? format.fontStrikeOut()
+                                                     : paneFont.strikeOut())
+    result.Style |= fsStrikeOut;
+  if (format.hasProperty(kUnderlineType))
+    result.UnderlineType = uint8_t(format.intProperty(kUnderlineType));
+  else
+    result.UnderlineType = underlined ? UnderlineTypeOf(format.underlineStyle()) : uint8_t(utNone);
+  const QBrush background = format.background();
+  if (format.hasProperty(QTextFormat::BackgroundBrush) && background.style() != Qt::NoBrush)
+    result.BackColor = ToColorRef(background.color());
+  result.Animation = uint8_t(format.intProperty(kAnimation));
+  result.Language =
+      format.hasProperty(kLanguage) ? uint16_t(format.intProperty(kLanguage)) : language_;
+  return result;
+}
+
+void RichEdit::Apply(QTextCharFormat& target, const TCharFormat& format, unsigned fields) const {
+  using F = TCharFormat;
+  if (fields & F::fColor) {
+    if (IsRgb(format.Color))
+      target.setForeground(FromColorRef(format.Color));
+    else
+      target.clearForeground();
+  }
+  if (fields & F::fFace) target.setFontFamilies(QStringList{format.Name});
+  if (fields & F::fSize) {
+    if (format.Size > 0)
+      target.setFontPointSize(format.Size);
+    else
+      target.clearProperty(QTextFormat::FontPointSize);
+  }
+  if (fields & F::fUnderlineType) target.setProperty(kUnderlineType, int(format.UnderlineType));
+  if (fields & F::fStyle) {
+    target.setFontWeight(format.Style & fsBold ? QFont::Bold : QFont::Normal);
+    target.setFontItalic(format.Style & fsItalic);
+    target.setFontStrikeOut(format.Style & fsStrikeOut);
+    const int type =
+        target.hasProperty(kUnderlineType) ? target.intProperty(kUnderlineType) : int(utSingle);
+    target.setUnderlineStyle(format.Style & fsUnderline ? DrawnUnderline(type)
+                                                        : QTextCharFormat::NoUnderline);
+  } else if ((fields & F::fUnderlineType) &&
+             target.underlineStyle() != QTextCharFormat::NoUnderline) {
+    target.setUnderlineStyle(DrawnUnderline(format.UnderlineType));
+  }
+  if (fields & F::fBackColor) {
+    if (IsRgb(format.BackColor))
+      target.setBackground(FromColorRef(format.BackColor));
+    else
+      target.clearBackground();
+  }
+  if (fields & F::fAnimation) target.setProperty(kAnimation, int(format.Animation));
+  if (fields & F::fLanguage) target.setProperty(kLanguage, int(format.Language));
+}
+
+TCharFormat RichEdit::SelAttributes() const {
+  return ToCharFormat(textCursor().charFormat());
+}
+
+void RichEdit::SetSelAttributes(const TCharFormat& format, unsigned fields) {
+  QTextCursor cursor = textCursor();
+  if (cursor.hasSelection()) {
+    SetFormat(cursor.selectionStart(), cursor.selectionEnd(), format, fields);
+    return;
+  }
+  QTextCharFormat next = cursor.charFormat();
+  Apply(next, format, fields);
+  setCurrentCharFormat(next);
+}
+
+TCharFormat RichEdit::FormatAt(int pos) const {
+  QTextCursor cursor(document());
+  cursor.setPosition(std::clamp(pos, 0, TextLength()));
+  return ToCharFormat(cursor.charFormat());
+}
+
+std::vector<TFormatRun> RichEdit::CaretFormats(int start, int length) const {
+  std::vector<TFormatRun> runs;
+  auto add = [&runs](int count, TCharFormat format) {
+    if (!runs.empty() && runs.back().Format == format)
+      runs.back().Length += count;
+    else
+      runs.push_back({count, std::move(format)});
+  };
+  const QTextBlock block = document()->findBlock(start);
+  const int end = start + length;
+  if (!block.isValid() || end > block.position() + block.length() - 1) {
+    // Across a paragraph mark the caret's rule has special cases: ask it position by position.
+    for (int pos = start + 1; pos <= end; ++pos) add(1, FormatAt(pos));
+    return runs;
+  }
+  // Inside one paragraph the caret after a character reports that character's format.
+  for (auto it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment fragment = it.fragment();
+    const int from = std::max(fragment.position(), start);
+    const int to = std::min(fragment.position() + fragment.length(), end);
+    if (from < to) add(to - from, ToCharFormat(fragment.charFormat()));
+  }
+  return runs;
+}
+
+void RichEdit::SetFormat(int start, int end, const TCharFormat& format, unsigned fields) {
+  start = std::clamp(start, 0, TextLength());
+  end = std::clamp(end, start, TextLength());
+  struct Piece {
+    int From, To;
+    QTextCharFormat Format;
+  };
+  // Each piece keeps what it had in the fields not set; collected first because setting a
+  // format splits and merges the fragments being walked.
+  std::vector<Piece> pieces;
+  for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
+       block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      const int from = std::max(fragment.position(), start);
+      const int to = std::min(fragment.position() + fragment.length(), end);
+      if (from < to) pieces.push_back({from, to, fragment.charFormat()});
+    }
+  }
+  QTextCursor cursor(document());
+  for (Piece& piece : pieces) {
+    Apply(piece.Format, format, fields);
+    cursor.setPosition(piece.From);
+    cursor.setPosition(piece.To, QTextCursor::KeepAnchor);
+    cursor.setCharFormat(piece.Format);
+  }
+}
+
+double RichEdit::PixelsPerPoint() const {
+  return logicalDpiX() / 72.0;
+}
+
+TParaFormat RichEdit::Paragraph() const {
+  return ParagraphAt(CaretPos());
+}
+
+TParaFormat RichEdit::ParagraphAt(int pos) const {
+  const QTextBlock block = document()->findBlock(std::clamp(pos, 0, TextLength()));
+  const QTextBlockFormat format = block.blockFormat();
+  TParaFormat result;
+  const Qt::Alignment seen = QStyle::visualAlignment(block.textDirection(), format.alignment());
+  if (seen & Qt::AlignHCenter)
+    result.Alignment = paCenter;
+  else if (seen & Qt::AlignRight)
+    result.Alignment = paRight;
+  const double ppp = PixelsPerPoint();
+  result.FirstIndent = format.textIndent() / ppp;
+  result.LeftIndent = format.leftMargin() / ppp;
+  result.RightIndent = format.rightMargin() / ppp;
+  result.Numbering = IsBulleted(block) ? nsBullet : nsNone;
+  return result;
+}
+
+void RichEdit::ApplyParagraph(const QTextBlock& block, const TParaFormat& format, unsigned fields) {
+  QTextCursor cursor(block);
+  QTextBlockFormat blockFormat = block.blockFormat();
+  if (fields & TParaFormat::fAlignment) blockFormat.setAlignment(QtAlignment(format.Alignment));
+  if (fields & TParaFormat::fIndents) {
+    const double ppp = PixelsPerPoint();
+    blockFormat.setTextIndent(format.FirstIndent * ppp);
+    blockFormat.setLeftMargin(format.LeftIndent * ppp);
+    blockFormat.setRightMargin(format.RightIndent * ppp);
+  }
+  cursor.setBlockFormat(blockFormat);
+  if (!(fields & TParaFormat::fNumbering) || IsBulleted(block) == (format.Numbering == nsBullet))
+    return;
+  if (QTextList* list = block.textList()) {
+    // Leaving a list adds the list's indent to the paragraph; the paragraph keeps its own.
+    const int indent = block.blockFormat().indent();
+    list->remove(block);
+    QTextBlockFormat unlisted = block.blockFormat();
+    unlisted.setIndent(indent);
+    cursor.setBlockFormat(unlisted);
+  }
+  if (format.Numbering != nsBullet) return;
+  if (IsBulleted(block.previous())) {
+    block.previous().textList()->add(block);
+  } else {
+    QTextListFormat bullets;
+    bullets.setStyle(QTextListFormat::ListDisc);
+    bullets.setIndent(1);
+    cursor.createList(bullets);
+  }
+}
+
+void RichEdit::SetParagraph(const TParaFormat& format, unsigned fields) {
+  const QTextCursor cursor = textCursor();
+  const QTextBlock last = document()->findBlock(cursor.selectionEnd());
+  for (QTextBlock block = document()->findBlock(cursor.selectionStart()); block.isValid();
+       block = block.next()) {
+    ApplyParagraph(block, format, fields);
+    if (block == last) break;
+  }
+}
+
+void RichEdit::SetParagraphAt(int pos, const TParaFormat& format, unsigned fields) {
+  ApplyParagraph(document()->findBlock(std::clamp(pos, 0, TextLength())), format, fields);
+}
+
+bool RichEdit::Modified() const {
+  return modified_ || document()->isModified();
+}
+
+void RichEdit::SetModified(bool modified) {
+  modified_ = modified;
+  document()->setModified(modified);
+}
+
+void RichEdit::Freeze() {
+  if (freezeCount_++ == 0) viewport()->setUpdatesEnabled(false);
+}
+
+void RichEdit::Unfreeze() {
+  if (freezeCount_ > 0 && --freezeCount_ == 0) viewport()->setUpdatesEnabled(true);
+}

@@ -1,0 +1,498 @@
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextList>
+#include <QtTest>
+#include <memory>
+
+#include "Dictionary.h"
+#include "MessageBoxes.h"
+#include "MyStaticText.h"
+#include "trans.h"
+#include "uMain.h"
+
+namespace {
+
+// With an empty dictionary the letter rules alone decide.
+const std::u16string kSalam = u"\u0633\u0644\u0645";         // SEEN LAM MEEM
+const std::u16string kKhoobi = u"\u062E\u0648\u0628\u06CC";  // KHAH WAW BEH FARSI YEH
+const std::u16string kSalamKhoobi = kSalam + u" " + kKhoobi + u"\u061F";
+
+class TSilentReporter : public TDictionaryReporter {
+ public:
+  void Warning(const std::string&) override {}
+  void Error(const std::string&) override {}
+};
+
+QString Q(const std::u16string& text) {
+  return QString::fromStdU16String(text);
+}
+
+}  // namespace
+
+class tst_uMain : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void init();
+  void cleanup();
+
+  void windowHasTheDesignedControls();
+  void typingShowsThePersianLine();
+  void onlyTheChangedLineIsConvertedAndTheOutputScrollsToIt();
+  void aChangeBeforeTheOutputsEndPutsTheCaretAtColumnZero();
+  void bigWindowKeepsTheFocusInTheOutput();
+  void deletingEverythingClearsTheOutput();
+  void deletingTheLastLinesDeletesTheirOutputLines();
+  void reloadingAShorterTextLeavesNoStaleOutput();
+  void anEmptyParagraphAppendedAtTheEndGivesAnEmptyOutputLine();
+  void undoingToTheOriginalTextStillConverts();
+  void englishStyledLastWordStaysLatinWithOneMarker();
+  void englishMarkingFollowsTheChosenStyle();
+  void twoSpacesStartAPieceOfTheirOwn();
+  void sameAttributesSwapsAlignmentAndKeepsBullets();
+  void withoutSameAttributesNoFormatReachesTheOutput();
+  void aPendingStyleReconvertsTheSelectedLines();
+  void loadingSuppressesConversion();
+  void aTextLongerThan65535CharactersConvertsTheRightLine();
+  void linesReadAsTheRichEditReadsThem();
+  void caretFormatsMatchTheCaretWalk();
+
+ private:
+  void Type(const QString& text) { QTest::keyClicks(in, text); }
+  void Insert(const QString& text) { in->textCursor().insertText(text); }
+  std::u16string Out(int line) const { return out->Line(line); }
+
+  QTemporaryDir dir;
+  TSilentReporter reporter;
+  MessageBoxes::InProcessService* boxes = nullptr;
+  std::unique_ptr<TMainForm> form;
+  RichEdit* in = nullptr;
+  RichEdit* out = nullptr;
+};
+
+void tst_uMain::initTestCase() {
+  QVERIFY(dir.isValid());
+  const QString path = dir.filePath(QStringLiteral("Zefra.txt"));
+  QFile empty(path);
+  QVERIFY(empty.open(QIODevice::WriteOnly));
+  empty.close();
+  StartDictionaryModule(QFile::encodeName(path).toStdString(), reporter);
+  InitializeEngine();
+}
+
+void tst_uMain::init() {
+  SameAttributes = false;
+  EnglishStyle = esBold;
+  EnglishUnderlineType = utDotted;
+  EnglishBackColor = 0xFF0000;
+  EnglishAnimationType = 5;
+  auto service = std::make_unique<MessageBoxes::InProcessService>();
+  boxes = service.get();
+  MessageBoxes::Install(std::move(service));
+  form = std::make_unique<TMainForm>();
+  in = form->findChild<RichEdit*>(QStringLiteral("EnglishRichEdit"));
+  out = form->findChild<RichEdit*>(QStringLiteral("FarsiRichEdit"));
+  QVERIFY(in && out);
+}
+
+void tst_uMain::cleanup() {
+  form.reset();
+}
+
+void tst_uMain::windowHasTheDesignedControls() {
+  QCOMPARE(form->windowTitle(), QStringLiteral("Advanced Romanesh to Farsi Translator"));
+  QCOMPARE(form->size(), QSize(669, 585));
+  QCOMPARE(form->minimumSize(), form->maximumSize());
+  QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+  QVERIFY(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+  QVERIFY(boxes->Shown.empty());
+
+  QCOMPARE(in->geometry(), QRect(17, 52, 630, 190));
+  QCOMPARE(out->geometry(), QRect(17, 261, 630, 190));
+  QVERIFY(out->isReadOnly());
+  QCOMPARE(out->layoutDirection(), Qt::RightToLeft);
+  QCOMPARE(out->font().pointSize(), 11);
+  QVERIFY(
+      QStringList({"Tahoma", "Noto Sans Arabic", "Noto Naskh Arabic", "Vazirmatn", "DejaVu Sans"})
+          .contains(out->font().family()));
+  QCOMPARE(in->lineWrapMode(), QTextEdit::NoWrap);
+  QVERIFY(FarsiEnabled);
+
+  auto* romanesh = form->findChild<TMyStaticText*>(QStringLiteral("l_romanesh"));
+  auto* farsi = form->findChild<TMyStaticText*>(QStringLiteral("l_farsi"));
+  QVERIFY(romanesh && farsi);
+  QCOMPARE(romanesh->toPlainText(), QStringLiteral(u"رومانش را اینجا بنویسید"));
+  QCOMPARE(farsi->toPlainText(), QStringLiteral(u"فارسی را اینجا بخوانید"));
+  QCOMPARE(romanesh->geometry(), QRect(207, 1, 208, 23));
+  QVERIFY(!romanesh->isEnabled());
+  QCOMPARE(romanesh->palette().color(QPalette::Disabled, QPalette::Text), QColor(Qt::black));
+
+  const auto button = [this](const char* name) {
+    return form->findChild<QPushButton*>(QLatin1String(name));
+  };
+  QCOMPARE(button("btnSettings")->text(), QStringLiteral("Settings"));
+  QCOMPARE(button("btnRomaneshRoles")->text(), QStringLiteral("Romanesh Rules"));
+  QCOMPARE(button("btnAbout")->geometry(), QRect(207, 551, 87, 27));
+  QCOMPARE(form->findChild<QCheckBox*>(QStringLiteral("OneWindow"))->text(),
+           QStringLiteral("Big Window"));
+  QCOMPARE(form->findChild<QCheckBox*>(QStringLiteral("StayonTopCheckBox"))->pos(),
+           QPoint(17, 457));
+  QCOMPARE(form->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
+           QStringLiteral(" Window Transparency"));
+  auto* slider = form->findChild<QSlider*>(QStringLiteral("TransparencyTrackBar"));
+  QCOMPARE(slider->geometry(), QRect(549, 560, 113, 18));
+  QCOMPARE(slider->minimum(), 40);
+  QCOMPARE(slider->maximum(), 255);
+  QCOMPARE(slider->value(), 255);
+  QCOMPARE(slider->pageStep(), 15);
+}
+
+void tst_uMain::typingShowsThePersianLine() {
+  Type(QStringLiteral("salam khoobi?"));
+  QCOMPARE(out->LineCount(), 1);
+  QCOMPARE(Q(Out(0)), Q(kSalamKhoobi));
+  QCOMPARE(form->PreviousInputLines, TWideStringList({u"salam khoobi?"}));
+  QCOMPARE(form->PreviousOutputLines, TWideStringList({kSalamKhoobi}));
+  QCOMPARE(form->PreviousOutputLines.LanguageId, LangPersian);
+  QCOMPARE(in->CaretPos(), 13);
+  QVERIFY(!form->Converting);
+}
+
+void tst_uMain::onlyTheChangedLineIsConvertedAndTheOutputScrollsToIt() {
+  for (int i = 0; i < 10; ++i)
+    Insert(i ? QStringLiteral("\nsalam salam salam") : "salam salam salam");
+  QCOMPARE(out->LineCount(), 10);
+  // Lines that are converted again lose these marks.
+  for (int i : {2, 4, 9}) out->ReplaceLine(i, u"mark");
+
+  in->SetCaret(in->LineIndex(3) + in->LineLength(3));
+  Type(QStringLiteral("?"));
+  const std::u16string converted = kSalam + u" " + kSalam + u" " + kSalam + u"\u061F";
+  QCOMPARE(Q(Out(3)), Q(converted));
+  for (int i : {2, 4, 9}) QCOMPARE(Q(Out(i)), QStringLiteral("mark"));
+  QCOMPARE(out->LineCount(), 10);
+  // Nothing of the old line's end survives, so the caret goes 10 before the output line's end.
+  QCOMPARE(out->CaretPos(), out->LineIndex(3) + int(converted.size()) - 10);
+  QCOMPARE(in->CaretPos(), in->LineIndex(3) + 18);
+}
+
+void tst_uMain::aChangeBeforeTheOutputsEndPutsTheCaretAtColumnZero() {
+  Insert(QStringLiteral("salam\nsalam khoobi salam khoobi salam khoobi"));
+  out->SetCaret(0);
+  // The unchanged input tail is longer than the whole output line.
+  in->SetCaret(in->LineIndex(1) + 5);
+  Type(QStringLiteral("?"));
+  QCOMPARE(out->CaretPos(), out->LineIndex(1));
+}
+
+void tst_uMain::bigWindowKeepsTheFocusInTheOutput() {
+  form->show();
+  QVERIFY(QTest::qWaitForWindowActive(form.get()));
+  in->setFocus();
+  form->findChild<QCheckBox*>(QStringLiteral("OneWindow"))->setChecked(true);
+  Insert(QStringLiteral("salam\nkhoobi"));
+  QCOMPARE(out->CaretPos(), out->TextLength() - 1);
+  QVERIFY(out->hasFocus());
+
+  form->findChild<QCheckBox*>(QStringLiteral("OneWindow"))->setChecked(false);
+  in->setFocus();
+  Type(QStringLiteral("?"));
+  QVERIFY(in->hasFocus());
+}
+
+void tst_uMain::deletingEverythingClearsTheOutput() {
+  Insert(QStringLiteral("salam\nkhoobi\n"));
+  QCOMPARE(out->LineCount(), 2);
+  in->selectAll();
+  QTest::keyClick(in, Qt::Key_Delete);
+  QCOMPARE(out->LineCount(), 0);
+  QCOMPARE(out->toPlainText(), QString());
+  QVERIFY(form->PreviousInputLines.empty());
+  QVERIFY(form->PreviousOutputLines.empty());
+}
+
+void tst_uMain::deletingTheLastLinesDeletesTheirOutputLines() {
+  Insert(QStringLiteral("salam\nkhoobi?\nsalam\nkhoobi"));
+  QCOMPARE(out->LineCount(), 4);
+  in->SetSel(in->LineIndex(1) + in->LineLength(1), in->TextLength());
+  QTest::keyClick(in, Qt::Key_Backspace);
+  QCOMPARE(out->LineCount(), 2);
+  QCOMPARE(out->Lines(), std::vector<std::u16string>({kSalam, kKhoobi + u"\u061F"}));
+}
+
+void tst_uMain::reloadingAShorterTextLeavesNoStaleOutput() {
+  Insert(QStringLiteral("salam\nsalam\nsalam\nsalam\nsalam"));
+  QCOMPARE(out->LineCount(), 5);
+  form->Loading = true;
+  in->setPlainText(QStringLiteral("khoobi\nkhoobi"));
+  QCOMPARE(out->LineCount(), 5);
+  form->Loading = false;
+  form->ReconvertAll();
+  QCOMPARE(out->Lines(), std::vector<std::u16string>({kKhoobi, kKhoobi}));
+}
+
+void tst_uMain::anEmptyParagraphAppendedAtTheEndGivesAnEmptyOutputLine() {
+  Type(QStringLiteral("salam"));
+  QTest::keyClick(in, Qt::Key_Return);
+  QTest::keyClick(in, Qt::Key_Return);
+  QCOMPARE(in->LineCount(), 2);
+  QCOMPARE(out->LineCount(), 2);
+  QCOMPARE(Q(Out(1)), QStringLiteral("\r"));
+  Type(QStringLiteral("khoobi"));
+  QCOMPARE(out->LineCount(), 3);
+  QCOMPARE(out->toPlainText(), Q(kSalam + u"\n\n" + kKhoobi));
+}
+
+void tst_uMain::undoingToTheOriginalTextStillConverts() {
+  Type(QStringLiteral("salam"));
+  QCOMPARE(Q(Out(0)), Q(kSalam));
+  while (in->document()->isUndoAvailable()) in->undo();
+  QCOMPARE(in->toPlainText(), QString());
+  QCOMPARE(out->toPlainText(), QString());
+}
+
+void tst_uMain::englishStyledLastWordStaysLatinWithOneMarker() {
+  Type(QStringLiteral("salam "));
+  in->setFontWeight(QFont::Bold);
+  Type(QStringLiteral("John"));
+  QCOMPARE(Q(form->MarkEnglishRuns(0, u"salam John")), Q(u"salam \rJohn"));
+  QCOMPARE(Q(Out(0)), Q(kSalam + u" John"));
+
+  in->setFontWeight(QFont::Normal);
+  Type(QStringLiteral(" khoobi"));
+  QCOMPARE(Q(form->MarkEnglishRuns(0, u"salam John khoobi")), Q(u"salam \rJohn\r khoobi"));
+  QCOMPARE(Q(Out(0)), Q(kSalam + u" John " + kKhoobi));
+}
+
+void tst_uMain::englishMarkingFollowsTheChosenStyle() {
+  struct Case {
+    uint8_t Style;
+    TCharFormat Format;
+    unsigned Fields;
+    bool English;
+  };
+  TCharFormat bold, italic, dotted, single, blue, red, animated;
+  bold.Style = fsBold;
+  italic.Style = fsItalic;
+  dotted.Style = single.Style = fsUnderline;
+  dotted.UnderlineType = utDotted;
+  single.UnderlineType = utSingle;
+  blue.BackColor = 0xFF0000;
+  red.BackColor = 0x0000FF;
+  animated.Animation = 5;
+  const unsigned underline = TCharFormat::fStyle | TCharFormat::fUnderlineType;
+  const Case cases[] = {
+      {esBold, bold, TCharFormat::fStyle, true},
+      {esBold, italic, TCharFormat::fStyle, false},
+      {esItalic, italic, TCharFormat::fStyle, true},
+      {esUnderline, dotted, underline, true},
+      {esUnderline, single, underline, false},
+      {esBackColor, blue, TCharFormat::fBackColor, true},
+      {esBackColor, red, TCharFormat::fBackColor, false},
+      {esAnimation, animated, TCharFormat::fAnimation, true},
+      {esAnimation, bold, TCharFormat::fStyle, false},
+      {7, bold, TCharFormat::fStyle, false},
+  };
+  for (const Case& c : cases) {
+    in->clear();
+    EnglishStyle = c.Style;
+    Type(QStringLiteral("salam "));
+    in->SetSelAttributes(c.Format, c.Fields);
+    Type(QStringLiteral("bye"));
+    QVERIFY(IsEnglishStyled(*in) == c.English);
+    QCOMPARE(Q(Out(0)), c.English ? Q(kSalam + u" bye") : Q(kSalam + u" " + ConvertText(u"bye")));
+  }
+}
+
+void tst_uMain::twoSpacesStartAPieceOfTheirOwn() {
+  SameAttributes = true;
+  Type(QStringLiteral("salam  "));
+  TCharFormat english;
+  english.Style = fsBold;
+  english.Color = 0x0000FF;
+  english.Size = 14;
+  in->SetSelAttributes(english, TCharFormat::fStyle | TCharFormat::fColor | TCharFormat::fSize);
+  Type(QStringLiteral("John"));
+  QCOMPARE(Q(form->MarkEnglishRuns(0, u"salam  John")), Q(u"salam  \rJohn"));
+
+  QCOMPARE(Q(Out(0)), Q(kSalam + u"  John"));
+  const TCharFormat plain = out->FormatAt(1);
+  const TCharFormat john = out->FormatAt(6);
+  QCOMPARE(john.Color, 0x0000FFu);
+  QCOMPARE(john.Size, 14);
+  QCOMPARE(john.Style, uint8_t(0));
+  QCOMPARE(plain.Color, clWindowText);
+  QCOMPARE(plain.Size, 11);
+  // The second space is a piece of its own and carries its own (plain) format.
+  QCOMPARE(out->FormatAt(5).Size, 11);
+}
+
+void tst_uMain::sameAttributesSwapsAlignmentAndKeepsBullets() {
+  SameAttributes = true;
+  Insert(QStringLiteral("salam\nsalam\nsalam\nsalam"));
+  TParaFormat format;
+  const unsigned all = TParaFormat::fAlignment | TParaFormat::fIndents | TParaFormat::fNumbering;
+  format.Alignment = paLeft;
+  in->SetParagraphAt(in->LineIndex(0), format, all);
+  format.Alignment = paRight;
+  format.FirstIndent = 12;
+  in->SetParagraphAt(in->LineIndex(1), format, all);
+  format = {};
+  format.Alignment = paCenter;
+  in->SetParagraphAt(in->LineIndex(2), format, all);
+  format.Alignment = paLeft;
+  format.Numbering = nsBullet;
+  in->SetParagraphAt(in->LineIndex(3), format, all);
+  form->ReconvertAll();
+
+  QCOMPARE(out->LineCount(), 4);
+  QCOMPARE(out->ParagraphAt(out->LineIndex(0)).Alignment, uint8_t(paRight));
+  QCOMPARE(out->ParagraphAt(out->LineIndex(1)).Alignment, uint8_t(paLeft));
+  QCOMPARE(out->ParagraphAt(out->LineIndex(1)).FirstIndent, 12.0);
+  QCOMPARE(out->ParagraphAt(out->LineIndex(2)).Alignment, uint8_t(paCenter));
+  QCOMPARE(out->ParagraphAt(out->LineIndex(3)).Numbering, uint8_t(nsBullet));
+  QCOMPARE(out->ParagraphAt(out->LineIndex(0)).Numbering, uint8_t(nsNone));
+  QCOMPARE(Q(Out(3)), Q(kSalam));
+}
+
+void tst_uMain::withoutSameAttributesNoFormatReachesTheOutput() {
+  TCharFormat loud;
+  loud.Style = fsItalic | fsUnderline;
+  loud.Color = 0x0000FF;
+  loud.Size = 20;
+  in->SetSelAttributes(loud, TCharFormat::fStyle | TCharFormat::fColor | TCharFormat::fSize);
+  Type(QStringLiteral("salam"));
+  TParaFormat right;
+  right.Alignment = paRight;
+  in->SetParagraphAt(0, right, TParaFormat::fAlignment);
+  form->ReconvertAll();
+  QCOMPARE(Q(Out(0)), Q(kSalam));
+  const TCharFormat format = out->FormatAt(1);
+  QCOMPARE(format.Style, uint8_t(0));
+  QCOMPARE(format.Color, clWindowText);
+  QCOMPARE(format.Size, 11);
+  QVERIFY(!out->document()->begin().blockFormat().hasProperty(QTextFormat::BlockAlignment));
+}
+
+void tst_uMain::aPendingStyleReconvertsTheSelectedLines() {
+  Insert(QStringLiteral("salam\nsalam\nsalam"));
+  out->ReplaceLine(0, u"mark");
+  form->PendingFormat = pfStyle;
+  in->SetSel(in->LineIndex(1), 5);
+  // A change of format alone changes no text; the pending style makes the line count as changed.
+  in->setFontWeight(QFont::Bold);
+  QCOMPARE(Q(Out(1)), QStringLiteral("salam"));
+  QCOMPARE(Q(Out(0)), QStringLiteral("mark"));
+  QCOMPARE(Q(Out(2)), Q(kSalam));
+
+  form->PendingFormat = 0;
+  in->SetSel(in->LineIndex(2), 5);
+  in->setFontWeight(QFont::Bold);
+  QCOMPARE(Q(Out(2)), Q(kSalam));
+}
+
+void tst_uMain::loadingSuppressesConversion() {
+  form->Loading = true;
+  Type(QStringLiteral("salam"));
+  QCOMPARE(out->toPlainText(), QString());
+  QVERIFY(form->PreviousInputLines.empty());
+  form->Loading = false;
+  form->ReconvertAll();
+  QCOMPARE(Q(Out(0)), Q(kSalam));
+}
+
+void tst_uMain::aTextLongerThan65535CharactersConvertsTheRightLine() {
+  QString text;
+  const QString line = QStringLiteral("salam khoobi salam khoobi salam");
+  for (int i = 0; i < 2200; ++i) text += (i ? QStringLiteral("\n") : QString()) + line;
+  QVERIFY(text.size() > 65535);
+  Insert(text);
+  QCOMPARE(out->LineCount(), 2200);
+  for (int i : {2099, 2100, 2101}) out->ReplaceLine(i, u"mark");
+
+  const int caret = in->LineIndex(2100) + line.size();
+  QVERIFY(caret > 65535);
+  in->SetCaret(caret);
+  Type(QStringLiteral("?"));
+  QCOMPARE(Q(Out(2100)),
+           Q(kSalam + u" " + kKhoobi + u" " + kSalam + u" " + kKhoobi + u" " + kSalam + u"\u061F"));
+  QCOMPARE(Q(Out(2099)), QStringLiteral("mark"));
+  QCOMPARE(Q(Out(2101)), QStringLiteral("mark"));
+  QCOMPARE(in->CaretPos(), caret + 1);
+  QCOMPARE(out->LineFromChar(out->CaretPos()), 2100);
+
+  // One line longer than any 16-bit or 8,192-character buffer.
+  in->SetCaret(in->TextLength());
+  Insert(QStringLiteral("\n") + QStringLiteral("ba ").repeated(3000) + QStringLiteral("salam"));
+  QCOMPARE(out->LineCount(), 2201);
+  const std::u16string longLine = Out(2200);
+  QCOMPARE(std::count(longLine.begin(), longLine.end(), u' '), 3000);
+  QVERIFY(longLine.ends_with(u" " + kSalam));
+}
+
+void tst_uMain::linesReadAsTheRichEditReadsThem() {
+  RichEdit edit;
+  QCOMPARE(edit.LineCount(), 0);
+  QCOMPARE(edit.LineIndex(0), 0);
+  QCOMPARE(edit.LineIndex(1), -1);
+  edit.setPlainText(QStringLiteral("ab\n\ncd\n"));
+  QCOMPARE(edit.LineCount(), 3);
+  QCOMPARE(edit.Lines(), std::vector<std::u16string>({u"ab", u"\r", u"cd"}));
+  QCOMPARE(edit.LineIndex(2), 4);
+  QCOMPARE(edit.LineIndex(3), 7);
+  QCOMPARE(edit.LineIndex(4), -1);
+  QCOMPARE(edit.LineFromChar(2), 0);
+  QCOMPARE(edit.LineFromChar(3), 1);
+  QCOMPARE(edit.Line(3), std::u16string());
+  edit.DeleteLine(1);
+  QCOMPARE(edit.toPlainText(), QStringLiteral("ab\ncd\n"));
+  edit.AppendLine(u"ef");
+  edit.AppendLine(u"\r");
+  edit.AppendLine(u"gh");
+  QCOMPARE(edit.toPlainText(), QStringLiteral("ab\ncd\nef\n\ngh"));
+  // The empty line before the deleted last one stays a line.
+  edit.DeleteLine(4);
+  QCOMPARE(edit.LineCount(), 4);
+  QCOMPARE(edit.Line(3), std::u16string(u"\r"));
+
+  TCharFormat colour;
+  colour.Color = 0x00336699;
+  edit.SetFormat(0, 2, colour, TCharFormat::fColor);
+  QCOMPARE(edit.document()->begin().begin().fragment().charFormat().foreground().color(),
+           QColor(0x99, 0x66, 0x33));
+  QCOMPARE(edit.FormatAt(1).Color, 0x00336699u);
+}
+
+void tst_uMain::caretFormatsMatchTheCaretWalk() {
+  RichEdit edit;
+  edit.setPlainText(QStringLiteral("one two three\n\nfour"));
+  TCharFormat bold;
+  bold.Style = fsBold;
+  edit.SetFormat(4, 7, bold, TCharFormat::fStyle);
+  TCharFormat dotted;
+  dotted.Style = fsUnderline;
+  dotted.UnderlineType = utDotted;
+  edit.SetFormat(15, 17, dotted, TCharFormat::fStyle | TCharFormat::fUnderlineType);
+  for (const auto& [start, length] : {std::pair{0, 13}, {14, 1}, {15, 4}, {2, 9}}) {
+    std::vector<TCharFormat> walked, runs;
+    for (int pos = start + 1; pos <= start + length; ++pos) {
+      edit.SetCaret(pos);
+      walked.push_back(edit.SelAttributes());
+    }
+    for (const TFormatRun& run : edit.CaretFormats(start, length))
+      runs.insert(runs.end(), size_t(run.Length), run.Format);
+    QVERIFY(runs == walked);
+  }
+  QCOMPARE(edit.FormatAt(6).Style, uint8_t(fsBold));
+  QCOMPARE(edit.FormatAt(16).UnderlineType, uint8_t(utDotted));
+}
+
+QTEST_MAIN(tst_uMain)
+#include "tst_uMain.moc"

@@ -1,0 +1,183 @@
+#include "uMain.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTextDocument>
+
+#include "CodePage.h"
+#include "Dictionary.h"
+#include "MessageBoxes.h"
+#include "MyStaticText.h"
+#include "trans.h"
+
+bool SameAttributes = false;
+uint8_t EnglishStyle = esBold;
+uint8_t EnglishUnderlineType = utDotted;
+uint32_t EnglishBackColor = 0xFF0000;
+uint8_t EnglishAnimationType = 5;
+
+namespace {
+
+constexpr int kPersianPointSize = 11;
+
+// The first installed face that shows Persian well, or "" when there is none.
+QString PersianFace() {
+  const QStringList installed = QFontDatabase::families();
+  for (const char* face :
+       {"Tahoma", "Noto Sans Arabic", "Noto Naskh Arabic", "Vazirmatn", "DejaVu Sans"}) {
+    if (installed.contains(QLatin1String(face), Qt::CaseInsensitive)) return QLatin1String(face);
+  }
+  return {};
+}
+
+QFont PersianFont() {
+  QFont font(PersianFace());
+  font.setPointSize(kPersianPointSize);
+  return font;
+}
+
+void MakeRightToLeft(RichEdit* edit) {
+  edit->setLayoutDirection(Qt::RightToLeft);
+  QTextOption option = edit->document()->defaultTextOption();
+  option.setTextDirection(Qt::RightToLeft);
+  edit->document()->setDefaultTextOption(option);
+}
+
+TMyStaticText* PersianCaption(QWidget* parent, const char* name, const QString& text, QRect place) {
+  auto* caption = new TMyStaticText(parent);
+  caption->setObjectName(QLatin1String(name));
+  caption->setFont(PersianFont());
+  caption->setPlainText(text);
+  caption->setAlignment(Qt::AlignHCenter);
+  caption->setGeometry(place);
+  return caption;
+}
+
+template <typename Control>
+Control* Place(Control* control, const char* name, QPoint topLeft, QSize size = {}) {
+  control->setObjectName(QLatin1String(name));
+  control->move(topLeft);
+  control->resize(size.isValid() ? size : control->sizeHint());
+  return control;
+}
+
+}  // namespace
+
+bool IsEnglishStyled(const TCharFormat& format) {
+  switch (EnglishStyle) {
+    case esBold:
+      return format.Style & fsBold;
+    case esItalic:
+      return format.Style & fsItalic;
+    case esUnderline:
+      return (format.Style & fsUnderline) && format.UnderlineType == EnglishUnderlineType;
+    case esBackColor:
+      return format.BackColor == EnglishBackColor;
+    case esAnimation:
+      return format.Animation == EnglishAnimationType;
+    default:
+      return false;
+  }
+}
+
+bool IsEnglishStyled(const RichEdit& edit) {
+  return IsEnglishStyled(edit.SelAttributes());
+}
+
+TMainForm::TMainForm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint) {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QStringLiteral("Advanced Romanesh to Farsi Translator"));
+  QFont windowFont = font();
+  windowFont.setPointSize(8);
+  setFont(windowFont);
+  setFixedSize(669, 585);
+  SetupCaptions();
+  SetupPanes();
+  SetupOptions();
+  SetupButtons();
+  FormCreate();
+  CentreOnDesktop();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::SetupCaptions() {
+  l_romanesh = PersianCaption(this, "l_romanesh", QStringLiteral(u"رومانش را اینجا بنویسید"),
+                              {207, 1, 208, 23});
+  l_farsi = PersianCaption(this, "l_farsi", QStringLiteral(u"فارسی را اینجا بخوانید"),
+                           {241, 239, 160, 27});
+}
+
+void TMainForm::SetupPanes() {
+  EnglishRichEdit = Place(new RichEdit(this), "EnglishRichEdit", {17, 52}, {630, 190});
+  QFont inputFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  inputFont.setPointSize(kPersianPointSize);
+  EnglishRichEdit->setFont(inputFont);
+  EnglishRichEdit->SetLanguage(LangPersian);
+  EnglishRichEdit->setAcceptRichText(false);
+  connect(EnglishRichEdit, &QTextEdit::textChanged, this, &TMainForm::EnglishRichEditChange);
+
+  FarsiRichEdit = Place(new RichEdit(this), "FarsiRichEdit", {17, 261}, {630, 190});
+  FarsiRichEdit->setFont(PersianFont());
+  FarsiRichEdit->SetLanguage(LangPersian);
+  FarsiRichEdit->setReadOnly(true);
+  // The caret stays visible: it is what scrolls the pane to the converted place.
+  FarsiRichEdit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  // Only the program writes here; an undo history would grow with every keystroke.
+  FarsiRichEdit->setUndoRedoEnabled(false);
+}
+
+void TMainForm::SetupOptions() {
+  StayonTopCheckBox =
+      Place(new QCheckBox(QStringLiteral("Stay on Top"), this), "StayonTopCheckBox", {17, 457});
+  OneWindow = Place(new QCheckBox(QStringLiteral("Big Window"), this), "OneWindow", {121, 457});
+  Label2 = Place(new QLabel(QStringLiteral(" Window Transparency"), this), "Label2", {544, 543});
+  TransparencyTrackBar =
+      Place(new QSlider(Qt::Horizontal, this), "TransparencyTrackBar", {549, 560}, {113, 18});
+  TransparencyTrackBar->setRange(40, 255);
+  TransparencyTrackBar->setValue(255);
+  TransparencyTrackBar->setSingleStep(15);
+  TransparencyTrackBar->setPageStep(15);
+  TransparencyTrackBar->setTickPosition(QSlider::NoTicks);
+}
+
+void TMainForm::SetupButtons() {
+  btnSettings =
+      Place(new QPushButton(QStringLiteral("Settings"), this), "btnSettings", {17, 551}, {87, 27});
+  btnRomaneshRoles = Place(new QPushButton(QStringLiteral("Romanesh Rules"), this),
+                           "btnRomaneshRoles", {112, 551}, {87, 27});
+  btnAbout =
+      Place(new QPushButton(QStringLiteral("About"), this), "btnAbout", {207, 551}, {87, 27});
+}
+
+void TMainForm::FormCreate() {
+  const QRect area = screen()->availableGeometry();
+  if (area.height() < height() || area.width() < width())
+    MessageBoxes::Show(this, MessageBoxes::Type::Warning,
+                       QStringLiteral("You may encounter difficulties with current screen "
+                                      "resolution.please increase your screen resolution"));
+  if (PersianFace().isEmpty()) {
+    MessageBoxes::Show(this, MessageBoxes::Type::Information,
+                       QStringLiteral("Your System does not have tahoma font using anather font"));
+    QFont fallback = FarsiRichEdit->font();
+    fallback.setFamily(QStringLiteral("Courier New"));
+    FarsiRichEdit->setFont(fallback);
+  }
+  PreviousOutputLines.LanguageId = FarsiRichEdit->Language();
+  // The code page is fixed, so this holds; the engine assembles runs in reverse without it.
+  FarsiEnabled = CodePage::FromUnicode(PersianLetters[1].Code) != CodePage::DefaultChar;
+  if (FarsiEnabled) MakeRightToLeft(FarsiRichEdit);
+  EnglishDetectMode = FarsiEnabled;
+}
+
+void TMainForm::CentreOnDesktop() {
+  const QRect area = screen()->availableGeometry();
+  move(area.center() - rect().center());
+}

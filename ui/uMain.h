@@ -1,0 +1,109 @@
+#pragma once
+// The main window: the Romanesh input pane, the Persian output pane and the live conversion of
+// every changed input line into the matching output line.
+#include <QWidget>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "RichEdit.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class TMyStaticText;
+
+// An ordered list of UTF-16 lines that carries a language identifier.
+class TWideStringList : public std::vector<std::u16string> {
+ public:
+  using std::vector<std::u16string>::vector;
+  uint16_t LanguageId = 0;
+};
+
+// How the user marks the words that stay in Latin letters.
+enum TEnglishStyle : uint8_t {
+  esBold = 0,
+  esItalic = 1,
+  esUnderline = 2,  // of the underline type EnglishUnderlineType
+  esBackColor = 3,  // EnglishBackColor
+  esAnimation = 4,  // EnglishAnimationType
+};
+
+// Window settings, alive for the whole run.
+extern bool SameAttributes;           // copy paragraph and word formats onto the output
+extern uint8_t EnglishStyle;          // a TEnglishStyle; any other value marks nothing
+extern uint8_t EnglishUnderlineType;  // rich-text underline-type code
+extern uint32_t EnglishBackColor;     // 0x00BBGGRR
+extern uint8_t EnglishAnimationType;  // rich-text animation code
+
+// Formats chosen in the tool bar that the next typed character still has to receive.
+enum TPendingFlag : uint8_t {
+  pfStyle = 0x01,
+  pfColor = 0x02,
+  pfBullet = 0x04,
+  pfAlignment = 0x08,
+  pfFont = 0x10,
+  pfEnglishBackColor = 0x20,
+  pfEnglishAnimation = 0x40,
+};
+
+// True when the format carries the English marking that EnglishStyle names.
+bool IsEnglishStyled(const TCharFormat& format);
+// True when the format at edit's caret carries the English marking.
+bool IsEnglishStyled(const RichEdit& edit);
+
+class TMainForm : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // Converts every input line that changed since the last conversion into its output line.
+  void EnglishRichEditChange();
+  // Converts every input line afresh.
+  void ReconvertAll();
+  // Makes the lines under the input selection count as changed, so that a change of format
+  // alone reaches the output.
+  void InvalidateSelectedLines();
+
+ private:
+  void SetupCaptions();
+  void SetupPanes();
+  void SetupOptions();
+  void SetupButtons();
+  void FormCreate();
+  void CentreOnDesktop();
+
+  void ConvertChangedLines();
+  void ConvertInputLine(int line, const std::u16string& text);
+  std::u16string MarkEnglishRuns(int lineStart, const std::u16string& lineText);
+  void CopyLineAttributes(int line);
+  void DeleteSurplusOutputLines(int inputLineCount);
+  void ScrollOutput();
+  int ScrollColumn() const;
+  void RememberLines();
+  void SendToOutPut() {}
+
+  TMyStaticText* l_romanesh;
+  RichEdit* EnglishRichEdit;
+  TMyStaticText* l_farsi;
+  RichEdit* FarsiRichEdit;
+  QCheckBox* StayonTopCheckBox;
+  QCheckBox* OneWindow;
+  QLabel* Label2;
+  QSlider* TransparencyTrackBar;
+  QPushButton* btnSettings;
+  QPushButton* btnRomaneshRoles;
+  QPushButton* btnAbout;
+
+  uint8_t PendingFormat = 0;  // TPendingFlag bits
+  std::u16string LastConvertedLine;
+  bool Converting = false;
+  TWideStringList PreviousInputLines;
+  TWideStringList PreviousOutputLines;
+  bool Loading = false;
+  bool SendingActive = false;
+
+  friend class tst_uMain;
+};
