@@ -182,11 +182,17 @@ void BuildMatchTables() {
   }
 }
 
+bool HasBacktick(const char* cand, int n) {
+  for (int i = 0; i < n; ++i)
+    if (cand[i] == '`') return true;
+  return false;
+}
+
 int MatchRow(const char* cand, int n) {
   const auto* u = reinterpret_cast<const unsigned char*>(cand);
   if (n == 1) return gRowOf1[u[0]];
   if (n == 2) return gRowOf2[u[0] * 256 + u[1]];
-  if (gLongKeysHaveBacktick && std::memchr(cand, '`', n) == nullptr) return 0;
+  if (gLongKeysHaveBacktick && !HasBacktick(cand, n)) return 0;
   return SearchRange(cand, n);
 }
 
@@ -300,7 +306,11 @@ void Normalise(std::string& word) {
   if (word == "va" || word == "na") {
     word = word == "va" ? "v" : "nh";
   } else {
-    const auto has = [&word](char c) { return word.find(c) != std::string::npos; };
+    // Which letters occur, from one pass: no replacement below brings in a letter that these
+    // tests look for before it has been tested, so a letter absent here stays absent.
+    bool present[256] = {};
+    for (const char c : word) present[static_cast<unsigned char>(c)] = true;
+    const auto has = [&present](char c) { return present[static_cast<unsigned char>(c)]; };
     if (has('i') && has('y')) ReplaceAll(word, "iy", "i");
     const bool backtick = has('`');
     if (backtick) {
@@ -347,7 +357,7 @@ void ScanLetters(std::string_view orig, std::u16string& out) {
     bool taken = false;
     for (int n = 4; n >= 1 && !taken; --n) {
       if (rest.size() < static_cast<size_t>(n)) continue;
-      if (!TashdidMode && n >= 3 && std::memchr(cand, '`', n) == nullptr) continue;
+      if (!TashdidMode && n >= 3 && !HasBacktick(cand, n)) continue;
       if (const int row = MatchRow(cand, n)) {
         if (pos == 1 && AppendWordStart(cand, n, out)) {
           taken = true;
