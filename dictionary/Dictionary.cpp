@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
-#include <queue>
 
+#include "DictionaryIndex.h"
 #include "DictionaryIni.h"
 
 // The module's start sets these again; the same values here keep an unstarted engine sensible.
@@ -27,94 +27,6 @@ TDicValueObject* EnglishWholeWords = nullptr;
 TDicValueObject* EnglishPrefixWords = nullptr;
 
 std::string DictionaryFileName;
-
-namespace detail {
-
-// Aho-Corasick automaton over the keys of a middle section: one pass over a word gives the first
-// key in list order that occurs in it.
-class TMiddleMatcher {
- public:
-  static constexpr size_t kNone = std::numeric_limits<size_t>::max();
-
-  explicit TMiddleMatcher(const std::vector<std::string>& keys) {
-    nodes_.emplace_back();
-    for (size_t i = 0; i < keys.size(); ++i) {
-      // An empty key occurs nowhere: replacing "nothing" has no place in the word.
-      if (keys[i].empty()) continue;
-      uint32_t node = 0;
-      for (unsigned char c : keys[i]) {
-        uint32_t next = Child(node, c);
-        if (next == 0) {
-          next = static_cast<uint32_t>(nodes_.size());
-          auto& children = nodes_[node].Children;
-          children.insert(std::lower_bound(children.begin(), children.end(), Edge{c, 0}),
-                          {c, next});
-          nodes_.emplace_back();
-        }
-        node = next;
-      }
-      // Keys arrive in list order, so the first index kept is the first line with that key.
-      nodes_[node].First = std::min(nodes_[node].First, i);
-    }
-    std::queue<uint32_t> queue;
-    for (const Edge& e : nodes_[0].Children) queue.push(e.Target);
-    while (!queue.empty()) {
-      uint32_t u = queue.front();
-      queue.pop();
-      for (const Edge& e : nodes_[u].Children) {
-        uint32_t f = nodes_[u].Fail;
-        uint32_t next = Child(f, e.Letter);
-        while (f != 0 && next == 0) {
-          f = nodes_[f].Fail;
-          next = Child(f, e.Letter);
-        }
-        nodes_[e.Target].Fail = next;
-        // The failure target is shallower, so its First already covers its own suffixes.
-        nodes_[e.Target].First = std::min(nodes_[e.Target].First, nodes_[next].First);
-        queue.push(e.Target);
-      }
-    }
-  }
-
-  // Index in list order of the first key that occurs in word, or kNone.
-  size_t FirstKeyIn(std::string_view word) const {
-    size_t best = kNone;
-    uint32_t node = 0;
-    for (unsigned char c : word) {
-      uint32_t next = Child(node, c);
-      while (node != 0 && next == 0) {
-        node = nodes_[node].Fail;
-        next = Child(node, c);
-      }
-      node = next;
-      best = std::min(best, nodes_[node].First);
-      if (best == 0) break;
-    }
-    return best;
-  }
-
- private:
-  struct Edge {
-    unsigned char Letter;
-    uint32_t Target;
-    bool operator<(const Edge& other) const { return Letter < other.Letter; }
-  };
-  struct Node {
-    std::vector<Edge> Children;  // sorted by letter
-    uint32_t Fail = 0;
-    size_t First = kNone;  // first key, in list order, that ends here or at a failure target
-  };
-
-  uint32_t Child(uint32_t node, unsigned char c) const {
-    const auto& children = nodes_[node].Children;
-    auto it = std::lower_bound(children.begin(), children.end(), Edge{c, 0});
-    return it != children.end() && it->Letter == c ? it->Target : 0;
-  }
-
-  std::vector<Node> nodes_;
-};
-
-}  // namespace detail
 
 namespace {
 
@@ -151,25 +63,6 @@ int CompareLineWithKey(std::string_view line, std::string_view key) {
   return static_cast<unsigned char>(line[key.size()]) - static_cast<unsigned char>('=');
 }
 
-// Calls found(length, line) for every length L, shortest first, for which a line in [lo, hi) has
-// the key probe[0, L); line is the first such line in list order. Each step narrows the range to
-// the lines that begin with the longer probe, so the cost grows with the probe, not the section.
-template <typename F>
-void ForEachKeyBeginning(const std::vector<std::string>& lines, size_t lo, size_t hi,
-                         std::string_view probe, F&& found) {
-  for (size_t length = 1; length <= probe.size() && lo < hi; ++length) {
-    const unsigned char c = probe[length - 1];
-    if (c == '=') return;  // no key holds "="
-    // Every line in [lo, hi) begins with probe[0, length - 1) and has its "=" further on.
-    auto at = [&](size_t i, size_t pos) { return static_cast<unsigned char>(lines[i][pos]); };
-    lo = Bound(lo, hi, [&](size_t i) { return at(i, length - 1) < c; });
-    hi = Bound(lo, hi, [&](size_t i) { return at(i, length - 1) <= c; });
-    if (lo == hi) return;
-    size_t first = Bound(lo, hi, [&](size_t i) { return at(i, length) < '='; });
-    if (first < hi && lines[first][length] == '=') found(length, first);
-  }
-}
-
 // Position of the first occurrence of key in word, letters compared without regard to case.
 size_t FindFolded(std::string_view word, std::string_view key) {
   if (key.size() > word.size()) return std::string_view::npos;
@@ -181,11 +74,10 @@ size_t FindFolded(std::string_view word, std::string_view key) {
   return std::string_view::npos;
 }
 
-std::string Replaced(std::string_view word, size_t pos, size_t length, std::string_view value) {
-  std::string result;
-  result.reserve(word.size() - length + value.size());
-  result.append(word.substr(0, pos)).append(value).append(word.substr(pos + length));
-  return result;
+// out := word with word[pos, pos + length) replaced by value.
+void ReplaceInto(std::string& out, std::string_view word, size_t pos, size_t length,
+                 std::string_view value) {
+  out.assign(word.substr(0, pos)).append(value).append(word.substr(pos + length));
 }
 
 // A line without "=" is not an entry: it has no key to find it by, so it is dropped on load.
@@ -241,17 +133,16 @@ void TDicValueObject::EntriesChanged() {
   lastKey_.clear();
   lastValue_.clear();
   cacheOwner_ = TCacheOwner::None;
+  trie_.reset();
   middle_.reset();
   keys_.resize(entries_.size());
   values_.resize(entries_.size());
-  maxKeyLength_ = 0;
   for (size_t i = 0; i < entries_.size(); ++i) {
     std::string_view key, value;
     SplitLine(entries_[i], key, value);
     keys_[i].assign(key);
     if (kind_ == dkSuffix) std::reverse(keys_[i].begin(), keys_[i].end());
     values_[i].assign(value);
-    maxKeyLength_ = std::max(maxKeyLength_, key.size());
   }
   BuildLetterIndex();
 }
@@ -345,72 +236,74 @@ void TDicValueObject::SaveToStrings(std::vector<std::string>& lines) const {
             [](const std::string& a, const std::string& b) { return LessTextAnsi(a, b); });
 }
 
+const detail::TKeyTrie& TDicValueObject::Trie() {
+  if (!trie_)
+    trie_ = std::make_shared<const detail::TKeyTrie>(entries_, letterStart_[0], letterStart_[26]);
+  return *trie_;
+}
+
 std::string TDicValueObject::Find(std::string_view key) {
   if (key.empty() || keys_.empty()) return {};
   if (cacheOwner_ == TCacheOwner::Find && key == lastKey_) return lastValue_;
   if (!IsLowerLetter(key.front())) return {};
-  size_t pos = kNotFound;
-  if (kind_ == dkWhole || kind_ == dkPrefix) {
-    auto [first, last] = LetterRange(key.front());
-    pos = FirstLineWithKey(first, last, key);
-  } else if (kind_ == dkSuffix) {
-    auto [first, last] = LetterRange(key.back());
-    pos = FirstLineWithKey(first, last, StoredKey(key));
-  }
-  if (pos == kNotFound) return {};
+  if (kind_ != dkWhole && kind_ != dkPrefix && kind_ != dkSuffix) return {};
+  // A suffix section stores its keys reversed, and so does its trie.
+  const uint32_t pos = Trie().FindKey(key, kind_ == dkSuffix);
+  if (pos == detail::TKeyTrie::kNoLine) return {};
   lastKey_.assign(key);
-  lastValue_ = values_[pos];
+  lastValue_.assign(values_[pos]);
   cacheOwner_ = TCacheOwner::Find;
-  return values_[pos];
+  return lastValue_;
 }
 
 std::string TDicValueObject::FindPart(std::string_view word) {
   if (word.empty()) return {};
-  if (cacheOwner_ == TCacheOwner::FindPart && !lastValue_.empty() && word == lastKey_)
-    return lastValue_;
-  lastKey_.assign(word);
-  lastValue_.clear();
-  cacheOwner_ = TCacheOwner::FindPart;
-  std::string result = ComputePart(word);
-  lastValue_ = result;
-  return result;
+  return Part(word);
 }
 
 bool TDicValueObject::MatchesPart(std::string_view word) {
-  return FindPart(word) != word;
+  // FindPart of an empty word is the empty word and leaves the cache alone.
+  return !word.empty() && Part(word) != word;
 }
 
-std::string TDicValueObject::ComputePart(std::string_view word) {
+const std::string& TDicValueObject::Part(std::string_view word) {
+  // A remembered empty result is searched again.
+  if (cacheOwner_ == TCacheOwner::FindPart && !lastValue_.empty() && word == lastKey_)
+    return lastValue_;
+  lastKey_.assign(word);
+  cacheOwner_ = TCacheOwner::FindPart;
+  ComputePart(word, lastValue_);
+  return lastValue_;
+}
+
+void TDicValueObject::ComputePart(std::string_view word, std::string& out) {
   switch (kind_) {
     case dkWhole:
-      return MatchWhole(word);
+      return MatchWhole(word, out);
     case dkSuffix:
-      return MatchSuffix(word);
+      return MatchSuffix(word, out);
     case dkPrefix:
-      return MatchPrefix(word);
+      return MatchPrefix(word, out);
     case dkMiddle:
-      return MatchMiddle(word);
+      return MatchMiddle(word, out);
     default:
-      return {};
+      out.clear();
   }
 }
 
-std::string TDicValueObject::MatchWhole(std::string_view word) const {
-  if (keys_.empty() || !IsLowerLetter(word.front())) return std::string(word);
-  auto [first, last] = LetterRange(word.front());
-  size_t pos = FirstLineWithKey(first, last, word);
-  return pos == kNotFound ? std::string(word) : values_[pos];
+void TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
+  if (keys_.empty() || !IsLowerLetter(word.front())) return void(out.assign(word));
+  const uint32_t pos = Trie().FindKey(word, false);
+  out.assign(pos == detail::TKeyTrie::kNoLine ? word : std::string_view(values_[pos]));
 }
 
-std::string TDicValueObject::MatchSuffix(std::string_view word) {
-  if (keys_.empty() || !IsLowerLetter(word.back())) return std::string(word);
-  const size_t probeLength = std::min(word.size(), maxKeyLength_);
-  probe_.assign(word.rbegin(), word.rbegin() + static_cast<std::ptrdiff_t>(probeLength));
-  size_t best = kNotFound, bestLength = 0;
-  auto [first, last] = LetterRange(word.back());
+void TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
+  if (keys_.empty() || !IsLowerLetter(word.back())) return void(out.assign(word));
+  uint32_t best = detail::TKeyTrie::kNoLine;
+  size_t bestLength = 0;
   // Every ending that is a key is a candidate; the first in list order that is not refused wins,
   // which is not always the shortest (a line "ab'=" sorts before "ab=").
-  ForEachKeyBeginning(entries_, first, last, probe_, [&](size_t length, size_t line) {
+  Trie().ForEachSuffix(word, [&](size_t length, uint32_t line) {
     if (line >= best) return;
     const size_t start = word.size() - length;
     // An ending "h..." would cut the "h" from a two-letter rule ending just before it.
@@ -418,39 +311,39 @@ std::string TDicValueObject::MatchSuffix(std::string_view word) {
     best = line;
     bestLength = length;
   });
-  if (best == kNotFound) return std::string(word);
-  return Replaced(word, word.size() - bestLength, bestLength, values_[best]);
+  if (best == detail::TKeyTrie::kNoLine) return void(out.assign(word));
+  ReplaceInto(out, word, word.size() - bestLength, bestLength, values_[best]);
 }
 
-std::string TDicValueObject::MatchPrefix(std::string_view word) const {
-  if (keys_.empty() || !IsLowerLetter(word.front())) return std::string(word);
-  size_t best = kNotFound, bestLength = 0;
-  auto [first, last] = LetterRange(word.front());
-  ForEachKeyBeginning(entries_, first, last, word.substr(0, std::min(word.size(), maxKeyLength_)),
-                      [&](size_t length, size_t line) {
-                        best = line;
-                        bestLength = length;
-                      });
-  if (best == kNotFound) return std::string(word);
+void TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
+  if (keys_.empty() || !IsLowerLetter(word.front())) return void(out.assign(word));
+  uint32_t best = detail::TKeyTrie::kNoLine;
+  size_t bestLength = 0;
+  // Keys come shortest first, so the last one is the longest.
+  Trie().ForEachPrefix(word, [&](size_t length, uint32_t line) {
+    best = line;
+    bestLength = length;
+  });
+  if (best == detail::TKeyTrie::kNoLine) return void(out.assign(word));
   if (bestLength < word.size()) {
     const char next = word[bestLength];
     // A mark modifies the key's last letter; an "h" would split a two-letter rule. Either way the
     // key is no whole prefix, and a shorter key is not tried.
-    if (next == '\'' || next == '`') return std::string(word);
-    if (next == 'h' && IsHRuleLetter(word[bestLength - 1])) return std::string(word);
+    if (next == '\'' || next == '`') return void(out.assign(word));
+    if (next == 'h' && IsHRuleLetter(word[bestLength - 1])) return void(out.assign(word));
   }
   // The key begins the word exactly, so its first occurrence without regard to case is there.
-  return Replaced(word, 0, bestLength, values_[best]);
+  ReplaceInto(out, word, 0, bestLength, values_[best]);
 }
 
-std::string TDicValueObject::MatchMiddle(std::string_view word) {
-  if (keys_.empty()) return std::string(word);
-  if (!middle_) middle_ = std::make_shared<const detail::TMiddleMatcher>(keys_);
-  const size_t index = middle_->FirstKeyIn(word);
-  if (index == detail::TMiddleMatcher::kNone) return std::string(word);
+void TDicValueObject::MatchMiddle(std::string_view word, std::string& out) {
+  if (keys_.empty()) return void(out.assign(word));
+  if (!middle_) middle_ = std::make_shared<const detail::TMiddleMatcher>(entries_);
+  const uint32_t index = middle_->FirstKeyIn(word);
+  if (index == detail::TMiddleMatcher::kNone) return void(out.assign(word));
   // The key was chosen by an exact occurrence, but an occurrence differing in case may come first.
   const size_t pos = FindFolded(word, keys_[index]);
-  return Replaced(word, pos, keys_[index].size(), values_[index]);
+  ReplaceInto(out, word, pos, keys_[index].size(), values_[index]);
 }
 
 std::string ChooseDictionaryFile(const std::string& programDir, const std::string& perUserDir) {

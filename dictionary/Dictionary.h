@@ -18,8 +18,9 @@ extern uint8_t MiddleMode;
 extern uint8_t EnglishDetectMode;
 
 namespace detail {
+class TKeyTrie;
 class TMiddleMatcher;
-}
+}  // namespace detail
 
 enum TDicKind : uint8_t { dkNone = 0, dkWhole = 1, dkSuffix = 2, dkPrefix = 3, dkMiddle = 4 };
 
@@ -63,15 +64,19 @@ class TDicValueObject {
  private:
   enum class TCacheOwner : uint8_t { None, Find, FindPart };
 
-  // Keys, values, index, cache and matcher from the current lines; Modified set.
+  // Keys, values, index and cache from the current lines; Modified set.
   void EntriesChanged();
   std::string StoredKey(std::string_view key) const;
   size_t FirstLineWithKey(size_t first, size_t last, std::string_view storedKey) const;
-  std::string ComputePart(std::string_view word);
-  std::string MatchWhole(std::string_view word) const;
-  std::string MatchSuffix(std::string_view word);
-  std::string MatchPrefix(std::string_view word) const;
-  std::string MatchMiddle(std::string_view word);
+  // The trie over the stored keys of the letter ranges, built on first use after a change.
+  const detail::TKeyTrie& Trie();
+  // FindPart's result for a non-empty word, from the cache or computed into it.
+  const std::string& Part(std::string_view word);
+  void ComputePart(std::string_view word, std::string& out);
+  void MatchWhole(std::string_view word, std::string& out);
+  void MatchSuffix(std::string_view word, std::string& out);
+  void MatchPrefix(std::string_view word, std::string& out);
+  void MatchMiddle(std::string_view word, std::string& out);
 
   TDicKind kind_;
   std::vector<std::string> entries_;
@@ -79,12 +84,12 @@ class TDicValueObject {
   std::vector<std::string> values_;
   // letterStart_[c] .. letterStart_[c + 1] is the range of letter 'a' + c.
   std::array<size_t, 27> letterStart_{};
-  size_t maxKeyLength_ = 0;
   std::string lastKey_;
   std::string lastValue_;
   TCacheOwner cacheOwner_ = TCacheOwner::None;
-  std::string probe_;  // reversed ending of the word, reused between suffix lookups
-  // Built on the first middle lookup after a change; shared by copies, never changed once built.
+  // Both built on the first lookup that needs them after a change, so that loading and editing
+  // stay cheap; shared by copies of the section, never changed once built.
+  std::shared_ptr<const detail::TKeyTrie> trie_;
   std::shared_ptr<const detail::TMiddleMatcher> middle_;
 };
 
