@@ -102,12 +102,22 @@ std::u16string RichEdit::Line(int i) const {
 }
 
 std::vector<std::u16string> RichEdit::Lines() const {
+  // One pass over the raw text: reading the paragraphs one by one costs a search each.
+  const QString text = document()->toRawText();
   std::vector<std::u16string> lines;
-  const int count = LineCount();
-  lines.reserve(size_t(count));
-  QTextBlock block = document()->begin();
-  for (int i = 0; i < count; ++i, block = block.next())
-    lines.push_back(block.length() == 1 ? u"\r" : block.text().toStdU16String());
+  lines.reserve(size_t(document()->blockCount()));
+  qsizetype start = 0;
+  for (;;) {
+    const qsizetype end = text.indexOf(QChar::ParagraphSeparator, start);
+    const qsizetype stop = end < 0 ? text.size() : end;
+    if (stop > start)
+      lines.emplace_back(reinterpret_cast<const char16_t*>(text.constData()) + start,
+                         size_t(stop - start));
+    else if (end >= 0)
+      lines.emplace_back(u"\r");
+    if (end < 0) break;
+    start = end + 1;
+  }
   return lines;
 }
 
@@ -440,4 +450,14 @@ void RichEdit::Freeze() {
 
 void RichEdit::Unfreeze() {
   if (freezeCount_ > 0 && --freezeCount_ == 0) viewport()->setUpdatesEnabled(true);
+}
+
+void RichEdit::BeginUpdate() {
+  if (updateCount_++ > 0) return;
+  updateCursor_ = QTextCursor(document());
+  updateCursor_.beginEditBlock();
+}
+
+void RichEdit::EndUpdate() {
+  if (updateCount_ > 0 && --updateCount_ == 0) updateCursor_.endEditBlock();
 }

@@ -2,12 +2,12 @@
 // A rich-text pane whose lines are its paragraphs: the line, caret, selection, format and freeze
 // operations that the windows use, over QTextEdit. A paragraph mark counts as one character;
 // positions and lengths are plain ints, without any 16-bit or line-length limit.
+#include <QTextCursor>
 #include <QTextEdit>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class QTextBlock;
 class QTextCharFormat;
 
 // Colours at this interface are 0x00BBGGRR values or one of these system colours.
@@ -137,9 +137,13 @@ class RichEdit : public QTextEdit {
   void Unfreeze();
   int FreezeCount() const { return freezeCount_; }
 
+  // Changes of text and format between BeginUpdate and the matching EndUpdate are laid out
+  // once, at the end, instead of one by one.
+  void BeginUpdate();
+  void EndUpdate();
+
  private:
   QTextBlock LineBlock(int i) const;
-  QTextBlock LastLineBlock() const;
   TCharFormat ToCharFormat(const QTextCharFormat& format) const;
   void Apply(QTextCharFormat& target, const TCharFormat& format, unsigned fields) const;
   void ApplyParagraph(const QTextBlock& block, const TParaFormat& format, unsigned fields);
@@ -148,6 +152,20 @@ class RichEdit : public QTextEdit {
   uint16_t language_ = LangEnglishUS;
   bool modified_ = false;
   int freezeCount_ = 0;
+  int updateCount_ = 0;
+  QTextCursor updateCursor_;
+};
+
+// Keeps a pane's changes batched for the life of the object.
+class TBatchedUpdate {
+ public:
+  explicit TBatchedUpdate(RichEdit& edit) : edit_(edit) { edit_.BeginUpdate(); }
+  ~TBatchedUpdate() { edit_.EndUpdate(); }
+  TBatchedUpdate(const TBatchedUpdate&) = delete;
+  TBatchedUpdate& operator=(const TBatchedUpdate&) = delete;
+
+ private:
+  RichEdit& edit_;
 };
 
 // Keeps a pane frozen for the life of the object.

@@ -75,14 +75,14 @@ class TMainForm : public QWidget {
   void FormCreate();
   void CentreOnDesktop();
 
-  void ConvertChangedLines();
+  void ConvertChangedLines(const std::vector<std::u16string>& lines);
   void ConvertInputLine(int line, const std::u16string& text);
   std::u16string MarkEnglishRuns(int lineStart, const std::u16string& lineText);
   void CopyLineAttributes(int line);
   void DeleteSurplusOutputLines(int inputLineCount);
   void ScrollOutput();
   int ScrollColumn() const;
-  void RememberLines();
+  void RememberLines(std::vector<std::u16string> inputLines);
   void SendToOutPut() {}
 
   TMyStaticText* l_romanesh;

@@ -80,14 +80,18 @@ void TMainForm::EnglishRichEditChange() {
     CurrentLine = FarsiRichEdit->LineCount();
     const int caret = EnglishRichEdit->CaretPos();
     if (PendingFormat & pfStyle) InvalidateSelectedLines();
+    // The handler never changes the input text: one reading serves the whole change.
+    std::vector<std::u16string> lines = EnglishRichEdit->Lines();
     {
       TFrozenDisplay frozen(*EnglishRichEdit);
-      ConvertChangedLines();
+      // The output is laid out once for all converted lines rather than once per edit.
+      TBatchedUpdate batch(*FarsiRichEdit);
+      ConvertChangedLines(lines);
     }
     ScrollOutput();
     EnglishRichEdit->SetCaret(caret);
     if (SendingActive) SendToOutPut();
-    RememberLines();
+    RememberLines(std::move(lines));
   } catch (const std::exception& error) {
     MessageBoxes::Show(this, MessageBoxes::Type::Error, QString::fromLocal8Bit(error.what()));
   }
@@ -108,8 +112,7 @@ void TMainForm::InvalidateSelectedLines() {
     PreviousInputLines[size_t(line)].clear();
 }
 
-void TMainForm::ConvertChangedLines() {
-  const std::vector<std::u16string> lines = EnglishRichEdit->Lines();
+void TMainForm::ConvertChangedLines(const std::vector<std::u16string>& lines) {
   const int count = int(lines.size());
   if (count == 0) FarsiRichEdit->ClearAll();
   for (int i = 0; i < count; ++i) {
@@ -228,8 +231,8 @@ int TMainForm::ScrollColumn() const {
   return distance >= 10 ? distance - 10 : 0;
 }
 
-void TMainForm::RememberLines() {
-  static_cast<std::vector<std::u16string>&>(PreviousInputLines) = EnglishRichEdit->Lines();
+void TMainForm::RememberLines(std::vector<std::u16string> inputLines) {
+  static_cast<std::vector<std::u16string>&>(PreviousInputLines) = std::move(inputLines);
   std::vector<std::u16string> output = FarsiRichEdit->Lines();
   for (std::u16string& line : output)
     if (line == u"\r") line.clear();
