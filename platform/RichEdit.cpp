@@ -185,7 +185,6 @@ void RichEdit::ClearAll() {
   cursor.removeSelectedText();
   cursor.setBlockFormat(QTextBlockFormat());
   cursor.setBlockCharFormat(QTextCharFormat());
-  cursor.setCharFormat(QTextCharFormat());
 }
 
 int RichEdit::CaretPos() const {

@@ -18,6 +18,10 @@ class TMyStaticText;
 class TWideStringList : public std::vector<std::u16string> {
  public:
   using std::vector<std::u16string>::vector;
+  // The lines replaced, the language kept.
+  void Assign(std::vector<std::u16string> lines) {
+    std::vector<std::u16string>::operator=(std::move(lines));
+  }
   uint16_t LanguageId = 0;
 };
 

@@ -232,9 +232,9 @@ int TMainForm::ScrollColumn() const {
 }
 
 void TMainForm::RememberLines(std::vector<std::u16string> inputLines) {
-  static_cast<std::vector<std::u16string>&>(PreviousInputLines) = std::move(inputLines);
+  PreviousInputLines.Assign(std::move(inputLines));
   std::vector<std::u16string> output = FarsiRichEdit->Lines();
   for (std::u16string& line : output)
     if (line == u"\r") line.clear();
-  static_cast<std::vector<std::u16string>&>(PreviousOutputLines) = std::move(output);
+  PreviousOutputLines.Assign(std::move(output));
 }

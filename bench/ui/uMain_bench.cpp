@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <memory>

@@ -256,6 +256,11 @@ void tst_uMain::undoingToTheOriginalTextStillConverts() {
   while (in->document()->isUndoAvailable()) in->undo();
   QCOMPARE(in->toPlainText(), QString());
   QCOMPARE(out->toPlainText(), QString());
+  // Back at the original text Qt counts the document unmodified; the pane's flag stays set.
+  QVERIFY(!in->document()->isModified());
+  QVERIFY(in->Modified());
+  in->redo();
+  QCOMPARE(Q(Out(0)), Q(kSalam));
 }
 
 void tst_uMain::englishStyledLastWordStaysLatinWithOneMarker() {
