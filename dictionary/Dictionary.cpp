@@ -134,6 +134,7 @@ void TDicValueObject::EntriesChanged() {
   lastValue_.clear();
   cacheOwner_ = TCacheOwner::None;
   trie_.reset();
+  walk_.Valid = false;
   middle_.reset();
   keys_.resize(entries_.size());
   values_.resize(entries_.size());
@@ -242,13 +243,29 @@ const detail::TKeyTrie& TDicValueObject::Trie() {
   return *trie_;
 }
 
+const TDicValueObject::TPrefixWalk& TDicValueObject::WalkPrefixes(std::string_view word) {
+  if (walk_.Valid && word == walk_.Word) return walk_;
+  walk_.Word.assign(word);
+  walk_.Exact = walk_.Longest = detail::TKeyTrie::kNoLine;
+  walk_.LongestLength = 0;
+  // Keys come shortest first, so the last one is the longest.
+  Trie().ForEachPrefix(word, [&](size_t length, uint32_t line) {
+    walk_.Longest = line;
+    walk_.LongestLength = length;
+  });
+  if (walk_.LongestLength == word.size()) walk_.Exact = walk_.Longest;
+  walk_.Valid = true;
+  return walk_;
+}
+
 std::string TDicValueObject::Find(std::string_view key) {
   if (key.empty() || keys_.empty()) return {};
   if (cacheOwner_ == TCacheOwner::Find && key == lastKey_) return lastValue_;
   if (!IsLowerLetter(key.front())) return {};
   if (kind_ != dkWhole && kind_ != dkPrefix && kind_ != dkSuffix) return {};
   // A suffix section stores its keys reversed, and so does its trie.
-  const uint32_t pos = Trie().FindKey(key, kind_ == dkSuffix);
+  const uint32_t pos =
+      kind_ == dkPrefix ? WalkPrefixes(key).Exact : Trie().FindKey(key, kind_ == dkSuffix);
   if (pos == detail::TKeyTrie::kNoLine) return {};
   lastKey_.assign(key);
   lastValue_.assign(values_[pos]);
@@ -317,13 +334,9 @@ void TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
 
 void TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
   if (keys_.empty() || !IsLowerLetter(word.front())) return void(out.assign(word));
-  uint32_t best = detail::TKeyTrie::kNoLine;
-  size_t bestLength = 0;
-  // Keys come shortest first, so the last one is the longest.
-  Trie().ForEachPrefix(word, [&](size_t length, uint32_t line) {
-    best = line;
-    bestLength = length;
-  });
+  const TPrefixWalk& walk = WalkPrefixes(word);
+  const uint32_t best = walk.Longest;
+  const size_t bestLength = walk.LongestLength;
   if (best == detail::TKeyTrie::kNoLine) return void(out.assign(word));
   if (bestLength < word.size()) {
     const char next = word[bestLength];

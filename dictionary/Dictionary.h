@@ -70,6 +70,16 @@ class TDicValueObject {
   size_t FirstLineWithKey(size_t first, size_t last, std::string_view storedKey) const;
   // The trie over the stored keys of the letter ranges, built on first use after a change.
   const detail::TKeyTrie& Trie();
+  // The keys of a prefix section that begin a word: the engine asks Find and then FindPart about
+  // the same word, and one walk answers both.
+  struct TPrefixWalk {
+    std::string Word;
+    uint32_t Exact = 0;    // the first line whose key is the word
+    uint32_t Longest = 0;  // the first line with the longest key that begins the word
+    size_t LongestLength = 0;
+    bool Valid = false;
+  };
+  const TPrefixWalk& WalkPrefixes(std::string_view word);
   // FindPart's result for a non-empty word, from the cache or computed into it.
   const std::string& Part(std::string_view word);
   void ComputePart(std::string_view word, std::string& out);
@@ -90,6 +100,7 @@ class TDicValueObject {
   // Both built on the first lookup that needs them after a change, so that loading and editing
   // stay cheap; shared by copies of the section, never changed once built.
   std::shared_ptr<const detail::TKeyTrie> trie_;
+  TPrefixWalk walk_;  // of the last word walked, until the next change
   std::shared_ptr<const detail::TMiddleMatcher> middle_;
 };
 

@@ -4,7 +4,8 @@
 
 namespace detail {
 
-TKeyTrie::TKeyTrie(const std::vector<std::string>& lines, size_t first, size_t last) {
+TKeyTrie::TKeyTrie(const std::vector<std::string>& lines, size_t first, size_t last, bool withLinks)
+    : linkSize_(withLinks ? 4 : 0) {
   // The keys, each with its "=", copied once into one buffer: the build reads every key once per
   // level, and reading them from one place is much faster than from the lines' own storage.
   std::string keys;
@@ -21,77 +22,88 @@ TKeyTrie::TKeyTrie(const std::vector<std::string>& lines, size_t first, size_t l
 
   // The lines beginning with a key's first d characters form one run of the sorted list, and
   // within it the lines with the same next character do too; so a node is a run of lines, and
-  // its children are found by one scan of the run. Nodes are taken depth first, which keeps a
-  // node's children near it, and all children of a node are numbered together.
+  // its children are found by one scan of the run.
+  constexpr uint32_t kNoSlot = std::numeric_limits<uint32_t>::max();
   struct Pending {
-    uint32_t Lo, Hi, Depth, Node;
+    uint32_t Lo, Hi, Depth;
+    uint32_t Slot;  // where the parent's record keeps this node's offset
   };
-  std::vector<Pending> stack, children;
-  label_.push_back(0);
-  childBegin_.push_back(0);
-  childCount_.push_back(0);
-  firstLine_.push_back(kNoLine);
-  stack.push_back({static_cast<uint32_t>(first), static_cast<uint32_t>(last), 0, kRoot});
+  struct Run {
+    uint32_t Lo, Hi;
+    unsigned char Label;
+  };
+  std::vector<Pending> stack{
+      {static_cast<uint32_t>(first), static_cast<uint32_t>(last), 0, kNoSlot}};
+  std::vector<Run> runs;
   while (!stack.empty()) {
     const Pending p = stack.back();
     stack.pop_back();
-    children.clear();
+    runs.clear();
+    uint32_t line = kNoLine;
     for (uint32_t i = p.Lo; i < p.Hi;) {
       const unsigned char c = at(i, p.Depth);
       if (c == '=') {
         // Lines with the same key sort together, the first of them first.
-        if (p.Depth > 0 && firstLine_[p.Node] == kNoLine) firstLine_[p.Node] = i;
+        if (p.Depth > 0 && line == kNoLine) line = i;
         ++i;
         continue;
       }
       uint32_t j = i + 1;
       while (j < p.Hi && at(j, p.Depth) == c) ++j;
-      const uint32_t node = static_cast<uint32_t>(label_.size());
-      label_.push_back(c);
-      childBegin_.push_back(0);
-      childCount_.push_back(0);
-      firstLine_.push_back(kNoLine);
-      children.push_back({i, j, p.Depth + 1, node});
+      runs.push_back({i, j, c});
       i = j;
     }
-    if (!children.empty()) {
-      childBegin_[p.Node] = children.front().Node;
-      childCount_[p.Node] = static_cast<unsigned char>(children.size());
-    }
-    for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back(*it);
+    const uint32_t offset = static_cast<uint32_t>(data_.size());
+    if (p.Slot != kNoSlot) Store(data_.data() + p.Slot, offset);
+    const uint32_t n = static_cast<uint32_t>(runs.size());
+    const bool hasLine = line != kNoLine || linkSize_ > 0;
+    const uint32_t header = 1 + (n >= kCountEscape ? 1 : 0);
+    const uint32_t labels = offset + header + (hasLine ? 4 : 0) + linkSize_;
+    data_.resize(labels + n + (n > 0 ? 4 * (n - 1) : 0));
+    unsigned char* record = data_.data() + offset;
+    record[0] = static_cast<unsigned char>((hasLine ? kHasLine : 0) |
+                                           (n >= kCountEscape ? kCountEscape : n));
+    if (n >= kCountEscape) record[1] = static_cast<unsigned char>(n);
+    if (hasLine) Store(record + header, line);
+    for (uint32_t k = 0; k < n; ++k) data_[labels + k] = runs[k].Label;
+    // Depth first, first child first: a node's subtree follows its record, its first child
+    // right after it, and the others are found by the offsets stored for them.
+    for (uint32_t k = n; k-- > 0;)
+      stack.push_back(
+          {runs[k].Lo, runs[k].Hi, p.Depth + 1, k == 0 ? kNoSlot : labels + n + 4 * (k - 1)});
   }
-  for (uint32_t i = 0; i < childCount_[kRoot]; ++i)
-    rootChild_[label_[childBegin_[kRoot] + i]] = childBegin_[kRoot] + i;
-  label_.shrink_to_fit();
-  childBegin_.shrink_to_fit();
-  childCount_.shrink_to_fit();
-  firstLine_.shrink_to_fit();
+  const TRecord root = Read(kRoot);
+  for (unsigned k = 0; k < root.Count; ++k) rootChild_[root.Labels[k]] = ChildAt(kRoot, root, k);
+  // Child reads a node's letters eight at a time, past the end for the last node.
+  data_.resize(data_.size() + 8);
+  data_.shrink_to_fit();
 }
 
 TMiddleMatcher::TMiddleMatcher(const std::vector<std::string>& lines)
-    : trie_(lines, 0, lines.size()),
-      fail_(trie_.NodeCount(), TKeyTrie::kRoot),
-      first_(trie_.NodeCount(), kNone) {
+    : trie_(lines, 0, lines.size(), true) {
   // Failure links breadth first: a node's link points to a shallower node, whose own link and
-  // first line are then already known.
+  // first line are then final.
   std::vector<uint32_t> queue{TKeyTrie::kRoot};
   for (size_t q = 0; q < queue.size(); ++q) {
     const uint32_t u = queue[q];
-    const uint32_t begin = trie_.FirstChild(u), end = begin + trie_.ChildCount(u);
-    for (uint32_t v = begin; v < end; ++v) {
-      const unsigned char c = trie_.Label(v);
+    const TKeyTrie::TRecord r = trie_.Read(u);
+    for (unsigned k = 0; k < r.Count; ++k) {
+      const unsigned char c = r.Labels[k];
+      const uint32_t v = TKeyTrie::ChildAt(u, r, k);
       uint32_t f = TKeyTrie::kRoot;
       if (u != TKeyTrie::kRoot) {
-        f = fail_[u];
+        f = Link(u);
         uint32_t next = trie_.Child(f, c);
         while (f != TKeyTrie::kRoot && next == TKeyTrie::kNoChild) {
-          f = fail_[f];
+          f = Link(f);
           next = trie_.Child(f, c);
         }
         f = next;  // the root when no shorter ending goes on with c
       }
-      fail_[v] = f;
-      first_[v] = std::min(trie_.FirstLine(v), first_[f]);
+      // Every record of a trie with links holds a first line and a link.
+      unsigned char* fields = trie_.data_.data() + (trie_.Read(v).Fields - trie_.data_.data());
+      TKeyTrie::Store(fields + 4, f);
+      TKeyTrie::Store(fields, std::min(trie_.FirstLine(v), trie_.FirstLine(f)));
       queue.push_back(v);
     }
   }
@@ -104,11 +116,11 @@ uint32_t TMiddleMatcher::FirstKeyIn(std::string_view word) const {
     const unsigned char c = static_cast<unsigned char>(ch);
     uint32_t next = trie_.Child(node, c);
     while (node != TKeyTrie::kRoot && next == TKeyTrie::kNoChild) {
-      node = fail_[node];
+      node = Link(node);
       next = trie_.Child(node, c);
     }
     node = next;
-    best = std::min(best, first_[node]);
+    best = std::min(best, trie_.FirstLine(node));
     if (best == 0) break;
   }
   return best;

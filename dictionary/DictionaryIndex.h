@@ -2,7 +2,9 @@
 // Tries over the keys of a section's sorted "key=value" lines, so that a lookup costs time in
 // proportion to the word and not to the size of the section.
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -11,36 +13,57 @@
 namespace detail {
 
 // A trie over the keys (the text before the first "=") of the sorted lines [first, last). Each
-// node knows the first line, in list order, whose key ends at it. The nodes live in parallel
-// arrays; the children of a node are consecutive and sorted by letter. "=" never labels an edge,
-// so a node has at most 255 children. The empty key is never recorded: no lookup can ask for it.
+// node knows the first line, in list order, whose key ends at it. The empty key is never
+// recorded: no lookup can ask for it.
+//
+// A walk along a word touches one node per character and most words leave the trie within a few,
+// so the nodes are kept small and together: each is one record in a single byte array, in
+// depth-first order, known by its offset (the root's is 0). A record holds
+//   a header byte: 0x80 when a key ends at the node, and the number of children in the low seven
+//     bits, or 127 and then the number in the next byte ("=" never labels an edge, so there are
+//     at most 255 children);
+//   the first line (4 bytes), only when a key ends there;
+//   the failure link (4 bytes), only in tries built with links;
+//   the children's letters in ascending order;
+//   the offsets of the children but the first (4 bytes each): the first child's record follows.
 class TKeyTrie {
  public:
   static constexpr uint32_t kNoLine = std::numeric_limits<uint32_t>::max();
   static constexpr uint32_t kRoot = 0;
-  // The root is no node's child, so its number also means "no such child".
+  // The root is no node's child, so its offset also means "no such child".
   static constexpr uint32_t kNoChild = 0;
 
-  TKeyTrie(const std::vector<std::string>& lines, size_t first, size_t last);
+  // withLinks reserves a failure link and a first line in every node, for TMiddleMatcher.
+  TKeyTrie(const std::vector<std::string>& lines, size_t first, size_t last,
+           bool withLinks = false);
 
   uint32_t Child(uint32_t node, unsigned char c) const {
     if (node == kRoot) return rootChild_[c];
-    const unsigned char* labels = label_.data() + childBegin_[node];
-    const unsigned n = childCount_[node];
-    // Most nodes have a handful of children; a short scan beats a binary search there.
-    for (unsigned i = 0; i < n; ++i) {
-      if (labels[i] == c) return childBegin_[node] + i;
-      if (labels[i] > c) break;
+    const TRecord r = Read(node);
+    // Eight letters at a time: the position of c among a node's letters is not predictable, so a
+    // scan that branches on every letter mispredicts once per node. The array is padded, so the
+    // last block may be read whole.
+    const uint64_t wanted = 0x0101010101010101u * c;
+    for (unsigned i = 0; i < r.Count; i += 8) {
+      uint64_t block;
+      std::memcpy(&block, r.Labels + i, sizeof block);
+      if constexpr (std::endian::native == std::endian::big) block = ByteSwap(block);
+      const uint64_t x = block ^ wanted;
+      // The lowest zero byte of x is exact; higher ones may be false, and are never used.
+      const uint64_t zero = (x - 0x0101010101010101u) & ~x & 0x8080808080808080u;
+      if (zero != 0) {
+        const unsigned k = i + static_cast<unsigned>(std::countr_zero(zero)) / 8;
+        return k < r.Count ? ChildAt(node, r, k) : kNoChild;
+      }
     }
     return kNoChild;
   }
   // The first line whose key is the path to node, or kNoLine.
-  uint32_t FirstLine(uint32_t node) const { return firstLine_[node]; }
-  size_t NodeCount() const { return label_.size(); }
-  // The children of node are the nodes [FirstChild(node), FirstChild(node) + ChildCount(node)).
-  uint32_t FirstChild(uint32_t node) const { return childBegin_[node]; }
-  unsigned ChildCount(uint32_t node) const { return childCount_[node]; }
-  unsigned char Label(uint32_t node) const { return label_[node]; }
+  uint32_t FirstLine(uint32_t node) const {
+    const unsigned char* p = data_.data() + node;
+    if (!(p[0] & kHasLine)) return kNoLine;
+    return Load(p + ((p[0] & kCountMask) == kCountEscape ? 2 : 1));
+  }
 
   // Walks word from its first character; calls found(length, line) for every key that begins
   // word, shortest first.
@@ -50,7 +73,7 @@ class TKeyTrie {
     for (size_t i = 0; i < word.size(); ++i) {
       node = Child(node, static_cast<unsigned char>(word[i]));
       if (node == kNoChild) return;
-      if (firstLine_[node] != kNoLine) found(i + 1, firstLine_[node]);
+      if (const uint32_t line = FirstLine(node); line != kNoLine) found(i + 1, line);
     }
   }
   // The same from the last character backwards, for tries over reversed keys.
@@ -60,25 +83,66 @@ class TKeyTrie {
     for (size_t i = 0; i < word.size(); ++i) {
       node = Child(node, static_cast<unsigned char>(word[word.size() - 1 - i]));
       if (node == kNoChild) return;
-      if (firstLine_[node] != kNoLine) found(i + 1, firstLine_[node]);
+      if (const uint32_t line = FirstLine(node); line != kNoLine) found(i + 1, line);
     }
   }
-  // The first line whose key is exactly key (reversed when backwards), or kNoLine.
+  // The first line whose key is exactly key (read backwards when asked), or kNoLine.
   uint32_t FindKey(std::string_view key, bool backwards) const {
     uint32_t node = kRoot;
     for (size_t i = 0; i < key.size(); ++i) {
       node = Child(node, static_cast<unsigned char>(backwards ? key[key.size() - 1 - i] : key[i]));
       if (node == kNoChild) return kNoLine;
     }
-    return node == kRoot ? kNoLine : firstLine_[node];
+    return node == kRoot ? kNoLine : FirstLine(node);
   }
 
+  size_t Bytes() const { return data_.size(); }
+
  private:
-  std::vector<unsigned char> label_;  // the letter on the edge into the node
-  std::vector<uint32_t> childBegin_;  // number of the node's first child
-  std::vector<unsigned char> childCount_;
-  std::vector<uint32_t> firstLine_;
-  std::array<uint32_t, 256> rootChild_{};  // the root is visited by every lookup: a direct table
+  friend class TMiddleMatcher;
+
+  static constexpr unsigned char kHasLine = 0x80;
+  static constexpr unsigned char kCountMask = 0x7F;
+  static constexpr unsigned char kCountEscape = 0x7F;
+
+  struct TRecord {
+    const unsigned char* Start;
+    unsigned Count;               // of children
+    const unsigned char* Fields;  // the first line, if any, then the link, if any
+    const unsigned char* Labels;  // then the offsets
+  };
+  TRecord Read(uint32_t node) const {
+    const unsigned char* start = data_.data() + node;
+    const unsigned char* p = start;
+    const unsigned char header = *p++;
+    unsigned count = header & kCountMask;
+    if (count == kCountEscape) count = *p++;
+    const unsigned char* fields = p;
+    if (header & kHasLine) p += 4;
+    return {start, count, fields, p + linkSize_};
+  }
+  // Offset of child k (of r.Count) of node, whose record is r.
+  static uint32_t ChildAt(uint32_t node, const TRecord& r, unsigned k) {
+    const unsigned char* offsets = r.Labels + r.Count;
+    if (k > 0) return Load(offsets + 4 * (k - 1));
+    return node + static_cast<uint32_t>(offsets + 4 * (r.Count - 1) - r.Start);
+  }
+
+  static uint32_t Load(const unsigned char* p) {
+    uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+  }
+  static void Store(unsigned char* p, uint32_t v) { std::memcpy(p, &v, sizeof v); }
+  static uint64_t ByteSwap(uint64_t v) {
+    uint64_t r = 0;
+    for (int i = 0; i < 8; ++i, v >>= 8) r = (r << 8) | (v & 0xFF);
+    return r;
+  }
+
+  std::vector<unsigned char> data_;
+  uint32_t linkSize_ = 0;
+  std::array<uint32_t, 256> rootChild_{};  // the root is visited by every walk: a direct table
 };
 
 // Aho-Corasick automaton over the keys of a middle section: one pass over a word gives the first
@@ -93,10 +157,11 @@ class TMiddleMatcher {
   uint32_t FirstKeyIn(std::string_view word) const;
 
  private:
+  uint32_t Link(uint32_t node) const { return TKeyTrie::Load(trie_.Read(node).Fields + 4); }
+
+  // Each node's first line becomes the smallest among the keys ending there or at any node of its
+  // failure chain, that is, among all keys that end where the walk stands.
   TKeyTrie trie_;
-  std::vector<uint32_t> fail_;
-  // The smallest line among the keys ending at the node or at any node of its failure chain.
-  std::vector<uint32_t> first_;
 };
 
 }  // namespace detail

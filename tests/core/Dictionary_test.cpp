@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -142,9 +143,16 @@ std::string RandomText(std::mt19937& rng, size_t maxLength) {
   return s;
 }
 
+// ZEFRA_LOOKUP_SEEDS raises the number of random sections for a longer run.
+uint32_t RandomSeeds() {
+  const char* text = std::getenv("ZEFRA_LOOKUP_SEEDS");
+  return text ? static_cast<uint32_t>(std::strtoul(text, nullptr, 10)) : 60;
+}
+
 TEST(DictionaryLookup, MatchesPlainScansOnRandomSections) {
+  const uint32_t seeds = RandomSeeds();
   for (TDicKind kind : {dkWhole, dkSuffix, dkPrefix, dkMiddle}) {
-    for (uint32_t seed = 1; seed <= 60; ++seed) {
+    for (uint32_t seed = 1; seed <= seeds; ++seed) {
       std::mt19937 rng(seed * 7919 + kind);
       TDicValueObject section(kind);
       ReferenceSection reference(kind);
