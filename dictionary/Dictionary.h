@@ -18,6 +18,7 @@ extern uint8_t MiddleMode;
 extern uint8_t EnglishDetectMode;
 
 namespace detail {
+class TKeyTable;
 class TKeyTrie;
 class TMiddleMatcher;
 }  // namespace detail
@@ -70,6 +71,9 @@ class TDicValueObject {
   size_t FirstLineWithKey(size_t first, size_t last, std::string_view storedKey) const;
   // The trie over the stored keys of the letter ranges, built on first use after a change.
   const detail::TKeyTrie& Trie();
+  void BuildTrie();
+  // The first line whose key is key in a whole-word section's letter ranges, or none.
+  uint32_t FindWhole(std::string_view key);
   // The keys of a prefix section that begin a word: the engine asks Find and then FindPart about
   // the same word, and one walk answers both.
   struct TPrefixWalk {
@@ -99,7 +103,8 @@ class TDicValueObject {
   TCacheOwner cacheOwner_ = TCacheOwner::None;
   // Both built on the first lookup that needs them after a change, so that loading and editing
   // stay cheap; shared by copies of the section, never changed once built.
-  std::shared_ptr<const detail::TKeyTrie> trie_;
+  std::shared_ptr<const detail::TKeyTrie> trie_;    // prefix and suffix sections
+  std::shared_ptr<const detail::TKeyTable> table_;  // whole-word sections
   TPrefixWalk walk_;  // of the last word walked, until the next change
   std::shared_ptr<const detail::TMiddleMatcher> middle_;
 };

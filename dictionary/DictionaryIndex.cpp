@@ -79,6 +79,26 @@ TKeyTrie::TKeyTrie(const std::vector<std::string>& lines, size_t first, size_t l
   data_.shrink_to_fit();
 }
 
+TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t last) {
+  if (first >= last) return;
+  // At most half full, so that a miss ends at an empty slot within a probe or two.
+  size_t size = 16;
+  while (size < 2 * (last - first)) size *= 2;
+  slots_.resize(size);
+  mask_ = size - 1;
+  std::string_view previous;
+  for (size_t i = first; i < last; ++i) {
+    const std::string_view key = std::string_view(lines[i]).substr(0, lines[i].find('='));
+    // Lines with the same key sort together, the first of them first.
+    if (i > first && key == previous) continue;
+    previous = key;
+    const uint64_t h = Hash(key);
+    size_t slot = h & mask_;
+    while (slots_[slot].Line != kNoLine) slot = (slot + 1) & mask_;
+    slots_[slot] = {static_cast<uint32_t>(h >> 32), static_cast<uint32_t>(i)};
+  }
+}
+
 TMiddleMatcher::TMiddleMatcher(const std::vector<std::string>& lines)
     : trie_(lines, 0, lines.size(), true) {
   // Failure links breadth first: a node's link points to a shallower node, whose own link and
@@ -114,13 +134,18 @@ uint32_t TMiddleMatcher::FirstKeyIn(std::string_view word) const {
   uint32_t node = TKeyTrie::kRoot;
   for (const char ch : word) {
     const unsigned char c = static_cast<unsigned char>(ch);
-    uint32_t next = trie_.Child(node, c);
-    while (node != TKeyTrie::kRoot && next == TKeyTrie::kNoChild) {
-      node = Link(node);
-      next = trie_.Child(node, c);
+    // Down the failure chain until a node goes on with c; the root always can, maybe to itself.
+    while (node != TKeyTrie::kRoot) {
+      const TKeyTrie::TRecord r = trie_.Read(node);
+      if (const uint32_t next = TKeyTrie::ChildOf(node, r, c); next != TKeyTrie::kNoChild) {
+        node = next;
+        break;
+      }
+      node = TKeyTrie::Load(r.Fields + 4);
     }
-    node = next;
-    best = std::min(best, trie_.FirstLine(node));
+    if (node == TKeyTrie::kRoot) node = trie_.rootChild_[c];
+    if (node == TKeyTrie::kRoot) continue;  // no key has c anywhere but a root's letter
+    best = std::min(best, trie_.Read(node).Line);
     if (best == 0) break;
   }
   return best;

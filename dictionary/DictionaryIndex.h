@@ -38,8 +38,70 @@ class TKeyTrie {
            bool withLinks = false);
 
   uint32_t Child(uint32_t node, unsigned char c) const {
-    if (node == kRoot) return rootChild_[c];
-    const TRecord r = Read(node);
+    return node == kRoot ? rootChild_[c] : ChildOf(node, Read(node), c);
+  }
+  // The first line whose key is the path to node, or kNoLine.
+  uint32_t FirstLine(uint32_t node) const { return Read(node).Line; }
+
+  // Walks word from its first character; calls found(length, line) for every key that begins
+  // word, shortest first.
+  template <typename F>
+  void ForEachPrefix(std::string_view word, F&& found) const {
+    Walk<false>(word, found);
+  }
+  // The same from the last character backwards, for tries over reversed keys.
+  template <typename F>
+  void ForEachSuffix(std::string_view word, F&& found) const {
+    Walk<true>(word, found);
+  }
+  // The first line whose key is exactly key (read backwards when asked), or kNoLine.
+  uint32_t FindKey(std::string_view key, bool backwards) const {
+    uint32_t line = kNoLine;
+    auto found = [&](size_t length, uint32_t l) {
+      if (length == key.size()) line = l;
+    };
+    backwards ? Walk<true>(key, found) : Walk<false>(key, found);
+    return line;
+  }
+
+  size_t Bytes() const { return data_.size(); }
+
+ private:
+  friend class TMiddleMatcher;
+
+  static constexpr unsigned char kHasLine = 0x80;
+  static constexpr unsigned char kCountMask = 0x7F;
+  static constexpr unsigned char kCountEscape = 0x7F;
+
+  struct TRecord {
+    const unsigned char* Start;
+    unsigned Count;               // of children
+    uint32_t Line;                // the first line, or kNoLine
+    const unsigned char* Fields;  // the first line, if any, then the link, if any
+    const unsigned char* Labels;  // then the offsets
+  };
+  TRecord Read(uint32_t node) const {
+    const unsigned char* start = data_.data() + node;
+    const unsigned char* p = start;
+    const unsigned char header = *p++;
+    unsigned count = header & kCountMask;
+    if (count == kCountEscape) count = *p++;
+    const unsigned char* fields = p;
+    uint32_t line = kNoLine;
+    if (header & kHasLine) {
+      line = Load(p);
+      p += 4;
+    }
+    return {start, count, line, fields, p + linkSize_};
+  }
+  // Offset of child k (of r.Count) of node, whose record is r.
+  static uint32_t ChildAt(uint32_t node, const TRecord& r, unsigned k) {
+    const unsigned char* offsets = r.Labels + r.Count;
+    if (k > 0) return Load(offsets + 4 * (k - 1));
+    return node + static_cast<uint32_t>(offsets + 4 * (r.Count - 1) - r.Start);
+  }
+  // The child of node (read as r) on the edge c, or kNoChild.
+  static uint32_t ChildOf(uint32_t node, const TRecord& r, unsigned char c) {
     // Eight letters at a time: the position of c among a node's letters is not predictable, so a
     // scan that branches on every letter mispredicts once per node. The array is padded, so the
     // last block may be read whole.
@@ -58,74 +120,22 @@ class TKeyTrie {
     }
     return kNoChild;
   }
-  // The first line whose key is the path to node, or kNoLine.
-  uint32_t FirstLine(uint32_t node) const {
-    const unsigned char* p = data_.data() + node;
-    if (!(p[0] & kHasLine)) return kNoLine;
-    return Load(p + ((p[0] & kCountMask) == kCountEscape ? 2 : 1));
-  }
-
-  // Walks word from its first character; calls found(length, line) for every key that begins
-  // word, shortest first.
-  template <typename F>
-  void ForEachPrefix(std::string_view word, F&& found) const {
-    uint32_t node = kRoot;
-    for (size_t i = 0; i < word.size(); ++i) {
-      node = Child(node, static_cast<unsigned char>(word[i]));
-      if (node == kNoChild) return;
-      if (const uint32_t line = FirstLine(node); line != kNoLine) found(i + 1, line);
+  // Each record is read once: its line reported, then the next letter looked up among its
+  // children.
+  template <bool Backwards, typename F>
+  void Walk(std::string_view word, F& found) const {
+    const size_t n = word.size();
+    auto letter = [&](size_t i) {
+      return static_cast<unsigned char>(Backwards ? word[n - 1 - i] : word[i]);
+    };
+    if (n == 0) return;
+    uint32_t node = rootChild_[letter(0)];
+    for (size_t i = 1; node != kNoChild; ++i) {
+      const TRecord r = Read(node);
+      if (r.Line != kNoLine) found(i, r.Line);
+      if (i == n) return;
+      node = ChildOf(node, r, letter(i));
     }
-  }
-  // The same from the last character backwards, for tries over reversed keys.
-  template <typename F>
-  void ForEachSuffix(std::string_view word, F&& found) const {
-    uint32_t node = kRoot;
-    for (size_t i = 0; i < word.size(); ++i) {
-      node = Child(node, static_cast<unsigned char>(word[word.size() - 1 - i]));
-      if (node == kNoChild) return;
-      if (const uint32_t line = FirstLine(node); line != kNoLine) found(i + 1, line);
-    }
-  }
-  // The first line whose key is exactly key (read backwards when asked), or kNoLine.
-  uint32_t FindKey(std::string_view key, bool backwards) const {
-    uint32_t node = kRoot;
-    for (size_t i = 0; i < key.size(); ++i) {
-      node = Child(node, static_cast<unsigned char>(backwards ? key[key.size() - 1 - i] : key[i]));
-      if (node == kNoChild) return kNoLine;
-    }
-    return node == kRoot ? kNoLine : FirstLine(node);
-  }
-
-  size_t Bytes() const { return data_.size(); }
-
- private:
-  friend class TMiddleMatcher;
-
-  static constexpr unsigned char kHasLine = 0x80;
-  static constexpr unsigned char kCountMask = 0x7F;
-  static constexpr unsigned char kCountEscape = 0x7F;
-
-  struct TRecord {
-    const unsigned char* Start;
-    unsigned Count;               // of children
-    const unsigned char* Fields;  // the first line, if any, then the link, if any
-    const unsigned char* Labels;  // then the offsets
-  };
-  TRecord Read(uint32_t node) const {
-    const unsigned char* start = data_.data() + node;
-    const unsigned char* p = start;
-    const unsigned char header = *p++;
-    unsigned count = header & kCountMask;
-    if (count == kCountEscape) count = *p++;
-    const unsigned char* fields = p;
-    if (header & kHasLine) p += 4;
-    return {start, count, fields, p + linkSize_};
-  }
-  // Offset of child k (of r.Count) of node, whose record is r.
-  static uint32_t ChildAt(uint32_t node, const TRecord& r, unsigned k) {
-    const unsigned char* offsets = r.Labels + r.Count;
-    if (k > 0) return Load(offsets + 4 * (k - 1));
-    return node + static_cast<uint32_t>(offsets + 4 * (r.Count - 1) - r.Start);
   }
 
   static uint32_t Load(const unsigned char* p) {
@@ -143,6 +153,59 @@ class TKeyTrie {
   std::vector<unsigned char> data_;
   uint32_t linkSize_ = 0;
   std::array<uint32_t, 256> rootChild_{};  // the root is visited by every walk: a direct table
+};
+
+// A hash table from the keys of the sorted lines [first, last) to the first line of each: a
+// whole-word section only ever asks whether a word is a key, and a table answers that with one
+// hash of the word, where a trie needs a step per character.
+class TKeyTable {
+ public:
+  static constexpr uint32_t kNoLine = TKeyTrie::kNoLine;
+
+  TKeyTable(const std::vector<std::string>& lines, size_t first, size_t last);
+
+  // The first line whose key is key, or kNoLine; lines must be those the table was built from.
+  uint32_t Find(const std::vector<std::string>& lines, std::string_view key) const {
+    if (slots_.empty()) return kNoLine;
+    const uint64_t h = Hash(key);
+    const uint32_t tag = static_cast<uint32_t>(h >> 32);
+    for (size_t i = h & mask_;; i = (i + 1) & mask_) {
+      const TSlot& slot = slots_[i];
+      if (slot.Line == kNoLine) return kNoLine;
+      if (slot.Tag == tag && HasKey(lines[slot.Line], key)) return slot.Line;
+    }
+  }
+
+ private:
+  struct TSlot {
+    uint32_t Tag = 0;  // the high half of the key's hash
+    uint32_t Line = kNoLine;
+  };
+
+  static uint64_t Hash(std::string_view key) {
+    uint64_t h = 0x9E3779B97F4A7C15u ^ key.size();
+    size_t i = 0;
+    for (; i + 8 <= key.size(); i += 8) {
+      uint64_t block;
+      std::memcpy(&block, key.data() + i, sizeof block);
+      h = (h ^ block) * 0xFF51AFD7ED558CCDu;
+      h ^= h >> 32;
+    }
+    uint64_t tail = 0;
+    for (; i < key.size(); ++i) tail = (tail << 8) | static_cast<unsigned char>(key[i]);
+    h = (h ^ tail) * 0xC4CEB9FE1A85EC53u;
+    return h ^ (h >> 29);
+  }
+  // A line's key ends at its first "=", so a text holding one is no key even where the line
+  // begins with it ("a=b" in the line "a=b=c", whose key is "a").
+  static bool HasKey(const std::string& line, std::string_view key) {
+    return line.size() > key.size() && line[key.size()] == '=' &&
+           std::memcmp(line.data(), key.data(), key.size()) == 0 &&
+           key.find('=') == std::string_view::npos;
+  }
+
+  std::vector<TSlot> slots_;
+  size_t mask_ = 0;
 };
 
 // Aho-Corasick automaton over the keys of a middle section: one pass over a word gives the first
