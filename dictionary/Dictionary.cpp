@@ -140,6 +140,7 @@ void TDicValueObject::EntriesChanged() {
   Modified = true;
   lastKey_.clear();
   lastValue_.clear();
+  lastIsKey_ = false;
   cacheOwner_ = TCacheOwner::None;
   trie_.reset();
   table_.reset();
@@ -260,7 +261,7 @@ uint32_t TDicValueObject::FindWhole(std::string_view key) {
     table_ = std::make_shared<const detail::TKeyTable>(entries_, letterStart_[0], letterStart_[26]);
   // Only keys of the letter ranges are in the table, and only a word beginning with a lower-case
   // letter is looked up, so keys outside the ranges are never found.
-  return table_->Find(entries_, key);
+  return table_->Find(keys_, key);
 }
 
 const TDicValueObject::TPrefixWalk& TDicValueObject::WalkPrefixes(std::string_view word) {
@@ -296,25 +297,29 @@ std::string TDicValueObject::Find(std::string_view key) {
 
 std::string TDicValueObject::FindPart(std::string_view word) {
   if (word.empty()) return {};
-  return Part(word);
+  return std::string(Part(word));
 }
 
 bool TDicValueObject::MatchesPart(std::string_view word) {
   // FindPart of an empty word is the empty word and leaves the cache alone.
-  return !word.empty() && Part(word) != word;
+  if (word.empty()) return false;
+  const std::string_view result = Part(word);
+  return !lastIsKey_ && result != word;
 }
 
-const std::string& TDicValueObject::Part(std::string_view word) {
-  // A remembered empty result is searched again.
-  if (cacheOwner_ == TCacheOwner::FindPart && !lastValue_.empty() && word == lastKey_)
-    return lastValue_;
+std::string_view TDicValueObject::Part(std::string_view word) {
+  if (cacheOwner_ == TCacheOwner::FindPart && word == lastKey_) {
+    if (lastIsKey_) return lastKey_;
+    // A remembered empty result is searched again.
+    if (!lastValue_.empty()) return lastValue_;
+  }
   Copy(lastKey_, word);
   cacheOwner_ = TCacheOwner::FindPart;
-  ComputePart(word, lastValue_);
-  return lastValue_;
+  lastIsKey_ = !ComputePart(word, lastValue_);
+  return lastIsKey_ ? std::string_view(lastKey_) : std::string_view(lastValue_);
 }
 
-void TDicValueObject::ComputePart(std::string_view word, std::string& out) {
+bool TDicValueObject::ComputePart(std::string_view word, std::string& out) {
   switch (kind_) {
     case dkWhole:
       return MatchWhole(word, out);
@@ -326,17 +331,20 @@ void TDicValueObject::ComputePart(std::string_view word, std::string& out) {
       return MatchMiddle(word, out);
     default:
       out.clear();
+      return true;
   }
 }
 
-void TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
-  if (keys_.empty() || !IsLowerLetter(word.front())) return void(Copy(out, word));
+bool TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
+  if (keys_.empty() || !IsLowerLetter(word.front())) return false;
   const uint32_t pos = FindWhole(word);
-  Copy(out, pos == detail::TKeyTrie::kNoLine ? word : std::string_view(values_[pos]));
+  if (pos == detail::TKeyTrie::kNoLine) return false;
+  Copy(out, values_[pos]);
+  return true;
 }
 
-void TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
-  if (keys_.empty() || !IsLowerLetter(word.back())) return void(Copy(out, word));
+bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
+  if (keys_.empty() || !IsLowerLetter(word.back())) return false;
   uint32_t best = detail::TKeyTrie::kNoLine;
   size_t bestLength = 0;
   // Every ending that is a key is a candidate; the first in list order that is not refused wins,
@@ -349,35 +357,38 @@ void TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
     best = line;
     bestLength = length;
   });
-  if (best == detail::TKeyTrie::kNoLine) return void(Copy(out, word));
+  if (best == detail::TKeyTrie::kNoLine) return false;
   ReplaceInto(out, word, word.size() - bestLength, bestLength, values_[best]);
+  return true;
 }
 
-void TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
-  if (keys_.empty() || !IsLowerLetter(word.front())) return void(Copy(out, word));
+bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
+  if (keys_.empty() || !IsLowerLetter(word.front())) return false;
   const TPrefixWalk& walk = WalkPrefixes(word);
   const uint32_t best = walk.Longest;
   const size_t bestLength = walk.LongestLength;
-  if (best == detail::TKeyTrie::kNoLine) return void(Copy(out, word));
+  if (best == detail::TKeyTrie::kNoLine) return false;
   if (bestLength < word.size()) {
     const char next = word[bestLength];
     // A mark modifies the key's last letter; an "h" would split a two-letter rule. Either way the
     // key is no whole prefix, and a shorter key is not tried.
-    if (next == '\'' || next == '`') return void(Copy(out, word));
-    if (next == 'h' && IsHRuleLetter(word[bestLength - 1])) return void(Copy(out, word));
+    if (next == '\'' || next == '`') return false;
+    if (next == 'h' && IsHRuleLetter(word[bestLength - 1])) return false;
   }
   // The key begins the word exactly, so its first occurrence without regard to case is there.
   ReplaceInto(out, word, 0, bestLength, values_[best]);
+  return true;
 }
 
-void TDicValueObject::MatchMiddle(std::string_view word, std::string& out) {
-  if (keys_.empty()) return void(Copy(out, word));
+bool TDicValueObject::MatchMiddle(std::string_view word, std::string& out) {
+  if (keys_.empty()) return false;
   if (!middle_) middle_ = std::make_shared<const detail::TMiddleMatcher>(entries_);
   const uint32_t index = middle_->FirstKeyIn(word);
-  if (index == detail::TMiddleMatcher::kNone) return void(Copy(out, word));
+  if (index == detail::TMiddleMatcher::kNone) return false;
   // The key was chosen by an exact occurrence, but an occurrence differing in case may come first.
   const size_t pos = FindFolded(word, keys_[index]);
   ReplaceInto(out, word, pos, keys_[index].size(), values_[index]);
+  return true;
 }
 
 std::string ChooseDictionaryFile(const std::string& programDir, const std::string& perUserDir) {

@@ -84,13 +84,16 @@ class TDicValueObject {
     bool Valid = false;
   };
   const TPrefixWalk& WalkPrefixes(std::string_view word);
-  // FindPart's result for a non-empty word, from the cache or computed into it.
-  const std::string& Part(std::string_view word);
-  void ComputePart(std::string_view word, std::string& out);
-  void MatchWhole(std::string_view word, std::string& out);
-  void MatchSuffix(std::string_view word, std::string& out);
-  void MatchPrefix(std::string_view word, std::string& out);
-  void MatchMiddle(std::string_view word, std::string& out);
+  // FindPart's result for a non-empty word, from the cache or computed into it; valid until the
+  // next lookup or change.
+  std::string_view Part(std::string_view word);
+  // Each writes FindPart's result to out and returns true, or returns false when the result is
+  // the word itself (out then untouched).
+  bool ComputePart(std::string_view word, std::string& out);
+  bool MatchWhole(std::string_view word, std::string& out);
+  bool MatchSuffix(std::string_view word, std::string& out);
+  bool MatchPrefix(std::string_view word, std::string& out);
+  bool MatchMiddle(std::string_view word, std::string& out);
 
   TDicKind kind_;
   std::vector<std::string> entries_;
@@ -100,6 +103,9 @@ class TDicValueObject {
   std::array<size_t, 27> letterStart_{};
   std::string lastKey_;
   std::string lastValue_;
+  // The remembered FindPart result is the word itself, held in lastKey_ only: most words match
+  // nothing, and this spares copying and comparing them again.
+  bool lastIsKey_ = false;
   TCacheOwner cacheOwner_ = TCacheOwner::None;
   // Both built on the first lookup that needs them after a change, so that loading and editing
   // stay cheap; shared by copies of the section, never changed once built.

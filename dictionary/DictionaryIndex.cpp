@@ -81,9 +81,10 @@ TKeyTrie::TKeyTrie(const std::vector<std::string>& lines, size_t first, size_t l
 
 TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t last) {
   if (first >= last) return;
-  // At most half full, so that a miss ends at an empty slot within a probe or two.
+  // At most two thirds full, so that a miss ends at an empty slot within a probe or two, and
+  // small enough to stay in the cache: most lookups miss.
   size_t size = 16;
-  while (size < 2 * (last - first)) size *= 2;
+  while (2 * size < 3 * (last - first)) size *= 2;
   slots_.resize(size);
   mask_ = size - 1;
   std::string_view previous;
@@ -132,20 +133,22 @@ TMiddleMatcher::TMiddleMatcher(const std::vector<std::string>& lines)
 uint32_t TMiddleMatcher::FirstKeyIn(std::string_view word) const {
   uint32_t best = kNone;
   uint32_t node = TKeyTrie::kRoot;
+  TKeyTrie::TRecord record{};  // of node, when it is not the root
   for (const char ch : word) {
     const unsigned char c = static_cast<unsigned char>(ch);
     // Down the failure chain until a node goes on with c; the root always can, maybe to itself.
+    uint32_t next = TKeyTrie::kNoChild;
     while (node != TKeyTrie::kRoot) {
-      const TKeyTrie::TRecord r = trie_.Read(node);
-      if (const uint32_t next = TKeyTrie::ChildOf(node, r, c); next != TKeyTrie::kNoChild) {
-        node = next;
-        break;
-      }
-      node = TKeyTrie::Load(r.Fields + 4);
+      next = TKeyTrie::ChildOf(node, record, c);
+      if (next != TKeyTrie::kNoChild) break;
+      node = TKeyTrie::Load(record.Fields + 4);
+      if (node != TKeyTrie::kRoot) record = trie_.Read(node);
     }
-    if (node == TKeyTrie::kRoot) node = trie_.rootChild_[c];
-    if (node == TKeyTrie::kRoot) continue;  // no key has c anywhere but a root's letter
-    best = std::min(best, trie_.Read(node).Line);
+    if (next == TKeyTrie::kNoChild) next = trie_.rootChild_[c];
+    node = next;
+    if (node == TKeyTrie::kRoot) continue;  // nothing ends at the root
+    record = trie_.Read(node);
+    best = std::min(best, record.Line);
     if (best == 0) break;
   }
   return best;

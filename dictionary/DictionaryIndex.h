@@ -164,15 +164,16 @@ class TKeyTable {
 
   TKeyTable(const std::vector<std::string>& lines, size_t first, size_t last);
 
-  // The first line whose key is key, or kNoLine; lines must be those the table was built from.
-  uint32_t Find(const std::vector<std::string>& lines, std::string_view key) const {
+  // The first line whose key is key, or kNoLine; keys are the keys of the lines the table was
+  // built from, one per line (a key never holds "=", so neither does anything equal to one).
+  uint32_t Find(const std::vector<std::string>& keys, std::string_view key) const {
     if (slots_.empty()) return kNoLine;
     const uint64_t h = Hash(key);
     const uint32_t tag = static_cast<uint32_t>(h >> 32);
     for (size_t i = h & mask_;; i = (i + 1) & mask_) {
       const TSlot& slot = slots_[i];
       if (slot.Line == kNoLine) return kNoLine;
-      if (slot.Tag == tag && HasKey(lines[slot.Line], key)) return slot.Line;
+      if (slot.Tag == tag && keys[slot.Line] == key) return slot.Line;
     }
   }
 
@@ -196,14 +197,6 @@ class TKeyTable {
     h = (h ^ tail) * 0xC4CEB9FE1A85EC53u;
     return h ^ (h >> 29);
   }
-  // A line's key ends at its first "=", so a text holding one is no key even where the line
-  // begins with it ("a=b" in the line "a=b=c", whose key is "a").
-  static bool HasKey(const std::string& line, std::string_view key) {
-    return line.size() > key.size() && line[key.size()] == '=' &&
-           std::memcmp(line.data(), key.data(), key.size()) == 0 &&
-           key.find('=') == std::string_view::npos;
-  }
-
   std::vector<TSlot> slots_;
   size_t mask_ = 0;
 };
