@@ -194,6 +194,70 @@ TEST(DictionaryLookup, MatchesPlainScansOnRandomSections) {
   }
 }
 
+// Nodes with more children than a byte's low seven bits can count, every byte value as a letter,
+// and keys that are each other's prefixes, held against the plain scans.
+TEST(DictionaryLookup, WideNodesAndEveryByte) {
+  std::vector<std::string> words;
+  for (int b = 0; b < 256; ++b) {
+    const char c = static_cast<char>(b);
+    words.push_back(std::string("a") + c);
+    words.push_back(std::string("a") + c + "b");
+    words.push_back(std::string(1, c) + "a");
+    words.push_back(std::string("xa") + c + "a");
+  }
+  for (TDicKind kind : {dkWhole, dkSuffix, dkPrefix, dkMiddle}) {
+    TDicValueObject section(kind);
+    ReferenceSection reference(kind);
+    for (int b = 0; b < 256; b += 1 + (b % 3 == 0)) {
+      if (b == '=') continue;
+      const std::string key = std::string("a") + static_cast<char>(b);
+      const std::string value = "v" + std::to_string(b);
+      section.AddEntry(key, value);
+      reference.Add(key, value);
+      if (b % 5 == 0) {
+        section.AddEntry(key + "b", value + "b");
+        reference.Add(key + "b", value + "b");
+      }
+    }
+    section.AddEntry("a", "A");
+    reference.Add("a", "A");
+    for (const std::string& word : words) {
+      ASSERT_EQ(section.FindPart(word), reference.FindPart(word)) << "kind " << kind << " " << word;
+      if (kind == dkWhole || kind == dkPrefix) {
+        ASSERT_EQ(section.Find(word), reference.Find(word)) << "kind " << kind << " " << word;
+      }
+    }
+  }
+}
+
+// A copy answers from its own entries, before and after either side changes.
+TEST(DictionaryLookup, CopiesKeepTheirOwnEntries) {
+  for (TDicKind kind : {dkWhole, dkSuffix, dkPrefix, dkMiddle}) {
+    TDicValueObject section(kind);
+    section.LoadFromStrings({"ab=X", "b=Y"});
+    const std::string before = section.FindPart("cab");
+    TDicValueObject copy = section;
+    copy.AddEntry("ca", "Z");
+    copy.AddEntry("ac", "Z");
+    EXPECT_EQ(section.FindPart("cab"), before) << kind;
+    section.DeleteEntry("ab");
+    section.DeleteEntry("b");
+    EXPECT_EQ(section.FindPart("cab"), "cab") << kind;
+    const char* expected[] = {"", "cab", "caY", "Zb", "cX"};
+    EXPECT_EQ(copy.FindPart("cab"), expected[kind]) << kind;
+  }
+}
+
+// A section of no kind matches nothing, and its empty answer is never served from the cache.
+TEST(DictionaryLookup, SectionOfNoKind) {
+  TDicValueObject none(dkNone);
+  none.AddEntry("salam", "salaam");
+  EXPECT_EQ(none.Find("salam"), "");
+  EXPECT_EQ(none.FindPart("salam"), "");
+  EXPECT_EQ(none.FindPart("salam"), "");
+  EXPECT_TRUE(none.MatchesPart("salam"));
+}
+
 TEST(DictionaryLookup, LargeSectionsLoadWholeAndAreFound) {
   std::vector<std::string> lines;
   for (size_t i = 0; i < 70000; ++i) {
