@@ -1,6 +1,6 @@
 #pragma once
-// Tries over the keys of a section's sorted "key=value" lines, so that a lookup costs time in
-// proportion to the word and not to the size of the section.
+// Indexes over the keys of a section's sorted "key=value" lines (tries and a hash table), so that a
+// lookup costs time in proportion to the word and not to the size of the section.
 #include <array>
 #include <bit>
 #include <cstdint>
