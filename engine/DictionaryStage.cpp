@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "Dictionary.h"
+#include "Replace.h"
 #include "trans.h"
 
 namespace {
@@ -56,26 +57,16 @@ bool IsNumber(std::string_view s) {
   return i == s.size();
 }
 
-void ReplaceEvery(std::string& s, std::string_view from, std::string_view to) {
-  for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
-    s.replace(at, from.size(), to);
-}
-
 void ReadChatDigits(std::string& word) {
-  ReplaceEvery(word, "30", "si");
-  ReplaceEvery(word, "2", "doo");
-  ReplaceEvery(word, "3", "se");
-  ReplaceEvery(word, "1", "yek");
+  ReplaceAll(word, "30", "si");
+  ReplaceAll(word, "2", "doo");
+  ReplaceAll(word, "3", "se");
+  ReplaceAll(word, "1", "yek");
 }
 
-bool HasDigit(std::string_view s) {
-  for (const char c : s)
-    if (IsDigit(c)) return true;
-  return false;
-}
-
-// The verbal prefixes mi, nemi, be and na are transliterated apart from the rest of the word.
-bool SplitVerbalPrefix(const std::string& word, std::u16string& out) {
+// The verbal prefixes mi, nemi, be and na are transliterated apart from the rest of the word:
+// appends the prefix and returns where the rest begins, or 0 when the word has none.
+size_t SplitVerbalPrefix(const std::string& word, std::u16string& out) {
   std::string_view prefix;
   size_t restAt = 2;
   if (word.starts_with("mi")) {
@@ -88,35 +79,34 @@ bool SplitVerbalPrefix(const std::string& word, std::u16string& out) {
     prefix = "nemi";
     restAt = 4;
   } else {
-    return false;
+    return 0;
   }
-  if (word.size() <= restAt) return false;
-  std::u16string head = TransliterateWord(prefix);
+  if (word.size() <= restAt) return 0;
+  const size_t headAt = out.size();
+  out += TransliterateWord(prefix);
   // mi and nemi end in the Arabic YEH that joins the verb, not the final FARSI YEH.
-  if ((prefix == "mi" || prefix == "nemi") && !head.empty()) head.back() = u'\u064A';
-  out += head;
-  out += TransliterateWord(std::string_view(word).substr(restAt));
-  return true;
+  if ((prefix == "mi" || prefix == "nemi") && out.size() > headAt) out.back() = u'\u064A';
+  return restAt;
 }
 
 }  // namespace
 
-bool DictionaryStage(std::string& word, std::u16string& out) {
-  if (word.empty() || !DictionaryMode) return false;
+size_t DictionaryStage(std::string& word, std::u16string& out) {
+  if (word.empty() || !DictionaryMode) return 0;
   const std::string alt =
       word.ends_with("on") ? word.substr(0, word.size() - 2) + "an" : std::string();
 
   if (std::string v = Find(WholeWords, word); !v.empty()) {
     word = std::move(v);
-    return false;
+    return 0;
   }
   if (std::string v = Find(WholeWords, alt); !v.empty()) {
     word = WithOonEnding(v);
-    return false;
+    return 0;
   }
   if (std::string v = Find(PrefixWords, alt); !v.empty()) {
     word = WithOonEnding(v);
-    return false;
+    return 0;
   }
 
   bool changed = false;
@@ -132,7 +122,7 @@ bool DictionaryStage(std::string& word, std::u16string& out) {
     word = std::move(r);
   }
 
-  if (ChatMode && !changed && HasDigit(word) && !IsNumber(word)) ReadChatDigits(word);
+  if (ChatMode && !changed && !IsNumber(word)) ReadChatDigits(word);
 
   if (MiddleMode && !exactPrefix) {
     std::string r = FindPart(MiddleWords, word);
@@ -148,7 +138,7 @@ bool DictionaryStage(std::string& word, std::u16string& out) {
       changed = true;
     }
   }
-  if (changed || exactPrefix) return false;
+  if (changed || exactPrefix) return 0;
   return SplitVerbalPrefix(word, out);
 }
 

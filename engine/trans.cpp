@@ -1,10 +1,13 @@
 #include "trans.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "DictionaryStage.h"
+#include "Replace.h"
 
 const TPersianLetter PersianLetters[43] = {
     {0, 0},          //  0 no letter
@@ -252,8 +255,44 @@ bool AppendWordEnd(const char* cand, int n, std::u16string& out) {
   }
 }
 
+// Where the unread rest of a word first occurs in the whole word, as far as the shadda needs to
+// know: at its start, at its second-last character, or elsewhere. Z[i] is the length of the
+// longest common prefix of the word and its tail from i, computed once per word, so that a long
+// run of doubled letters costs linear time rather than one search per pair.
+class TFirstOccurrence {
+ public:
+  explicit TFirstOccurrence(std::string_view word) : word_(word) {}
+
+  // The 1-based position of the first occurrence of word[restAt..] in word, reported only when
+  // it is 1 or the word's length - 1; 0 for any other position.
+  size_t StartOrSecondLast(size_t restAt) {
+    const size_t n = word_.size();
+    if (restAt == 0 || ZAt(restAt) >= n - restAt) return 1;
+    if (n - restAt == 2 && word_.find(word_.substr(restAt)) == restAt) return n - 1;
+    return 0;
+  }
+
+ private:
+  size_t ZAt(size_t i) {
+    if (z_.empty()) {
+      const size_t n = word_.size();
+      z_.assign(n, 0);
+      for (size_t k = 1, left = 0, right = 0; k < n; ++k) {
+        size_t length = k < right ? std::min(right - k, z_[k - left]) : 0;
+        while (k + length < n && word_[length] == word_[k + length]) ++length;
+        z_[k] = length;
+        if (k + length > right) left = k, right = k + length;
+      }
+    }
+    return z_[i];
+  }
+
+  std::string_view word_;
+  std::vector<size_t> z_;
+};
+
 // The automatic shadda for a doubled consonant (XX, XhXh or X`X`).
-bool TryShadda(const char* cand, int n, std::string_view orig, std::string_view rest,
+bool TryShadda(const char* cand, int n, size_t restAt, TFirstOccurrence& occurrence,
                std::u16string& out) {
   const char x = cand[0];
   if (IsDigit(x) || x == 'a' || x == 'y' || x == 'i' || x == 'e') return false;
@@ -264,8 +303,7 @@ bool TryShadda(const char* cand, int n, std::string_view orig, std::string_view 
   }
   // The first occurrence of the unread rest, which may lie before the rest itself: no shadda at
   // the very start of the word nor for a pair that forms its last two characters.
-  const size_t at = orig.find(rest) + 1;
-  if (at == 1 || at == orig.size() - 1) return false;
+  if (occurrence.StartOrSecondLast(restAt) != 0) return false;
   const int row = FirstRowWithKey(cand, n == 2 ? 1 : 2);
   if (row) {
     AppendLetter(out, LetterRules[row].Letter);
@@ -277,23 +315,6 @@ bool TryShadda(const char* cand, int n, std::string_view orig, std::string_view 
 }  // namespace
 
 namespace {
-
-// Replacements scan left to right, take non-overlapping occurrences and never rescan inserted text.
-
-void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
-  size_t at = s.find(from);
-  if (at == std::string::npos) return;
-  std::string result;
-  result.reserve(s.size() + 8);
-  size_t done = 0;
-  while (at != std::string::npos) {
-    result.append(s, done, at - done).append(to);
-    done = at + from.size();
-    at = s.find(from, done);
-  }
-  result.append(s, done, std::string::npos);
-  s = std::move(result);
-}
 
 bool EndsWith(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
@@ -351,6 +372,7 @@ void Normalise(std::string& word) {
 void ScanLetters(std::string_view orig, std::u16string& out) {
   size_t restAt = 0;
   size_t pos = 1;  // lags behind the true position after an unmatched character
+  TFirstOccurrence occurrence(orig);
   while (restAt < orig.size()) {
     const std::string_view rest = orig.substr(restAt);
     const char* cand = rest.data();
@@ -371,7 +393,7 @@ void ScanLetters(std::string_view orig, std::u16string& out) {
           taken = true;
         }
       }
-      if (!taken && TashdidMode && (n == 2 || n == 4)) taken = TryShadda(cand, n, orig, rest, out);
+      if (!taken && TashdidMode && (n == 2 || n == 4)) taken = TryShadda(cand, n, restAt, occurrence, out);
       if (taken) {
         restAt += n;
         pos += n;
@@ -386,11 +408,20 @@ void ScanLetters(std::string_view orig, std::u16string& out) {
 }
 
 void AppendTransliteration(std::string_view word, std::u16string& out) {
-  if (word.empty()) return;
   std::string w(word);
-  if (DictionaryMode && DictionaryStage(w, out)) return;
-  Normalise(w);
-  ScanLetters(w, out);
+  // After a verbal prefix the rest is a word of its own; a loop rather than recursion, so that a
+  // long run of prefixes costs neither stack nor a copy per level.
+  while (!w.empty()) {
+    if (DictionaryMode) {
+      if (const size_t restAt = DictionaryStage(w, out)) {
+        w.erase(0, restAt);
+        continue;
+      }
+    }
+    Normalise(w);
+    ScanLetters(w, out);
+    return;
+  }
 }
 
 }  // namespace

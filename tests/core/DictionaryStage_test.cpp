@@ -25,6 +25,17 @@ TEST_F(DictionaryStageTest, VerbalPrefixesAreTransliteratedApart) {
   EXPECT_UNITS(TransliterateWord("beet"), (std::u16string{BEH, YEH, TEH}));
 }
 
+TEST_F(DictionaryStageTest, ALongRunOfPrefixesConvertsInLinearSpace) {
+  std::string word;
+  std::u16string expected;
+  for (int i = 0; i < 60000; ++i) {
+    word += "mi";
+    expected += {MEEM, YEH};
+  }
+  expected.back() = FARSI_YEH;  // the last "mi" stands alone
+  EXPECT_TRUE(TransliterateWord(word) == expected);
+}
+
 TEST_F(DictionaryStageTest, ChatDigitsReadAsLettersUnlessTheWordIsANumber) {
   EXPECT_UNITS(TransliterateWord("mer30"), (std::u16string{MEEM, REH, SEEN, FARSI_YEH}));
   EXPECT_UNITS(TransliterateWord("be2n"), (std::u16string{BEH, DAL, WAW, NOON}));

@@ -117,6 +117,14 @@ TEST_F(TransliterateWordTest, ShaddaOnDoubledConsonants) {
   });
 }
 
+TEST_F(TransliterateWordTest, ALongRunOfDoubledLettersTakesLinearTime) {
+  const std::string word = "a" + std::string(400000, 'b') + "a";
+  std::u16string expected{ALEF};
+  for (int i = 0; i < 200000; ++i) expected += {BEH, SHADDA};
+  expected += ALEF;
+  EXPECT_TRUE(TransliterateWord(word) == expected);
+}
+
 TEST_F(TransliterateWordTest, WithoutTashdidEveryDoubledLetterIsWrittenTwice) {
   TashdidMode = 0;
   ExpectAll({
