@@ -189,6 +189,8 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
     raw.append(data);
   }
   if (std::ferror(in)) Fail(1, name + ": read error: " + std::strerror(errno));
+  // A file that holds nothing but its byte-order mark is empty.
+  if (atStart && raw == "\xEF\xBB\xBF") raw.clear();
   if (!raw.empty() && !finishLine(false)) return false;
   return true;
 }
