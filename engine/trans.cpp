@@ -312,16 +312,7 @@ bool TryShadda(const char* cand, int n, size_t restAt, TFirstOccurrence& occurre
   return true;
 }
 
-}  // namespace
-
-namespace {
-
-bool EndsWith(std::string_view s, std::string_view tail) {
-  return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
-}
-
 void Normalise(std::string& word) {
-  using namespace std::string_view_literals;
   for (char& c : word)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
   if (word == "va" || word == "na") {
@@ -340,7 +331,7 @@ void Normalise(std::string& word) {
           word.compare(hamza, 4, "e```") != 0)
         word.replace(hamza, 3, "e```");
       if (word.starts_with("ea`")) word.replace(0, 3, "ea");
-      if (EndsWith(word, "a``"))
+      if (word.ends_with("a``"))
         word.replace(word.size() - 3, 3, "aaa``");
       else
         ReplaceAll(word, "aa`", "aaa`");
