@@ -12,24 +12,12 @@ std::string Units(const std::u16string& text) {
   return out;
 }
 
-namespace {
-TDicValueObject** const kSections[] = {&WholeWords,        &PoliteWords, &SuffixWords,
-                                       &PrefixWords,       &MiddleWords, &EnglishWholeWords,
-                                       &EnglishPrefixWords};
-constexpr TDicKind kKinds[] = {dkWhole, dkWhole, dkSuffix, dkPrefix, dkMiddle, dkWhole, dkPrefix};
-}  // namespace
-
 void EngineTest::SetUp() {
   InitializeEngine();
   FarsiEnabled = 1;
   DictionaryMode = ChatMode = TashdidMode = MiddleMode = EnglishDetectMode = 1;
   PrefixMode = PoliteMode = 0;
-  for (size_t i = 0; i < std::size(kSections); ++i) *kSections[i] = new TDicValueObject(kKinds[i]);
+  CreateSections();
 }
 
-void EngineTest::TearDown() {
-  for (TDicValueObject** section : kSections) {
-    delete *section;
-    *section = nullptr;
-  }
-}
+void EngineTest::TearDown() { FinishDictionaryModule(); }
