@@ -1,5 +1,7 @@
 #include "RichEdit.h"
 
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -145,11 +147,17 @@ void RichEdit::ReplaceLine(int i, const std::u16string& text) {
   if (i >= LineCount()) return;
   const QTextBlock block = LineBlock(i);
   if (!block.isValid()) return;
+  const QString line = text == u"\r" ? QString() : QString::fromStdU16String(text);
   QTextCursor cursor(document());
+  cursor.beginEditBlock();
   cursor.setPosition(block.position());
   const QTextCharFormat format = cursor.charFormat();
   cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
-  cursor.insertText(QString::fromStdU16String(text), format);
+  cursor.insertText(line, format);
+  // An emptied last paragraph would stop counting as a line, and the next appended line
+  // would take its place: a paragraph after it keeps it a line.
+  if (line.isEmpty() && !block.next().isValid()) cursor.insertBlock();
+  cursor.endEditBlock();
 }
 
 void RichEdit::AppendLine(const std::u16string& text) {
@@ -326,13 +334,23 @@ std::vector<TFormatRun> RichEdit::CaretFormats(int start, int length) const {
     return runs;
   }
   // Inside one paragraph the caret after a character reports that character's format.
-  for (auto it = block.begin(); !it.atEnd(); ++it) {
-    const QTextFragment fragment = it.fragment();
-    const int from = std::max(fragment.position(), start);
-    const int to = std::min(fragment.position() + fragment.length(), end);
-    if (from < to) add(to - from, ToCharFormat(fragment.charFormat()));
-  }
+  ForEachFragment(start, end, [&](int from, int to, const QTextCharFormat& format) {
+    add(to - from, ToCharFormat(format));
+  });
   return runs;
+}
+
+void RichEdit::ForEachFragment(
+    int start, int end, const std::function<void(int, int, const QTextCharFormat&)>& visit) const {
+  for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
+       block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      const int from = std::max(fragment.position(), start);
+      const int to = std::min(fragment.position() + fragment.length(), end);
+      if (from < to) visit(from, to, fragment.charFormat());
+    }
+  }
 }
 
 void RichEdit::SetFormat(int start, int end, const TCharFormat& format, unsigned fields) {
@@ -345,15 +363,9 @@ void RichEdit::SetFormat(int start, int end, const TCharFormat& format, unsigned
   // Each piece keeps what it had in the fields not set; collected first because setting a
   // format splits and merges the fragments being walked.
   std::vector<Piece> pieces;
-  for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
-       block = block.next()) {
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-      const QTextFragment fragment = it.fragment();
-      const int from = std::max(fragment.position(), start);
-      const int to = std::min(fragment.position() + fragment.length(), end);
-      if (from < to) pieces.push_back({from, to, fragment.charFormat()});
-    }
-  }
+  ForEachFragment(start, end, [&pieces](int from, int to, const QTextCharFormat& format) {
+    pieces.push_back({from, to, format});
+  });
   QTextCursor cursor(document());
   for (Piece& piece : pieces) {
     Apply(piece.Format, format, fields);
@@ -441,6 +453,65 @@ bool RichEdit::Modified() const {
 void RichEdit::SetModified(bool modified) {
   modified_ = modified;
   document()->setModified(modified);
+}
+
+void RichEdit::SetRightToLeft() {
+  setLayoutDirection(Qt::RightToLeft);
+  QTextOption option = document()->defaultTextOption();
+  option.setTextDirection(Qt::RightToLeft);
+  document()->setDefaultTextOption(option);
+}
+
+void RichEdit::BreakSoftLines(int start, int end) {
+  std::vector<int> separators;
+  for (QTextBlock block = document()->findBlock(std::max(start, 0));
+       block.isValid() && block.position() < end; block = block.next()) {
+    const QString text = block.text();
+    for (qsizetype at = text.indexOf(QChar::LineSeparator); at >= 0;
+         at = text.indexOf(QChar::LineSeparator, at + 1)) {
+      const int pos = block.position() + int(at);
+      if (pos >= start && pos < end) separators.push_back(pos);
+    }
+  }
+  if (separators.empty()) return;
+  // A line separator and a paragraph mark are one character each: positions stay put.
+  QTextCursor cursor(document());
+  cursor.beginEditBlock();
+  for (const int pos : separators) {
+    cursor.setPosition(pos);
+    cursor.setPosition(pos + 1, QTextCursor::KeepAnchor);
+    cursor.insertBlock();
+  }
+  cursor.endEditBlock();
+}
+
+void RichEdit::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && (event->modifiers() & Qt::ShiftModifier)) {
+    // Lines are paragraphs: a soft line break would join two lines into one.
+    QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                    event->text(), event->isAutoRepeat(), ushort(event->count()));
+    QTextEdit::keyPressEvent(&plain);
+    event->setAccepted(plain.isAccepted());
+    return;
+  }
+  if (event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier && !isReadOnly()) {
+    // Redo on Ctrl+Y as well as on Ctrl+Shift+Z, as users of other editors expect.
+    redo();
+    event->accept();
+    return;
+  }
+  QTextEdit::keyPressEvent(event);
+}
+
+void RichEdit::insertFromMimeData(const QMimeData* source) {
+  // One edit: the paste and its broken soft lines are converted and undone together.
+  QTextCursor edit = textCursor();
+  edit.beginEditBlock();
+  const int start = edit.selectionStart();
+  QTextEdit::insertFromMimeData(source);
+  BreakSoftLines(start, textCursor().position());
+  edit.endEditBlock();
 }
 
 void RichEdit::Freeze() {

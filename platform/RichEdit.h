@@ -5,6 +5,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -132,18 +133,30 @@ class RichEdit : public QTextEdit {
   bool Modified() const;
   void SetModified(bool modified);
 
+  // The pane lays out and aligns its text right to left.
+  void SetRightToLeft();
+  // Every line separator from start to end becomes a paragraph mark, so that each line of the
+  // text is a line of the pane.
+  void BreakSoftLines(int start, int end);
+
   // Repainting stops at the first Freeze and starts again at the matching Unfreeze.
   void Freeze();
   void Unfreeze();
-  int FreezeCount() const { return freezeCount_; }
 
   // Changes of text and format between BeginUpdate and the matching EndUpdate are laid out
   // once, at the end, instead of one by one.
   void BeginUpdate();
   void EndUpdate();
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
+
  private:
   QTextBlock LineBlock(int i) const;
+  // Each piece of the text from start to end that has one character format, in order.
+  void ForEachFragment(int start, int end,
+                       const std::function<void(int, int, const QTextCharFormat&)>& visit) const;
   TCharFormat ToCharFormat(const QTextCharFormat& format) const;
   void Apply(QTextCharFormat& target, const TCharFormat& format, unsigned fields) const;
   void ApplyParagraph(const QTextBlock& block, const TParaFormat& format, unsigned fields);

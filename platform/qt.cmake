@@ -2,6 +2,8 @@
 add_library(zefra_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.h
+  ${CMAKE_CURRENT_LIST_DIR}/ParagraphCopy.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ParagraphCopy.h
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.h)
 target_include_directories(zefra_platform PUBLIC ${CMAKE_CURRENT_LIST_DIR})

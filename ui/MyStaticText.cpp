@@ -8,10 +8,7 @@ TMyStaticText::TMyStaticText(QWidget* parent) : RichEdit(parent) {
   setEnabled(false);
   setFocusPolicy(Qt::NoFocus);
   setFrameShape(QFrame::NoFrame);
-  setLayoutDirection(Qt::RightToLeft);
-  QTextOption option = document()->defaultTextOption();
-  option.setTextDirection(Qt::RightToLeft);
-  document()->setDefaultTextOption(option);
+  SetRightToLeft();
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setAutoFillBackground(true);

@@ -12,6 +12,7 @@
 #include "Dictionary.h"
 #include "MessageBoxes.h"
 #include "MyStaticText.h"
+#include "ParagraphCopy.h"
 #include "trans.h"
 
 bool SameAttributes = false;
@@ -38,13 +39,6 @@ QFont PersianFont() {
   QFont font(PersianFace());
   font.setPointSize(kPersianPointSize);
   return font;
-}
-
-void MakeRightToLeft(RichEdit* edit) {
-  edit->setLayoutDirection(Qt::RightToLeft);
-  QTextOption option = edit->document()->defaultTextOption();
-  option.setTextDirection(Qt::RightToLeft);
-  edit->document()->setDefaultTextOption(option);
 }
 
 TMyStaticText* PersianCaption(QWidget* parent, const char* name, const QString& text, QRect place) {
@@ -94,8 +88,10 @@ TMainForm::TMainForm(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Advanced Romanesh to Farsi Translator"));
+  // The small face the control sizes were drawn for: 8 points at 96 pixels an inch.
   QFont windowFont = font();
-  windowFont.setPointSize(8);
+  windowFont.setPixelSize(11);
+  windowFont.setStretch(QFont::SemiCondensed);
   setFont(windowFont);
   setFixedSize(669, 585);
   SetupCaptions();
@@ -122,6 +118,7 @@ void TMainForm::SetupPanes() {
   EnglishRichEdit->setFont(inputFont);
   EnglishRichEdit->SetLanguage(LangPersian);
   EnglishRichEdit->setAcceptRichText(false);
+  InputParagraphs = new TParagraphCopy(EnglishRichEdit->document());
   connect(EnglishRichEdit, &QTextEdit::textChanged, this, &TMainForm::EnglishRichEditChange);
 
   FarsiRichEdit = Place(new RichEdit(this), "FarsiRichEdit", {17, 261}, {630, 190});
@@ -132,6 +129,7 @@ void TMainForm::SetupPanes() {
   FarsiRichEdit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   // Only the program writes here; an undo history would grow with every keystroke.
   FarsiRichEdit->setUndoRedoEnabled(false);
+  OutputParagraphs = new TParagraphCopy(FarsiRichEdit->document());
 }
 
 void TMainForm::SetupOptions() {
@@ -173,7 +171,7 @@ void TMainForm::FormCreate() {
   PreviousOutputLines.LanguageId = FarsiRichEdit->Language();
   // The code page is fixed, so this holds; the engine assembles runs in reverse without it.
   FarsiEnabled = CodePage::FromUnicode(PersianLetters[1].Code) != CodePage::DefaultChar;
-  if (FarsiEnabled) MakeRightToLeft(FarsiRichEdit);
+  if (FarsiEnabled) FarsiRichEdit->SetRightToLeft();
   EnglishDetectMode = FarsiEnabled;
 }
 

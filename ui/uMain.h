@@ -7,23 +7,14 @@
 #include <vector>
 
 #include "RichEdit.h"
+#include "WideStringList.h"
 
 class QCheckBox;
 class QLabel;
 class QPushButton;
 class QSlider;
 class TMyStaticText;
-
-// An ordered list of UTF-16 lines that carries a language identifier.
-class TWideStringList : public std::vector<std::u16string> {
- public:
-  using std::vector<std::u16string>::vector;
-  // The lines replaced, the language kept.
-  void Assign(std::vector<std::u16string> lines) {
-    std::vector<std::u16string>::operator=(std::move(lines));
-  }
-  uint16_t LanguageId = 0;
-};
+class TParagraphCopy;
 
 // How the user marks the words that stay in Latin letters.
 enum TEnglishStyle : uint8_t {
@@ -57,6 +48,24 @@ bool IsEnglishStyled(const TCharFormat& format);
 // True when the format at edit's caret carries the English marking.
 bool IsEnglishStyled(const RichEdit& edit);
 
+// One word's character format, taken from its first character.
+struct WordProp {
+  uint32_t Color;
+  QString Name;  // captured, never applied
+  int Size;
+  uint8_t Style;
+};
+
+// The formats captured from the input line being converted.
+struct LineAttributes {
+  uint8_t Alignment = paLeft;
+  double FirstIndent = 0;
+  double LeftIndent = 0;
+  double RightIndent = 0;
+  uint8_t Numbering = nsNone;
+  std::vector<WordProp> Words;
+};
+
 class TMainForm : public QWidget {
   Q_OBJECT
  public:
@@ -79,14 +88,15 @@ class TMainForm : public QWidget {
   void FormCreate();
   void CentreOnDesktop();
 
-  void ConvertChangedLines(const std::vector<std::u16string>& lines);
-  void ConvertInputLine(int line, const std::u16string& text);
+  void ConvertChangedLines();
+  void ConvertInputLine(size_t line, const std::u16string& text);
   std::u16string MarkEnglishRuns(int lineStart, const std::u16string& lineText);
   void CopyLineAttributes(int line);
   void DeleteSurplusOutputLines(int inputLineCount);
   void ScrollOutput();
   int ScrollColumn() const;
-  void RememberLines(std::vector<std::u16string> inputLines);
+  void RememberLines();
+  void RememberOutputLines();
   void SendToOutPut() {}
 
   TMyStaticText* l_romanesh;
@@ -102,12 +112,24 @@ class TMainForm : public QWidget {
   QPushButton* btnAbout;
 
   uint8_t PendingFormat = 0;  // TPendingFlag bits
-  std::u16string LastConvertedLine;
   bool Converting = false;
   TWideStringList PreviousInputLines;
   TWideStringList PreviousOutputLines;
   bool Loading = false;
   bool SendingActive = false;
+
+  // The output line to scroll to: the last converted line, else the old output line count.
+  size_t CurrentLine = 0;
+  LineAttributes CapturedAttributes;
+  // Copies of both panes' paragraphs that follow their edits, so that a change reads and
+  // compares only the lines it touched.
+  TParagraphCopy* InputParagraphs = nullptr;
+  TParagraphCopy* OutputParagraphs = nullptr;
+  // What the line lists held when this window last wrote them; any other value means that
+  // someone else has changed them since.
+  uint64_t RememberedInputRevision = 0;
+  uint64_t RememberedOutputRevision = 0;
+  std::vector<size_t> ConvertedLines;  // during a change
 
   friend class tst_uMain;
 };

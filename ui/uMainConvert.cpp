@@ -6,33 +6,12 @@
 
 #include "CodePage.h"
 #include "MessageBoxes.h"
+#include "ParagraphCopy.h"
 #include "WordUtils.h"
 #include "trans.h"
 #include "uMain.h"
 
 namespace {
-
-// One word's character format, taken from its first character.
-struct WordProp {
-  uint32_t Color;
-  QString Name;  // captured, never applied
-  int Size;
-  uint8_t Style;
-};
-
-// The formats captured from the input line being converted.
-struct LineAttributes {
-  uint8_t Alignment = paLeft;
-  double FirstIndent = 0;
-  double LeftIndent = 0;
-  double RightIndent = 0;
-  uint8_t Numbering = nsNone;
-  std::vector<WordProp> Words;
-};
-
-// The output line to scroll to: the last converted line, else the old output line count.
-int CurrentLine = 0;
-LineAttributes CapturedAttributes;
 
 class TRaisedFlag {
  public:
@@ -77,28 +56,28 @@ void TMainForm::EnglishRichEditChange() {
   if (!EnglishRichEdit->Modified() || Loading) return;
   try {
     TRaisedFlag converting(Converting);
-    CurrentLine = FarsiRichEdit->LineCount();
+    CurrentLine = size_t(FarsiRichEdit->LineCount());
     const int caret = EnglishRichEdit->CaretPos();
     if (PendingFormat & pfStyle) InvalidateSelectedLines();
-    // The handler never changes the input text: one reading serves the whole change.
-    std::vector<std::u16string> lines = EnglishRichEdit->Lines();
     {
       TFrozenDisplay frozen(*EnglishRichEdit);
       // The output is laid out once for all converted lines rather than once per edit.
       TBatchedUpdate batch(*FarsiRichEdit);
-      ConvertChangedLines(lines);
+      ConvertChangedLines();
     }
     ScrollOutput();
     EnglishRichEdit->SetCaret(caret);
     if (SendingActive) SendToOutPut();
-    RememberLines(std::move(lines));
+    RememberLines();
   } catch (const std::exception& error) {
+    // The lists may be half written: the next change compares every line.
+    ++RememberedInputRevision;
     MessageBoxes::Show(this, MessageBoxes::Type::Error, QString::fromLocal8Bit(error.what()));
   }
 }
 
 void TMainForm::ReconvertAll() {
-  PreviousInputLines.clear();
+  PreviousInputLines.Clear();
   EnglishRichEditChange();
 }
 
@@ -109,31 +88,45 @@ void TMainForm::InvalidateSelectedLines() {
   const int last =
       std::min(EnglishRichEdit->LineFromChar(start + length), int(PreviousInputLines.size()) - 1);
   for (int line = EnglishRichEdit->LineFromChar(start); line <= last; ++line)
-    PreviousInputLines[size_t(line)].clear();
+    PreviousInputLines.Set(size_t(line), {});
 }
 
-void TMainForm::ConvertChangedLines(const std::vector<std::u16string>& lines) {
-  const int count = int(lines.size());
+void TMainForm::ConvertChangedLines() {
+  const TParagraphCopy::TSplice edited = InputParagraphs->Refresh();
+  const std::vector<std::u16string>& lines = InputParagraphs->Paragraphs();
+  const size_t count = InputParagraphs->LineCount();
+  ConvertedLines.clear();
   if (count == 0) FarsiRichEdit->ClearAll();
-  for (int i = 0; i < count; ++i) {
-    if (size_t(i) < PreviousInputLines.size() && lines[size_t(i)] == PreviousInputLines[size_t(i)])
-      continue;
-    ConvertInputLine(i, lines[size_t(i)]);
+  const auto convertIfChanged = [&](size_t i) {
+    if (i < PreviousInputLines.size() && lines[i] == PreviousInputLines[i]) return;
+    ConvertInputLine(i, lines[i]);
+    ConvertedLines.push_back(i);
+  };
+  const bool listAsLeft = PreviousInputLines.Revision() == RememberedInputRevision;
+  if (listAsLeft && edited.Added == edited.Removed) {
+    // Every other line kept its text and its number, and so still equals its copy.
+    const size_t end = std::min(count, edited.First + edited.Added);
+    for (size_t i = edited.First; i < end; ++i) convertIfChanged(i);
+    for (size_t i = std::max(end, PreviousInputLines.size()); i < count; ++i) convertIfChanged(i);
+  } else {
+    // Lines moved, or the copies were changed between conversions: any later line may now
+    // differ from the copy of the same number.
+    for (size_t i = listAsLeft ? edited.First : 0; i < count; ++i) convertIfChanged(i);
   }
-  DeleteSurplusOutputLines(count);
+  DeleteSurplusOutputLines(int(count));
 }
 
-void TMainForm::ConvertInputLine(int line, const std::u16string& text) {
+void TMainForm::ConvertInputLine(size_t line, const std::u16string& text) {
   CurrentLine = line;
-  const int inStart = EnglishRichEdit->LineIndex(line);
+  const int inStart = EnglishRichEdit->LineIndex(int(line));
   // The engine reads 8-bit text: what the code page lacks must reach it as "?".
   const std::string marked = CodePage::FromUnicode(MarkEnglishRuns(inStart, text));
-  LastConvertedLine = ConvertText(CodePage::ToUnicode(marked));
-  if (FarsiRichEdit->LineCount() > line)
-    FarsiRichEdit->ReplaceLine(line, LastConvertedLine);
+  const std::u16string converted = ConvertText(CodePage::ToUnicode(marked));
+  if (size_t(FarsiRichEdit->LineCount()) > line)
+    FarsiRichEdit->ReplaceLine(int(line), converted);
   else
-    FarsiRichEdit->AppendLine(marked == "\r" ? u"\r" : LastConvertedLine);
-  if (SameAttributes) CopyLineAttributes(line);
+    FarsiRichEdit->AppendLine(marked == "\r" ? u"\r" : converted);
+  if (SameAttributes) CopyLineAttributes(int(line));
 }
 
 std::u16string TMainForm::MarkEnglishRuns(int lineStart, const std::u16string& lineText) {
@@ -214,27 +207,51 @@ void TMainForm::ScrollOutput() {
   if (OneWindow->isChecked()) {
     FarsiRichEdit->SetCaret(std::max(FarsiRichEdit->TextLength() - 1, 0));
   } else if (FarsiRichEdit->LineCount() > 0) {
-    const int start = FarsiRichEdit->LineIndex(CurrentLine);
+    const int start = FarsiRichEdit->LineIndex(int(CurrentLine));
     if (start >= 0) FarsiRichEdit->SetCaret(start + ScrollColumn());
   }
   (OneWindow->isChecked() ? FarsiRichEdit : EnglishRichEdit)->setFocus();
 }
 
 int TMainForm::ScrollColumn() const {
-  const int length = FarsiRichEdit->LineLength(CurrentLine);
-  if (size_t(CurrentLine) >= PreviousInputLines.size()) return length;
+  const int length = FarsiRichEdit->LineLength(int(CurrentLine));
+  if (CurrentLine >= PreviousInputLines.size()) return length;
   // Roughly where the change sits in the output line: its length less the unchanged tail of
   // the input line (which still holds the old text in the list).
-  const size_t unchanged = CommonSuffixLength(EnglishRichEdit->Line(CurrentLine),
-                                              PreviousInputLines[size_t(CurrentLine)]);
+  const size_t unchanged = CommonSuffixLength(InputParagraphs->Paragraphs()[CurrentLine],
+                                              PreviousInputLines[CurrentLine]);
   const int distance = size_t(length) > unchanged ? length - int(unchanged) : 0;
   return distance >= 10 ? distance - 10 : 0;
 }
 
-void TMainForm::RememberLines(std::vector<std::u16string> inputLines) {
-  PreviousInputLines.Assign(std::move(inputLines));
-  std::vector<std::u16string> output = FarsiRichEdit->Lines();
-  for (std::u16string& line : output)
-    if (line == u"\r") line.clear();
-  PreviousOutputLines.Assign(std::move(output));
+void TMainForm::RememberLines() {
+  // Lines not converted equal their copies already; those past the old end were all converted.
+  const std::vector<std::u16string>& lines = InputParagraphs->Paragraphs();
+  PreviousInputLines.Resize(InputParagraphs->LineCount());
+  for (const size_t i : ConvertedLines) PreviousInputLines.Set(i, lines[i]);
+  RememberedInputRevision = PreviousInputLines.Revision();
+  RememberOutputLines();
+}
+
+void TMainForm::RememberOutputLines() {
+  const size_t before = OutputParagraphs->Paragraphs().size();
+  const bool emptyLastBefore = OutputParagraphs->LineCount() < before;
+  TParagraphCopy::TSplice edited = OutputParagraphs->Refresh();
+  const std::vector<std::u16string>& paragraphs = OutputParagraphs->Paragraphs();
+  // The list holds the output's lines: an empty paragraph reads "", an empty last one is no
+  // line. It follows the paragraphs' splice with that last one put back for the moment.
+  const bool listAsLeft = PreviousOutputLines.Revision() == RememberedOutputRevision &&
+                          PreviousOutputLines.size() + emptyLastBefore == before;
+  if (!listAsLeft)
+    edited = {0, PreviousOutputLines.size(), paragraphs.size()};
+  else if (emptyLastBefore)
+    PreviousOutputLines.Insert(PreviousOutputLines.size(), {});
+  std::vector<std::u16string> fresh;
+  fresh.reserve(edited.Added);
+  for (size_t i = edited.First; i < edited.First + edited.Added; ++i)
+    fresh.push_back(paragraphs[i] == u"\r" ? std::u16string() : paragraphs[i]);
+  PreviousOutputLines.Splice(edited.First, edited.Removed, std::move(fresh));
+  if (OutputParagraphs->LineCount() < paragraphs.size())
+    PreviousOutputLines.Delete(PreviousOutputLines.size() - 1);
+  RememberedOutputRevision = PreviousOutputLines.Revision();
 }

@@ -1,5 +1,6 @@
-// The main window's live conversion on a long document: one keystroke in the middle, and the
-// whole text converted afresh with and without the format copy.
+// The main window's live conversion on long documents: a keystroke at the start, in the middle
+// and at the end of a 100,000-line text and in one very long line, pasting the whole text, and
+// converting it afresh. Each runs with the format copy off (argument 0) and on (1).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -16,8 +17,9 @@
 
 namespace {
 
-constexpr size_t kLines = 2000;
-constexpr size_t kLineWords = 5;
+constexpr size_t kLines = 100'000;
+constexpr size_t kLineWords = 10;  // about 60 characters: 6 MB of text in all
+constexpr size_t kLongLineWords = 3'000;
 
 class TNoReporter : public TDictionaryReporter {
  public:
@@ -25,18 +27,31 @@ class TNoReporter : public TDictionaryReporter {
   void Error(const std::string&) override {}
 };
 
-// A shown window holding the corpus document, converted once.
-struct TLoadedWindow {
-  TLoadedWindow() {
-    SameAttributes = false;
+QString CorpusText(size_t lines, size_t lineWords) {
+  QString text;
+  for (const std::string& line : corpus::Lines(lines, lineWords, 7)) {
+    if (!text.isEmpty()) text += QLatin1Char('\n');
+    text += QString::fromStdU16String(CodePage::ToUnicode(line));
+  }
+  return text;
+}
+
+const QString& LongText() {
+  static const QString text = CorpusText(kLines, kLineWords);
+  return text;
+}
+
+// A shown, empty window with the format copy as the benchmark's argument asks.
+struct TWindow {
+  explicit TWindow(const benchmark::State& state) {
+    SameAttributes = state.range(0) != 0;
     form = std::make_unique<TMainForm>();
     form->show();
     in = form->findChild<RichEdit*>(QStringLiteral("EnglishRichEdit"));
-    QString text;
-    for (const std::string& line : corpus::Lines(kLines, kLineWords, 7)) {
-      if (!text.isEmpty()) text += QLatin1Char('\n');
-      text += QString::fromStdU16String(CodePage::ToUnicode(line));
-    }
+    QCoreApplication::processEvents();
+  }
+  ~TWindow() { SameAttributes = false; }
+  void Paste(const QString& text) {
     in->textCursor().insertText(text);
     QCoreApplication::processEvents();
   }
@@ -49,10 +64,9 @@ void Press(QWidget* target, Qt::Key key, const QString& text = {}) {
   QApplication::sendEvent(target, &event);
 }
 
-void BM_TypeOneCharacterInTheMiddle(benchmark::State& state) {
-  TLoadedWindow window;
-  const int line = int(kLines / 2);
-  window.in->SetCaret(window.in->LineIndex(line) + window.in->LineLength(line) / 2);
+// One typed letter at the caret, taken back with Backspace outside the timing.
+void TypeAt(benchmark::State& state, TWindow& window, int pos) {
+  window.in->SetCaret(pos);
   for (auto _ : state) {
     Press(window.in, Qt::Key_A, QStringLiteral("a"));
     state.PauseTiming();
@@ -62,33 +76,62 @@ void BM_TypeOneCharacterInTheMiddle(benchmark::State& state) {
   }
   state.counters["characters"] = window.in->TextLength();
 }
-BENCHMARK(BM_TypeOneCharacterInTheMiddle)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
 
-void ReconvertAll(benchmark::State& state, bool sameAttributes) {
-  TLoadedWindow window;
-  SameAttributes = sameAttributes;
-  for (auto _ : state) window.form->ReconvertAll();
-  SameAttributes = false;
+void TypeInLongText(benchmark::State& state, double where) {
+  TWindow window(state);
+  window.Paste(LongText());
+  const int line = std::min(int(kLines * where), int(kLines) - 1);
+  TypeAt(state, window, window.in->LineIndex(line) + window.in->LineLength(line) / 2);
+}
+
+void BM_TypeAtTheStart(benchmark::State& state) {
+  TypeInLongText(state, 0);
+}
+void BM_TypeInTheMiddle(benchmark::State& state) {
+  TypeInLongText(state, 0.5);
+}
+void BM_TypeAtTheEnd(benchmark::State& state) {
+  TypeInLongText(state, 1);
+}
+
+void BM_TypeInOneLongLine(benchmark::State& state) {
+  TWindow window(state);
+  window.Paste(CorpusText(1, kLongLineWords).left(20'000));
+  TypeAt(state, window, window.in->TextLength() / 2);
+}
+
+void BM_PasteTheLongText(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    TWindow window(state);
+    state.ResumeTiming();
+    window.Paste(LongText());
+    state.PauseTiming();
+    window.form.reset();
+    state.ResumeTiming();
+  }
 }
 
 void BM_ReconvertAll(benchmark::State& state) {
-  ReconvertAll(state, false);
+  TWindow window(state);
+  window.Paste(LongText());
+  for (auto _ : state) window.form->ReconvertAll();
 }
-BENCHMARK(BM_ReconvertAll)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
 
-void BM_ReconvertAllSameAttributes(benchmark::State& state) {
-  ReconvertAll(state, true);
-}
-BENCHMARK(BM_ReconvertAllSameAttributes)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+#define ZEFRA_WINDOW_BENCHMARK(name, repetitions) \
+  BENCHMARK(name)                                 \
+      ->Arg(0)                                    \
+      ->Arg(1)                                    \
+      ->Unit(benchmark::kMillisecond)             \
+      ->Repetitions(repetitions)                  \
+      ->ReportAggregatesOnly(true)
+
+ZEFRA_WINDOW_BENCHMARK(BM_TypeAtTheStart, 5);
+ZEFRA_WINDOW_BENCHMARK(BM_TypeInTheMiddle, 5);
+ZEFRA_WINDOW_BENCHMARK(BM_TypeAtTheEnd, 5);
+ZEFRA_WINDOW_BENCHMARK(BM_TypeInOneLongLine, 5);
+ZEFRA_WINDOW_BENCHMARK(BM_PasteTheLongText, 1)->Iterations(3);
+ZEFRA_WINDOW_BENCHMARK(BM_ReconvertAll, 1)->Iterations(3);
 
 }  // namespace
 

@@ -1,15 +1,20 @@
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextList>
 #include <QtTest>
+#include <functional>
 #include <memory>
+#include <random>
 
+#include "CodePage.h"
 #include "Dictionary.h"
 #include "MessageBoxes.h"
 #include "MyStaticText.h"
@@ -31,6 +36,29 @@ class TSilentReporter : public TDictionaryReporter {
 
 QString Q(const std::u16string& text) {
   return QString::fromStdU16String(text);
+}
+
+// What the output must show for the input as it stands, unformatted: each line converted on
+// its own, an empty result read as an empty line.
+QStringList ExpectedOutput(const RichEdit& input) {
+  QStringList lines;
+  for (const std::u16string& line : input.Lines()) {
+    const std::u16string converted = ConvertText(CodePage::ToUnicode(CodePage::FromUnicode(line)));
+    lines << (converted.empty() ? QStringLiteral("\r") : Q(converted));
+  }
+  return lines;
+}
+
+QStringList Shown(const RichEdit& output) {
+  QStringList lines;
+  for (const std::u16string& line : output.Lines()) lines << Q(line);
+  return lines;
+}
+
+uint32_t EnvironmentNumber(const char* name, uint32_t fallback) {
+  bool ok = false;
+  const uint32_t value = qEnvironmentVariable(name).toUInt(&ok);
+  return ok ? value : fallback;
 }
 
 }  // namespace
@@ -61,11 +89,24 @@ class tst_uMain : public QObject {
   void aPendingStyleReconvertsTheSelectedLines();
   void loadingSuppressesConversion();
   void aTextLongerThan65535CharactersConvertsTheRightLine();
-  void linesReadAsTheRichEditReadsThem();
-  void caretFormatsMatchTheCaretWalk();
+  void editsNearTheLastLineKeepEveryOutputLine();
+  void randomEditingKeepsEveryOutputLineInStep();
+  void shiftEnterStartsANewLine();
+  void ctrlYRedoes();
+  void everyCaptionFitsItsControl();
 
  private:
   void Type(const QString& text) { QTest::keyClicks(in, text); }
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(in, key, modifiers);
+  }
+  void Paste(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    Key(Qt::Key_V, Qt::ControlModifier);
+  }
+  // Types each step, or presses the key it names ("Enter", "Ctrl+Z"), or pastes "paste:text".
+  void Play(const QStringList& steps);
+  void RandomEdit(std::mt19937& random);
   void Insert(const QString& text) { in->textCursor().insertText(text); }
   std::u16string Out(int line) const { return out->Line(line); }
 
@@ -158,11 +199,7 @@ void tst_uMain::typingShowsThePersianLine() {
   Type(QStringLiteral("salam khoobi?"));
   QCOMPARE(out->LineCount(), 1);
   QCOMPARE(Q(Out(0)), Q(kSalamKhoobi));
-  QCOMPARE(form->PreviousInputLines, TWideStringList({u"salam khoobi?"}));
-  QCOMPARE(form->PreviousOutputLines, TWideStringList({kSalamKhoobi}));
-  QCOMPARE(form->PreviousOutputLines.LanguageId, LangPersian);
   QCOMPARE(in->CaretPos(), 13);
-  QVERIFY(!form->Converting);
 }
 
 void tst_uMain::onlyTheChangedLineIsConvertedAndTheOutputScrollsToIt() {
@@ -214,8 +251,6 @@ void tst_uMain::deletingEverythingClearsTheOutput() {
   QTest::keyClick(in, Qt::Key_Delete);
   QCOMPARE(out->LineCount(), 0);
   QCOMPARE(out->toPlainText(), QString());
-  QVERIFY(form->PreviousInputLines.empty());
-  QVERIFY(form->PreviousOutputLines.empty());
 }
 
 void tst_uMain::deletingTheLastLinesDeletesTheirOutputLines() {
@@ -267,12 +302,10 @@ void tst_uMain::englishStyledLastWordStaysLatinWithOneMarker() {
   Type(QStringLiteral("salam "));
   in->setFontWeight(QFont::Bold);
   Type(QStringLiteral("John"));
-  QCOMPARE(Q(form->MarkEnglishRuns(0, u"salam John")), Q(u"salam \rJohn"));
   QCOMPARE(Q(Out(0)), Q(kSalam + u" John"));
 
   in->setFontWeight(QFont::Normal);
   Type(QStringLiteral(" khoobi"));
-  QCOMPARE(Q(form->MarkEnglishRuns(0, u"salam John khoobi")), Q(u"salam \rJohn\r khoobi"));
   QCOMPARE(Q(Out(0)), Q(kSalam + u" John " + kKhoobi));
 }
 
@@ -325,7 +358,6 @@ void tst_uMain::twoSpacesStartAPieceOfTheirOwn() {
   english.Size = 14;
   in->SetSelAttributes(english, TCharFormat::fStyle | TCharFormat::fColor | TCharFormat::fSize);
   Type(QStringLiteral("John"));
-  QCOMPARE(Q(form->MarkEnglishRuns(0, u"salam  John")), Q(u"salam  \rJohn"));
 
   QCOMPARE(Q(Out(0)), Q(kSalam + u"  John"));
   const TCharFormat plain = out->FormatAt(1);
@@ -407,7 +439,6 @@ void tst_uMain::loadingSuppressesConversion() {
   form->Loading = true;
   Type(QStringLiteral("salam"));
   QCOMPARE(out->toPlainText(), QString());
-  QVERIFY(form->PreviousInputLines.empty());
   form->Loading = false;
   form->ReconvertAll();
   QCOMPARE(Q(Out(0)), Q(kSalam));
@@ -442,61 +473,191 @@ void tst_uMain::aTextLongerThan65535CharactersConvertsTheRightLine() {
   QVERIFY(longLine.ends_with(u" " + kSalam));
 }
 
-void tst_uMain::linesReadAsTheRichEditReadsThem() {
-  RichEdit edit;
-  QCOMPARE(edit.LineCount(), 0);
-  QCOMPARE(edit.LineIndex(0), 0);
-  QCOMPARE(edit.LineIndex(1), -1);
-  edit.setPlainText(QStringLiteral("ab\n\ncd\n"));
-  QCOMPARE(edit.LineCount(), 3);
-  QCOMPARE(edit.Lines(), std::vector<std::u16string>({u"ab", u"\r", u"cd"}));
-  QCOMPARE(edit.LineIndex(2), 4);
-  QCOMPARE(edit.LineIndex(3), 7);
-  QCOMPARE(edit.LineIndex(4), -1);
-  QCOMPARE(edit.LineFromChar(2), 0);
-  QCOMPARE(edit.LineFromChar(3), 1);
-  QCOMPARE(edit.Line(3), std::u16string());
-  edit.DeleteLine(1);
-  QCOMPARE(edit.toPlainText(), QStringLiteral("ab\ncd\n"));
-  edit.AppendLine(u"ef");
-  edit.AppendLine(u"\r");
-  edit.AppendLine(u"gh");
-  QCOMPARE(edit.toPlainText(), QStringLiteral("ab\ncd\nef\n\ngh"));
-  // The empty line before the deleted last one stays a line.
-  edit.DeleteLine(4);
-  QCOMPARE(edit.LineCount(), 4);
-  QCOMPARE(edit.Line(3), std::u16string(u"\r"));
-
-  TCharFormat colour;
-  colour.Color = 0x00336699;
-  edit.SetFormat(0, 2, colour, TCharFormat::fColor);
-  QCOMPARE(edit.document()->begin().begin().fragment().charFormat().foreground().color(),
-           QColor(0x99, 0x66, 0x33));
-  QCOMPARE(edit.FormatAt(1).Color, 0x00336699u);
+void tst_uMain::Play(const QStringList& steps) {
+  static const QHash<QString, std::pair<Qt::Key, Qt::KeyboardModifiers>> keys = {
+      {"Enter", {Qt::Key_Return, Qt::NoModifier}},
+      {"Home", {Qt::Key_Home, Qt::NoModifier}},
+      {"End", {Qt::Key_End, Qt::NoModifier}},
+      {"Up", {Qt::Key_Up, Qt::NoModifier}},
+      {"Ctrl+Home", {Qt::Key_Home, Qt::ControlModifier}},
+      {"Ctrl+End", {Qt::Key_End, Qt::ControlModifier}},
+      {"Shift+Home", {Qt::Key_Home, Qt::ShiftModifier}},
+      {"Ctrl+Z", {Qt::Key_Z, Qt::ControlModifier}},
+  };
+  for (const QString& step : steps) {
+    if (keys.contains(step))
+      Key(keys[step].first, keys[step].second);
+    else if (step.startsWith(QLatin1String("paste:")))
+      Paste(step.mid(6));
+    else
+      Type(step);
+  }
 }
 
-void tst_uMain::caretFormatsMatchTheCaretWalk() {
-  RichEdit edit;
-  edit.setPlainText(QStringLiteral("one two three\n\nfour"));
-  TCharFormat bold;
-  bold.Style = fsBold;
-  edit.SetFormat(4, 7, bold, TCharFormat::fStyle);
-  TCharFormat dotted;
-  dotted.Style = fsUnderline;
-  dotted.UnderlineType = utDotted;
-  edit.SetFormat(15, 17, dotted, TCharFormat::fStyle | TCharFormat::fUnderlineType);
-  for (const auto& [start, length] : {std::pair{0, 13}, {14, 1}, {15, 4}, {2, 9}}) {
-    std::vector<TCharFormat> walked, runs;
-    for (int pos = start + 1; pos <= start + length; ++pos) {
-      edit.SetCaret(pos);
-      walked.push_back(edit.SelAttributes());
-    }
-    for (const TFormatRun& run : edit.CaretFormats(start, length))
-      runs.insert(runs.end(), size_t(run.Length), run.Format);
-    QVERIFY(runs == walked);
+void tst_uMain::editsNearTheLastLineKeepEveryOutputLine() {
+  const std::pair<const char*, QStringList> runs[] = {
+      {"Enter at the start of the only line", {"salam", "Home", "Enter", "Up", "aval"}},
+      {"Enter after the first line of a text with a blank line before its last",
+       {"salam", "Enter", "khoobi?", "Enter", "Enter", "khodahafez", "Ctrl+Home", "End", "Enter",
+        "Ctrl+End", "e"}},
+      {"Enter twice at the start of the last line",
+       {"salam", "Enter", "khoobi", "Home", "Enter", "Enter"}},
+      {"a bare line break pasted at the start of the last line",
+       {"salam", "Home", "paste:\n", "x"}},
+      {"the last line's text selected and replaced by Enter",
+       {"salam", "Enter", "khoobi", "Shift+Home", "Enter", "man"}},
+      {"one undo in a longer history",
+       {"salam", "Enter", "khoobi", "Home", "Enter", "man", "Ctrl+Z", "Ctrl+Z"}},
+  };
+  for (const auto& [name, steps] : runs) {
+    in->clear();
+    Play(steps);
+    QVERIFY2(in->LineCount() > 0, name);
+    QVERIFY2(Shown(*out) == ExpectedOutput(*in),
+             qPrintable(QStringLiteral("%1: %2 shown for %3")
+                            .arg(QLatin1String(name), Shown(*out).join(u'|'), in->toPlainText())));
   }
-  QCOMPARE(edit.FormatAt(6).Style, uint8_t(fsBold));
-  QCOMPARE(edit.FormatAt(16).UnderlineType, uint8_t(utDotted));
+}
+
+void tst_uMain::RandomEdit(std::mt19937& random) {
+  const auto pick = [&random](int n) { return int(random() % uint32_t(n)); };
+  const auto randomText = [&](int maximum) {
+    static const QString letters = QStringLiteral("aabdeeghiklmnoorsstuyz  `?,.");
+    QString text;
+    for (int n = pick(maximum) + 1; n > 0; --n) text += letters[pick(int(letters.size()))];
+    return text;
+  };
+  // The caret where lines are made and joined: line starts, the last line, the very end.
+  const auto placeCaret = [&] {
+    const int lines = std::max(in->LineCount(), 1);
+    switch (pick(4)) {
+      case 0:
+        in->SetCaret(in->LineIndex(pick(lines)));
+        break;
+      case 1:
+        in->SetCaret(in->LineIndex(lines - 1));
+        break;
+      case 2:
+        in->SetCaret(in->TextLength());
+        break;
+      default:
+        in->SetCaret(pick(in->TextLength() + 1));
+    }
+  };
+  const auto selectSomething = [&] {
+    const int start = pick(in->TextLength() + 1);
+    in->SetSel(start, pick(in->TextLength() - start + 1));
+  };
+  static const QString pastes[] = {"\n",     "\nsalam", "salam\n", "\n\nman to\n",
+                                   "a\r\nb", "\r\n",    "x\ry",    QStringLiteral(u"ab\u2028cd")};
+  switch (pick(14)) {
+    case 0:
+    case 1:
+    case 2:
+      placeCaret();
+      Type(randomText(8));
+      break;
+    case 3:
+    case 4:
+      placeCaret();
+      Key(Qt::Key_Return);
+      break;
+    case 5:
+      placeCaret();
+      Key(Qt::Key_Backspace);
+      break;
+    case 6:
+      placeCaret();
+      Key(Qt::Key_Delete);
+      break;
+    case 7:
+      selectSomething();
+      Type(randomText(4));
+      break;
+    case 8:
+      selectSomething();
+      Key(pick(2) ? Qt::Key_Return : Qt::Key_Delete);
+      break;
+    case 9:
+      placeCaret();
+      Paste(pastes[pick(int(std::size(pastes)))]);
+      break;
+    case 10:
+      Key(Qt::Key_Z, Qt::ControlModifier);
+      break;
+    case 11:
+      Key(pick(2) ? Qt::Key_Y : Qt::Key_Z,
+          pick(2) ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+      break;
+    case 12:
+      placeCaret();
+      Key(Qt::Key_Return, Qt::ShiftModifier);
+      break;
+    default:
+      if (pick(4) == 0) {
+        Key(Qt::Key_A, Qt::ControlModifier);
+        Key(Qt::Key_Delete);
+      } else {
+        placeCaret();
+        Type(randomText(3));
+      }
+  }
+}
+
+void tst_uMain::randomEditingKeepsEveryOutputLineInStep() {
+  // ZEFRA_EDIT_SEED and ZEFRA_EDIT_STEPS run a longer or another sequence on request.
+  const uint32_t seed = EnvironmentNumber("ZEFRA_EDIT_SEED", 2026);
+  const uint32_t steps = EnvironmentNumber("ZEFRA_EDIT_STEPS", 2000);
+  std::mt19937 random(seed);
+  for (uint32_t step = 1; step <= steps; ++step) {
+    RandomEdit(random);
+    if (Shown(*out) != ExpectedOutput(*in))
+      QFAIL(qPrintable(QStringLiteral("seed %1, step %2: input %3, output %4")
+                           .arg(seed)
+                           .arg(step)
+                           .arg(in->toPlainText(), Shown(*out).join(u'|'))));
+    // What the sender will compare against next time.
+    QCOMPARE(form->PreviousOutputLines.size(), size_t(out->LineCount()));
+  }
+}
+
+void tst_uMain::shiftEnterStartsANewLine() {
+  Type("salam");
+  Key(Qt::Key_Return, Qt::ShiftModifier);
+  Type("khoobi");
+  QCOMPARE(in->LineCount(), 2);
+  QCOMPARE(Shown(*out), QStringList({Q(kSalam), Q(kKhoobi)}));
+
+  Paste(QStringLiteral(u"\u2028salam"));
+  QCOMPARE(in->LineCount(), 3);
+  QCOMPARE(Shown(*out), QStringList({Q(kSalam), Q(kKhoobi), Q(kSalam)}));
+  // The paste and its line break go in one undo step.
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(in->toPlainText(), QStringLiteral("salam\nkhoobi"));
+}
+
+void tst_uMain::ctrlYRedoes() {
+  Type("salam");
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(out->LineCount(), 0);
+  Key(Qt::Key_Y, Qt::ControlModifier);
+  QCOMPARE(Shown(*out), QStringList({Q(kSalam)}));
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  QCOMPARE(Shown(*out), QStringList({Q(kSalam)}));
+}
+
+void tst_uMain::everyCaptionFitsItsControl() {
+  for (QPushButton* button : form->findChildren<QPushButton*>()) {
+    const int margins = 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+    QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + margins <= button->width(),
+             qPrintable(button->text()));
+  }
+  for (QCheckBox* box : form->findChildren<QCheckBox*>())
+    QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
+  for (QLabel* label : form->findChildren<QLabel*>())
+    QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+             qPrintable(label->text()));
 }
 
 QTEST_MAIN(tst_uMain)

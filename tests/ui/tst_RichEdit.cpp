@@ -1,0 +1,134 @@
+#include <QTextBlock>
+#include <QtTest>
+#include <random>
+
+#include "ParagraphCopy.h"
+#include "RichEdit.h"
+
+class tst_RichEdit : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void linesReadAsTheRichEditReadsThem();
+  void anEmptiedLastLineStaysALine();
+  void caretFormatsMatchTheCaretWalk();
+  void softLineBreaksBecomeParagraphs();
+  void theParagraphCopyFollowsEveryEdit();
+};
+
+void tst_RichEdit::linesReadAsTheRichEditReadsThem() {
+  RichEdit edit;
+  QCOMPARE(edit.LineCount(), 0);
+  QCOMPARE(edit.LineIndex(0), 0);
+  QCOMPARE(edit.LineIndex(1), -1);
+  edit.setPlainText(QStringLiteral("ab\n\ncd\n"));
+  QCOMPARE(edit.LineCount(), 3);
+  QCOMPARE(edit.Lines(), std::vector<std::u16string>({u"ab", u"\r", u"cd"}));
+  QCOMPARE(edit.LineIndex(2), 4);
+  QCOMPARE(edit.LineIndex(3), 7);
+  QCOMPARE(edit.LineIndex(4), -1);
+  QCOMPARE(edit.LineFromChar(2), 0);
+  QCOMPARE(edit.LineFromChar(3), 1);
+  QCOMPARE(edit.Line(3), std::u16string());
+  edit.DeleteLine(1);
+  QCOMPARE(edit.toPlainText(), QStringLiteral("ab\ncd\n"));
+  edit.AppendLine(u"ef");
+  edit.AppendLine(u"\r");
+  edit.AppendLine(u"gh");
+  QCOMPARE(edit.toPlainText(), QStringLiteral("ab\ncd\nef\n\ngh"));
+  // The empty line before the deleted last one stays a line.
+  edit.DeleteLine(4);
+  QCOMPARE(edit.LineCount(), 4);
+  QCOMPARE(edit.Line(3), std::u16string(u"\r"));
+
+  TCharFormat colour;
+  colour.Color = 0x00336699;
+  edit.SetFormat(0, 2, colour, TCharFormat::fColor);
+  QCOMPARE(edit.document()->begin().begin().fragment().charFormat().foreground().color(),
+           QColor(0x99, 0x66, 0x33));
+  QCOMPARE(edit.FormatAt(1).Color, 0x00336699u);
+}
+
+void tst_RichEdit::caretFormatsMatchTheCaretWalk() {
+  RichEdit edit;
+  edit.setPlainText(QStringLiteral("one two three\n\nfour"));
+  TCharFormat bold;
+  bold.Style = fsBold;
+  edit.SetFormat(4, 7, bold, TCharFormat::fStyle);
+  TCharFormat dotted;
+  dotted.Style = fsUnderline;
+  dotted.UnderlineType = utDotted;
+  edit.SetFormat(15, 17, dotted, TCharFormat::fStyle | TCharFormat::fUnderlineType);
+  for (const auto& [start, length] : {std::pair{0, 13}, {14, 1}, {15, 4}, {2, 9}}) {
+    std::vector<TCharFormat> walked, runs;
+    for (int pos = start + 1; pos <= start + length; ++pos) {
+      edit.SetCaret(pos);
+      walked.push_back(edit.SelAttributes());
+    }
+    for (const TFormatRun& run : edit.CaretFormats(start, length))
+      runs.insert(runs.end(), size_t(run.Length), run.Format);
+    QVERIFY(runs == walked);
+  }
+  QCOMPARE(edit.FormatAt(6).Style, uint8_t(fsBold));
+  QCOMPARE(edit.FormatAt(16).UnderlineType, uint8_t(utDotted));
+}
+
+void tst_RichEdit::anEmptiedLastLineStaysALine() {
+  RichEdit edit;
+  edit.AppendLine(u"one");
+  edit.ReplaceLine(0, u"");
+  QCOMPARE(edit.LineCount(), 1);
+  QCOMPARE(edit.Line(0), std::u16string(u"\r"));
+  // The next line goes after it, not into it.
+  edit.AppendLine(u"two");
+  QCOMPARE(edit.Lines(), std::vector<std::u16string>({u"\r", u"two"}));
+  edit.ReplaceLine(1, u"\r");
+  edit.ReplaceLine(0, u"zero");
+  QCOMPARE(edit.Lines(), std::vector<std::u16string>({u"zero", u"\r"}));
+}
+
+void tst_RichEdit::softLineBreaksBecomeParagraphs() {
+  RichEdit edit;
+  edit.setPlainText(QStringLiteral(u"ab\u2028cd\u2028ef\ngh\u2028"));
+  edit.BreakSoftLines(0, 6);
+  QCOMPARE(edit.Lines(), std::vector<std::u16string>({u"ab", u"cd", u"ef", u"gh\u2028"}));
+}
+
+void tst_RichEdit::theParagraphCopyFollowsEveryEdit() {
+  RichEdit edit;
+  TParagraphCopy copy(edit.document());
+  std::mt19937 random(7);
+  const auto pick = [&random](int n) { return int(random() % uint32_t(n)); };
+  const QString pieces[] = {"a", "bc\n", "\n", "\n\nd", "efg", ""};
+  for (int step = 0; step < 3000; ++step) {
+    QTextCursor cursor(edit.document());
+    const int length = edit.TextLength();
+    cursor.setPosition(pick(length + 1));
+    cursor.setPosition(pick(length + 1), QTextCursor::KeepAnchor);
+    switch (pick(5)) {
+      case 0:
+        edit.undo();
+        break;
+      case 1:
+        cursor.setCharFormat(QTextCharFormat());
+        break;
+      default:
+        cursor.insertText(pieces[pick(int(std::size(pieces)))]);
+    }
+    // Several edits may pass between two refreshes.
+    if (pick(3) == 0) continue;
+    const std::vector<std::u16string> before = copy.Paragraphs();
+    const TParagraphCopy::TSplice splice = copy.Refresh();
+    std::vector<std::u16string> paragraphs = edit.Lines();
+    if (edit.document()->lastBlock().length() == 1) paragraphs.push_back(u"\r");
+    QVERIFY2(copy.Paragraphs() == paragraphs, qPrintable(QString::number(step)));
+    QCOMPARE(copy.LineCount(), size_t(edit.LineCount()));
+    // What the splice names as kept is what was there before.
+    QCOMPARE(before.size() - splice.Removed, paragraphs.size() - splice.Added);
+    QVERIFY(
+        std::equal(before.begin(), before.begin() + ptrdiff_t(splice.First), paragraphs.begin()));
+  }
+}
+
+QTEST_MAIN(tst_RichEdit)
+#include "tst_RichEdit.moc"
