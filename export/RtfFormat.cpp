@@ -13,7 +13,7 @@ TRtfAlignment VisualAlignment(const QTextBlock& block) {
   return right != rtl ? TRtfAlignment::Right : TRtfAlignment::Left;
 }
 
-std::string_view AlignmentWord(TRtfAlignment seen, bool /*rtl*/) {
+std::string_view AlignmentWord(TRtfAlignment seen) {
   switch (seen) {
     case TRtfAlignment::Right:
       return "qr";
@@ -27,7 +27,7 @@ std::string_view AlignmentWord(TRtfAlignment seen, bool /*rtl*/) {
   return "ql";
 }
 
-TRtfAlignment AlignmentOfWord(std::string_view word, bool /*rtl*/) {
+TRtfAlignment AlignmentOfWord(std::string_view word) {
   if (word == "qr") return TRtfAlignment::Right;
   if (word == "qc") return TRtfAlignment::Center;
   if (word == "qj") return TRtfAlignment::Justify;

@@ -11,10 +11,11 @@ enum class TRtfAlignment : uint8_t { Left, Right, Center, Justify };
 
 // The alignment of block as seen on the screen, whatever its direction.
 TRtfAlignment VisualAlignment(const QTextBlock& block);
-// The paragraph control word for a seen alignment in a paragraph of direction rtl.
-std::string_view AlignmentWord(TRtfAlignment seen, bool rtl);
+// The paragraph control word for a seen alignment. Word processors take \ql and \qr as the
+// sides seen on the screen in right-to-left paragraphs too.
+std::string_view AlignmentWord(TRtfAlignment seen);
 // The seen alignment that a paragraph control word ("ql", "qr", "qc", "qj") gives.
-TRtfAlignment AlignmentOfWord(std::string_view word, bool rtl);
+TRtfAlignment AlignmentOfWord(std::string_view word);
 // The Qt alignment that shows a seen alignment.
 Qt::Alignment QtAlignment(TRtfAlignment seen);
 

@@ -545,7 +545,7 @@ void TRtfParser::EndParagraph(bool more) {
   const TRtfParagraph& paragraph = Top().Paragraph;
   QTextBlockFormat format;
   format.setLayoutDirection(paragraph.Rtl ? Qt::RightToLeft : Qt::LeftToRight);
-  format.setAlignment(QtAlignment(AlignmentOfWord(paragraph.Alignment, paragraph.Rtl)));
+  format.setAlignment(QtAlignment(AlignmentOfWord(paragraph.Alignment)));
   cursor_.setBlockFormat(format);
   if (more) cursor_.insertBlock(format, QtFormat(Top().Char, false));
 }

@@ -81,10 +81,6 @@ void AppendText(QByteArray& out, QStringView text) {
   }
 }
 
-bool HasRightToLeft(QStringView text) {
-  return std::any_of(text.begin(), text.end(), [](QChar c) { return IsRightToLeft(c.unicode()); });
-}
-
 const char* UnderlineWord(QTextCharFormat::UnderlineStyle style) {
   switch (style) {
     case QTextCharFormat::DotLine:
@@ -99,25 +95,28 @@ const char* UnderlineWord(QTextCharFormat::UnderlineStyle style) {
   }
 }
 
-// One run as a group of its own, so that its properties end with it. Both the Latin and the
-// complex-script properties are given: word processors draw Persian with the latter.
+// One run as a group of its own, so that its properties end with it. Word processors keep two
+// sets of properties and draw Persian with the complex-script one (\af, \afs, \ab, \ai, given
+// after \rtlch) and Latin with the other (after \ltrch): both are written.
 void AppendRun(QByteArray& out, TRtfTables& tables, const QTextCharFormat& format,
                const QFont& defaultFont, QStringView text) {
   const QFont font = format.font().resolve(defaultFont);
   const QStringList families = format.fontFamilies().toStringList();
   const int face = tables.Font(families.isEmpty() ? defaultFont.family() : families.front());
   const long halfPoints = std::lround(font.pointSizeF() > 0 ? font.pointSizeF() * 2 : 24);
-  out += '{';
-  out += HasRightToLeft(text) ? "\\rtlch" : "\\ltrch";
-  AppendNumber(out, "f", face);
+  out += "{\\rtlch\\fcs1";
   AppendNumber(out, "af", face);
-  AppendNumber(out, "fs", halfPoints);
   AppendNumber(out, "afs", halfPoints);
+  if (font.bold()) out += "\\ab";
+  if (font.italic()) out += "\\ai";
+  out += "\\ltrch\\fcs0";
+  AppendNumber(out, "f", face);
+  AppendNumber(out, "fs", halfPoints);
+  if (font.bold()) out += "\\b";
+  if (font.italic()) out += "\\i";
   const QBrush foreground = format.foreground();
   if (format.hasProperty(QTextFormat::ForegroundBrush) && foreground.style() != Qt::NoBrush)
     AppendNumber(out, "cf", tables.Colour(foreground.color()));
-  if (font.bold()) out += "\\b\\ab";
-  if (font.italic()) out += "\\i\\ai";
   if (format.underlineStyle() != QTextCharFormat::NoUnderline || font.underline())
     out += UnderlineWord(format.underlineStyle());
   if (font.strikeOut()) out += "\\strike";
@@ -134,7 +133,7 @@ QByteArray Body(const QTextDocument& document, TRtfTables& tables) {
     out += "\\pard";
     out += rtl ? "\\rtlpar" : "\\ltrpar";
     out += '\\';
-    out += AlignmentWord(VisualAlignment(block), rtl).data();
+    out += AlignmentWord(VisualAlignment(block)).data();
     out += ' ';
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
