@@ -108,7 +108,10 @@ bool TRTFSnapShot::Snap(int start, int length, int width, int height) {
   const QTextDocument& source = *richedit_->document();
   layout_ = std::make_unique<QTextDocument>();
   layout_->setDefaultFont(source.defaultFont());
-  layout_->setDefaultTextOption(source.defaultTextOption());
+  // Pictured text always wraps at the width, whether or not its pane wraps.
+  QTextOption option = source.defaultTextOption();
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout_->setDefaultTextOption(option);
   layout_->setDocumentMargin(0);
   InsertFormatted(QTextCursor(layout_.get()), source, first, last);
   layout_->setTextWidth(std::max(rightTwips * double(dpiX) / kTwipsPerInch, 1.0));
@@ -125,8 +128,10 @@ QImage TRTFSnapShot::GetBitmap() {
   bitmap_.setDotsPerMeterX(qRound(screen->logicalDotsPerInchX() / 0.0254));
   bitmap_.setDotsPerMeterY(qRound(screen->logicalDotsPerInchY() / 0.0254));
   bitmap_.fill(Qt::white);
-  QPainter painter(&bitmap_);
-  layout_->drawContents(&painter, QRectF(QPointF(0, 0), size_));
+  {
+    QPainter painter(&bitmap_);
+    layout_->drawContents(&painter, QRectF(QPointF(0, 0), size_));
+  }
   return bitmap_;
 }
 
