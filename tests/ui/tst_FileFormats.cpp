@@ -7,6 +7,7 @@
 #include "PdfFile.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
+#include "SaveFormats.h"
 #include "TextFile.h"
 
 namespace {
@@ -52,6 +53,7 @@ class tst_FileFormats : public QObject {
   void textFilesAreUtf8WithLfAfterEveryLine();
   void plainTextOfARangeSeparatesParagraphsByLf();
   void pdfEmbedsItsFontsAndReportsFailure();
+  void aSavedNameWithoutExtensionGetsTheFormats();
 };
 
 void tst_FileFormats::rtfRoundTripKeepsTextFormatsAndParagraphs() {
@@ -311,6 +313,20 @@ void tst_FileFormats::pdfEmbedsItsFontsAndReportsFailure() {
   QVERIFY(pdf.contains("/ToUnicode"));
   QCOMPARE(SavePdfFile(document, dir.filePath(QStringLiteral("no/such/dir.pdf"))),
            QStringLiteral("Failed to Save Stream"));
+}
+
+void tst_FileFormats::aSavedNameWithoutExtensionGetsTheFormats() {
+  QCOMPARE(WithDefaultExtension(QStringLiteral("/tmp/out"), sfRichText),
+           QStringLiteral("/tmp/out.rtf"));
+  QCOMPARE(WithDefaultExtension(QStringLiteral("/tmp/a.b/out"), sfHtmlAnsi),
+           QStringLiteral("/tmp/a.b/out.htm"));
+  QCOMPARE(WithDefaultExtension(QStringLiteral("/tmp/out.txt"), sfJpeg),
+           QStringLiteral("/tmp/out.txt"));
+  QCOMPARE(WithDefaultExtension(QStringLiteral("out"), sfPdf), QStringLiteral("out.pdf"));
+  QCOMPARE(FilterString(SaveFilters).split(QStringLiteral(";;"))[4],
+           QStringLiteral("Html Format [unicode] (*.htm *.html)"));
+  QCOMPARE(FilterString(LoadFilters),
+           QStringLiteral("Text Documents (*.txt);;Rich Text Format (*.rtf)"));
 }
 
 QTEST_MAIN(tst_FileFormats)
