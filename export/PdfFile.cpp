@@ -22,7 +22,10 @@ QString SavePdfFile(const QTextDocument& document, const QString& fileName) {
                                      QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter));
     std::unique_ptr<QTextDocument> copy(document.clone());
     copy->setDefaultFont(document.defaultFont());
-    copy->setDefaultTextOption(document.defaultTextOption());
+    // Lines wrap at the page's width even when the pane showing them does not wrap.
+    QTextOption option = document.defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    copy->setDefaultTextOption(option);
     copy->print(&writer);
   }
   if (buffer.data().isEmpty()) return ExportErrors::FailedToSaveStream;

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "PdfFile.h"
+#include "RichEdit.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 #include "SaveFormats.h"
@@ -295,15 +296,16 @@ void tst_FileFormats::plainTextOfARangeSeparatesParagraphsByLf() {
 }
 
 void tst_FileFormats::pdfEmbedsItsFontsAndReportsFailure() {
-  QTextDocument document;
-  document.setDefaultFont(QFont(QStringLiteral("Noto Sans Arabic"), 14));
-  QTextOption option;
+  // As the output pane holds it: right to left, without wrapping.
+  RichEdit pane;
+  pane.setFont(QFont(QStringLiteral("Noto Sans Arabic"), 14));
+  QTextOption option = pane.document()->defaultTextOption();
   option.setTextDirection(Qt::RightToLeft);
-  document.setDefaultTextOption(option);
-  QTextCursor(&document).insertText(kSalam + QStringLiteral(" abc"));
+  pane.document()->setDefaultTextOption(option);
+  pane.setPlainText((kSalam + QStringLiteral(" abc ")).repeated(40));
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("a.pdf"));
-  QCOMPARE(SavePdfFile(document, path), QString());
+  QCOMPARE(SavePdfFile(*pane.document(), path), QString());
   QFile file(path);
   QVERIFY(file.open(QIODevice::ReadOnly));
   const QByteArray pdf = file.readAll();
@@ -311,7 +313,7 @@ void tst_FileFormats::pdfEmbedsItsFontsAndReportsFailure() {
   QVERIFY(pdf.contains("/FontFile2"));
   // The text can be selected and copied: the fonts map their glyphs back to characters.
   QVERIFY(pdf.contains("/ToUnicode"));
-  QCOMPARE(SavePdfFile(document, dir.filePath(QStringLiteral("no/such/dir.pdf"))),
+  QCOMPARE(SavePdfFile(*pane.document(), dir.filePath(QStringLiteral("no/such/dir.pdf"))),
            QStringLiteral("Failed to Save Stream"));
 }
 
