@@ -138,6 +138,8 @@ void tst_RTFSnapShot::theWholeOutputEndsWithEightBlankLinesOfItsFormat() {
   big.Size = 20;
   big.Style = fsBold;
   edit->SetFormat(5, 6, big, TCharFormat::fSize | TCharFormat::fStyle);
+  edit->SetParagraphAt(0, {paCenter}, TParaFormat::fAlignment);
+  edit->SetParagraphAt(5, {paLeft}, TParaFormat::fAlignment);
   RichEdit pane;
   pane.setLineWrapMode(QTextEdit::WidgetWidth);
   pane.resize(630, 122);
@@ -155,6 +157,8 @@ void tst_RTFSnapShot::theWholeOutputEndsWithEightBlankLinesOfItsFormat() {
     QCOMPARE(format.Size, 20);
     QCOMPARE(format.Style, uint8_t(fsBold));
   }
+  QCOMPARE(pane.ParagraphAt(0).Alignment, uint8_t(paCenter));
+  QCOMPARE(pane.ParagraphAt(5).Alignment, uint8_t(paLeft));
   // Copied text keeps the face and size it showed, not the scratch pane's.
   QCOMPARE(pane.FormatAt(1).Name, edit->document()->defaultFont().family());
   QCOMPARE(pane.FormatAt(1).Size, 11);
