@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -17,7 +18,8 @@
 
 namespace {
 
-enum class TDestination : uint8_t { Text, FontTable, ColourTable, Skip };
+// Starred: a {\* group waiting for its word; Numbering: the {\*\pn} group of a paragraph.
+enum class TDestination : uint8_t { Text, FontTable, ColourTable, Starred, Numbering, Skip };
 
 // Character properties. The associated ones (\af, \afs, \ab, \ai) are what word processors draw
 // right-to-left scripts with; -1 means "not given".
@@ -39,6 +41,7 @@ struct TRtfChar {
 struct TRtfParagraph {
   std::string_view Alignment = "ql";
   bool Rtl = false;
+  bool Bulleted = false;  // lists of every kind come in as bullets, the one kind panes show
 };
 
 struct TGroup {
@@ -130,6 +133,20 @@ constexpr std::string_view kAlignmentWords[] = {"ql", "qr", "qc", "qj"};
 // memory without bound.
 constexpr size_t kMaxDepth = 256;
 
+// The cursor's paragraph made a bullet, in the list of the paragraph before when that is one.
+void Bullet(QTextCursor& cursor) {
+  const QTextBlock previous = cursor.block().previous();
+  QTextList* list = previous.isValid() ? previous.textList() : nullptr;
+  if (list && list->format().style() == QTextListFormat::ListDisc) {
+    list->add(cursor.block());
+    return;
+  }
+  QTextListFormat bullets;
+  bullets.setStyle(QTextListFormat::ListDisc);
+  bullets.setIndent(1);
+  cursor.createList(bullets);
+}
+
 QString Decode(const QByteArray& bytes, int codePage) {
   if (codePage == 1256)
     return QString::fromStdU16String(
@@ -151,6 +168,7 @@ class TRtfParser {
 
  private:
   TGroup& Top() { return groups_.back(); }
+  TRtfParagraph& NumberedParagraph();
   void OpenGroup();
   bool CloseGroup();
   void ControlWord();
@@ -243,6 +261,13 @@ bool TRtfParser::CloseGroup() {
   return true;
 }
 
+// The paragraph that a numbering group describes: that of the nearest group around it.
+TRtfParagraph& TRtfParser::NumberedParagraph() {
+  for (auto it = groups_.rbegin(); it != groups_.rend(); ++it)
+    if (it->Destination != TDestination::Numbering) return it->Paragraph;
+  return groups_.front().Paragraph;
+}
+
 void TRtfParser::ControlWord() {
   const char* start = p_;
   while (p_ < end_ && std::isalpha(static_cast<unsigned char>(*p_))) ++p_;
@@ -307,7 +332,7 @@ void TRtfParser::ControlSymbol() {
       Char(0x2011);
       break;
     case '*':
-      Top().Destination = TDestination::Skip;
+      if (Top().Destination != TDestination::Skip) Top().Destination = TDestination::Starred;
       break;
     case '\r':
     case '\n':
@@ -321,6 +346,18 @@ void TRtfParser::ControlSymbol() {
 void TRtfParser::Word(std::string_view word, std::optional<int> number) {
   TGroup& group = Top();
   if (group.Destination == TDestination::Skip) return;
+  if (group.Destination == TDestination::Starred) {
+    group.Destination = word == "pn" ? TDestination::Numbering : TDestination::Skip;
+    return;
+  }
+  if (word == "pn") {
+    group.Destination = TDestination::Numbering;
+    return;
+  }
+  if (group.Destination == TDestination::Numbering) {
+    if (word == "pnlvlblt") NumberedParagraph().Bulleted = true;
+    return;
+  }
   if (std::find(std::begin(kSkipped), std::end(kSkipped), word) != std::end(kSkipped)) {
     group.Destination = TDestination::Skip;
     return;
@@ -428,6 +465,8 @@ bool TRtfParser::ParagraphWord(std::string_view word) {
   TRtfParagraph& paragraph = Top().Paragraph;
   if (word == "pard") {
     paragraph = TRtfParagraph{};
+  } else if (word == "ls") {
+    paragraph.Bulleted = true;
   } else if (word == "rtlpar") {
     paragraph.Rtl = true;
   } else if (word == "ltrpar") {
@@ -447,6 +486,8 @@ bool TRtfParser::ParagraphWord(std::string_view word) {
 void TRtfParser::Byte(unsigned char byte) {
   switch (Top().Destination) {
     case TDestination::Skip:
+    case TDestination::Starred:
+    case TDestination::Numbering:
       return;
     case TDestination::FontTable:
       FontTableText(byte);
@@ -547,6 +588,7 @@ void TRtfParser::EndParagraph(bool more) {
   format.setLayoutDirection(paragraph.Rtl ? Qt::RightToLeft : Qt::LeftToRight);
   format.setAlignment(QtAlignment(AlignmentOfWord(paragraph.Alignment)));
   cursor_.setBlockFormat(format);
+  if (paragraph.Bulleted) Bullet(cursor_);
   if (more) cursor_.insertBlock(format, QtFormat(Top().Char, false));
 }
 

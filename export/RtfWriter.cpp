@@ -2,6 +2,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextList>
 #include <cmath>
 #include <vector>
 
@@ -132,6 +133,11 @@ QByteArray Body(const QTextDocument& document, TRtfTables& tables) {
     const bool rtl = block.textDirection() == Qt::RightToLeft;
     out += "\\pard";
     out += rtl ? "\\rtlpar" : "\\ltrpar";
+    // The bullet as old word processors number paragraphs, and as text for readers without.
+    const QTextList* list = block.textList();
+    if (list && list->format().style() == QTextListFormat::ListDisc)
+      out += "{\\pntext\\u8226\\'95\\tab}{\\*\\pn\\pnlvlblt\\pnindent360{\\pntxtb\\u8226\\'95}}";
+    // Last, so that the blank after it ends the word rather than starts the text.
     out += '\\';
     out += AlignmentWord(VisualAlignment(block)).data();
     out += ' ';

@@ -2,6 +2,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <QtTest>
 
 #include "PdfFile.h"
@@ -46,6 +47,7 @@ class tst_FileFormats : public QObject {
   void rtfSkipsDestinationsItDoesNotShow();
   void rtfGroupsRestoreCharacterProperties();
   void rtfReadsAlignmentAndDirection();
+  void rtfKeepsBulletedParagraphs();
   void damagedRtfGivesWhatCouldBeRead_data();
   void damagedRtfGivesWhatCouldBeRead();
   void loadingFallsBackToTextAndReportsUnreadableFiles();
@@ -198,6 +200,36 @@ void tst_FileFormats::rtfReadsAlignmentAndDirection() {
   block = block.next();
   QCOMPARE(block.textDirection(), Qt::LeftToRight);
   QCOMPARE(block.blockFormat().alignment(), Qt::AlignJustify);
+}
+
+void tst_FileFormats::rtfKeepsBulletedParagraphs() {
+  const auto bulleted = [](const QTextBlock& block) {
+    return block.textList() && block.textList()->format().style() == QTextListFormat::ListDisc;
+  };
+  QTextDocument source;
+  QTextCursor cursor(&source);
+  cursor.insertText(QStringLiteral("a"));
+  QTextListFormat bullets;
+  bullets.setStyle(QTextListFormat::ListDisc);
+  cursor.createList(bullets);
+  cursor.insertBlock();
+  cursor.insertText(QStringLiteral("b"));
+  cursor.insertBlock(QTextBlockFormat());
+  cursor.insertText(QStringLiteral("c"));
+  QVERIFY(!bulleted(source.lastBlock()));
+
+  QTextDocument read;
+  QVERIFY(ReadRtf(RtfBytes(source), read));
+  QCOMPARE(PlainText(read), QStringLiteral("a\nb\nc"));
+  QVERIFY(bulleted(read.begin()));
+  QCOMPARE(read.begin().next().textList(), read.begin().textList());
+  QVERIFY(!bulleted(read.lastBlock()));
+
+  // As word processors write lists: list numbers, and the bullet's text to be skipped.
+  QVERIFY(ReadRtf("{\\rtf1{\\listtext\\'b7\\tab}\\ls1 x\\par\\pard y}", read));
+  QCOMPARE(PlainText(read), QStringLiteral("x\ny"));
+  QVERIFY(bulleted(read.begin()));
+  QVERIFY(!bulleted(read.lastBlock()));
 }
 
 void tst_FileFormats::damagedRtfGivesWhatCouldBeRead_data() {
