@@ -1,0 +1,149 @@
+#include "uSaveJpeg.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "ExportFile.h"
+// clang-format off: jpeglib.h needs the FILE of <cstdio> first
+#include <jpeglib.h>
+// clang-format on
+
+namespace {
+
+// libjpeg reports a fatal error by calling error_exit, which must not return; its default
+// ends the whole program. Ours jumps back to the encoder, which gives up cleanly.
+struct TJpegState {
+  jpeg_compress_struct Info{};
+  jpeg_error_mgr Errors{};
+  std::jmp_buf Jump{};
+  unsigned char* Buffer = nullptr;
+  unsigned long Size = 0;
+};
+
+void ErrorExit(j_common_ptr info) {
+  std::longjmp(static_cast<TJpegState*>(info->client_data)->Jump, 1);
+}
+
+// Warnings stay quiet: a window program has no console to print them on.
+void OutputMessage(j_common_ptr) {}
+
+// Only plain C data lives between setjmp and longjmp here: no destructor is ever skipped.
+bool Compress(TJpegState* state, const QImage& rows, bool grayscale, int quality) {
+  jpeg_compress_struct* info = &state->Info;
+  info->err = jpeg_std_error(&state->Errors);
+  state->Errors.error_exit = ErrorExit;
+  state->Errors.output_message = OutputMessage;
+  info->client_data = state;
+  if (setjmp(state->Jump)) {
+    jpeg_destroy_compress(info);
+    return false;
+  }
+  jpeg_create_compress(info);
+  jpeg_mem_dest(info, &state->Buffer, &state->Size);
+  info->image_width = JDIMENSION(rows.width());
+  info->image_height = JDIMENSION(rows.height());
+  info->input_components = grayscale ? 1 : 3;
+  info->in_color_space = grayscale ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(info);
+  jpeg_set_quality(info, quality, TRUE);
+  jpeg_start_compress(info, TRUE);
+  while (info->next_scanline < info->image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(rows.constScanLine(int(info->next_scanline)));
+    jpeg_write_scanlines(info, &row, 1);
+  }
+  jpeg_finish_compress(info);
+  jpeg_destroy_compress(info);
+  return true;
+}
+
+template <typename Control>
+Control* Place(Control* control, const char* name, QRect geometry) {
+  control->setObjectName(QLatin1String(name));
+  control->setGeometry(geometry);
+  return control;
+}
+
+}  // namespace
+
+QString EncodeJpeg(const QImage& picture, int quality, bool grayscale, QByteArray& jpeg) {
+  const QImage rows =
+      picture.convertToFormat(grayscale ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+  // On the heap, so that what libjpeg changes after setjmp is still there after a longjmp.
+  auto state = std::make_unique<TJpegState>();
+  const bool done = Compress(state.get(), rows, grayscale, std::clamp(quality, 0, 100));
+  if (done) jpeg = QByteArray(reinterpret_cast<const char*>(state->Buffer), qsizetype(state->Size));
+  std::free(state->Buffer);
+  return done ? QString() : ExportErrors::FailedToSaveStream;
+}
+
+QString TJpegImage::Compress() {
+  QString error = EncodeJpeg(picture_, quality_, grayscale_, jpeg_);
+  if (!error.isEmpty()) {
+    jpegQuality_ = -1;
+    return error;
+  }
+  jpegQuality_ = quality_;
+  jpegGrayscale_ = grayscale_;
+  return {};
+}
+
+QString TJpegImage::SaveToFile(const QString& fileName) {
+  if (jpegQuality_ != quality_ || jpegGrayscale_ != grayscale_) {
+    if (QString error = Compress(); !error.isEmpty()) return error;
+  }
+  return WriteWholeFile(fileName, jpeg_);
+}
+
+TJpegForm::TJpegForm(TJpegImage& image, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), image_(image) {
+  setObjectName(QStringLiteral("JpegForm"));
+  setWindowTitle(QStringLiteral("Saving as Jpeg Format..."));
+  setFixedSize(255, 96);
+  Label1 =
+      Place(new QLabel(QStringLiteral("Compression ratio :"), this), "Label1", {8, 8, 110, 17});
+  Label2 = Place(new QLabel(QStringLiteral("0"), this), "Label2", {120, 8, 40, 17});
+  trkQuality = Place(new QSlider(Qt::Horizontal, this), "trkQuality", {4, 30, 247, 24});
+  trkQuality->setRange(0, 100);
+  trkQuality->setValue(95);
+  trkQuality->setTickPosition(QSlider::NoTicks);
+  trkQuality->setAccessibleName(Label1->text());
+  chkGrayScale =
+      Place(new QCheckBox(QStringLiteral("GrayScale"), this), "chkGrayScale", {8, 64, 100, 21});
+  Button1 = Place(new QPushButton(QStringLiteral("Save"), this), "Button1", {168, 61, 79, 27});
+  Button1->setDefault(true);
+  connect(trkQuality, &QSlider::valueChanged, this, &TJpegForm::trkQualityChange);
+  connect(chkGrayScale, &QCheckBox::toggled, this, &TJpegForm::chkGrayScaleClick);
+  connect(Button1, &QPushButton::clicked, this, &TJpegForm::Button1Click);
+}
+
+void TJpegForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  FormShow();
+}
+
+void TJpegForm::FormShow() {
+  image_.SetCompressionQuality(trkQuality->value());
+  image_.SetGrayscale(chkGrayScale->isChecked());
+  Label2->setNum(trkQuality->value());
+}
+
+void TJpegForm::trkQualityChange(int position) {
+  image_.SetCompressionQuality(position);
+  // A picture that cannot be compressed fails again, and is reported, when it is saved.
+  image_.Compress();
+  Label2->setNum(position);
+}
+
+void TJpegForm::chkGrayScaleClick(bool checked) {
+  image_.SetGrayscale(checked);
+}
+
+void TJpegForm::Button1Click() {
+  accept();
+}
