@@ -13,6 +13,7 @@
 #include "MessageBoxes.h"
 #include "MyStaticText.h"
 #include "ParagraphCopy.h"
+#include "PersianFont.h"
 #include "trans.h"
 
 bool SameAttributes = false;
@@ -24,16 +25,6 @@ uint8_t EnglishAnimationType = 5;
 namespace {
 
 constexpr int kPersianPointSize = 11;
-
-// The first installed face that shows Persian well, or "" when there is none.
-QString PersianFace() {
-  const QStringList installed = QFontDatabase::families();
-  for (const char* face :
-       {"Tahoma", "Noto Sans Arabic", "Noto Naskh Arabic", "Vazirmatn", "DejaVu Sans"}) {
-    if (installed.contains(QLatin1String(face), Qt::CaseInsensitive)) return QLatin1String(face);
-  }
-  return {};
-}
 
 QFont PersianFont() {
   QFont font(PersianFace());
