@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "KeyboardLayouts.h"
+
 class QTextCharFormat;
 
 // Colours at this interface are 0x00BBGGRR values or one of these system colours.
@@ -27,10 +29,6 @@ enum TUnderlineType : uint8_t {
 };
 enum TParaAlignment : uint8_t { paLeft = 0, paRight = 1, paCenter = 2 };
 enum TNumbering : uint8_t { nsNone = 0, nsBullet = 1 };
-
-// Language identifiers carried by the formats.
-inline constexpr uint16_t LangEnglishUS = 1033;
-inline constexpr uint16_t LangPersian = 1065;
 
 struct TCharFormat {
   // Which fields a change sets.

@@ -1,10 +1,20 @@
-# The Qt side of the platform layer: the rich-text pane and the modal message boxes.
+# The Qt side of the platform layer: the rich-text pane, the modal message boxes and Caps Lock.
 add_library(zefra_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.h
   ${CMAKE_CURRENT_LIST_DIR}/ParagraphCopy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ParagraphCopy.h
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.h)
+  ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.h
+  ${CMAKE_CURRENT_LIST_DIR}/CapsLock.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CapsLock.h)
 target_include_directories(zefra_platform PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(zefra_platform PUBLIC zefra_codepage Qt6::Widgets)
+target_link_libraries(zefra_platform PUBLIC zefra_codepage zefra_keyboard Qt6::Widgets)
+
+if(ZEFRA_X11)
+  target_sources(zefra_platform PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/CapsLockX11.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CapsLockX11.h)
+  target_compile_definitions(zefra_platform PRIVATE ZEFRA_X11)
+  target_link_libraries(zefra_platform PRIVATE X11::X11 X11::Xtst)
+endif()
