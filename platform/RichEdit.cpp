@@ -9,6 +9,8 @@
 #include <QTextList>
 #include <algorithm>
 
+#include "KeyboardLayouts.h"
+
 namespace {
 
 // Rich-edit properties that Qt has no field for.
@@ -169,6 +171,21 @@ void RichEdit::AppendLine(const std::u16string& text) {
   cursor.movePosition(QTextCursor::End);
   cursor.insertText((lastIsEmpty ? QString() : QStringLiteral("\n")) + line +
                     (line.isEmpty() ? QStringLiteral("\n") : QString()));
+}
+
+void RichEdit::InsertLine(int i, const std::u16string& text) {
+  if (i >= LineCount()) {
+    AppendLine(text);
+    return;
+  }
+  const QTextBlock block = LineBlock(i);
+  if (!block.isValid()) return;
+  QTextCursor cursor(document());
+  cursor.beginEditBlock();
+  cursor.setPosition(block.position());
+  cursor.insertText(text == u"\r" ? QString() : QString::fromStdU16String(text));
+  cursor.insertBlock();
+  cursor.endEditBlock();
 }
 
 void RichEdit::DeleteLine(int i) {
@@ -462,6 +479,50 @@ void RichEdit::SetRightToLeft() {
   document()->setDefaultTextOption(option);
 }
 
+void RichEdit::SetInputLayout(uint16_t layout) {
+  inputLayout_ = layout;
+  language_ = layout;
+  // The insertion point takes the language at once, as typed text will.
+  QTextCharFormat next;
+  next.setProperty(kLanguage, int(layout));
+  mergeCurrentCharFormat(next);
+}
+
+void RichEdit::LowerCase(int start, int end) {
+  start = std::clamp(start, 0, TextLength());
+  end = std::clamp(end, start, TextLength());
+  struct Piece {
+    int From;
+    QString Text;
+    QTextCharFormat Format;
+  };
+  std::vector<Piece> pieces;
+  QTextCursor reader(document());
+  ForEachFragment(start, end, [&](int from, int to, const QTextCharFormat& format) {
+    reader.setPosition(from);
+    reader.setPosition(to, QTextCursor::KeepAnchor);
+    QString text = reader.selectedText();
+    bool changed = false;
+    for (QChar& c : text) {
+      if (c >= u'A' && c <= u'Z') {
+        c = QChar(c.unicode() + (u'a' - u'A'));
+        changed = true;
+      }
+    }
+    if (changed) pieces.push_back({from, std::move(text), format});
+  });
+  if (pieces.empty()) return;
+  QTextCursor cursor(document());
+  // Part of the paste for undo: one step takes back both.
+  cursor.joinPreviousEditBlock();
+  for (const Piece& piece : pieces) {
+    cursor.setPosition(piece.From);
+    cursor.setPosition(piece.From + int(piece.Text.size()), QTextCursor::KeepAnchor);
+    cursor.insertText(piece.Text, piece.Format);
+  }
+  cursor.endEditBlock();
+}
+
 void RichEdit::BreakSoftLines(int start, int end) {
   std::vector<int> separators;
   for (QTextBlock block = document()->findBlock(std::max(start, 0));
@@ -501,7 +562,44 @@ void RichEdit::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  QTextEdit::keyPressEvent(event);
+  const QString typed = TypedText(event);
+  if (typed.isEmpty() || typed == event->text()) {
+    QTextEdit::keyPressEvent(event);
+    return;
+  }
+  QKeyEvent mapped(event->type(), event->key(), event->modifiers(), typed, event->isAutoRepeat(),
+                   ushort(event->count()));
+  QTextEdit::keyPressEvent(&mapped);
+  event->setAccepted(mapped.isAccepted());
+}
+
+QString RichEdit::TypedText(const QKeyEvent* event) {
+  const QString text = event->text();
+  const Qt::KeyboardModifiers commands = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+  if (isReadOnly() || text.isEmpty() || text.front().unicode() < 0x20 ||
+      (event->modifiers() & commands))
+    return {};
+  QString typed = text;
+  if (inputLayout_ == LangPersian) {
+    // A key's Persian level follows Shift alone: Caps Lock may have turned the letter's case.
+    const bool shifted = event->modifiers() & Qt::ShiftModifier;
+    for (QChar& c : typed) {
+      if (c.isLetter() && c.unicode() < 0x80) c = shifted ? c.toUpper() : c.toLower();
+      c = QChar(PersianKey(c.unicode()));
+    }
+  }
+  // What is typed carries its language: Persian in the Persian layout or when it arrives
+  // Persian from the system's own layout, else English.
+  const bool persian = inputLayout_ == LangPersian ||
+                       std::any_of(typed.begin(), typed.end(),
+                                   [](QChar c) { return IsPersianCharacter(c.unicode()); });
+  const int language = persian ? LangPersian : LangEnglishUS;
+  if (currentCharFormat().intProperty(kLanguage) != language) {
+    QTextCharFormat next;
+    next.setProperty(kLanguage, language);
+    mergeCurrentCharFormat(next);
+  }
+  return typed;
 }
 
 void RichEdit::insertFromMimeData(const QMimeData* source) {

@@ -92,6 +92,8 @@ class RichEdit : public QTextEdit {
   void ReplaceLine(int i, const std::u16string& text);
   // A new last line; text "" or "\r" makes it an empty line.
   void AppendLine(const std::u16string& text);
+  // A new line i before the present line i; a new last line when i is the line count.
+  void InsertLine(int i, const std::u16string& text);
   // Line i removed, so that the lines after it move up; nothing when there is no line i.
   void DeleteLine(int i);
   // Every line removed; the one paragraph left has default formats.
@@ -126,6 +128,14 @@ class RichEdit : public QTextEdit {
   // The language that text without a language of its own carries.
   uint16_t Language() const { return language_; }
   void SetLanguage(uint16_t language) { language_ = language; }
+  // The keyboard layout of the pane: LangEnglishUS, or LangPersian for Zefra's own Persian
+  // layout. Setting it is the pane's input-language change request: what is typed next
+  // carries that language.
+  uint16_t InputLayout() const { return inputLayout_; }
+  void SetInputLayout(uint16_t layout);
+
+  // The letters A to Z from start to end made small, every format kept.
+  void LowerCase(int start, int end);
 
   // Set by the first change of text or format and kept, undo or not, until cleared here.
   bool Modified() const;
@@ -151,6 +161,9 @@ class RichEdit : public QTextEdit {
   void insertFromMimeData(const QMimeData* source) override;
 
  private:
+  // The text that a key types into the pane, through its keyboard layout; "" for keys that
+  // type nothing.
+  QString TypedText(const QKeyEvent* event);
   QTextBlock LineBlock(int i) const;
   // Each piece of the text from start to end that has one character format, in order.
   void ForEachFragment(int start, int end,
@@ -161,6 +174,7 @@ class RichEdit : public QTextEdit {
   double PixelsPerPoint() const;
 
   uint16_t language_ = LangEnglishUS;
+  uint16_t inputLayout_ = LangEnglishUS;
   bool modified_ = false;
   int freezeCount_ = 0;
   int updateCount_ = 0;

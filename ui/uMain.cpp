@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QTextDocument>
 
+#include "CapsLock.h"
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "MessageBoxes.h"
@@ -15,12 +17,15 @@
 #include "ParagraphCopy.h"
 #include "PersianFont.h"
 #include "trans.h"
+#include "uAbout.h"
+#include "uKeyMap.h"
 
 bool SameAttributes = false;
 uint8_t EnglishStyle = esBold;
 uint8_t EnglishUnderlineType = utDotted;
 uint32_t EnglishBackColor = 0xFF0000;
 uint8_t EnglishAnimationType = 5;
+bool LowerCasePaste = true;
 
 namespace {
 
@@ -86,6 +91,7 @@ TMainForm::TMainForm(QWidget* parent)
   setFont(windowFont);
   setFixedSize(669, 585);
   SetupCaptions();
+  SetupToolBar();
   SetupPanes();
   SetupOptions();
   SetupButtons();
@@ -107,10 +113,20 @@ void TMainForm::SetupPanes() {
   QFont inputFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
   inputFont.setPointSize(kPersianPointSize);
   EnglishRichEdit->setFont(inputFont);
-  EnglishRichEdit->SetLanguage(LangPersian);
-  EnglishRichEdit->setAcceptRichText(false);
+  EnglishRichEdit->setAccessibleName(QStringLiteral("Romanesh input"));
   InputParagraphs = new TParagraphCopy(EnglishRichEdit->document());
+  PendingFont = EnglishRichEdit->font();
   connect(EnglishRichEdit, &QTextEdit::textChanged, this, &TMainForm::EnglishRichEditChange);
+  connect(EnglishRichEdit, &QTextEdit::cursorPositionChanged, this,
+          &TMainForm::EnglishRichEditSelectionChange);
+  connect(EnglishRichEdit, &QTextEdit::selectionChanged, this,
+          &TMainForm::EnglishRichEditSelectionChange);
+  DicPopupMenu = new QMenu(EnglishRichEdit);
+  DicPopupMenu->setObjectName(QStringLiteral("DicPopupMenu"));
+  EnglishRichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(EnglishRichEdit, &QWidget::customContextMenuRequested, this, [this](QPoint point) {
+    DicPopupMenu->popup(EnglishRichEdit->viewport()->mapToGlobal(point));
+  });
 
   FarsiRichEdit = Place(new RichEdit(this), "FarsiRichEdit", {17, 261}, {630, 190});
   FarsiRichEdit->setFont(PersianFont());
@@ -120,7 +136,16 @@ void TMainForm::SetupPanes() {
   FarsiRichEdit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   // Only the program writes here; an undo history would grow with every keystroke.
   FarsiRichEdit->setUndoRedoEnabled(false);
+  FarsiRichEdit->setAccessibleName(QStringLiteral("Persian output"));
   OutputParagraphs = new TParagraphCopy(FarsiRichEdit->document());
+  CopyPasteSelectedPopupMenu = new QMenu(FarsiRichEdit);
+  CopyPasteSelectedPopupMenu->setObjectName(QStringLiteral("CopyPasteSelectedPopupMenu"));
+  // Right clicks reach the window's own handler only.
+  FarsiRichEdit->setContextMenuPolicy(Qt::NoContextMenu);
+
+  for (QWidget* watched : {static_cast<QWidget*>(EnglishRichEdit), EnglishRichEdit->viewport(),
+                           static_cast<QWidget*>(FarsiRichEdit), FarsiRichEdit->viewport()})
+    watched->installEventFilter(this);
 }
 
 void TMainForm::SetupOptions() {
@@ -135,6 +160,11 @@ void TMainForm::SetupOptions() {
   TransparencyTrackBar->setSingleStep(15);
   TransparencyTrackBar->setPageStep(15);
   TransparencyTrackBar->setTickPosition(QSlider::NoTicks);
+  TransparencyTrackBar->setAccessibleName(QStringLiteral("Window Transparency"));
+  connect(OneWindow, &QCheckBox::toggled, this, &TMainForm::OneWindowClick);
+  connect(StayonTopCheckBox, &QCheckBox::toggled, this, &TMainForm::StayonTopCheckBoxClick);
+  connect(TransparencyTrackBar, &QSlider::valueChanged, this,
+          &TMainForm::TransparencyTrackBarChange);
 }
 
 void TMainForm::SetupButtons() {
@@ -144,6 +174,9 @@ void TMainForm::SetupButtons() {
                            "btnRomaneshRoles", {112, 551}, {87, 27});
   btnAbout =
       Place(new QPushButton(QStringLiteral("About"), this), "btnAbout", {207, 551}, {87, 27});
+  connect(btnSettings, &QPushButton::clicked, this, &TMainForm::btnSettingsClick);
+  connect(btnRomaneshRoles, &QPushButton::clicked, this, &TMainForm::btnRomaneshRolesClick);
+  connect(btnAbout, &QPushButton::clicked, this, &TMainForm::btnAboutClick);
 }
 
 void TMainForm::FormCreate() {
@@ -160,10 +193,59 @@ void TMainForm::FormCreate() {
     FarsiRichEdit->setFont(fallback);
   }
   PreviousOutputLines.LanguageId = FarsiRichEdit->Language();
+  // Caps Lock is the English switch, so it starts off.
+  if (CapsLock::Current().IsOn()) CapsLock::Current().SimulatePress();
   // The code page is fixed, so this holds; the engine assembles runs in reverse without it.
   FarsiEnabled = CodePage::FromUnicode(PersianLetters[1].Code) != CodePage::DefaultChar;
   if (FarsiEnabled) FarsiRichEdit->SetRightToLeft();
   EnglishDetectMode = FarsiEnabled;
+}
+
+void TMainForm::OneWindowClick() {
+  if (OneWindow->isChecked()) {
+    // The output takes the room of both panes; the hidden input still holds the text.
+    l_romanesh->hide();
+    EnglishRichEdit->hide();
+    FarsiCaptionTag = l_farsi->y();
+    FarsiRichEditTag = FarsiRichEdit->y();
+    l_farsi->move(l_farsi->x(), l_romanesh->y());
+    const int bottom = FarsiRichEdit->geometry().bottom();
+    FarsiRichEdit->setGeometry(FarsiRichEdit->x(), EnglishRichEdit->y(), FarsiRichEdit->width(),
+                               bottom - EnglishRichEdit->y() + 1);
+    SameAttributes = false;
+  } else {
+    FarsiRichEdit->setGeometry(FarsiRichEdit->x(), FarsiRichEditTag, FarsiRichEdit->width(),
+                               EnglishRichEdit->height());
+    l_farsi->move(l_farsi->x(), FarsiCaptionTag);
+    l_romanesh->show();
+    EnglishRichEdit->show();
+  }
+}
+
+void TMainForm::StayonTopCheckBoxClick() {
+  // Changing the flag hides the window: it comes back where it was.
+  const QPoint place = pos();
+  const bool shown = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, StayonTopCheckBox->isChecked());
+  move(place);
+  if (shown) show();
+}
+
+void TMainForm::TransparencyTrackBarChange() {
+  // 255 is fully opaque, which switches blending off.
+  setWindowOpacity(TransparencyTrackBar->value() / 255.0);
+}
+
+void TMainForm::btnRomaneshRolesClick() {
+  if (!KeyMapForm) KeyMapForm = new TKeyMapForm(this);
+  KeyMapForm->show();
+  KeyMapForm->raise();
+}
+
+void TMainForm::btnAboutClick() {
+  setEnabled(false);
+  if (!AboutForm) AboutForm = new TAboutForm(this);
+  AboutForm->show();
 }
 
 void TMainForm::CentreOnDesktop() {

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the Romanesh input pane, the Persian output pane and the live conversion of
 // every changed input line into the matching output line.
+#include <QFont>
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -10,9 +11,16 @@
 #include "WideStringList.h"
 
 class QCheckBox;
+class QComboBox;
+class QKeyEvent;
+class QMouseEvent;
+class QFontComboBox;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QSlider;
+class QToolBar;
+class QToolButton;
 class TMyStaticText;
 class TParagraphCopy;
 
@@ -31,6 +39,7 @@ extern uint8_t EnglishStyle;          // a TEnglishStyle; any other value marks 
 extern uint8_t EnglishUnderlineType;  // rich-text underline-type code
 extern uint32_t EnglishBackColor;     // 0x00BBGGRR
 extern uint8_t EnglishAnimationType;  // rich-text animation code
+extern bool LowerCasePaste;           // lower-case what the keyboard pastes into the input
 
 // Formats chosen in the tool bar that the next typed character still has to receive.
 enum TPendingFlag : uint8_t {
@@ -42,6 +51,10 @@ enum TPendingFlag : uint8_t {
   pfEnglishBackColor = 0x20,
   pfEnglishAnimation = 0x40,
 };
+
+// The Persian keyboard layout's language: Zefra carries its own Persian layout, so it is
+// always there.
+inline constexpr uint16_t FarsiLanguageId = LangPersian;
 
 // True when the format carries the English marking that EnglishStyle names.
 bool IsEnglishStyled(const TCharFormat& format);
@@ -80,13 +93,64 @@ class TMainForm : public QWidget {
   // alone reaches the output.
   void InvalidateSelectedLines();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void SetupCaptions();
+  void SetupToolBar();
   void SetupPanes();
   void SetupOptions();
   void SetupButtons();
   void FormCreate();
   void CentreOnDesktop();
+
+  // Tool bar (uMainToolbar.cpp).
+  QToolButton* AddToolButton(const char* name, int image, const QString& hint, bool checkable);
+  void UpdateToolbar();
+  void EnglishRichEditSelectionChange();
+  void StyleButtonClick(uint8_t style, bool down);
+  void BoldToolBtnClick();
+  void ItalicToolBtnClick();
+  void UnderLineToolBtnClick();
+  void AlignmentButtonClick(QToolButton* clicked, uint8_t alignment);
+  void LeftToolBtnClick();
+  void CenterToolBtnClick();
+  void RightToolBtnClick();
+  void BulletToolBtnClick();
+  void ColorBox1Change();
+  void FontComboChange();
+  void FontSizeComboChange();
+  void ApplyFontChange(const TCharFormat& format, unsigned field);
+  void UndoToolBtnClick();
+  void PasteToolBtnClick();
+  void EngFaToolBtnClick();
+  void EngFarsiToolBtnClick();
+  void FocusEditingPane();
+  uint32_t SelectedColor() const;
+
+  // Keys and mouse (uMainKeys.cpp).
+  bool EnglishRichEditKeyDown(QKeyEvent* key);
+  void EnglishRichEditKeyPress(QKeyEvent* key);
+  void EnglishRichEditKeyUp(QKeyEvent* key);
+  void ApplyPendingFormats();
+  void LowerCasePastedText();
+  void CapsLockSwitch(QKeyEvent* key);
+  bool EnglishRichEditMouseDown(QMouseEvent* mouse);
+  bool FarsiRichEditKeyDown(QKeyEvent* key);
+  bool FarsiRichEditKeyPress(QKeyEvent* key);
+  void FarsiRichEditKeyUp();
+  bool FarsiRichEditMouseDown(QMouseEvent* mouse);
+  void FarsiRichEditDoubleClick(QMouseEvent* mouse);
+  void PutInputCaretOnOutputWord(bool insideWord);
+
+  // Window options and buttons (uMain.cpp).
+  void OneWindowClick();
+  void StayonTopCheckBoxClick();
+  void TransparencyTrackBarChange();
+  void btnSettingsClick() {}
+  void btnRomaneshRolesClick();
+  void btnAboutClick();
 
   void ConvertChangedLines();
   void ConvertInputLine(size_t line, const std::u16string& text);
@@ -100,6 +164,21 @@ class TMainForm : public QWidget {
   void SendToOutPut() {}
 
   TMyStaticText* l_romanesh;
+  QToolBar* ToolBar1;
+  QFontComboBox* FontCombo;
+  QComboBox* FontSizeCombo;
+  QToolButton* EngFaToolBtn;
+  QToolButton* EngFarsiToolBtn;
+  QToolButton* BoldToolBtn;
+  QToolButton* ItalicToolBtn;
+  QToolButton* UnderLineToolBtn;
+  QToolButton* LeftToolBtn;
+  QToolButton* CenterToolBtn;
+  QToolButton* RightToolBtn;
+  QToolButton* BulletToolBtn;
+  QComboBox* ColorBox1;
+  QToolButton* UndoToolBtn;
+  QToolButton* PasteToolBtn;
   RichEdit* EnglishRichEdit;
   TMyStaticText* l_farsi;
   RichEdit* FarsiRichEdit;
@@ -110,8 +189,26 @@ class TMainForm : public QWidget {
   QPushButton* btnSettings;
   QPushButton* btnRomaneshRoles;
   QPushButton* btnAbout;
+  QMenu* DicPopupMenu;
+  QMenu* CopyPasteSelectedPopupMenu;
+  QWidget* KeyMapForm = nullptr;
+  QWidget* AboutForm = nullptr;
 
   uint8_t PendingFormat = 0;  // TPendingFlag bits
+  uint8_t PendingStyle = 0;   // TFontStyle bits
+  uint8_t PendingAlignment = paLeft;
+  bool PendingBullet = false;
+  QFont PendingFont;
+  uint8_t PendingUnderlineType = utSingle;
+  // Where the keyboard's paste began, so that the pasted text can be lower-cased.
+  int PasteStart = 0;
+  // The next Caps Lock release in the input is the window's own press.
+  bool CapsLockEcho = false;
+  // The input pane's keyboard layout when Backspace was forwarded in "Big Window".
+  uint16_t BackspaceLayout = LangEnglishUS;
+  // Where the output pane and its caption stood before "Big Window" moved them.
+  int FarsiRichEditTag = 0;
+  int FarsiCaptionTag = 0;
   bool Converting = false;
   TWideStringList PreviousInputLines;
   TWideStringList PreviousOutputLines;

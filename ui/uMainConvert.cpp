@@ -57,6 +57,7 @@ void TMainForm::EnglishRichEditChange() {
   try {
     TRaisedFlag converting(Converting);
     CurrentLine = size_t(FarsiRichEdit->LineCount());
+    const uint16_t layout = EnglishRichEdit->InputLayout();
     const int caret = EnglishRichEdit->CaretPos();
     if (PendingFormat & pfStyle) InvalidateSelectedLines();
     {
@@ -66,6 +67,8 @@ void TMainForm::EnglishRichEditChange() {
       ConvertChangedLines();
     }
     ScrollOutput();
+    // The trip through the Persian output must not change what the keyboard types.
+    FarsiRichEdit->SetInputLayout(layout);
     EnglishRichEdit->SetCaret(caret);
     if (SendingActive) SendToOutPut();
     RememberLines();

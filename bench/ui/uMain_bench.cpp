@@ -1,6 +1,7 @@
 // The main window's live conversion on long documents: a keystroke at the start, in the middle
 // and at the end of a 100,000-line text and in one very long line, pasting the whole text, and
-// converting it afresh. Each runs with the format copy off (argument 0) and on (1).
+// converting it afresh. Each runs with the format copy off (argument 0) and on (1). Then the
+// editing keys in a 65,000-character and a 3,000-line text (argument: the number of lines).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "CapsLock.h"
 #include "CodePage.h"
 #include "Corpus.h"
 #include "Dictionary.h"
@@ -125,6 +127,98 @@ void BM_ReconvertAll(benchmark::State& state) {
       ->Unit(benchmark::kMillisecond)             \
       ->Repetitions(repetitions)                  \
       ->ReportAggregatesOnly(true)
+
+// A shown window holding lines of corpus text with the input focused, the caret in line 5.
+struct TEditingWindow {
+  explicit TEditingWindow(const benchmark::State& state) {
+    form = std::make_unique<TMainForm>();
+    form->show();
+    form->activateWindow();
+    in = form->findChild<RichEdit*>(QStringLiteral("EnglishRichEdit"));
+    in->setFocus();
+    in->textCursor().insertText(CorpusText(size_t(state.range(0)), kLineWords));
+    in->SetCaret(in->LineIndex(5) + 10);
+    QCoreApplication::processEvents();
+  }
+  std::unique_ptr<TMainForm> form;
+  RichEdit* in = nullptr;
+};
+
+void BM_TypeWithTheToolBar(benchmark::State& state) {
+  TEditingWindow window(state);
+  auto* bold = window.form->findChild<QWidget*>(QStringLiteral("BoldToolBtn"));
+  for (auto _ : state) {
+    state.PauseTiming();
+    // A pending style for the typed letter to take.
+    QMetaObject::invokeMethod(bold, "click");
+    window.in->setFocus();
+    state.ResumeTiming();
+    Press(window.in, Qt::Key_A, QStringLiteral("a"));
+    state.PauseTiming();
+    Press(window.in, Qt::Key_Backspace);
+    QCoreApplication::processEvents();
+    state.ResumeTiming();
+  }
+}
+
+void BM_CapsLockSwitch(benchmark::State& state) {
+  TEditingWindow window(state);
+  for (auto _ : state) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_CapsLock, Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_CapsLock, Qt::NoModifier);
+    QApplication::sendEvent(window.in, &press);
+    QApplication::sendEvent(window.in, &release);
+    // The window's own press that switches Caps Lock off again.
+    QCoreApplication::processEvents();
+  }
+}
+
+// A key in line 5 that makes or removes a line break, at a column (-1: the line's end), and
+// the key that puts the text back, outside the timing.
+void LineKey(benchmark::State& state, Qt::Key key, Qt::Key undo, int column) {
+  TEditingWindow window(state);
+  const auto text = [](Qt::Key pressed) {
+    return pressed == Qt::Key_Return ? QStringLiteral("\r") : QString();
+  };
+  for (auto _ : state) {
+    state.PauseTiming();
+    const int line = 5;
+    window.in->SetCaret(window.in->LineIndex(line) +
+                        (column < 0 ? window.in->LineLength(line) : column));
+    state.ResumeTiming();
+    Press(window.in, key, text(key));
+    state.PauseTiming();
+    Press(window.in, undo, text(undo));
+    QCoreApplication::processEvents();
+    state.ResumeTiming();
+  }
+}
+
+void BM_EnterNearTheTop(benchmark::State& state) {
+  LineKey(state, Qt::Key_Return, Qt::Key_Backspace, 10);
+}
+
+void BM_BackspaceNearTheTop(benchmark::State& state) {
+  LineKey(state, Qt::Key_Backspace, Qt::Key_Return, 0);
+}
+
+void BM_DeleteNearTheTop(benchmark::State& state) {
+  LineKey(state, Qt::Key_Delete, Qt::Key_Return, -1);
+}
+
+#define ZEFRA_EDITING_BENCHMARK(name) \
+  BENCHMARK(name)                     \
+      ->Arg(1'000)                    \
+      ->Arg(3'000)                    \
+      ->Unit(benchmark::kMillisecond) \
+      ->Repetitions(3)                \
+      ->ReportAggregatesOnly(true)
+
+ZEFRA_EDITING_BENCHMARK(BM_TypeWithTheToolBar);
+ZEFRA_EDITING_BENCHMARK(BM_CapsLockSwitch);
+ZEFRA_EDITING_BENCHMARK(BM_EnterNearTheTop);
+ZEFRA_EDITING_BENCHMARK(BM_BackspaceNearTheTop);
+ZEFRA_EDITING_BENCHMARK(BM_DeleteNearTheTop);
 
 ZEFRA_WINDOW_BENCHMARK(BM_TypeAtTheStart, 5);
 ZEFRA_WINDOW_BENCHMARK(BM_TypeInTheMiddle, 5);

@@ -1,7 +1,10 @@
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
@@ -9,11 +12,13 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextList>
+#include <QToolButton>
 #include <QtTest>
 #include <functional>
 #include <memory>
 #include <random>
 
+#include "CapsLock.h"
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "MessageBoxes.h"
@@ -95,6 +100,18 @@ class tst_uMain : public QObject {
   void ctrlYRedoes();
   void everyCaptionFitsItsControl();
 
+  void capsLockSwitchesBetweenRomaneshAndEnglishWords();
+  void capsLockWithTheBackgroundColourStyle();
+  void lineKeepingKeysConvertOnlyTheChangedLines();
+  void keyboardPastesAreLowerCasedWithTheirFormats();
+  void boldChosenWithNothingSelectedSurvivesTheConversion();
+  void theToolBarFollowsTheCaret();
+  void alignmentButtonsReachTheOutput();
+  void rightAndDoubleClicksLeadFromOutputWordsToInputWords();
+  void typingIntoTheBigWindowEditsTheHiddenInput();
+  void transparencyAndStayOnTop();
+  void thePersianLayoutTypesPersianLetters();
+
  private:
   void Type(const QString& text) { QTest::keyClicks(in, text); }
   void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -107,6 +124,19 @@ class tst_uMain : public QObject {
   // Types each step, or presses the key it names ("Enter", "Ctrl+Z"), or pastes "paste:text".
   void Play(const QStringList& steps);
   void RandomEdit(std::mt19937& random);
+  void ShowAndFocusInput() {
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    in->setFocus();
+  }
+  QToolButton* Button(const char* name) const {
+    return form->findChild<QToolButton*>(QLatin1String(name));
+  }
+  void PressCapsLock(Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(in, Qt::Key_CapsLock, modifiers);
+    // The window's own press to switch Caps Lock off again arrives through the event queue.
+    QCoreApplication::processEvents();
+  }
   void Insert(const QString& text) { in->textCursor().insertText(text); }
   std::u16string Out(int line) const { return out->Line(line); }
 
@@ -658,6 +688,214 @@ void tst_uMain::everyCaptionFitsItsControl() {
   for (QLabel* label : form->findChildren<QLabel*>())
     QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
              qPrintable(label->text()));
+}
+
+void tst_uMain::capsLockSwitchesBetweenRomaneshAndEnglishWords() {
+  ShowAndFocusInput();
+  Type("salam ");
+  PressCapsLock();
+  QVERIFY(!CapsLock::Current().IsOn());
+  Type("John");
+  PressCapsLock();
+  QVERIFY(!CapsLock::Current().IsOn());
+  Type(" khoobi");
+  QCOMPARE(Q(Out(0)), Q(kSalam + u" John " + kKhoobi));
+  QVERIFY(in->FormatAt(8).Style & fsBold);
+  QVERIFY(!(in->FormatAt(13).Style & fsBold));
+
+  // Shift+Caps Lock is for real capitals: Caps Lock stays on and nothing is marked.
+  PressCapsLock(Qt::ShiftModifier);
+  QVERIFY(CapsLock::Current().IsOn());
+  Type("x");
+  QVERIFY(!(in->FormatAt(in->TextLength()).Style & fsBold));
+  PressCapsLock(Qt::ShiftModifier);
+  QVERIFY(!CapsLock::Current().IsOn());
+}
+
+void tst_uMain::capsLockWithTheBackgroundColourStyle() {
+  EnglishStyle = esBackColor;
+  ShowAndFocusInput();
+  Type("salam ");
+  PressCapsLock();
+  Type("John");
+  QCOMPARE(in->FormatAt(8).BackColor, EnglishBackColor);
+  QCOMPARE(Q(Out(0)), Q(kSalam + u" John"));
+  PressCapsLock();
+  Type(" man");
+  QCOMPARE(in->FormatAt(in->TextLength()).BackColor, 0xFFFFFFu);
+  QVERIFY(!IsEnglishStyled(in->FormatAt(in->TextLength())));
+}
+
+void tst_uMain::lineKeepingKeysConvertOnlyTheChangedLines() {
+  Insert(QStringLiteral("salam\nsalam khoobi\nsalam\nkhoobi\nsalam"));
+  // Lines that are converted again lose these marks.
+  const auto mark = [this] {
+    for (int i = 0; i < out->LineCount(); ++i) out->ReplaceLine(i, u"mark");
+  };
+  mark();
+  in->SetCaret(in->LineIndex(1) + 5);
+  Key(Qt::Key_Return);
+  QCOMPARE(Shown(*out),
+           QStringList({"mark", Q(kSalam), Q(u" " + kKhoobi), "mark", "mark", "mark"}));
+
+  mark();
+  in->SetCaret(in->LineIndex(4));
+  Key(Qt::Key_Backspace);
+  QCOMPARE(Shown(*out), QStringList({"mark", "mark", "mark", Q(kSalam + kKhoobi), "mark"}));
+
+  mark();
+  in->SetCaret(in->LineIndex(0) + in->LineLength(0));
+  Key(Qt::Key_Delete);
+  QCOMPARE(Shown(*out), QStringList({Q(kSalam + kSalam), "mark", "mark", "mark"}));
+  QCOMPARE(Shown(*out).size(), in->LineCount());
+}
+
+void tst_uMain::keyboardPastesAreLowerCasedWithTheirFormats() {
+  ShowAndFocusInput();
+  auto* data = new QMimeData;
+  data->setHtml(QStringLiteral("<b>SALAM</b> Khoobi"));
+  data->setText(QStringLiteral("SALAM Khoobi"));
+  QGuiApplication::clipboard()->setMimeData(data);
+  Key(Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(in->toPlainText(), QStringLiteral("salam khoobi"));
+  QVERIFY(in->FormatAt(2).Style & fsBold);
+  QVERIFY(!(in->FormatAt(8).Style & fsBold));
+  // One undo takes back the paste with its lower-casing.
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(in->toPlainText(), QString());
+
+  Key(Qt::Key_Insert, Qt::ShiftModifier);
+  QCOMPARE(in->toPlainText(), QStringLiteral("salam khoobi"));
+  in->clear();
+  QTest::mouseClick(Button("PasteToolBtn"), Qt::LeftButton);
+  QCOMPARE(in->toPlainText(), QStringLiteral("SALAM Khoobi"));
+}
+
+void tst_uMain::boldChosenWithNothingSelectedSurvivesTheConversion() {
+  ShowAndFocusInput();
+  Type("salam ");
+  QTest::mouseClick(Button("BoldToolBtn"), Qt::LeftButton);
+  in->setFocus();
+  // A conversion walks the caret over the line in between.
+  form->ReconvertAll();
+  Type("John");
+  QVERIFY(in->FormatAt(8).Style & fsBold);
+  QCOMPARE(Q(Out(0)), Q(kSalam + u" John"));
+}
+
+void tst_uMain::theToolBarFollowsTheCaret() {
+  ShowAndFocusInput();
+  Type("salam ");
+  TCharFormat bold;
+  bold.Style = fsBold;
+  bold.Color = 0x0000FF;
+  in->SetSelAttributes(bold, TCharFormat::fStyle | TCharFormat::fColor);
+  Type("John");
+  QVERIFY(Button("BoldToolBtn")->isChecked());
+  QVERIFY(Button("EngFaToolBtn")->isChecked());
+  QCOMPARE(form->findChild<QComboBox*>("ColorBox1")->currentText(), QStringLiteral("Red"));
+  in->SetCaret(2);
+  QVERIFY(!Button("BoldToolBtn")->isChecked());
+  QVERIFY(!Button("EngFaToolBtn")->isChecked());
+  QVERIFY(!Button("EngFarsiToolBtn")->isChecked());
+  QCOMPARE(form->findChild<QComboBox*>("ColorBox1")->currentText(), QStringLiteral("Black"));
+  QCOMPARE(form->findChild<QComboBox*>("FontSizeCombo")->count(), 22);
+}
+
+void tst_uMain::alignmentButtonsReachTheOutput() {
+  SameAttributes = true;
+  ShowAndFocusInput();
+  Type("salam");
+  QTest::mouseClick(Button("RightToolBtn"), Qt::LeftButton);
+  QVERIFY(Button("RightToolBtn")->isChecked());
+  QCOMPARE(in->Paragraph().Alignment, uint8_t(paRight));
+  // Mirrored in the right-to-left output.
+  QCOMPARE(out->ParagraphAt(0).Alignment, uint8_t(paLeft));
+  QTest::mouseClick(Button("CenterToolBtn"), Qt::LeftButton);
+  QVERIFY(!Button("RightToolBtn")->isChecked());
+  QCOMPARE(out->ParagraphAt(0).Alignment, uint8_t(paCenter));
+}
+
+void tst_uMain::rightAndDoubleClicksLeadFromOutputWordsToInputWords() {
+  ShowAndFocusInput();
+  Type("salam khoobi man");
+  const auto pointOf = [this](int pos) {
+    QTextCursor cursor(out->document());
+    cursor.setPosition(pos);
+    return out->cursorRect(cursor).center();
+  };
+  auto* dictionaryMenu = form->findChild<QMenu*>(QStringLiteral("DicPopupMenu"));
+  // The output word khoobi: the input caret goes into the same word.
+  const int khoobi = int(kSalam.size()) + 2;
+  QTest::mouseDClick(out->viewport(), Qt::LeftButton, {}, pointOf(khoobi));
+  QVERIFY(in->hasFocus());
+  // Before the word's last letter.
+  QCOMPARE(in->CaretPos(), 11);
+
+  QTest::mousePress(out->viewport(), Qt::RightButton, {}, pointOf(khoobi));
+  QCOMPARE(in->CaretPos(), 7);
+  dictionaryMenu->hide();
+
+  // Inside a selection the copy menu opens instead.
+  out->SetSel(0, out->TextLength());
+  QTest::mousePress(out->viewport(), Qt::RightButton, {}, pointOf(khoobi));
+  QVERIFY(form->findChild<QMenu*>(QStringLiteral("CopyPasteSelectedPopupMenu"))->isVisible());
+}
+
+void tst_uMain::typingIntoTheBigWindowEditsTheHiddenInput() {
+  SameAttributes = true;
+  ShowAndFocusInput();
+  Type("salam");
+  auto* big = form->findChild<QCheckBox*>(QStringLiteral("OneWindow"));
+  const QRect outputPlace = out->geometry();
+  big->setChecked(true);
+  QVERIFY(!in->isVisible());
+  QCOMPARE(out->geometry().top(), in->geometry().top());
+  QCOMPARE(out->geometry().bottom(), outputPlace.bottom());
+  QVERIFY(!SameAttributes);
+  out->setFocus();
+  QTest::keyClicks(out, QStringLiteral(" khoobi"));
+  QTest::keyClick(out, Qt::Key_Backspace);
+  QTest::keyClick(out, Qt::Key_Return);
+  QTest::keyClicks(out, QStringLiteral("man"));
+  QCOMPARE(in->toPlainText(), QStringLiteral("salam khoob\nman"));
+  QCOMPARE(Shown(*out), ExpectedOutput(*in));
+  QVERIFY(out->hasFocus());
+
+  big->setChecked(false);
+  QVERIFY(in->isVisible());
+  QCOMPARE(out->geometry(), outputPlace);
+}
+
+void tst_uMain::transparencyAndStayOnTop() {
+  form->show();
+  auto* slider = form->findChild<QSlider*>(QStringLiteral("TransparencyTrackBar"));
+  slider->setValue(40);
+  QCOMPARE(form->windowOpacity(), 40 / 255.0);
+  slider->setValue(255);
+  QCOMPARE(form->windowOpacity(), 1.0);
+  const QPoint place = form->pos();
+  form->findChild<QCheckBox*>(QStringLiteral("StayonTopCheckBox"))->setChecked(true);
+  QVERIFY(form->windowFlags() & Qt::WindowStaysOnTopHint);
+  QVERIFY(form->isVisible());
+  QCOMPARE(form->pos(), place);
+}
+
+void tst_uMain::thePersianLayoutTypesPersianLetters() {
+  ShowAndFocusInput();
+  QTest::mouseClick(Button("EngFarsiToolBtn"), Qt::LeftButton);
+  QVERIFY(Button("EngFarsiToolBtn")->isChecked());
+  in->setFocus();
+  // The keys s, l, a, m and d in the Persian layout.
+  Type("sdghl");
+  const QString typed = in->toPlainText();
+  QCOMPARE(typed, QString::fromUtf16(u"\u0633\u06CC\u0644\u0627\u0645"));
+  QCOMPARE(in->FormatAt(2).Language, LangPersian);
+  QVERIFY(Button("EngFarsiToolBtn")->isChecked());
+  // Caps Lock does not switch while typing Persian.
+  PressCapsLock();
+  QVERIFY(CapsLock::Current().IsOn());
+  PressCapsLock();
 }
 
 QTEST_MAIN(tst_uMain)

@@ -1,0 +1,283 @@
+// What keys and the mouse do around the two panes: line-keeping keys, pending formats at the
+// next typed character, lower-cased pastes, Caps Lock as the English switch, the way from an
+// output word back to its input word, and the keys typed into the output in "Big Window".
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include "CapsLock.h"
+#include "CodePage.h"
+#include "WordUtils.h"
+#include "uMain.h"
+
+namespace {
+
+// How many times a forwarded key is offered before it is given up: a refusing receiver must
+// never hold the window.
+constexpr int kForwardTries = 100;
+
+bool IsEnter(const QKeyEvent* key) {
+  return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+bool IsPasteKey(const QKeyEvent* key) {
+  const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+  return (key->key() == Qt::Key_V && modifiers == Qt::ControlModifier) ||
+         (key->key() == Qt::Key_Insert && modifiers == Qt::ShiftModifier);
+}
+
+// Delivers the key to the receiver as if typed there, offering it again while it is refused.
+void ForwardKey(QWidget* receiver, const QKeyEvent& key) {
+  for (int tries = 0; tries < kForwardTries; ++tries) {
+    QKeyEvent copy(key.type(), key.key(), key.modifiers(), key.text(), key.isAutoRepeat());
+    if (QCoreApplication::sendEvent(receiver, &copy) && copy.isAccepted()) return;
+  }
+}
+
+}  // namespace
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (watched == EnglishRichEdit) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (type == QEvent::KeyPress) {
+      if (EnglishRichEditKeyDown(key)) return true;
+      EnglishRichEditKeyPress(key);
+    } else if (type == QEvent::KeyRelease) {
+      EnglishRichEditKeyUp(key);
+    }
+  } else if (watched == EnglishRichEdit->viewport()) {
+    if (type == QEvent::MouseButtonPress)
+      return EnglishRichEditMouseDown(static_cast<QMouseEvent*>(event));
+  } else if (watched == FarsiRichEdit) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (type == QEvent::KeyPress) return FarsiRichEditKeyDown(key) || FarsiRichEditKeyPress(key);
+    if (type == QEvent::KeyRelease && OneWindow->isChecked()) FarsiRichEditKeyUp();
+  } else if (watched == FarsiRichEdit->viewport()) {
+    if (type == QEvent::MouseButtonPress)
+      return FarsiRichEditMouseDown(static_cast<QMouseEvent*>(event));
+    if (type == QEvent::MouseButtonDblClick) {
+      FarsiRichEditDoubleClick(static_cast<QMouseEvent*>(event));
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool TMainForm::EnglishRichEditKeyDown(QKeyEvent* key) {
+  // A line break about to be made or removed is made or removed in the line copies and the
+  // output first, so that the lines below keep their numbers and are not converted again.
+  const int caret = EnglishRichEdit->CaretPos();
+  const int line = EnglishRichEdit->LineFromChar(caret);
+  const int copies = int(PreviousInputLines.size());
+  const int column = caret - EnglishRichEdit->LineIndex(line);
+  const bool selected = EnglishRichEdit->SelLength() > 0;
+  if (IsEnter(key) && line < copies - 1) {
+    PreviousInputLines.Insert(size_t(line + 1), u" ");
+    FarsiRichEdit->InsertLine(line + 1, u" ");
+  } else if (key->key() == Qt::Key_Delete && !selected && line < copies - 1 &&
+             (column == EnglishRichEdit->LineLength(line) ||
+              EnglishRichEdit->Line(line) == u"\r")) {
+    PreviousInputLines.Delete(size_t(line + 1));
+    FarsiRichEdit->DeleteLine(line + 1);
+  } else if (key->key() == Qt::Key_Backspace && !selected && column == 0 && line >= 1 &&
+             line <= copies - 1) {
+    PreviousInputLines.Delete(size_t(line));
+    FarsiRichEdit->DeleteLine(line);
+  } else if (IsPasteKey(key) && LowerCasePaste) {
+    // Pasted and lower-cased at once, whichever key the user lets go of first.
+    PasteStart = EnglishRichEdit->SelStart();
+    EnglishRichEdit->paste();
+    LowerCasePastedText();
+    return true;
+  }
+  return false;
+}
+
+void TMainForm::EnglishRichEditKeyPress(QKeyEvent* key) {
+  // Control characters (Backspace, Tab, Enter, ...) leave the pending formats for the next
+  // character; code 20 and above take them.
+  if (key->text().isEmpty() || key->text().front().unicode() < 20 || PendingFormat == 0) return;
+  ApplyPendingFormats();
+}
+
+void TMainForm::ApplyPendingFormats() {
+  TParaFormat paragraph;
+  unsigned paragraphFields = 0;
+  if (PendingFormat & pfBullet) {
+    paragraph.Numbering = PendingBullet ? nsBullet : nsNone;
+    paragraphFields |= TParaFormat::fNumbering;
+  }
+  if (PendingFormat & pfAlignment) {
+    paragraph.Alignment = PendingAlignment;
+    paragraphFields |= TParaFormat::fAlignment;
+  }
+  if (paragraphFields) EnglishRichEdit->SetParagraph(paragraph, paragraphFields);
+
+  TCharFormat format;
+  unsigned fields = TCharFormat::fBackColor | TCharFormat::fAnimation;
+  if (PendingFormat & pfStyle) {
+    format.Style = PendingStyle;
+    fields |= TCharFormat::fStyle;
+    if (PendingStyle & fsUnderline) {
+      format.UnderlineType = PendingUnderlineType;
+      fields |= TCharFormat::fUnderlineType;
+    }
+  }
+  if (PendingFormat & pfFont) {
+    format.Name = PendingFont.family();
+    format.Size = PendingFont.pointSize();
+    fields |= TCharFormat::fFace | TCharFormat::fSize;
+  }
+  if (PendingFormat & pfColor) {
+    format.Color = SelectedColor();
+    fields |= TCharFormat::fColor;
+  }
+  format.BackColor = PendingFormat & pfEnglishBackColor ? EnglishBackColor : 0xFFFFFF;
+  format.Animation = PendingFormat & pfEnglishAnimation ? EnglishAnimationType : 0;
+  EnglishRichEdit->SetSelAttributes(format, fields);
+  if (PendingFormat & pfStyle) InvalidateSelectedLines();
+  PendingFormat = 0;
+}
+
+void TMainForm::LowerCasePastedText() {
+  // Capitals change the transliteration of Romanesh; the pasted formats stay.
+  TFrozenDisplay frozen(*EnglishRichEdit);
+  const int caret = EnglishRichEdit->CaretPos();
+  EnglishRichEdit->LowerCase(PasteStart, caret);
+  EnglishRichEdit->SetCaret(caret);
+}
+
+void TMainForm::EnglishRichEditKeyUp(QKeyEvent* key) {
+  if (key->key() == Qt::Key_CapsLock && !key->isAutoRepeat()) CapsLockSwitch(key);
+}
+
+void TMainForm::CapsLockSwitch(QKeyEvent* key) {
+  // Typing with the Persian keyboard needs no English switch.
+  if (EnglishRichEdit->SelAttributes().Language == LangPersian) return;
+  if (CapsLockEcho) {
+    CapsLockEcho = false;
+    return;
+  }
+  // Caps Lock turned off, or Shift+Caps Lock for real capitals, is left alone.
+  if (!CapsLock::Current().IsOn() || (key->modifiers() & Qt::ShiftModifier)) return;
+  if (IsEnglishStyled(*EnglishRichEdit)) {
+    PendingStyle = 0;
+    PendingFormat &= ~(pfEnglishBackColor | pfEnglishAnimation);
+  } else {
+    switch (EnglishStyle) {
+      case esBold:
+        PendingStyle = fsBold;
+        break;
+      case esItalic:
+        PendingStyle = fsItalic;
+        break;
+      case esUnderline:
+        PendingStyle = fsUnderline;
+        PendingUnderlineType = EnglishUnderlineType;
+        break;
+      case esBackColor:
+        PendingFormat |= pfEnglishBackColor;
+        break;
+      case esAnimation:
+        PendingFormat |= pfEnglishAnimation;
+        break;
+    }
+  }
+  PendingFormat |= pfStyle;
+  InvalidateSelectedLines();
+  TCharFormat format;
+  unsigned fields = TCharFormat::fBackColor | TCharFormat::fAnimation;
+  if (EnglishStyle <= esUnderline) {
+    format.Style = PendingStyle;
+    fields |= TCharFormat::fStyle;
+  }
+  if ((PendingStyle & fsUnderline) && EnglishStyle == esUnderline) {
+    PendingUnderlineType = EnglishUnderlineType;
+    format.UnderlineType = EnglishUnderlineType;
+    fields |= TCharFormat::fUnderlineType;
+  }
+  const bool backColor = (PendingFormat & pfEnglishBackColor) && EnglishStyle == esBackColor;
+  format.BackColor = backColor ? EnglishBackColor : 0xFFFFFF;
+  const bool animated = (PendingFormat & pfEnglishAnimation) && EnglishStyle == esAnimation;
+  format.Animation = animated ? EnglishAnimationType : 0;
+  EnglishRichEdit->SetSelAttributes(format, fields);
+  // Caps Lock goes off again at once: the switch, not the capitals, is what the user wanted.
+  CapsLockEcho = true;
+  CapsLock::Current().SimulatePress();
+}
+
+bool TMainForm::EnglishRichEditMouseDown(QMouseEvent* mouse) {
+  // The caret goes to the pointer first, so that the menu works on the word under it.
+  if (mouse->button() == Qt::RightButton)
+    EnglishRichEdit->setTextCursor(EnglishRichEdit->cursorForPosition(mouse->position().toPoint()));
+  return false;
+}
+
+void TMainForm::PutInputCaretOnOutputWord(bool insideWord) {
+  const int caret = FarsiRichEdit->CaretPos();
+  const int line = FarsiRichEdit->LineFromChar(caret);
+  const size_t column = size_t(caret - FarsiRichEdit->LineIndex(line));
+  const size_t word = WordNumberAt(column, FarsiRichEdit->Line(line));
+  const std::u16string input = EnglishRichEdit->Line(line);
+  const size_t start = AnsiWordStart(word, CodePage::FromUnicode(input));
+  const int lineStart = EnglishRichEdit->LineIndex(line);
+  if (lineStart < 0) return;
+  if (!insideWord) {
+    EnglishRichEdit->SetCaret(lineStart + int(start));
+    return;
+  }
+  // Inside the word, before its last character.
+  const int end = lineStart + int(start + WordText(word, input).size());
+  EnglishRichEdit->SetCaret(end);
+  EnglishRichEdit->SetCaret(end - 2);
+}
+
+void TMainForm::FarsiRichEditDoubleClick(QMouseEvent* mouse) {
+  if (mouse->button() != Qt::LeftButton) return;
+  FarsiRichEdit->setTextCursor(FarsiRichEdit->cursorForPosition(mouse->position().toPoint()));
+  EnglishRichEdit->setFocus();
+  PutInputCaretOnOutputWord(true);
+}
+
+bool TMainForm::FarsiRichEditMouseDown(QMouseEvent* mouse) {
+  if (mouse->button() != Qt::RightButton) return false;
+  const QPoint point = mouse->position().toPoint();
+  const int pos = FarsiRichEdit->cursorForPosition(point).position();
+  const int start = FarsiRichEdit->SelStart();
+  if (FarsiRichEdit->SelLength() > 0 && pos >= start && pos < start + FarsiRichEdit->SelLength()) {
+    CopyPasteSelectedPopupMenu->popup(mouse->globalPosition().toPoint());
+    return true;
+  }
+  FarsiRichEdit->SetCaret(pos);
+  PutInputCaretOnOutputWord(false);
+  DicPopupMenu->popup(mouse->globalPosition().toPoint());
+  return true;
+}
+
+bool TMainForm::FarsiRichEditKeyDown(QKeyEvent* key) {
+  if (!OneWindow->isChecked()) return false;
+  // Typed into the enlarged output, the keys edit the hidden input, which the output follows.
+  if (key->key() == Qt::Key_Backspace) {
+    BackspaceLayout = EnglishRichEdit->InputLayout();
+    ForwardKey(EnglishRichEdit, *key);
+    FarsiRichEdit->SetInputLayout(BackspaceLayout);
+    return true;
+  }
+  return false;
+}
+
+bool TMainForm::FarsiRichEditKeyPress(QKeyEvent* key) {
+  if (!OneWindow->isChecked()) return false;
+  if (!key->text().isEmpty()) {
+    ForwardKey(EnglishRichEdit, *key);
+    // The input pane's Enter makes the line itself: nothing more to append.
+  }
+  return true;
+}
+
+void TMainForm::FarsiRichEditKeyUp() {
+  FarsiRichEdit->setFocus();
+}
