@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "DictionaryIni.h"
+
 // Engine option flags: bytes, true when non-zero, read by the engine at every call.
 extern uint8_t DictionaryMode;
 extern uint8_t ChatMode;
@@ -37,8 +39,10 @@ class TDicValueObject {
   void DeleteEntry(std::string_view key);
   // Replaces all entries by "name=value" lines, in one batch.
   void LoadFromStrings(const std::vector<std::string>& lines);
+  void LoadFromLines(const TLines& lines);
   // One "key=value" line per entry, keys in normal order, sorted without regard to case.
   void SaveToStrings(std::vector<std::string>& lines) const;
+  void SaveTo(TLines& lines) const;
 
   // Value of the first entry whose key equals key, or "" (kinds 1 and 3; a suffix section answers
   // by its own keys, the other kinds always "").
@@ -47,11 +51,16 @@ class TDicValueObject {
   std::string FindPart(std::string_view word);
   // True exactly when FindPart(word) differs from word.
   bool MatchesPart(std::string_view word);
+  // True when a key of this middle section occurs in word, whatever FindPart then makes of it.
+  bool HasMiddleKeyIn(std::string_view word);
 
   TDicKind Kind() const { return kind_; }
-  size_t Count() const { return keys_.size(); }
-  const std::vector<std::string>& Keys() const { return keys_; }
-  const std::vector<std::string>& Values() const { return values_; }
+  size_t Count() const { return entries_.size(); }
+  // Key and value of entry i in list order; the key in normal order.
+  std::string Key(size_t i) const;
+  std::string_view Value(size_t i) const;
+  // The length of the longest key: a longer word is no key.
+  size_t LongestKey() const { return longestKey_; }
   // The stored lines, in list order (suffix keys reversed).
   const std::vector<std::string>& Entries() const { return entries_; }
   bool Modified = false;
@@ -65,8 +74,10 @@ class TDicValueObject {
  private:
   enum class TCacheOwner : uint8_t { None, Find, FindPart };
 
-  // Keys, values, index and cache from the current lines; Modified set.
+  // Index and cache from the current lines; Modified set.
   void EntriesChanged();
+  template <typename Lines>
+  void Load(const Lines& lines);
   std::string StoredKey(std::string_view key) const;
   size_t FirstLineWithKey(size_t first, size_t last, std::string_view storedKey) const;
   // The trie over the stored keys of the letter ranges, built on first use after a change.
@@ -76,17 +87,15 @@ class TDicValueObject {
   uint32_t FindWhole(std::string_view key);
   // The keys of a prefix section that begin a word: the engine asks Find and then FindPart about
   // the same word, and one walk answers both.
-  struct TPrefixWalk {
-    std::string Word;
+  struct TPrefixHits {
     uint32_t Exact = 0;    // the first line whose key is the word
     uint32_t Longest = 0;  // the first line with the longest key that begins the word
     size_t LongestLength = 0;
-    bool Valid = false;
   };
-  const TPrefixWalk& WalkPrefixes(std::string_view word);
+  TPrefixHits WalkPrefixes(std::string_view word);
   // FindPart's result for a non-empty word, from the cache or computed into it; valid until the
-  // next lookup or change.
-  std::string_view Part(std::string_view word);
+  // next lookup or change, or as long as word when unchanged is set.
+  std::string_view Part(std::string_view word, bool& unchanged);
   // Each writes FindPart's result to out and returns true, or returns false when the result is
   // the word itself (out then untouched).
   bool ComputePart(std::string_view word, std::string& out);
@@ -97,8 +106,7 @@ class TDicValueObject {
 
   TDicKind kind_;
   std::vector<std::string> entries_;
-  std::vector<std::string> keys_;
-  std::vector<std::string> values_;
+  size_t longestKey_ = 0;
   // letterStart_[c] .. letterStart_[c + 1] is the range of letter 'a' + c.
   std::array<size_t, 27> letterStart_{};
   std::string lastKey_;
@@ -111,7 +119,10 @@ class TDicValueObject {
   // stay cheap; shared by copies of the section, never changed once built.
   std::shared_ptr<const detail::TKeyTrie> trie_;    // prefix and suffix sections
   std::shared_ptr<const detail::TKeyTable> table_;  // whole-word sections
-  TPrefixWalk walk_;  // of the last word walked, until the next change
+  // The last word walked and its hits, until the next change.
+  std::string walkedWord_;
+  TPrefixHits walked_;
+  bool walkValid_ = false;
   std::shared_ptr<const detail::TMiddleMatcher> middle_;
 };
 
@@ -195,6 +206,7 @@ void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& rep
 bool LoadDictionary(uint8_t sections);
 // Fills EnglishWholeWords ("name=Whole" lines) and EnglishPrefixWords (all other lines).
 void LoadEnglishWords(const std::vector<std::string>& lines);
+void LoadEnglishWords(const TLines& lines);
 // Writes a new file holding the default entries; false after an error to the reporter.
 bool CreateDefaultDictionary(TDictionaryReporter& reporter);
 // Writes the whole file; false (old file and sections untouched) when it could not be written.

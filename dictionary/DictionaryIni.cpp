@@ -72,6 +72,32 @@ bool LessTextAnsi(std::string_view a, std::string_view b) {
   return a < b;
 }
 
+namespace {
+
+std::string Folded(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = static_cast<char>(FoldAnsiCase(c));
+  return folded;
+}
+
+}  // namespace
+
+void TDictionaryIni::Clear() {
+  sections_.clear();
+  byName_.clear();
+  current_ = -1;
+}
+
+const TDictionaryIni::TSection* TDictionaryIni::Find(std::string_view name) const {
+  const auto it = byName_.find(Folded(name));
+  return it == byName_.end() ? nullptr : &sections_[it->second];
+}
+
+TDictionaryIni::TSection& TDictionaryIni::Add(std::string_view name) {
+  byName_.emplace(Folded(name), sections_.size());
+  return sections_.emplace_back(TSection{std::string(name), {}});
+}
+
 void TDictionaryIni::Parse(std::string_view text) {
   Clear();
   ForEachLine(text, [this](std::string_view line) { AddLine(line); });
@@ -79,9 +105,12 @@ void TDictionaryIni::Parse(std::string_view text) {
 
 void TDictionaryIni::Assign(const std::vector<std::string>& lines) {
   Clear();
+  for (const std::string& line : lines) Append(line);
+}
+
+void TDictionaryIni::Append(std::string_view line) {
   // A line holding a line break counts as several lines, as it would once written and read back.
-  for (const std::string& line : lines)
-    ForEachLine(line, [this](std::string_view l) { AddLine(l); });
+  ForEachLine(line, [this](std::string_view l) { AddLine(l); });
 }
 
 void TDictionaryIni::AddLine(std::string_view raw) {
@@ -90,25 +119,25 @@ void TDictionaryIni::AddLine(std::string_view raw) {
   if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
     std::string_view name = Trim(line.substr(1, line.size() - 2));
     current_ = -1;
-    for (const TSection& s : sections_)
-      if (SameTextAnsi(s.Name, name)) return;
-    sections_.push_back({std::string(name), {}});
+    if (Find(name)) return;
+    Add(name);
     current_ = static_cast<long>(sections_.size()) - 1;
     return;
   }
   if (current_ < 0) return;
-  std::vector<std::string>& lines = sections_[static_cast<size_t>(current_)].Lines;
+  TLines& lines = sections_[static_cast<size_t>(current_)].Lines;
   size_t eq = line.find('=');
   if (eq == std::string_view::npos) {
-    lines.emplace_back(line);
+    lines.push_back(line);
     return;
   }
   size_t keyEnd = eq, valueStart = eq + 1;
   while (keyEnd > 0 && IsBlank(line[keyEnd - 1])) --keyEnd;
   while (valueStart < line.size() && IsBlank(line[valueStart])) ++valueStart;
-  std::string& out = lines.emplace_back();
+  std::string out;
   out.reserve(keyEnd + 1 + (line.size() - valueStart));
   out.append(line.substr(0, keyEnd)).append(1, '=').append(line.substr(valueStart));
+  lines.push_back(out);
 }
 
 bool TDictionaryIni::LoadFromFile(const std::string& fileName) {
@@ -133,13 +162,13 @@ std::string TDictionaryIni::Text() const {
   size_t size = 0;
   for (const TSection& s : sections_) {
     size += s.Name.size() + 6;
-    for (const std::string& line : s.Lines) size += line.size() + 2;
+    for (const std::string_view line : s.Lines) size += line.size() + 2;
   }
   std::string text;
   text.reserve(size);
   for (const TSection& s : sections_) {
     text.append(1, '[').append(s.Name).append("]\r\n");
-    for (const std::string& line : s.Lines) text.append(line).append("\r\n");
+    for (const std::string_view line : s.Lines) text.append(line).append("\r\n");
     text.append("\r\n");
   }
   return text;
@@ -176,28 +205,27 @@ bool TDictionaryIni::SaveToFile(const std::string& fileName) const {
   return ok;
 }
 
-const std::vector<std::string>* TDictionaryIni::SectionLines(std::string_view name) const {
-  for (const TSection& s : sections_)
-    if (SameTextAnsi(s.Name, name)) return &s.Lines;
-  return nullptr;
+const TLines* TDictionaryIni::SectionLines(std::string_view name) const {
+  const TSection* section = Find(name);
+  return section ? &section->Lines : nullptr;
 }
 
 void TDictionaryIni::WriteString(std::string_view section, std::string_view key,
                                  std::string_view value) {
-  TSection* target = nullptr;
-  for (TSection& s : sections_)
-    if (SameTextAnsi(s.Name, section)) {
-      target = &s;
-      break;
-    }
-  if (!target) target = &sections_.emplace_back(TSection{std::string(section), {}});
+  const TSection* found = Find(section);
+  TSection& target =
+      found ? sections_[static_cast<size_t>(found - sections_.data())] : Add(section);
   std::string line = std::string(key) + "=" + std::string(value);
-  for (std::string& existing : target->Lines) {
-    size_t eq = existing.find('=');
-    if (eq != std::string::npos && SameTextAnsi(std::string_view(existing).substr(0, eq), key)) {
-      existing = std::move(line);
-      return;
-    }
+  // Rebuilt whole: written only for the few default entries of a new file.
+  TLines lines;
+  bool replaced = false;
+  for (const std::string_view existing : target.Lines) {
+    const size_t eq = existing.find('=');
+    const bool same =
+        !replaced && eq != std::string_view::npos && SameTextAnsi(existing.substr(0, eq), key);
+    lines.push_back(same ? std::string_view(line) : existing);
+    replaced = replaced || same;
   }
-  target->Lines.push_back(std::move(line));
+  if (!replaced) lines.push_back(line);
+  target.Lines = std::move(lines);
 }

@@ -20,4 +20,6 @@ void EngineTest::SetUp() {
   CreateSections();
 }
 
-void EngineTest::TearDown() { FinishDictionaryModule(); }
+void EngineTest::TearDown() {
+  FinishDictionaryModule();
+}
