@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "AnsiChars.h"
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "DictionaryStage.h"
@@ -128,13 +129,6 @@ namespace {
 
 constexpr int kLastRow = 61;
 constexpr char16_t kShadda = 0x0651;
-
-bool IsLower(char c) {
-  return c >= 'a' && c <= 'z';
-}
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 // The rows a candidate beginning with c is compared with: from RuleIndex[c] through the next
 // letter's entry; z and every non-letter share the rows from z's entry to the closing row.
@@ -267,7 +261,10 @@ class TFirstOccurrence {
   // it is 1 or the word's length - 1; 0 for any other position.
   size_t StartOrSecondLast(size_t restAt) {
     const size_t n = word_.size();
-    if (restAt == 0 || ZAt(restAt) >= n - restAt) return 1;
+    if (restAt == 0) return 1;
+    // A rest that does not begin with the word's first letter cannot begin the word: most words
+    // never need Z.
+    if (word_[restAt] == word_[0] && ZAt(restAt) >= n - restAt) return 1;
     if (n - restAt == 2 && word_.find(word_.substr(restAt)) == restAt) return n - 1;
     return 0;
   }
@@ -275,10 +272,11 @@ class TFirstOccurrence {
  private:
   size_t ZAt(size_t i) {
     if (z_.empty()) {
-      const size_t n = word_.size();
+      // Four bytes an entry: a word is far below 4 GiB, and Z is the largest copy of a long word.
+      const uint32_t n = static_cast<uint32_t>(word_.size());
       z_.assign(n, 0);
-      for (size_t k = 1, left = 0, right = 0; k < n; ++k) {
-        size_t length = k < right ? std::min(right - k, z_[k - left]) : 0;
+      for (uint32_t k = 1, left = 0, right = 0; k < n; ++k) {
+        uint32_t length = k < right ? std::min(right - k, z_[k - left]) : 0;
         while (k + length < n && word_[length] == word_[k + length]) ++length;
         z_[k] = length;
         if (k + length > right) left = k, right = k + length;
@@ -288,7 +286,7 @@ class TFirstOccurrence {
   }
 
   std::string_view word_;
-  std::vector<size_t> z_;
+  std::vector<uint32_t> z_;
 };
 
 // The automatic shadda for a doubled consonant (XX, XhXh or X`X`).
@@ -384,7 +382,8 @@ void ScanLetters(std::string_view orig, std::u16string& out) {
           taken = true;
         }
       }
-      if (!taken && TashdidMode && (n == 2 || n == 4)) taken = TryShadda(cand, n, restAt, occurrence, out);
+      if (!taken && TashdidMode && (n == 2 || n == 4))
+        taken = TryShadda(cand, n, restAt, occurrence, out);
       if (taken) {
         restAt += n;
         pos += n;
@@ -400,26 +399,22 @@ void ScanLetters(std::string_view orig, std::u16string& out) {
 
 void AppendTransliteration(std::string_view word, std::u16string& out) {
   std::string w(word);
-  // After a verbal prefix the rest is a word of its own; a loop rather than recursion, so that a
-  // long run of prefixes costs neither stack nor a copy per level.
-  while (!w.empty()) {
-    if (DictionaryMode) {
-      if (const size_t restAt = DictionaryStage(w, out)) {
-        w.erase(0, restAt);
-        continue;
-      }
-    }
-    Normalise(w);
-    ScanLetters(w, out);
-    return;
+  // After a verbal prefix the rest is a word of its own; a loop over offsets rather than
+  // recursion, so that a long run of prefixes costs neither stack nor a copy per prefix.
+  size_t at = 0;
+  TPrefixRun run;
+  while (DictionaryMode && DictionaryStage(w, at, run, out)) {
   }
+  w.erase(0, at);
+  Normalise(w);
+  ScanLetters(w, out);
 }
 
 }  // namespace
 
 void BuildRuleIndex() {
   int lastStored = -1;  // letter number of the last entry stored
-  for (int row = 1; row <= kLastRow && IsLower(LetterRules[row].Key[0]); ++row) {
+  for (int row = 1; row <= kLastRow && IsLowerLetter(LetterRules[row].Key[0]); ++row) {
     const int letter = LetterRules[row].Key[0] - 'a';
     if (row == 1 || LetterRules[row - 1].Key[0] != LetterRules[row].Key[0]) {
       for (int l = lastStored + 1; l <= letter; ++l) RuleIndex[l] = row;
@@ -441,11 +436,11 @@ std::u16string TransliterateWord(std::string_view word) {
   return out;
 }
 
-namespace {
-
 bool IsWordChar(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 0x60 && c <= 0x7A) || (ChatMode && IsDigit(c));
 }
+
+namespace {
 
 void AppendSeparator(unsigned char c, std::u16string& out) {
   switch (c) {
@@ -500,21 +495,30 @@ std::u16string ConvertLine(std::string_view line) {
   if (line.find('\r') == std::string_view::npos) return ConvertSegment(line);
   std::u16string out;
   out.reserve(line.size() + 8);
-  bool typed = false;  // runs alternate: converted, left as typed, converted, ...
+  std::vector<size_t> runEnds;  // in out, for the reversed order
+  bool typed = false;           // runs alternate: converted, left as typed, converted, ...
   size_t at = 0;
   while (true) {
     const size_t cr = line.find('\r', at);
     const std::string_view run = line.substr(at, cr == std::string_view::npos ? cr : cr - at);
-    std::u16string piece = typed ? CodePage::ToUnicode(run) : ConvertSegment(run);
-    if (FarsiEnabled)
-      out += piece;
+    if (typed)
+      for (const char c : run) out += CodePage::ToUnicode(static_cast<unsigned char>(c));
     else
-      out.insert(0, piece);
+      AppendSegment(run, out);
+    runEnds.push_back(out.size());
     if (cr == std::string_view::npos) break;
     at = cr + 1;
     typed = !typed;
   }
-  return out;
+  if (FarsiEnabled) return out;
+  // Assembled last run first, in one pass rather than an insertion at the front per run.
+  std::u16string reversed;
+  reversed.reserve(out.size());
+  for (size_t i = runEnds.size(); i-- > 0;) {
+    const size_t start = i == 0 ? 0 : runEnds[i - 1];
+    reversed.append(out, start, runEnds[i] - start);
+  }
+  return reversed;
 }
 
 std::u16string ConvertText(std::u16string_view text) {

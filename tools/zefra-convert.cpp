@@ -1,4 +1,5 @@
 // zefra-convert: converts Romanesh text files or pipes to Persian script, line by line.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -36,7 +37,7 @@ constexpr const char* kUsage =
     "  --version           show the version and exit\n";
 
 // Lines longer than this are converted in pieces cut after a separator, so that memory stays
-// bounded by the raw line and not by its several converted copies.
+// bounded by the line and not by its several converted copies.
 constexpr size_t kPieceUnits = 1 << 16;
 
 struct Options {
@@ -45,8 +46,6 @@ struct Options {
   bool cp1256 = false;
   std::vector<std::string> files;
 };
-
-enum class Parse { Run, ExitOk, BadUsage };
 
 [[noreturn]] void Fail(int status, const std::string& message, bool usage = false) {
   std::fflush(stdout);
@@ -106,14 +105,23 @@ Options ParseArguments(int argc, char** argv) {
 }
 
 class Writer {
+  static constexpr size_t kBlockUnits = 1 << 16;
+
  public:
   explicit Writer(bool cp1256) : cp1256_(cp1256) {}
   void Write(std::u16string_view text) {
-    if (cp1256_)
-      buffer_ += PersianToAnsi(text);
-    else
-      Utf8::Append(text, buffer_);
-    if (buffer_.size() >= (1 << 16)) Flush();
+    // In blocks, so that a long line's output is never held twice over; a block never ends
+    // between the two halves of a surrogate pair.
+    while (!text.empty()) {
+      size_t n = std::min(text.size(), kBlockUnits);
+      if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) ++n;
+      if (cp1256_)
+        buffer_ += PersianToAnsi(text.substr(0, n));
+      else
+        Utf8::Append(text.substr(0, n), buffer_);
+      if (buffer_.size() >= kBlockUnits) Flush();
+      text.remove_prefix(n);
+    }
   }
   void EndLine() { buffer_ += '\n'; }
   void Flush() {
@@ -128,28 +136,49 @@ class Writer {
   std::string buffer_;
 };
 
-// A place to cut a long line: after a character that is neither part of a word, nor an
+// A place to cut a long line: after an ASCII character that is neither part of a word, nor an
 // apostrophe that may pair with the letter before it, nor a run marker.
-bool IsCutPoint(char16_t c) {
-  return c < 0x80 && !(c >= 'A' && c <= 'Z') && !(c >= 0x60 && c <= 0x7A) &&
-         !(c >= '0' && c <= '9') && c != '\'' && c != '\r';
+bool IsCutPoint(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < 0x80 && !IsWordChar(u) && c != '\'' && c != '\r';
+}
+
+// The code page form of a line of UTF-8, as ConvertText reads its UTF-16 form; false when the
+// line is not valid UTF-8. Decoded in blocks, so that the UTF-16 form is never held whole.
+bool DecodeLine(std::string_view utf8, std::string& line) {
+  line.clear();
+  line.reserve(utf8.size());
+  std::u16string block;
+  while (!utf8.empty()) {
+    size_t n = std::min(utf8.size(), kPieceUnits);
+    // Back to the start of a character: a UTF-8 sequence has at most three continuation bytes.
+    for (int back = 0; back < 3 && n < utf8.size() && (utf8[n] & 0xC0) == 0x80; ++back) --n;
+    block.clear();
+    if (!Utf8::Decode(utf8.substr(0, n), block)) return false;
+    line += CodePage::FromUnicode(block);
+    utf8.remove_prefix(n);
+  }
+  return true;
 }
 
 // Converts one line as ConvertText does, in pieces for very long lines. Pieces are cut only
 // between words, and each piece after a CR-marked run begins inside that run, so the pieces'
 // results joined are the whole line's result.
-void ConvertOneLine(std::u16string_view line, Writer& out) {
+void ConvertOneLine(std::string_view line, Writer& out) {
   bool insideTypedRun = false;
+  std::string marked;
   while (!line.empty()) {
     size_t cut = line.size();
     if (line.size() > kPieceUnits) {
       cut = kPieceUnits;
       while (cut < line.size() && !IsCutPoint(line[cut - 1])) ++cut;
     }
-    std::string piece = CodePage::FromUnicode(line.substr(0, cut));
-    size_t markers = 0;
-    for (const char c : piece) markers += c == '\r';
-    if (insideTypedRun) piece.insert(piece.begin(), '\r');
+    std::string_view piece = line.substr(0, cut);
+    const size_t markers = static_cast<size_t>(std::count(piece.begin(), piece.end(), '\r'));
+    if (insideTypedRun) {
+      marked.assign(1, '\r').append(piece);
+      piece = marked;
+    }
     out.Write(ConvertLine(piece));
     insideTypedRun ^= markers % 2 == 1;
     line.remove_prefix(cut);
@@ -160,7 +189,7 @@ void ConvertOneLine(std::u16string_view line, Writer& out) {
 // Reads one input, line by line; false after reporting invalid UTF-8.
 bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
   std::string raw;
-  std::u16string line;
+  std::string line;
   std::vector<char> block(1 << 16);
   size_t lineNumber = 0;
   bool atStart = true;
@@ -169,14 +198,15 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
     if (endedByLf && !raw.empty() && raw.back() == '\r') raw.pop_back();
     if (atStart && raw.starts_with("\xEF\xBB\xBF")) raw.erase(0, 3);
     atStart = false;
-    line.clear();
-    if (!Utf8::Decode(raw, line)) {
+    if (!DecodeLine(raw, line)) {
       out.Flush();
       std::fprintf(stderr, "zefra-convert: %s:%zu: invalid UTF-8\n", name.c_str(), lineNumber);
       return false;
     }
-    ConvertOneLine(line, out);
+    // A very long line's bytes are let go before it is converted.
+    if (raw.capacity() > kPieceUnits) std::string().swap(raw);
     raw.clear();
+    ConvertOneLine(line, out);
     return true;
   };
   size_t got;
