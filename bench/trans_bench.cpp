@@ -10,10 +10,9 @@ namespace {
 
 void SetFlags(bool dictionary) {
   InitializeEngine();
+  SetDictionaryFlagDefaults();
   FarsiEnabled = 1;
   DictionaryMode = dictionary;
-  ChatMode = TashdidMode = MiddleMode = EnglishDetectMode = 1;
-  PrefixMode = PoliteMode = 0;
 }
 
 void BM_TransliterateWord(benchmark::State& state) {

@@ -1,22 +1,32 @@
 #include "Dictionary.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <limits>
 
+#include "AtomicFile.h"
 #include "DictionaryIndex.h"
 #include "DictionaryIni.h"
 
-// The module's start sets these again; the same values here keep an unstarted engine sensible.
-uint8_t DictionaryMode = 1;
-uint8_t ChatMode = 1;
-uint8_t TashdidMode = 1;
-uint8_t PrefixMode = 0;
-uint8_t PoliteMode = 0;
-uint8_t MiddleMode = 1;
-uint8_t EnglishDetectMode = 1;
+// The module's start sets these again; starting at the same values keeps an unstarted engine
+// sensible.
+uint8_t DictionaryMode = kDictionaryFlagDefaults.Dictionary;
+uint8_t ChatMode = kDictionaryFlagDefaults.Chat;
+uint8_t TashdidMode = kDictionaryFlagDefaults.Tashdid;
+uint8_t PrefixMode = kDictionaryFlagDefaults.Prefix;
+uint8_t PoliteMode = kDictionaryFlagDefaults.Polite;
+uint8_t MiddleMode = kDictionaryFlagDefaults.Middle;
+uint8_t EnglishDetectMode = kDictionaryFlagDefaults.EnglishDetect;
+
+void SetDictionaryFlagDefaults() {
+  DictionaryMode = kDictionaryFlagDefaults.Dictionary;
+  ChatMode = kDictionaryFlagDefaults.Chat;
+  TashdidMode = kDictionaryFlagDefaults.Tashdid;
+  PrefixMode = kDictionaryFlagDefaults.Prefix;
+  PoliteMode = kDictionaryFlagDefaults.Polite;
+  MiddleMode = kDictionaryFlagDefaults.Middle;
+  EnglishDetectMode = kDictionaryFlagDefaults.EnglishDetect;
+}
 
 TDicValueObject* WholeWords = nullptr;
 TDicValueObject* PoliteWords = nullptr;
@@ -453,8 +463,7 @@ bool TDicValueObject::MatchMiddle(std::string_view word, std::string& out) {
 std::string ChooseDictionaryFile(const std::string& programDir, const std::string& perUserDir) {
   namespace fs = std::filesystem;
   const fs::path programFile = fs::path(programDir) / "Zefra.txt";
-  const std::string dir = programDir.empty() ? std::string(".") : programDir;
-  if (::access(dir.c_str(), W_OK) == 0) return programFile.string();
+  if (AtomicFile::IsWritableDirectory(programDir)) return programFile.string();
   std::error_code ec;
   const fs::path userFile = fs::path(perUserDir) / "Zefra.txt";
   fs::create_directories(perUserDir, ec);
@@ -520,14 +529,7 @@ bool CreateDefaultDictionary(TDictionaryReporter& reporter) {
 
 void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& reporter) {
   DictionaryFileName = fileName;
-  DictionaryMode = 1;
-  ChatMode = 1;
-  PrefixMode = 0;
-  TashdidMode = 1;
-  PoliteMode = 0;
-  MiddleMode = 1;
-  // On by the operating system's version, and every system this runs on is new enough.
-  EnglishDetectMode = 1;
+  SetDictionaryFlagDefaults();
 
   gFileUnreadable = !Ini().LoadFromFile(DictionaryFileName) && FileExists(DictionaryFileName);
 

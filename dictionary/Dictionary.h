@@ -19,6 +19,16 @@ extern uint8_t PoliteMode;
 extern uint8_t MiddleMode;
 extern uint8_t EnglishDetectMode;
 
+// The initial values of the flags above, set by the module's start.
+struct TDictionaryFlags {
+  uint8_t Dictionary, Chat, Tashdid, Prefix, Polite, Middle;
+  // On by the operating system's version, and every system this runs on is new enough.
+  uint8_t EnglishDetect;
+};
+inline constexpr TDictionaryFlags kDictionaryFlagDefaults{1, 1, 1, 0, 0, 1, 1};
+// Sets the flags above to their initial values.
+void SetDictionaryFlagDefaults();
+
 namespace detail {
 class TKeyTable;
 class TKeyTrie;

@@ -1,15 +1,12 @@
 #include "DictionaryIni.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
+
+#include "AtomicFile.h"
 
 namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Blanks and control characters, trimmed from both ends of every line.
 bool IsTrimmed(unsigned char c) {
@@ -39,18 +36,6 @@ void ForEachLine(std::string_view text, F&& f) {
     if (end < n && text[end] == '\r' && end + 1 < n && text[end + 1] == '\n') ++end;
     start = end + 1;
   }
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t written = ::write(fd, data.data(), data.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
 }
 
 }  // namespace
@@ -142,19 +127,12 @@ void TDictionaryIni::AddLine(std::string_view raw) {
 
 bool TDictionaryIni::LoadFromFile(const std::string& fileName) {
   Clear();
-  std::error_code ec;
-  // Only a regular file is read: a directory fails, and a pipe or device could block forever.
-  if (!std::filesystem::is_regular_file(fileName, ec)) return false;
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f) return false;
   std::string text;
-  char buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
-  if (!ok) return false;
-  Parse(text);
+  if (!AtomicFile::Read(fileName, text)) return false;
+  // Editors may begin a UTF-8 file with a byte-order mark, which would hide the first header.
+  std::string_view content(text);
+  if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
+  Parse(content);
   return true;
 }
 
@@ -175,34 +153,7 @@ std::string TDictionaryIni::Text() const {
 }
 
 bool TDictionaryIni::SaveToFile(const std::string& fileName) const {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path target(fileName);
-  // Replace the file a link points to, not the link.
-  if (fs::is_symlink(target, ec)) {
-    fs::path resolved = fs::read_symlink(target, ec);
-    if (ec) return false;
-    target = resolved.is_absolute() ? resolved : target.parent_path() / resolved;
-  }
-  if (fs::is_directory(target, ec)) return false;
-
-  struct stat old {};
-  const bool hadOld = ::stat(target.c_str(), &old) == 0;
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target.string() + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, Text());
-  if (ok && hadOld) (void)::fchmod(fd, old.st_mode & 07777);
-  ok = ok && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  return AtomicFile::Replace(fileName, Text());
 }
 
 const TLines* TDictionaryIni::SectionLines(std::string_view name) const {

@@ -72,10 +72,11 @@ class TDictionaryIni {
   void Append(std::string_view line);
   void Clear();
 
-  // Reads the file; false (content emptied) when it is missing, not a regular file or unreadable.
+  // Reads the file, skipping a UTF-8 byte-order mark; false (content emptied) when it is missing,
+  // not a regular file or unreadable.
   bool LoadFromFile(const std::string& fileName);
-  // Replaces the file by the content in the writing layout, through a temporary file in the same
-  // directory renamed over it; false, with the file untouched, on any failure.
+  // Replaces the file (at the end of its chain of links) by the content in the writing layout, as
+  // AtomicFile::Replace does; false, with the file untouched, on any failure.
   bool SaveToFile(const std::string& fileName) const;
   // The content in the writing layout: each section as its header, its lines and an empty line,
   // lines ending in CR LF.

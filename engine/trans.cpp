@@ -122,8 +122,16 @@ const TLetterRule LetterRules[62] = {
 };
 
 int RuleIndex[26];
-uint8_t TreatAeMode = 1;
-uint8_t FarsiEnabled = 0;
+
+namespace {
+
+constexpr uint8_t kTreatAeModeDefault = 1;
+constexpr uint8_t kFarsiEnabledDefault = 0;
+
+}  // namespace
+
+uint8_t TreatAeMode = kTreatAeModeDefault;
+uint8_t FarsiEnabled = kFarsiEnabledDefault;
 
 namespace {
 
@@ -426,8 +434,8 @@ void BuildRuleIndex() {
 
 void InitializeEngine() {
   BuildRuleIndex();
-  TreatAeMode = 1;
-  FarsiEnabled = 0;
+  TreatAeMode = kTreatAeModeDefault;
+  FarsiEnabled = kFarsiEnabledDefault;
 }
 
 std::u16string TransliterateWord(std::string_view word) {

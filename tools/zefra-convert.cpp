@@ -229,7 +229,7 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
 
 int main(int argc, char** argv) {
   InitializeEngine();
-  SetFilterFlagDefaults();
+  SetDictionaryFlagDefaults();
   FarsiEnabled = 1;  // Windows-1256 has a byte for ALEF WITH MADDA ABOVE, as the window checks
   const Options options = ParseArguments(argc, argv);
   if (!options.useDictionary) DictionaryMode = 0;

@@ -14,9 +14,8 @@ std::string Units(const std::u16string& text) {
 
 void EngineTest::SetUp() {
   InitializeEngine();
+  SetDictionaryFlagDefaults();
   FarsiEnabled = 1;
-  DictionaryMode = ChatMode = TashdidMode = MiddleMode = EnglishDetectMode = 1;
-  PrefixMode = PoliteMode = 0;
   CreateSections();
 }
 
