@@ -135,9 +135,46 @@ TDictionaryIni& Ini() {
   return ini;
 }
 
-// Set when the file existed at start but could not be read: saving would replace contents that
-// were never loaded.
-bool gFileUnreadable = false;
+// Set when saving must leave the file alone: it existed at start but could not be read, or it held
+// what a save would drop and no copy of it could be kept.
+bool gKeepFile = false;
+
+// The names of the file sections that are read into the sections.
+constexpr std::string_view kReadSections[] = {"Whole Words",  "Polite Words", "Suffix Words",
+                                              "Prefix Words", "Middle Words", "English Words"};
+
+// Whether the first save would lose something the file holds: text in no section Zefra reads,
+// or lines that no section keeps (comments, lines without "=", lines of other sections).
+bool SaveWouldDropContent(const TDictionaryIni& ini) {
+  if (ini.SkippedLines() > 0) return true;
+  bool anyRead = false;
+  for (const TDictionaryIni::TSection& section : ini.Sections()) {
+    const bool read =
+        std::any_of(std::begin(kReadSections), std::end(kReadSections),
+                    [&](std::string_view name) { return SameTextAnsi(name, section.Name); });
+    anyRead = anyRead || read;
+    if (!read && !section.Lines.empty()) return true;
+    for (const std::string_view line : section.Lines)
+      if (line.find('=') == std::string_view::npos) return true;
+  }
+  return !anyRead && ini.HasText();
+}
+
+// Keeps a copy of the file beside it before the first save can replace it, and tells the user.
+void KeepBackup(TDictionaryReporter& reporter) {
+  const std::string backup = DictionaryFileName + ".bak";
+  std::string bytes;
+  if (AtomicFile::Read(DictionaryFileName, bytes) && AtomicFile::Replace(backup, bytes)) {
+    reporter.Warning("Zefra could not read all of \"" + DictionaryFileName +
+                     "\" and keeps a copy of it as \"" + backup +
+                     "\" before saving the dictionary over it.");
+    return;
+  }
+  gKeepFile = true;
+  reporter.Warning("Zefra could not read all of \"" + DictionaryFileName +
+                   "\" and could not keep a copy of it as \"" + backup +
+                   "\", so the dictionary will not be saved over it.");
+}
 
 bool FileExists(const std::string& fileName) {
   std::error_code ec;
@@ -531,13 +568,17 @@ void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& rep
   DictionaryFileName = fileName;
   SetDictionaryFlagDefaults();
 
-  gFileUnreadable = !Ini().LoadFromFile(DictionaryFileName) && FileExists(DictionaryFileName);
+  // What an interrupted save left behind; a save still running in another Zefra keeps its own.
+  AtomicFile::RemoveStaleTemporaries(DictionaryFileName);
+  const bool read = Ini().LoadFromFile(DictionaryFileName);
+  gKeepFile = !read && FileExists(DictionaryFileName);
 
   CreateSections();
 
   if (!FileExists(DictionaryFileName)) CreateDefaultDictionary(reporter);
   if (FileExists(DictionaryFileName)) {
     LoadDictionary(DictionarySections);
+    if (read && SaveWouldDropContent(Ini())) KeepBackup(reporter);
     return;
   }
   reporter.Warning("File \"" + DictionaryFileName + "\" Not Found.Creating new one.");
@@ -545,7 +586,7 @@ void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& rep
 }
 
 bool SaveDictionary() {
-  if (!WholeWords || gFileUnreadable) return false;
+  if (!WholeWords || gKeepFile) return false;
   // The image is built as the file will read back, and replaces the old one only once the file
   // holds it, so it never describes a file not written.
   TDictionaryIni image;
@@ -572,7 +613,7 @@ bool SaveDictionary() {
 void FinishDictionaryModule() {
   FreeSections();
   Ini().Clear();
-  gFileUnreadable = false;
+  gKeepFile = false;
 }
 
 void CreateSections() {

@@ -71,6 +71,8 @@ void TDictionaryIni::Clear() {
   sections_.clear();
   byName_.clear();
   current_ = -1;
+  skipped_ = 0;
+  hasText_ = false;
 }
 
 const TDictionaryIni::TSection* TDictionaryIni::Find(std::string_view name) const {
@@ -85,6 +87,7 @@ TDictionaryIni::TSection& TDictionaryIni::Add(std::string_view name) {
 
 void TDictionaryIni::Parse(std::string_view text) {
   Clear();
+  hasText_ = text.find_first_not_of(" \t\r\n") != std::string_view::npos;
   ForEachLine(text, [this](std::string_view line) { AddLine(line); });
 }
 
@@ -100,16 +103,26 @@ void TDictionaryIni::Append(std::string_view line) {
 
 void TDictionaryIni::AddLine(std::string_view raw) {
   std::string_view line = Trim(raw);
-  if (line.empty() || line.front() == ';') return;
+  if (line.empty()) return;
+  if (line.front() == ';') {
+    ++skipped_;
+    return;
+  }
   if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
     std::string_view name = Trim(line.substr(1, line.size() - 2));
     current_ = -1;
-    if (Find(name)) return;
+    if (Find(name)) {
+      ++skipped_;
+      return;
+    }
     Add(name);
     current_ = static_cast<long>(sections_.size()) - 1;
     return;
   }
-  if (current_ < 0) return;
+  if (current_ < 0) {
+    ++skipped_;
+    return;
+  }
   TLines& lines = sections_[static_cast<size_t>(current_)].Lines;
   size_t eq = line.find('=');
   if (eq == std::string_view::npos) {

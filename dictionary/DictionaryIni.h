@@ -89,6 +89,11 @@ class TDictionaryIni {
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
   const std::vector<TSection>& Sections() const { return sections_; }
+  // Lines of text that the reading rules passed over: comments, lines before the first header,
+  // repeated headers and the lines under them.
+  size_t SkippedLines() const { return skipped_; }
+  // Whether the text last parsed held more than blanks and line breaks.
+  bool HasText() const { return hasText_; }
 
  private:
   void AddLine(std::string_view raw);
@@ -102,4 +107,6 @@ class TDictionaryIni {
   // The section that following lines belong to; -1 before the first header and under a repeated
   // header, whose lines are not read.
   long current_ = -1;
+  size_t skipped_ = 0;
+  bool hasText_ = false;
 };
