@@ -511,9 +511,14 @@ std::string ChooseDictionaryFile(const std::string& programDir, const std::strin
 
 bool LoadDictionary(uint8_t sections) {
   if (!FileExists(DictionaryFileName)) return false;
+  LoadSectionsFrom(Ini(), sections);
+  return true;
+}
+
+void LoadSectionsFrom(const TDictionaryIni& image, uint8_t sections) {
   static const TLines kNoLines;
-  auto linesOf = [](std::string_view name) -> const TLines& {
-    const TLines* lines = Ini().SectionLines(name);
+  auto linesOf = [&image](std::string_view name) -> const TLines& {
+    const TLines* lines = image.SectionLines(name);
     return lines ? *lines : kNoLines;
   };
   if (sections & dsWhole) WholeWords->LoadFromLines(linesOf("Whole Words"));
@@ -522,7 +527,6 @@ bool LoadDictionary(uint8_t sections) {
   if (sections & dsPrefix) PrefixWords->LoadFromLines(linesOf("Prefix Words"));
   if (sections & dsMiddle) MiddleWords->LoadFromLines(linesOf("Middle Words"));
   if (sections & dsEnglish) LoadEnglishWords(linesOf("English Words"));
-  return true;
 }
 
 namespace {
@@ -585,10 +589,8 @@ void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& rep
   AddDefaultEntries();
 }
 
-bool SaveDictionary() {
-  if (!WholeWords || gKeepFile) return false;
-  // The image is built as the file will read back, and replaces the old one only once the file
-  // holds it, so it never describes a file not written.
+TDictionaryIni SavedImage() {
+  // Built as the file will read back.
   TDictionaryIni image;
   TLines lines;
   auto addSection = [&](std::string_view header, std::initializer_list<TDicValueObject*> sections) {
@@ -605,6 +607,14 @@ bool SaveDictionary() {
   addSection("[Prefix Words]", {PrefixWords});
   addSection("[Middle Words]", {MiddleWords});
   addSection("[English Words]", {EnglishWholeWords, EnglishPrefixWords});
+  return image;
+}
+
+bool SaveDictionary() {
+  if (!WholeWords || gKeepFile) return false;
+  // The image replaces the old one only once the file holds it, so it never describes a file
+  // not written.
+  TDictionaryIni image = SavedImage();
   if (!image.SaveToFile(DictionaryFileName)) return false;
   Ini() = std::move(image);
   return true;

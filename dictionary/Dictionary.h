@@ -214,11 +214,15 @@ void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& rep
 // Loads the given file sections from the file image into the sections; false, changing nothing,
 // when the file does not exist.
 bool LoadDictionary(uint8_t sections);
+// Loads the given file sections from image into the sections, as LoadDictionary does from the file.
+void LoadSectionsFrom(const TDictionaryIni& image, uint8_t sections);
 // Fills EnglishWholeWords ("name=Whole" lines) and EnglishPrefixWords (all other lines).
 void LoadEnglishWords(const std::vector<std::string>& lines);
 void LoadEnglishWords(const TLines& lines);
 // Writes a new file holding the default entries; false after an error to the reporter.
 bool CreateDefaultDictionary(TDictionaryReporter& reporter);
+// The image of the file that SaveDictionary writes, from the sections as they stand.
+TDictionaryIni SavedImage();
 // Writes the whole file; false (old file and sections untouched) when it could not be written.
 bool SaveDictionary();
 // Frees the sections and the file image.

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "CodePage.h"
 #include "Dictionary.h"
 #include "FilterDictionary.h"
+#include "LinePieces.h"
 #include "Utf8.h"
 #include "trans.h"
 
@@ -136,56 +136,6 @@ class Writer {
   std::string buffer_;
 };
 
-// A place to cut a long line: after an ASCII character that is neither part of a word, nor an
-// apostrophe that may pair with the letter before it, nor a run marker.
-bool IsCutPoint(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return u < 0x80 && !IsWordChar(u) && c != '\'' && c != '\r';
-}
-
-// The code page form of a line of UTF-8, as ConvertText reads its UTF-16 form; false when the
-// line is not valid UTF-8. Decoded in blocks, so that the UTF-16 form is never held whole.
-bool DecodeLine(std::string_view utf8, std::string& line) {
-  line.clear();
-  line.reserve(utf8.size());
-  std::u16string block;
-  while (!utf8.empty()) {
-    size_t n = std::min(utf8.size(), kPieceUnits);
-    // Back to the start of a character: a UTF-8 sequence has at most three continuation bytes.
-    for (int back = 0; back < 3 && n < utf8.size() && (utf8[n] & 0xC0) == 0x80; ++back) --n;
-    block.clear();
-    if (!Utf8::Decode(utf8.substr(0, n), block)) return false;
-    line += CodePage::FromUnicode(block);
-    utf8.remove_prefix(n);
-  }
-  return true;
-}
-
-// Converts one line as ConvertText does, in pieces for very long lines. Pieces are cut only
-// between words, and each piece after a CR-marked run begins inside that run, so the pieces'
-// results joined are the whole line's result.
-void ConvertOneLine(std::string_view line, Writer& out) {
-  bool insideTypedRun = false;
-  std::string marked;
-  while (!line.empty()) {
-    size_t cut = line.size();
-    if (line.size() > kPieceUnits) {
-      cut = kPieceUnits;
-      while (cut < line.size() && !IsCutPoint(line[cut - 1])) ++cut;
-    }
-    std::string_view piece = line.substr(0, cut);
-    const size_t markers = static_cast<size_t>(std::count(piece.begin(), piece.end(), '\r'));
-    if (insideTypedRun) {
-      marked.assign(1, '\r').append(piece);
-      piece = marked;
-    }
-    out.Write(ConvertLine(piece));
-    insideTypedRun ^= markers % 2 == 1;
-    line.remove_prefix(cut);
-  }
-  out.EndLine();
-}
-
 // Reads one input, line by line; false after reporting invalid UTF-8.
 bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
   std::string raw;
@@ -206,7 +156,8 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
     // A very long line's bytes are let go before it is converted.
     if (raw.capacity() > kPieceUnits) std::string().swap(raw);
     raw.clear();
-    ConvertOneLine(line, out);
+    ConvertInPieces(line, kPieceUnits, [&out](std::u16string_view text) { out.Write(text); });
+    out.EndLine();
     return true;
   };
   size_t got;
