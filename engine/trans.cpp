@@ -257,51 +257,66 @@ bool AppendWordEnd(const char* cand, int n, std::u16string& out) {
   }
 }
 
+// Whether a doubled x can take the shadda: vowels, y and digits never do.
+bool TakesShadda(char x) {
+  return !IsDigit(x) && x != 'a' && x != 'y' && x != 'i' && x != 'e';
+}
+
 // Where the unread rest of a word first occurs in the whole word, as far as the shadda needs to
-// know: at its start, at its second-last character, or elsewhere. Z[i] is the length of the
-// longest common prefix of the word and its tail from i, computed once per word, so that a long
-// run of doubled letters costs linear time rather than one search per pair.
+// know: at its start, at its second-last character, or elsewhere. The shadda asks only about rests
+// that begin with a doubled pair, so a rest can begin the word only when the word begins with a
+// doubled pair too. For such a word the borders (lengths of the tails that begin the word) are
+// found once, from its Z array, so that a long run of doubled letters costs linear time; they are
+// found before the word's output is allocated, and kept as one bit per length.
 class TFirstOccurrence {
  public:
-  explicit TFirstOccurrence(std::string_view word) : word_(word) {}
+  explicit TFirstOccurrence(std::string_view word) : word_(word) {
+    if (BeginsDoubled(word)) FindBorders();
+  }
 
   // The 1-based position of the first occurrence of word[restAt..] in word, reported only when
   // it is 1 or the word's length - 1; 0 for any other position.
-  size_t StartOrSecondLast(size_t restAt) {
+  size_t StartOrSecondLast(size_t restAt) const {
     const size_t n = word_.size();
-    if (restAt == 0) return 1;
-    // A rest that does not begin with the word's first letter cannot begin the word: most words
-    // never need Z.
-    if (word_[restAt] == word_[0] && ZAt(restAt) >= n - restAt) return 1;
+    if (restAt == 0 || IsBorder(n - restAt)) return 1;
     if (n - restAt == 2 && word_.find(word_.substr(restAt)) == restAt) return n - 1;
     return 0;
   }
 
  private:
-  size_t ZAt(size_t i) {
-    if (z_.empty()) {
-      // Four bytes an entry: a word is far below 4 GiB, and Z is the largest copy of a long word.
-      const uint32_t n = static_cast<uint32_t>(word_.size());
-      z_.assign(n, 0);
-      for (uint32_t k = 1, left = 0, right = 0; k < n; ++k) {
-        uint32_t length = k < right ? std::min(right - k, z_[k - left]) : 0;
-        while (k + length < n && word_[length] == word_[k + length]) ++length;
-        z_[k] = length;
-        if (k + length > right) left = k, right = k + length;
-      }
+  static bool BeginsDoubled(std::string_view w) {
+    return !w.empty() && TakesShadda(w[0]) &&
+           ((w.size() >= 2 && w[0] == w[1]) ||
+            (w.size() >= 4 && (w[1] == 'h' || w[1] == '`') && w[2] == w[0] && w[3] == w[1]));
+  }
+  // Without the borders found, the direct comparison fails within the first characters.
+  bool IsBorder(size_t length) const {
+    if (!border_.empty()) return border_[length];
+    return word_.compare(word_.size() - length, length, word_, 0, length) == 0;
+  }
+  void FindBorders() {
+    // Four bytes an entry, and freed at once: Z is the largest copy of a long word.
+    const uint32_t n = static_cast<uint32_t>(word_.size());
+    std::vector<uint32_t> z(n, 0);
+    for (uint32_t k = 1, left = 0, right = 0; k < n; ++k) {
+      uint32_t length = k < right ? std::min(right - k, z[k - left]) : 0;
+      while (k + length < n && word_[length] == word_[k + length]) ++length;
+      z[k] = length;
+      if (k + length > right) left = k, right = k + length;
     }
-    return z_[i];
+    border_.assign(n + 1, false);
+    for (uint32_t k = 1; k < n; ++k) border_[n - k] = z[k] >= n - k;
   }
 
   std::string_view word_;
-  std::vector<uint32_t> z_;
+  std::vector<bool> border_;
 };
 
 // The automatic shadda for a doubled consonant (XX, XhXh or X`X`).
-bool TryShadda(const char* cand, int n, size_t restAt, TFirstOccurrence& occurrence,
+bool TryShadda(const char* cand, int n, size_t restAt, const TFirstOccurrence& occurrence,
                std::u16string& out) {
   const char x = cand[0];
-  if (IsDigit(x) || x == 'a' || x == 'y' || x == 'i' || x == 'e') return false;
+  if (!TakesShadda(x)) return false;
   if (n == 2) {
     if (cand[1] != x) return false;
   } else if (!((cand[1] == 'h' || cand[1] == '`') && cand[2] == x && cand[3] == cand[1])) {
@@ -369,7 +384,10 @@ void Normalise(std::string& word) {
 void ScanLetters(std::string_view orig, std::u16string& out) {
   size_t restAt = 0;
   size_t pos = 1;  // lags behind the true position after an unmatched character
-  TFirstOccurrence occurrence(orig);
+  const TFirstOccurrence occurrence(orig);
+  // At most one letter per character and one more at the start; reserved here, after the
+  // borders, rather than for the whole segment up front, which normalisation may outgrow.
+  out.reserve(out.size() + orig.size() + 1);
   while (restAt < orig.size()) {
     const std::string_view rest = orig.substr(restAt);
     const char* cand = rest.data();
@@ -494,7 +512,6 @@ void AppendSegment(std::string_view segment, std::u16string& out) {
 
 std::u16string ConvertSegment(std::string_view segment) {
   std::u16string out;
-  out.reserve(segment.size() + 8);
   AppendSegment(segment, out);
   return out;
 }
@@ -502,7 +519,6 @@ std::u16string ConvertSegment(std::string_view segment) {
 std::u16string ConvertLine(std::string_view line) {
   if (line.find('\r') == std::string_view::npos) return ConvertSegment(line);
   std::u16string out;
-  out.reserve(line.size() + 8);
   std::vector<size_t> runEnds;  // in out, for the reversed order
   bool typed = false;           // runs alternate: converted, left as typed, converted, ...
   size_t at = 0;

@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "Dictionary.h"
 #include "FilterDictionary.h"
@@ -179,6 +182,11 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef __GLIBC__
+  // A fixed threshold: blocks of a megabyte and more are mapped and given back when freed, so
+  // that the copies of a very long line, each freed in turn, do not stay resident.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
   InitializeEngine();
   SetDictionaryFlagDefaults();
   FarsiEnabled = 1;  // Windows-1256 has a byte for ALEF WITH MADDA ABOVE, as the window checks
