@@ -37,8 +37,8 @@ class TMiddleMatcher;
 
 enum TDicKind : uint8_t { dkNone = 0, dkWhole = 1, dkSuffix = 2, dkPrefix = 3, dkMiddle = 4 };
 
-// One dictionary section: sorted "key=value" lines with parallel key and value arrays, a letter
-// index and a one-entry cache of the last lookup.
+// One dictionary section: sorted "key=value" lines, read for their keys and values in place, a
+// letter index and a one-entry cache of the last lookup.
 class TDicValueObject {
  public:
   explicit TDicValueObject(TDicKind kind);  // Create
@@ -75,7 +75,7 @@ class TDicValueObject {
   const std::vector<std::string>& Entries() const { return entries_; }
   bool Modified = false;
 
-  // The positions [first, last) in Keys of the lines whose stored key begins with letter a..z;
+  // The positions [first, last) in Entries of the lines whose stored key begins with letter a..z;
   // empty for other characters and for kinds 0 and 4.
   std::pair<size_t, size_t> LetterRange(char letter) const;
   // Rebuilds the letter index from the current lines.

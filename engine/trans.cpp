@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "AnsiChars.h"
@@ -271,7 +272,8 @@ bool TakesShadda(char x) {
 class TFirstOccurrence {
  public:
   explicit TFirstOccurrence(std::string_view word) : word_(word) {
-    if (BeginsDoubled(word)) FindBorders();
+    // Z's entries are four bytes; a longer word is compared directly.
+    if (BeginsDoubled(word) && word.size() < std::numeric_limits<uint32_t>::max()) FindBorders();
   }
 
   // The 1-based position of the first occurrence of word[restAt..] in word, reported only when
@@ -295,7 +297,7 @@ class TFirstOccurrence {
     return word_.compare(word_.size() - length, length, word_, 0, length) == 0;
   }
   void FindBorders() {
-    // Four bytes an entry, and freed at once: Z is the largest copy of a long word.
+    // Freed at once: Z is the largest copy of a long word.
     const uint32_t n = static_cast<uint32_t>(word_.size());
     std::vector<uint32_t> z(n, 0);
     for (uint32_t k = 1, left = 0, right = 0; k < n; ++k) {
