@@ -42,6 +42,8 @@ namespace {
 
 constexpr size_t kNotFound = std::numeric_limits<size_t>::max();
 
+// Keys up to this length are searched for directly: at most this many comparisons per character.
+constexpr size_t kShortKey = 32;
 // Words longer than this are not remembered by the lookups' caches.
 constexpr size_t kLongestRemembered = 256;
 
@@ -81,10 +83,19 @@ int CompareLineWithKey(std::string_view line, std::string_view key) {
 }
 
 // Position of the first occurrence of key in word, letters compared without regard to case:
-// Knuth-Morris-Pratt over the folded characters, linear in both lengths.
+// directly for a short key, by Knuth-Morris-Pratt over the folded characters for a long one, so
+// that the time stays linear in both lengths.
 size_t FindFolded(std::string_view word, std::string_view key) {
   if (key.empty()) return 0;
   const auto at = [](std::string_view s, size_t i) { return FoldAnsiCase(s[i]); };
+  if (key.size() <= kShortKey) {
+    for (size_t i = 0; i + key.size() <= word.size(); ++i) {
+      size_t j = 0;
+      while (j < key.size() && at(word, i + j) == at(key, j)) ++j;
+      if (j == key.size()) return i;
+    }
+    return std::string_view::npos;
+  }
   // border[j]: the length of the longest proper border of key[0, j].
   std::vector<size_t> border(key.size(), 0);
   for (size_t j = 1, k = 0; j < key.size(); ++j) {
@@ -205,6 +216,10 @@ std::string TDicValueObject::Key(size_t i) const {
 
 std::string_view TDicValueObject::Value(size_t i) const {
   return ValueOf(entries_[i]);
+}
+
+std::string_view TDicValueObject::ValueAfter(size_t i, size_t keyLength) const {
+  return std::string_view(entries_[i]).substr(keyLength + 1);
 }
 
 void TDicValueObject::EntriesChanged() {
@@ -380,7 +395,7 @@ std::string TDicValueObject::Find(std::string_view key) {
                                            : Trie().FindKey(key, true);
   if (pos == detail::TKeyTrie::kNoLine) return {};
   Copy(lastKey_, key);
-  Copy(lastValue_, Value(pos));
+  Copy(lastValue_, ValueAfter(pos, key.size()));
   cacheOwner_ = TCacheOwner::Find;
   return lastValue_;
 }
@@ -444,7 +459,7 @@ bool TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
   if (entries_.empty() || !IsLowerLetter(word.front())) return false;
   const uint32_t pos = FindWhole(word);
   if (pos == detail::TKeyTrie::kNoLine) return false;
-  Copy(out, Value(pos));
+  Copy(out, ValueAfter(pos, word.size()));
   return true;
 }
 
@@ -463,7 +478,7 @@ bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
     bestLength = length;
   });
   if (best == detail::TKeyTrie::kNoLine) return false;
-  ReplaceInto(out, word, word.size() - bestLength, bestLength, Value(best));
+  ReplaceInto(out, word, word.size() - bestLength, bestLength, ValueAfter(best, bestLength));
   return true;
 }
 
@@ -481,7 +496,7 @@ bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
     if (next == 'h' && IsHRuleLetter(word[bestLength - 1])) return false;
   }
   // The key begins the word exactly, so its first occurrence without regard to case is there.
-  ReplaceInto(out, word, 0, bestLength, Value(best));
+  ReplaceInto(out, word, 0, bestLength, ValueAfter(best, bestLength));
   return true;
 }
 
@@ -493,7 +508,7 @@ bool TDicValueObject::MatchMiddle(std::string_view word, std::string& out) {
   // The key was chosen by an exact occurrence, but an occurrence differing in case may come first.
   const std::string_view key = KeyOf(entries_[index]);
   const size_t pos = FindFolded(word, key);
-  ReplaceInto(out, word, pos, key.size(), Value(index));
+  ReplaceInto(out, word, pos, key.size(), ValueAfter(index, key.size()));
   return true;
 }
 

@@ -89,6 +89,8 @@ class TDicValueObject {
   template <typename Lines>
   void Load(const Lines& lines);
   std::string StoredKey(std::string_view key) const;
+  // Value(i) when the key of line i is known to be keyLength long.
+  std::string_view ValueAfter(size_t i, size_t keyLength) const;
   size_t FirstLineWithKey(size_t first, size_t last, std::string_view storedKey) const;
   // The trie over the stored keys of the letter ranges, built on first use after a change.
   const detail::TKeyTrie& Trie();

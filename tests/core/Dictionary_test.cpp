@@ -233,6 +233,26 @@ TEST(DictionaryLookup, WideNodesAndEveryByte) {
   }
 }
 
+// Long keys, with many borders, over two letters in both cases: the occurrence replaced is the
+// first one without regard to case, often well before the exact one that chose the key.
+TEST(DictionaryLookup, LongMiddleKeysAgainstPlainScans) {
+  std::mt19937 rng(42);
+  const auto text = [&rng](size_t length) {
+    std::string s(length, 'a');
+    for (char& c : s) c = "aAbB"[rng() % (rng() % 5 ? 2 : 4)];
+    return s;
+  };
+  for (int round = 0; round < 200; ++round) {
+    const std::string key = text(33 + rng() % 40);
+    TDicValueObject section(dkMiddle);
+    ReferenceSection reference(dkMiddle);
+    section.AddEntry(key, "X");
+    reference.Add(key, "X");
+    const std::string word = text(rng() % 80) + key + text(rng() % 20);
+    ASSERT_EQ(section.FindPart(word), reference.FindPart(word)) << word;
+  }
+}
+
 // A copy answers from its own entries, before and after either side changes.
 TEST(DictionaryLookup, CopiesKeepTheirOwnEntries) {
   for (TDicKind kind : {dkWhole, dkSuffix, dkPrefix, dkMiddle}) {
