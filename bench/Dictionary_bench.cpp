@@ -6,6 +6,7 @@
 #include <random>
 
 #include "Dictionary.h"
+#include "DictionaryIni.h"
 
 namespace {
 
@@ -128,6 +129,33 @@ BENCHMARK(BM_FirstLookup<dkMiddle>)
     ->Name("FirstLookup/middle")
     ->Arg(200000)
     ->Unit(benchmark::kMillisecond);
+
+// A long middle key against a word twice its length that holds it once, at the end; the two
+// words alternate so that the one-entry cache never answers.
+void BM_LongMiddleKey(benchmark::State& state) {
+  const size_t n = static_cast<size_t>(state.range(0));
+  TDicValueObject section(dkMiddle);
+  section.LoadFromStrings({std::string(n, 'a') + "b=x"});
+  std::string words[] = {std::string(2 * n, 'a') + "b", std::string(2 * n, 'a') + "b"};
+  words[1][0] = 'A';
+  size_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(section.FindPart(words[i++ & 1]));
+}
+BENCHMARK(BM_LongMiddleKey)->Arg(65536)->Unit(benchmark::kMillisecond);
+
+// A file of state.range(0) sections, each under a name of its own.
+void BM_ParseManySections(benchmark::State& state) {
+  std::string text;
+  for (int64_t i = 0; i < state.range(0); ++i)
+    text += "[Section " + std::to_string(i) + "]\r\nk=v\r\n";
+  TDictionaryIni ini;
+  for (auto _ : state) {
+    ini.Parse(text);
+    benchmark::DoNotOptimize(ini.Sections().size());
+  }
+  state.SetBytesProcessed(int64_t(text.size()) * state.iterations());
+}
+BENCHMARK(BM_ParseManySections)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

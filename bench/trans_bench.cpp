@@ -10,10 +10,9 @@ namespace {
 
 void SetFlags(bool dictionary) {
   InitializeEngine();
+  SetDictionaryFlagDefaults();
   FarsiEnabled = 1;
   DictionaryMode = dictionary;
-  ChatMode = TashdidMode = MiddleMode = EnglishDetectMode = 1;
-  PrefixMode = PoliteMode = 0;
 }
 
 void BM_TransliterateWord(benchmark::State& state) {
@@ -83,6 +82,30 @@ void BM_ConvertTextLargeDictionary(benchmark::State& state) {
   ConvertLines(state);
 }
 BENCHMARK(BM_ConvertTextLargeDictionary)->Unit(benchmark::kMillisecond);
+
+// One word made of a verbal prefix repeated: the dictionary stage peels the prefixes one by one.
+void BM_VerbalPrefixRun(benchmark::State& state, const std::string& prefix) {
+  SetFlags(true);
+  CreateSections();
+  std::string word;
+  for (int64_t i = 0; i < state.range(0); ++i) word += prefix;
+  for (auto _ : state) benchmark::DoNotOptimize(TransliterateWord(word));
+  state.SetBytesProcessed(int64_t(word.size()) * state.iterations());
+}
+BENCHMARK_CAPTURE(BM_VerbalPrefixRun, mi, "mi")->Arg(80000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_VerbalPrefixRun, be, "be")->Arg(80000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_VerbalPrefixRun, nemi, "nemi")->Arg(40000)->Unit(benchmark::kMillisecond);
+
+// A line of state.range(0) runs, half of them marked as typed, assembled in reverse order.
+void BM_ConvertLineManyRunsReversed(benchmark::State& state) {
+  SetFlags(false);
+  FarsiEnabled = 0;
+  std::string line;
+  for (int64_t i = 0; i < state.range(0) / 2; ++i) line += "ab \rhello\r ";
+  for (auto _ : state) benchmark::DoNotOptimize(ConvertLine(line));
+  state.SetBytesProcessed(int64_t(line.size()) * state.iterations());
+}
+BENCHMARK(BM_ConvertLineManyRunsReversed)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

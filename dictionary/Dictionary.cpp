@@ -1,22 +1,32 @@
 #include "Dictionary.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <limits>
 
+#include "AtomicFile.h"
 #include "DictionaryIndex.h"
 #include "DictionaryIni.h"
 
-// The module's start sets these again; the same values here keep an unstarted engine sensible.
-uint8_t DictionaryMode = 1;
-uint8_t ChatMode = 1;
-uint8_t TashdidMode = 1;
-uint8_t PrefixMode = 0;
-uint8_t PoliteMode = 0;
-uint8_t MiddleMode = 1;
-uint8_t EnglishDetectMode = 1;
+// The module's start sets these again; starting at the same values keeps an unstarted engine
+// sensible.
+uint8_t DictionaryMode = kDictionaryFlagDefaults.Dictionary;
+uint8_t ChatMode = kDictionaryFlagDefaults.Chat;
+uint8_t TashdidMode = kDictionaryFlagDefaults.Tashdid;
+uint8_t PrefixMode = kDictionaryFlagDefaults.Prefix;
+uint8_t PoliteMode = kDictionaryFlagDefaults.Polite;
+uint8_t MiddleMode = kDictionaryFlagDefaults.Middle;
+uint8_t EnglishDetectMode = kDictionaryFlagDefaults.EnglishDetect;
+
+void SetDictionaryFlagDefaults() {
+  DictionaryMode = kDictionaryFlagDefaults.Dictionary;
+  ChatMode = kDictionaryFlagDefaults.Chat;
+  TashdidMode = kDictionaryFlagDefaults.Tashdid;
+  PrefixMode = kDictionaryFlagDefaults.Prefix;
+  PoliteMode = kDictionaryFlagDefaults.Polite;
+  MiddleMode = kDictionaryFlagDefaults.Middle;
+  EnglishDetectMode = kDictionaryFlagDefaults.EnglishDetect;
+}
 
 TDicValueObject* WholeWords = nullptr;
 TDicValueObject* PoliteWords = nullptr;
@@ -32,8 +42,17 @@ namespace {
 
 constexpr size_t kNotFound = std::numeric_limits<size_t>::max();
 
-bool IsLowerLetter(char c) {
-  return c >= 'a' && c <= 'z';
+// Keys up to this length are searched for directly: at most this many comparisons per character.
+constexpr size_t kShortKey = 32;
+// Words longer than this are not remembered by the lookups' caches.
+constexpr size_t kLongestRemembered = 256;
+
+// The key and the value of a stored line; a key never holds "=", so the first one splits them.
+std::string_view KeyOf(std::string_view line) {
+  return line.substr(0, line.find('='));
+}
+std::string_view ValueOf(std::string_view line) {
+  return line.substr(line.find('=') + 1);
 }
 
 // The last letter of the two-letter rules "ch", "gh", "kh", "ph", "sh", "zh" before their "h".
@@ -63,13 +82,31 @@ int CompareLineWithKey(std::string_view line, std::string_view key) {
   return static_cast<unsigned char>(line[key.size()]) - static_cast<unsigned char>('=');
 }
 
-// Position of the first occurrence of key in word, letters compared without regard to case.
+// Position of the first occurrence of key in word, letters compared without regard to case:
+// directly for a short key, by Knuth-Morris-Pratt over the folded characters for a long one, so
+// that the time stays linear in both lengths.
 size_t FindFolded(std::string_view word, std::string_view key) {
-  if (key.size() > word.size()) return std::string_view::npos;
-  for (size_t i = 0; i + key.size() <= word.size(); ++i) {
-    size_t j = 0;
-    while (j < key.size() && FoldAnsiCase(word[i + j]) == FoldAnsiCase(key[j])) ++j;
-    if (j == key.size()) return i;
+  if (key.empty()) return 0;
+  const auto at = [](std::string_view s, size_t i) { return FoldAnsiCase(s[i]); };
+  if (key.size() <= kShortKey) {
+    for (size_t i = 0; i + key.size() <= word.size(); ++i) {
+      size_t j = 0;
+      while (j < key.size() && at(word, i + j) == at(key, j)) ++j;
+      if (j == key.size()) return i;
+    }
+    return std::string_view::npos;
+  }
+  // border[j]: the length of the longest proper border of key[0, j].
+  std::vector<size_t> border(key.size(), 0);
+  for (size_t j = 1, k = 0; j < key.size(); ++j) {
+    while (k > 0 && at(key, j) != at(key, k)) k = border[k - 1];
+    if (at(key, j) == at(key, k)) ++k;
+    border[j] = k;
+  }
+  for (size_t i = 0, k = 0; i < word.size(); ++i) {
+    while (k > 0 && at(word, i) != at(key, k)) k = border[k - 1];
+    if (at(word, i) == at(key, k)) ++k;
+    if (k == key.size()) return i + 1 - key.size();
   }
   return std::string_view::npos;
 }
@@ -109,9 +146,46 @@ TDictionaryIni& Ini() {
   return ini;
 }
 
-// Set when the file existed at start but could not be read: saving would replace contents that
-// were never loaded.
-bool gFileUnreadable = false;
+// Set when saving must leave the file alone: it existed at start but could not be read, or it held
+// what a save would drop and no copy of it could be kept.
+bool gKeepFile = false;
+
+// The names of the file sections that are read into the sections.
+constexpr std::string_view kReadSections[] = {"Whole Words",  "Polite Words", "Suffix Words",
+                                              "Prefix Words", "Middle Words", "English Words"};
+
+// Whether the first save would lose something the file holds: text in no section Zefra reads,
+// or lines that no section keeps (comments, lines without "=", lines of other sections).
+bool SaveWouldDropContent(const TDictionaryIni& ini) {
+  if (ini.SkippedLines() > 0) return true;
+  bool anyRead = false;
+  for (const TDictionaryIni::TSection& section : ini.Sections()) {
+    const bool read =
+        std::any_of(std::begin(kReadSections), std::end(kReadSections),
+                    [&](std::string_view name) { return SameTextAnsi(name, section.Name); });
+    anyRead = anyRead || read;
+    if (!read && !section.Lines.empty()) return true;
+    for (const std::string_view line : section.Lines)
+      if (line.find('=') == std::string_view::npos) return true;
+  }
+  return !anyRead && ini.HasText();
+}
+
+// Keeps a copy of the file beside it before the first save can replace it, and tells the user.
+void KeepBackup(TDictionaryReporter& reporter) {
+  const std::string backup = DictionaryFileName + ".bak";
+  std::string bytes;
+  if (AtomicFile::Read(DictionaryFileName, bytes) && AtomicFile::Replace(backup, bytes)) {
+    reporter.Warning("Zefra could not read all of \"" + DictionaryFileName +
+                     "\" and keeps a copy of it as \"" + backup +
+                     "\" before saving the dictionary over it.");
+    return;
+  }
+  gKeepFile = true;
+  reporter.Warning("Zefra could not read all of \"" + DictionaryFileName +
+                   "\" and could not keep a copy of it as \"" + backup +
+                   "\", so the dictionary will not be saved over it.");
+}
 
 bool FileExists(const std::string& fileName) {
   std::error_code ec;
@@ -136,6 +210,18 @@ std::string TDicValueObject::StoredKey(std::string_view key) const {
   return stored;
 }
 
+std::string TDicValueObject::Key(size_t i) const {
+  return StoredKey(KeyOf(entries_[i]));
+}
+
+std::string_view TDicValueObject::Value(size_t i) const {
+  return ValueOf(entries_[i]);
+}
+
+std::string_view TDicValueObject::ValueAfter(size_t i, size_t keyLength) const {
+  return std::string_view(entries_[i]).substr(keyLength + 1);
+}
+
 void TDicValueObject::EntriesChanged() {
   Modified = true;
   lastKey_.clear();
@@ -144,20 +230,12 @@ void TDicValueObject::EntriesChanged() {
   cacheOwner_ = TCacheOwner::None;
   trie_.reset();
   table_.reset();
-  walk_.Valid = false;
+  walkValid_ = false;
   middle_.reset();
-  keys_.resize(entries_.size());
-  values_.resize(entries_.size());
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    std::string_view key, value;
-    SplitLine(entries_[i], key, value);
-    keys_[i].assign(key);
-    if (kind_ == dkSuffix) std::reverse(keys_[i].begin(), keys_[i].end());
-    values_[i].assign(value);
-  }
+  longestKey_ = 0;
+  for (const std::string& line : entries_) longestKey_ = std::max(longestKey_, KeyOf(line).size());
   BuildLetterIndex();
 }
-
 void TDicValueObject::BuildLetterIndex() {
   letterStart_.fill(0);
   if (kind_ == dkNone || kind_ == dkMiddle || entries_.empty()) return;
@@ -218,33 +296,56 @@ void TDicValueObject::DeleteEntry(std::string_view key) {
   EntriesChanged();
 }
 
-void TDicValueObject::LoadFromStrings(const std::vector<std::string>& lines) {
+template <typename Lines>
+void TDicValueObject::Load(const Lines& lines) {
   entries_.clear();
   entries_.reserve(lines.size());
-  for (const std::string& line : lines) {
+  for (const std::string_view line : lines) {
     std::string_view key, value;
     if (!SplitLine(line, key, value)) continue;
     if (kind_ == dkSuffix) {
       std::string& stored = entries_.emplace_back(key.rbegin(), key.rend());
       stored.append(1, '=').append(value);
     } else {
-      entries_.push_back(line);
+      entries_.emplace_back(line);
     }
   }
   SortUnique(entries_);
+  entries_.shrink_to_fit();
   EntriesChanged();
 }
 
-void TDicValueObject::SaveToStrings(std::vector<std::string>& lines) const {
-  lines.clear();
-  lines.reserve(keys_.size());
-  for (size_t i = 0; i < keys_.size(); ++i) {
-    std::string& line = lines.emplace_back();
-    line.reserve(keys_[i].size() + 1 + values_[i].size());
-    line.append(keys_[i]).append(1, '=').append(values_[i]);
+void TDicValueObject::LoadFromStrings(const std::vector<std::string>& lines) {
+  Load(lines);
+}
+
+void TDicValueObject::LoadFromLines(const TLines& lines) {
+  Load(lines);
+}
+
+void TDicValueObject::SaveTo(TLines& lines) const {
+  // Suffix lines are sorted with their keys in normal order; other kinds store them so.
+  std::vector<std::string> normal;
+  if (kind_ == dkSuffix) {
+    normal.reserve(entries_.size());
+    for (size_t i = 0; i < entries_.size(); ++i)
+      normal.push_back(Key(i).append(1, '=').append(Value(i)));
   }
-  std::sort(lines.begin(), lines.end(),
-            [](const std::string& a, const std::string& b) { return LessTextAnsi(a, b); });
+  const std::vector<std::string>& text = kind_ == dkSuffix ? normal : entries_;
+  std::vector<uint32_t> order(text.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](uint32_t a, uint32_t b) { return LessTextAnsi(text[a], text[b]); });
+  lines = {};
+  for (const uint32_t i : order) lines.push_back(text[i]);
+}
+
+void TDicValueObject::SaveToStrings(std::vector<std::string>& lines) const {
+  TLines sorted;
+  SaveTo(sorted);
+  lines.clear();
+  lines.reserve(sorted.size());
+  for (const std::string_view line : sorted) lines.emplace_back(line);
 }
 
 void TDicValueObject::BuildTrie() {
@@ -257,30 +358,34 @@ inline const detail::TKeyTrie& TDicValueObject::Trie() {
 }
 
 uint32_t TDicValueObject::FindWhole(std::string_view key) {
+  if (key.size() > longestKey_) return detail::TKeyTable::kNoLine;
   if (!table_)
     table_ = std::make_shared<const detail::TKeyTable>(entries_, letterStart_[0], letterStart_[26]);
   // Only keys of the letter ranges are in the table, and only a word beginning with a lower-case
   // letter is looked up, so keys outside the ranges are never found.
-  return table_->Find(keys_, key);
+  return table_->Find(entries_, key);
 }
 
-const TDicValueObject::TPrefixWalk& TDicValueObject::WalkPrefixes(std::string_view word) {
-  if (walk_.Valid && word == walk_.Word) return walk_;
-  Copy(walk_.Word, word);
-  walk_.Exact = walk_.Longest = detail::TKeyTrie::kNoLine;
-  walk_.LongestLength = 0;
+TDicValueObject::TPrefixHits TDicValueObject::WalkPrefixes(std::string_view word) {
+  const bool remembered = word.size() <= kLongestRemembered;
+  if (remembered && walkValid_ && word == walkedWord_) return walked_;
+  TPrefixHits hits{detail::TKeyTrie::kNoLine, detail::TKeyTrie::kNoLine, 0};
   // Keys come shortest first, so the last one is the longest.
   Trie().ForEachPrefix(word, [&](size_t length, uint32_t line) {
-    walk_.Longest = line;
-    walk_.LongestLength = length;
+    hits.Longest = line;
+    hits.LongestLength = length;
   });
-  if (walk_.LongestLength == word.size()) walk_.Exact = walk_.Longest;
-  walk_.Valid = true;
-  return walk_;
+  if (hits.LongestLength == word.size()) hits.Exact = hits.Longest;
+  if (remembered) {
+    Copy(walkedWord_, word);
+    walked_ = hits;
+    walkValid_ = true;
+  }
+  return hits;
 }
 
 std::string TDicValueObject::Find(std::string_view key) {
-  if (key.empty() || keys_.empty()) return {};
+  if (key.empty() || entries_.empty() || key.size() > longestKey_) return {};
   if (cacheOwner_ == TCacheOwner::Find && key == lastKey_) return lastValue_;
   if (!IsLowerLetter(key.front())) return {};
   if (kind_ != dkWhole && kind_ != dkPrefix && kind_ != dkSuffix) return {};
@@ -290,32 +395,47 @@ std::string TDicValueObject::Find(std::string_view key) {
                                            : Trie().FindKey(key, true);
   if (pos == detail::TKeyTrie::kNoLine) return {};
   Copy(lastKey_, key);
-  Copy(lastValue_, values_[pos]);
+  Copy(lastValue_, ValueAfter(pos, key.size()));
   cacheOwner_ = TCacheOwner::Find;
   return lastValue_;
 }
 
 std::string TDicValueObject::FindPart(std::string_view word) {
   if (word.empty()) return {};
-  return std::string(Part(word));
+  bool unchanged;
+  return std::string(Part(word, unchanged));
 }
 
 bool TDicValueObject::MatchesPart(std::string_view word) {
   // FindPart of an empty word is the empty word and leaves the cache alone.
   if (word.empty()) return false;
-  const std::string_view result = Part(word);
-  return !lastIsKey_ && result != word;
+  bool unchanged;
+  const std::string_view result = Part(word, unchanged);
+  return !unchanged && result != word;
 }
 
-std::string_view TDicValueObject::Part(std::string_view word) {
+bool TDicValueObject::HasMiddleKeyIn(std::string_view word) {
+  if (kind_ != dkMiddle || entries_.empty()) return false;
+  if (!middle_) middle_ = std::make_shared<const detail::TMiddleMatcher>(entries_);
+  return middle_->FirstKeyIn(word) != detail::TMiddleMatcher::kNone;
+}
+
+std::string_view TDicValueObject::Part(std::string_view word, bool& unchanged) {
   if (cacheOwner_ == TCacheOwner::FindPart && word == lastKey_) {
+    unchanged = lastIsKey_;
     if (lastIsKey_) return lastKey_;
     // A remembered empty result is searched again.
     if (!lastValue_.empty()) return lastValue_;
   }
+  if (word.size() > kLongestRemembered) {
+    // Copying a long word into the cache would cost more than searching it again.
+    cacheOwner_ = TCacheOwner::None;
+    unchanged = !ComputePart(word, lastValue_);
+    return unchanged ? word : std::string_view(lastValue_);
+  }
   Copy(lastKey_, word);
   cacheOwner_ = TCacheOwner::FindPart;
-  lastIsKey_ = !ComputePart(word, lastValue_);
+  unchanged = lastIsKey_ = !ComputePart(word, lastValue_);
   return lastIsKey_ ? std::string_view(lastKey_) : std::string_view(lastValue_);
 }
 
@@ -336,15 +456,15 @@ bool TDicValueObject::ComputePart(std::string_view word, std::string& out) {
 }
 
 bool TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
-  if (keys_.empty() || !IsLowerLetter(word.front())) return false;
+  if (entries_.empty() || !IsLowerLetter(word.front())) return false;
   const uint32_t pos = FindWhole(word);
   if (pos == detail::TKeyTrie::kNoLine) return false;
-  Copy(out, values_[pos]);
+  Copy(out, ValueAfter(pos, word.size()));
   return true;
 }
 
 bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
-  if (keys_.empty() || !IsLowerLetter(word.back())) return false;
+  if (entries_.empty() || !IsLowerLetter(word.back())) return false;
   uint32_t best = detail::TKeyTrie::kNoLine;
   size_t bestLength = 0;
   // Every ending that is a key is a candidate; the first in list order that is not refused wins,
@@ -358,13 +478,13 @@ bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
     bestLength = length;
   });
   if (best == detail::TKeyTrie::kNoLine) return false;
-  ReplaceInto(out, word, word.size() - bestLength, bestLength, values_[best]);
+  ReplaceInto(out, word, word.size() - bestLength, bestLength, ValueAfter(best, bestLength));
   return true;
 }
 
 bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
-  if (keys_.empty() || !IsLowerLetter(word.front())) return false;
-  const TPrefixWalk& walk = WalkPrefixes(word);
+  if (entries_.empty() || !IsLowerLetter(word.front())) return false;
+  const TPrefixHits walk = WalkPrefixes(word);
   const uint32_t best = walk.Longest;
   const size_t bestLength = walk.LongestLength;
   if (best == detail::TKeyTrie::kNoLine) return false;
@@ -376,26 +496,26 @@ bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
     if (next == 'h' && IsHRuleLetter(word[bestLength - 1])) return false;
   }
   // The key begins the word exactly, so its first occurrence without regard to case is there.
-  ReplaceInto(out, word, 0, bestLength, values_[best]);
+  ReplaceInto(out, word, 0, bestLength, ValueAfter(best, bestLength));
   return true;
 }
 
 bool TDicValueObject::MatchMiddle(std::string_view word, std::string& out) {
-  if (keys_.empty()) return false;
+  if (entries_.empty()) return false;
   if (!middle_) middle_ = std::make_shared<const detail::TMiddleMatcher>(entries_);
   const uint32_t index = middle_->FirstKeyIn(word);
   if (index == detail::TMiddleMatcher::kNone) return false;
   // The key was chosen by an exact occurrence, but an occurrence differing in case may come first.
-  const size_t pos = FindFolded(word, keys_[index]);
-  ReplaceInto(out, word, pos, keys_[index].size(), values_[index]);
+  const std::string_view key = KeyOf(entries_[index]);
+  const size_t pos = FindFolded(word, key);
+  ReplaceInto(out, word, pos, key.size(), ValueAfter(index, key.size()));
   return true;
 }
 
 std::string ChooseDictionaryFile(const std::string& programDir, const std::string& perUserDir) {
   namespace fs = std::filesystem;
   const fs::path programFile = fs::path(programDir) / "Zefra.txt";
-  const std::string dir = programDir.empty() ? std::string(".") : programDir;
-  if (::access(dir.c_str(), W_OK) == 0) return programFile.string();
+  if (AtomicFile::IsWritableDirectory(programDir)) return programFile.string();
   std::error_code ec;
   const fs::path userFile = fs::path(perUserDir) / "Zefra.txt";
   fs::create_directories(perUserDir, ec);
@@ -406,30 +526,47 @@ std::string ChooseDictionaryFile(const std::string& programDir, const std::strin
 
 bool LoadDictionary(uint8_t sections) {
   if (!FileExists(DictionaryFileName)) return false;
-  static const std::vector<std::string> kNoLines;
-  auto linesOf = [](std::string_view name) -> const std::vector<std::string>& {
-    const std::vector<std::string>* lines = Ini().SectionLines(name);
-    return lines ? *lines : kNoLines;
-  };
-  if (sections & dsWhole) WholeWords->LoadFromStrings(linesOf("Whole Words"));
-  if (sections & dsPolite) PoliteWords->LoadFromStrings(linesOf("Polite Words"));
-  if (sections & dsSuffix) SuffixWords->LoadFromStrings(linesOf("Suffix Words"));
-  if (sections & dsPrefix) PrefixWords->LoadFromStrings(linesOf("Prefix Words"));
-  if (sections & dsMiddle) MiddleWords->LoadFromStrings(linesOf("Middle Words"));
-  if (sections & dsEnglish) LoadEnglishWords(linesOf("English Words"));
+  LoadSectionsFrom(Ini(), sections);
   return true;
 }
 
-void LoadEnglishWords(const std::vector<std::string>& lines) {
+void LoadSectionsFrom(const TDictionaryIni& image, uint8_t sections) {
+  static const TLines kNoLines;
+  auto linesOf = [&image](std::string_view name) -> const TLines& {
+    const TLines* lines = image.SectionLines(name);
+    return lines ? *lines : kNoLines;
+  };
+  if (sections & dsWhole) WholeWords->LoadFromLines(linesOf("Whole Words"));
+  if (sections & dsPolite) PoliteWords->LoadFromLines(linesOf("Polite Words"));
+  if (sections & dsSuffix) SuffixWords->LoadFromLines(linesOf("Suffix Words"));
+  if (sections & dsPrefix) PrefixWords->LoadFromLines(linesOf("Prefix Words"));
+  if (sections & dsMiddle) MiddleWords->LoadFromLines(linesOf("Middle Words"));
+  if (sections & dsEnglish) LoadEnglishWords(linesOf("English Words"));
+}
+
+namespace {
+
+template <typename Lines>
+void LoadEnglish(const Lines& lines) {
   // One batch per section gives the same lines as adding them one by one.
-  std::vector<std::string> whole, prefix;
-  for (const std::string& line : lines) {
+  TLines whole, prefix;
+  for (const std::string_view line : lines) {
     std::string_view key, value;
     if (!SplitLine(line, key, value)) continue;
     (value == "Whole" ? whole : prefix).push_back(line);
   }
-  EnglishWholeWords->LoadFromStrings(whole);
-  EnglishPrefixWords->LoadFromStrings(prefix);
+  EnglishWholeWords->LoadFromLines(whole);
+  EnglishPrefixWords->LoadFromLines(prefix);
+}
+
+}  // namespace
+
+void LoadEnglishWords(const std::vector<std::string>& lines) {
+  LoadEnglish(lines);
+}
+
+void LoadEnglishWords(const TLines& lines) {
+  LoadEnglish(lines);
 }
 
 bool CreateDefaultDictionary(TDictionaryReporter& reporter) {
@@ -448,36 +585,34 @@ bool CreateDefaultDictionary(TDictionaryReporter& reporter) {
 
 void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& reporter) {
   DictionaryFileName = fileName;
-  DictionaryMode = 1;
-  ChatMode = 1;
-  PrefixMode = 0;
-  TashdidMode = 1;
-  PoliteMode = 0;
-  MiddleMode = 1;
-  // On by the operating system's version, and every system this runs on is new enough.
-  EnglishDetectMode = 1;
+  SetDictionaryFlagDefaults();
 
-  gFileUnreadable = !Ini().LoadFromFile(DictionaryFileName) && FileExists(DictionaryFileName);
+  // What an interrupted save left behind; a save still running in another Zefra keeps its own.
+  AtomicFile::RemoveStaleTemporaries(DictionaryFileName);
+  const bool read = Ini().LoadFromFile(DictionaryFileName);
+  gKeepFile = !read && FileExists(DictionaryFileName);
 
   CreateSections();
 
   if (!FileExists(DictionaryFileName)) CreateDefaultDictionary(reporter);
   if (FileExists(DictionaryFileName)) {
     LoadDictionary(DictionarySections);
+    if (read && SaveWouldDropContent(Ini())) KeepBackup(reporter);
     return;
   }
   reporter.Warning("File \"" + DictionaryFileName + "\" Not Found.Creating new one.");
   AddDefaultEntries();
 }
 
-bool SaveDictionary() {
-  if (!WholeWords || gFileUnreadable) return false;
-  std::vector<std::string> all, lines;
+TDictionaryIni SavedImage() {
+  // Built as the file will read back.
+  TDictionaryIni image;
+  TLines lines;
   auto addSection = [&](std::string_view header, std::initializer_list<TDicValueObject*> sections) {
-    all.emplace_back(header);
+    image.Append(header);
     for (TDicValueObject* section : sections) {
-      section->SaveToStrings(lines);
-      for (std::string& line : lines) all.push_back(std::move(line));
+      section->SaveTo(lines);
+      for (const std::string_view line : lines) image.Append(line);
     }
   };
   addSection("[Whole Words]", {WholeWords});
@@ -487,9 +622,14 @@ bool SaveDictionary() {
   addSection("[Prefix Words]", {PrefixWords});
   addSection("[Middle Words]", {MiddleWords});
   addSection("[English Words]", {EnglishWholeWords, EnglishPrefixWords});
-  // The image is replaced only once the file holds it, so it never describes a file not written.
-  TDictionaryIni image;
-  image.Assign(all);
+  return image;
+}
+
+bool SaveDictionary() {
+  if (!WholeWords || gKeepFile) return false;
+  // The image replaces the old one only once the file holds it, so it never describes a file
+  // not written.
+  TDictionaryIni image = SavedImage();
   if (!image.SaveToFile(DictionaryFileName)) return false;
   Ini() = std::move(image);
   return true;
@@ -498,7 +638,7 @@ bool SaveDictionary() {
 void FinishDictionaryModule() {
   FreeSections();
   Ini().Clear();
-  gFileUnreadable = false;
+  gKeepFile = false;
 }
 
 void CreateSections() {

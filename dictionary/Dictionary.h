@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "DictionaryIni.h"
+
 // Engine option flags: bytes, true when non-zero, read by the engine at every call.
 extern uint8_t DictionaryMode;
 extern uint8_t ChatMode;
@@ -17,6 +19,16 @@ extern uint8_t PoliteMode;
 extern uint8_t MiddleMode;
 extern uint8_t EnglishDetectMode;
 
+// The initial values of the flags above, set by the module's start.
+struct TDictionaryFlags {
+  uint8_t Dictionary, Chat, Tashdid, Prefix, Polite, Middle;
+  // On by the operating system's version, and every system this runs on is new enough.
+  uint8_t EnglishDetect;
+};
+inline constexpr TDictionaryFlags kDictionaryFlagDefaults{1, 1, 1, 0, 0, 1, 1};
+// Sets the flags above to their initial values.
+void SetDictionaryFlagDefaults();
+
 namespace detail {
 class TKeyTable;
 class TKeyTrie;
@@ -25,8 +37,8 @@ class TMiddleMatcher;
 
 enum TDicKind : uint8_t { dkNone = 0, dkWhole = 1, dkSuffix = 2, dkPrefix = 3, dkMiddle = 4 };
 
-// One dictionary section: sorted "key=value" lines with parallel key and value arrays, a letter
-// index and a one-entry cache of the last lookup.
+// One dictionary section: sorted "key=value" lines, read for their keys and values in place, a
+// letter index and a one-entry cache of the last lookup.
 class TDicValueObject {
  public:
   explicit TDicValueObject(TDicKind kind);  // Create
@@ -37,8 +49,10 @@ class TDicValueObject {
   void DeleteEntry(std::string_view key);
   // Replaces all entries by "name=value" lines, in one batch.
   void LoadFromStrings(const std::vector<std::string>& lines);
+  void LoadFromLines(const TLines& lines);
   // One "key=value" line per entry, keys in normal order, sorted without regard to case.
   void SaveToStrings(std::vector<std::string>& lines) const;
+  void SaveTo(TLines& lines) const;
 
   // Value of the first entry whose key equals key, or "" (kinds 1 and 3; a suffix section answers
   // by its own keys, the other kinds always "").
@@ -47,16 +61,21 @@ class TDicValueObject {
   std::string FindPart(std::string_view word);
   // True exactly when FindPart(word) differs from word.
   bool MatchesPart(std::string_view word);
+  // True when a key of this middle section occurs in word, whatever FindPart then makes of it.
+  bool HasMiddleKeyIn(std::string_view word);
 
   TDicKind Kind() const { return kind_; }
-  size_t Count() const { return keys_.size(); }
-  const std::vector<std::string>& Keys() const { return keys_; }
-  const std::vector<std::string>& Values() const { return values_; }
+  size_t Count() const { return entries_.size(); }
+  // Key and value of entry i in list order; the key in normal order.
+  std::string Key(size_t i) const;
+  std::string_view Value(size_t i) const;
+  // The length of the longest key: a longer word is no key.
+  size_t LongestKey() const { return longestKey_; }
   // The stored lines, in list order (suffix keys reversed).
   const std::vector<std::string>& Entries() const { return entries_; }
   bool Modified = false;
 
-  // The positions [first, last) in Keys of the lines whose stored key begins with letter a..z;
+  // The positions [first, last) in Entries of the lines whose stored key begins with letter a..z;
   // empty for other characters and for kinds 0 and 4.
   std::pair<size_t, size_t> LetterRange(char letter) const;
   // Rebuilds the letter index from the current lines.
@@ -65,9 +84,13 @@ class TDicValueObject {
  private:
   enum class TCacheOwner : uint8_t { None, Find, FindPart };
 
-  // Keys, values, index and cache from the current lines; Modified set.
+  // Index and cache from the current lines; Modified set.
   void EntriesChanged();
+  template <typename Lines>
+  void Load(const Lines& lines);
   std::string StoredKey(std::string_view key) const;
+  // Value(i) when the key of line i is known to be keyLength long.
+  std::string_view ValueAfter(size_t i, size_t keyLength) const;
   size_t FirstLineWithKey(size_t first, size_t last, std::string_view storedKey) const;
   // The trie over the stored keys of the letter ranges, built on first use after a change.
   const detail::TKeyTrie& Trie();
@@ -76,17 +99,15 @@ class TDicValueObject {
   uint32_t FindWhole(std::string_view key);
   // The keys of a prefix section that begin a word: the engine asks Find and then FindPart about
   // the same word, and one walk answers both.
-  struct TPrefixWalk {
-    std::string Word;
+  struct TPrefixHits {
     uint32_t Exact = 0;    // the first line whose key is the word
     uint32_t Longest = 0;  // the first line with the longest key that begins the word
     size_t LongestLength = 0;
-    bool Valid = false;
   };
-  const TPrefixWalk& WalkPrefixes(std::string_view word);
+  TPrefixHits WalkPrefixes(std::string_view word);
   // FindPart's result for a non-empty word, from the cache or computed into it; valid until the
-  // next lookup or change.
-  std::string_view Part(std::string_view word);
+  // next lookup or change, or as long as word when unchanged is set.
+  std::string_view Part(std::string_view word, bool& unchanged);
   // Each writes FindPart's result to out and returns true, or returns false when the result is
   // the word itself (out then untouched).
   bool ComputePart(std::string_view word, std::string& out);
@@ -97,8 +118,7 @@ class TDicValueObject {
 
   TDicKind kind_;
   std::vector<std::string> entries_;
-  std::vector<std::string> keys_;
-  std::vector<std::string> values_;
+  size_t longestKey_ = 0;
   // letterStart_[c] .. letterStart_[c + 1] is the range of letter 'a' + c.
   std::array<size_t, 27> letterStart_{};
   std::string lastKey_;
@@ -111,7 +131,10 @@ class TDicValueObject {
   // stay cheap; shared by copies of the section, never changed once built.
   std::shared_ptr<const detail::TKeyTrie> trie_;    // prefix and suffix sections
   std::shared_ptr<const detail::TKeyTable> table_;  // whole-word sections
-  TPrefixWalk walk_;  // of the last word walked, until the next change
+  // The last word walked and its hits, until the next change.
+  std::string walkedWord_;
+  TPrefixHits walked_;
+  bool walkValid_ = false;
   std::shared_ptr<const detail::TMiddleMatcher> middle_;
 };
 
@@ -193,10 +216,15 @@ void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& rep
 // Loads the given file sections from the file image into the sections; false, changing nothing,
 // when the file does not exist.
 bool LoadDictionary(uint8_t sections);
+// Loads the given file sections from image into the sections, as LoadDictionary does from the file.
+void LoadSectionsFrom(const TDictionaryIni& image, uint8_t sections);
 // Fills EnglishWholeWords ("name=Whole" lines) and EnglishPrefixWords (all other lines).
 void LoadEnglishWords(const std::vector<std::string>& lines);
+void LoadEnglishWords(const TLines& lines);
 // Writes a new file holding the default entries; false after an error to the reporter.
 bool CreateDefaultDictionary(TDictionaryReporter& reporter);
+// The image of the file that SaveDictionary writes, from the sections as they stand.
+TDictionaryIni SavedImage();
 // Writes the whole file; false (old file and sections untouched) when it could not be written.
 bool SaveDictionary();
 // Frees the sections and the file image.

@@ -64,8 +64,6 @@ class TKeyTrie {
     return line;
   }
 
-  size_t Bytes() const { return data_.size(); }
-
  private:
   friend class TMiddleMatcher;
 
@@ -164,16 +162,15 @@ class TKeyTable {
 
   TKeyTable(const std::vector<std::string>& lines, size_t first, size_t last);
 
-  // The first line whose key is key, or kNoLine; keys are the keys of the lines the table was
-  // built from, one per line (a key never holds "=", so neither does anything equal to one).
-  uint32_t Find(const std::vector<std::string>& keys, std::string_view key) const {
+  // The first line whose key is key, or kNoLine; lines are the lines the table was built from.
+  uint32_t Find(const std::vector<std::string>& lines, std::string_view key) const {
     if (slots_.empty()) return kNoLine;
     const uint64_t h = Hash(key);
     const uint32_t tag = static_cast<uint32_t>(h >> 32);
     for (size_t i = h & mask_;; i = (i + 1) & mask_) {
       const TSlot& slot = slots_[i];
       if (slot.Line == kNoLine) return kNoLine;
-      if (slot.Tag == tag && keys[slot.Line] == key) return slot.Line;
+      if (slot.Tag == tag && HasKey(lines[slot.Line], key)) return slot.Line;
     }
   }
 
@@ -183,6 +180,11 @@ class TKeyTable {
     uint32_t Line = kNoLine;
   };
 
+  // Whether the text before the line's first "=" is key.
+  static bool HasKey(std::string_view line, std::string_view key) {
+    return line.size() > key.size() && line[key.size()] == '=' && line.starts_with(key) &&
+           key.find('=') == std::string_view::npos;
+  }
   static uint64_t Hash(std::string_view key) {
     uint64_t h = 0x9E3779B97F4A7C15u ^ key.size();
     size_t i = 0;

@@ -1,15 +1,12 @@
 #include "DictionaryIni.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
+
+#include "AtomicFile.h"
 
 namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Blanks and control characters, trimmed from both ends of every line.
 bool IsTrimmed(unsigned char c) {
@@ -41,18 +38,6 @@ void ForEachLine(std::string_view text, F&& f) {
   }
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t written = ::write(fd, data.data(), data.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
-}
-
 }  // namespace
 
 bool SameTextAnsi(std::string_view a, std::string_view b) {
@@ -72,60 +57,95 @@ bool LessTextAnsi(std::string_view a, std::string_view b) {
   return a < b;
 }
 
+namespace {
+
+std::string Folded(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = static_cast<char>(FoldAnsiCase(c));
+  return folded;
+}
+
+}  // namespace
+
+void TDictionaryIni::Clear() {
+  sections_.clear();
+  byName_.clear();
+  current_ = -1;
+  skipped_ = 0;
+  hasText_ = false;
+}
+
+const TDictionaryIni::TSection* TDictionaryIni::Find(std::string_view name) const {
+  const auto it = byName_.find(Folded(name));
+  return it == byName_.end() ? nullptr : &sections_[it->second];
+}
+
+TDictionaryIni::TSection& TDictionaryIni::Add(std::string_view name) {
+  byName_.emplace(Folded(name), sections_.size());
+  return sections_.emplace_back(TSection{std::string(name), {}});
+}
+
 void TDictionaryIni::Parse(std::string_view text) {
   Clear();
+  hasText_ = text.find_first_not_of(" \t\r\n") != std::string_view::npos;
   ForEachLine(text, [this](std::string_view line) { AddLine(line); });
 }
 
 void TDictionaryIni::Assign(const std::vector<std::string>& lines) {
   Clear();
+  for (const std::string& line : lines) Append(line);
+}
+
+void TDictionaryIni::Append(std::string_view line) {
   // A line holding a line break counts as several lines, as it would once written and read back.
-  for (const std::string& line : lines)
-    ForEachLine(line, [this](std::string_view l) { AddLine(l); });
+  ForEachLine(line, [this](std::string_view l) { AddLine(l); });
 }
 
 void TDictionaryIni::AddLine(std::string_view raw) {
   std::string_view line = Trim(raw);
-  if (line.empty() || line.front() == ';') return;
+  if (line.empty()) return;
+  if (line.front() == ';') {
+    ++skipped_;
+    return;
+  }
   if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
     std::string_view name = Trim(line.substr(1, line.size() - 2));
     current_ = -1;
-    for (const TSection& s : sections_)
-      if (SameTextAnsi(s.Name, name)) return;
-    sections_.push_back({std::string(name), {}});
+    if (Find(name)) {
+      ++skipped_;
+      return;
+    }
+    Add(name);
     current_ = static_cast<long>(sections_.size()) - 1;
     return;
   }
-  if (current_ < 0) return;
-  std::vector<std::string>& lines = sections_[static_cast<size_t>(current_)].Lines;
+  if (current_ < 0) {
+    ++skipped_;
+    return;
+  }
+  TLines& lines = sections_[static_cast<size_t>(current_)].Lines;
   size_t eq = line.find('=');
   if (eq == std::string_view::npos) {
-    lines.emplace_back(line);
+    lines.push_back(line);
     return;
   }
   size_t keyEnd = eq, valueStart = eq + 1;
   while (keyEnd > 0 && IsBlank(line[keyEnd - 1])) --keyEnd;
   while (valueStart < line.size() && IsBlank(line[valueStart])) ++valueStart;
-  std::string& out = lines.emplace_back();
+  std::string out;
   out.reserve(keyEnd + 1 + (line.size() - valueStart));
   out.append(line.substr(0, keyEnd)).append(1, '=').append(line.substr(valueStart));
+  lines.push_back(out);
 }
 
 bool TDictionaryIni::LoadFromFile(const std::string& fileName) {
   Clear();
-  std::error_code ec;
-  // Only a regular file is read: a directory fails, and a pipe or device could block forever.
-  if (!std::filesystem::is_regular_file(fileName, ec)) return false;
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f) return false;
   std::string text;
-  char buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
-  if (!ok) return false;
-  Parse(text);
+  if (!AtomicFile::Read(fileName, text)) return false;
+  // Editors may begin a UTF-8 file with a byte-order mark, which would hide the first header.
+  std::string_view content(text);
+  if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
+  Parse(content);
   return true;
 }
 
@@ -133,71 +153,43 @@ std::string TDictionaryIni::Text() const {
   size_t size = 0;
   for (const TSection& s : sections_) {
     size += s.Name.size() + 6;
-    for (const std::string& line : s.Lines) size += line.size() + 2;
+    for (const std::string_view line : s.Lines) size += line.size() + 2;
   }
   std::string text;
   text.reserve(size);
   for (const TSection& s : sections_) {
     text.append(1, '[').append(s.Name).append("]\r\n");
-    for (const std::string& line : s.Lines) text.append(line).append("\r\n");
+    for (const std::string_view line : s.Lines) text.append(line).append("\r\n");
     text.append("\r\n");
   }
   return text;
 }
 
 bool TDictionaryIni::SaveToFile(const std::string& fileName) const {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path target(fileName);
-  // Replace the file a link points to, not the link.
-  if (fs::is_symlink(target, ec)) {
-    fs::path resolved = fs::read_symlink(target, ec);
-    if (ec) return false;
-    target = resolved.is_absolute() ? resolved : target.parent_path() / resolved;
-  }
-  if (fs::is_directory(target, ec)) return false;
-
-  struct stat old {};
-  const bool hadOld = ::stat(target.c_str(), &old) == 0;
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target.string() + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, Text());
-  if (ok && hadOld) (void)::fchmod(fd, old.st_mode & 07777);
-  ok = ok && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  return AtomicFile::Replace(fileName, Text());
 }
 
-const std::vector<std::string>* TDictionaryIni::SectionLines(std::string_view name) const {
-  for (const TSection& s : sections_)
-    if (SameTextAnsi(s.Name, name)) return &s.Lines;
-  return nullptr;
+const TLines* TDictionaryIni::SectionLines(std::string_view name) const {
+  const TSection* section = Find(name);
+  return section ? &section->Lines : nullptr;
 }
 
 void TDictionaryIni::WriteString(std::string_view section, std::string_view key,
                                  std::string_view value) {
-  TSection* target = nullptr;
-  for (TSection& s : sections_)
-    if (SameTextAnsi(s.Name, section)) {
-      target = &s;
-      break;
-    }
-  if (!target) target = &sections_.emplace_back(TSection{std::string(section), {}});
+  const TSection* found = Find(section);
+  TSection& target =
+      found ? sections_[static_cast<size_t>(found - sections_.data())] : Add(section);
   std::string line = std::string(key) + "=" + std::string(value);
-  for (std::string& existing : target->Lines) {
-    size_t eq = existing.find('=');
-    if (eq != std::string::npos && SameTextAnsi(std::string_view(existing).substr(0, eq), key)) {
-      existing = std::move(line);
-      return;
-    }
+  // Rebuilt whole: written only for the few default entries of a new file.
+  TLines lines;
+  bool replaced = false;
+  for (const std::string_view existing : target.Lines) {
+    const size_t eq = existing.find('=');
+    const bool same =
+        !replaced && eq != std::string_view::npos && SameTextAnsi(existing.substr(0, eq), key);
+    lines.push_back(same ? std::string_view(line) : existing);
+    replaced = replaced || same;
   }
-  target->Lines.push_back(std::move(line));
+  if (!replaced) lines.push_back(line);
+  target.Lines = std::move(lines);
 }

@@ -1,7 +1,6 @@
 #include "DictionaryStage.h"
 
-#include <cstdlib>
-
+#include "AnsiChars.h"
 #include "Dictionary.h"
 #include "Replace.h"
 #include "trans.h"
@@ -26,13 +25,14 @@ bool MatchesPart(TDicValueObject* section, std::string_view word) {
   return !IsEmpty(section) && section->MatchesPart(word);
 }
 
+// Whether a word of that length could be a key of the section.
+bool MayBeKey(const TDicValueObject* section, size_t length) {
+  return !IsEmpty(section) && length <= section->LongestKey();
+}
+
 // v with its last two characters replaced by "oon": the colloquial -on form of an -an entry.
 std::string WithOonEnding(const std::string& v) {
   return v.substr(0, v.size() >= 2 ? v.size() - 2 : 0) + "oon";
-}
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
 }
 
 // A whole word that reads as a floating-point number ("2", "2.5", "2e3") keeps its digits.
@@ -66,7 +66,7 @@ void ReadChatDigits(std::string& word) {
 
 // The verbal prefixes mi, nemi, be and na are transliterated apart from the rest of the word:
 // appends the prefix and returns where the rest begins, or 0 when the word has none.
-size_t SplitVerbalPrefix(const std::string& word, std::u16string& out) {
+size_t SplitVerbalPrefix(std::string_view word, std::u16string& out) {
   std::string_view prefix;
   size_t restAt = 2;
   if (word.starts_with("mi")) {
@@ -91,55 +91,72 @@ size_t SplitVerbalPrefix(const std::string& word, std::u16string& out) {
 
 }  // namespace
 
-size_t DictionaryStage(std::string& word, std::u16string& out) {
-  if (word.empty() || !DictionaryMode) return 0;
-  const std::string alt =
-      word.ends_with("on") ? word.substr(0, word.size() - 2) + "an" : std::string();
+bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16string& out) {
+  std::string_view word = std::string_view(buffer).substr(at);
+  if (word.empty() || !DictionaryMode) return false;
+  const auto become = [&](std::string text) {
+    buffer = std::move(text);
+    at = 0;
+    word = buffer;
+    run = {};
+  };
+  // Built only when a section could hold it, so that a long word is not copied at every prefix.
+  std::string alt;
+  if (word.ends_with("on") &&
+      (MayBeKey(WholeWords, word.size()) || MayBeKey(PrefixWords, word.size())))
+    alt = std::string(word.substr(0, word.size() - 2)) + "an";
 
   if (std::string v = Find(WholeWords, word); !v.empty()) {
-    word = std::move(v);
-    return 0;
+    become(std::move(v));
+    return false;
   }
   if (std::string v = Find(WholeWords, alt); !v.empty()) {
-    word = WithOonEnding(v);
-    return 0;
+    become(WithOonEnding(v));
+    return false;
   }
   if (std::string v = Find(PrefixWords, alt); !v.empty()) {
-    word = WithOonEnding(v);
-    return 0;
+    become(WithOonEnding(v));
+    return false;
   }
 
   bool changed = false;
   bool exactPrefix = false;
   if (std::string v = Find(PrefixWords, word); !v.empty()) {
     if (v != word) {
-      word = std::move(v);
+      become(std::move(v));
       changed = exactPrefix = true;
     }
-  } else {
-    std::string r = FindPart(PrefixWords, word);
-    if (r != word) changed = true;
-    word = std::move(r);
+  } else if (MatchesPart(PrefixWords, word)) {
+    become(FindPart(PrefixWords, word));
+    changed = true;
   }
 
-  if (ChatMode && !changed && !IsNumber(word)) ReadChatDigits(word);
+  if (ChatMode && !changed && !run.NoChatDigits && !IsNumber(word)) {
+    // Every chat digit holds a 1, a 2 or a 3.
+    if (word.find_first_of("123") != std::string_view::npos) {
+      std::string read(word);
+      ReadChatDigits(read);
+      become(std::move(read));
+    }
+    run.NoChatDigits = true;
+  }
 
-  if (MiddleMode && !exactPrefix) {
-    std::string r = FindPart(MiddleWords, word);
-    if (r != word) {
-      word = std::move(r);
+  if (MiddleMode && !exactPrefix && !run.NoMiddleKey && !IsEmpty(MiddleWords)) {
+    if (!MiddleWords->HasMiddleKeyIn(word)) {
+      run.NoMiddleKey = true;
+    } else if (MatchesPart(MiddleWords, word)) {
+      become(FindPart(MiddleWords, word));
       changed = true;
     }
   }
-  if (PrefixMode && !exactPrefix) {
-    std::string r = FindPart(SuffixWords, word);
-    if (r != word) {
-      word = std::move(r);
-      changed = true;
-    }
+  if (PrefixMode && !exactPrefix && MatchesPart(SuffixWords, word)) {
+    become(FindPart(SuffixWords, word));
+    changed = true;
   }
-  if (changed || exactPrefix) return 0;
-  return SplitVerbalPrefix(word, out);
+  if (changed || exactPrefix) return false;
+  const size_t restAt = SplitVerbalPrefix(word, out);
+  at += restAt;
+  return restAt != 0;
 }
 
 void PolitePass(std::string& word) {

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
+#include "AnsiChars.h"
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "DictionaryStage.h"
@@ -121,20 +123,21 @@ const TLetterRule LetterRules[62] = {
 };
 
 int RuleIndex[26];
-uint8_t TreatAeMode = 1;
-uint8_t FarsiEnabled = 0;
+
+namespace {
+
+constexpr uint8_t kTreatAeModeDefault = 1;
+constexpr uint8_t kFarsiEnabledDefault = 0;
+
+}  // namespace
+
+uint8_t TreatAeMode = kTreatAeModeDefault;
+uint8_t FarsiEnabled = kFarsiEnabledDefault;
 
 namespace {
 
 constexpr int kLastRow = 61;
 constexpr char16_t kShadda = 0x0651;
-
-bool IsLower(char c) {
-  return c >= 'a' && c <= 'z';
-}
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 // The rows a candidate beginning with c is compared with: from RuleIndex[c] through the next
 // letter's entry; z and every non-letter share the rows from z's entry to the closing row.
@@ -255,47 +258,67 @@ bool AppendWordEnd(const char* cand, int n, std::u16string& out) {
   }
 }
 
+// Whether a doubled x can take the shadda: vowels, y and digits never do.
+bool TakesShadda(char x) {
+  return !IsDigit(x) && x != 'a' && x != 'y' && x != 'i' && x != 'e';
+}
+
 // Where the unread rest of a word first occurs in the whole word, as far as the shadda needs to
-// know: at its start, at its second-last character, or elsewhere. Z[i] is the length of the
-// longest common prefix of the word and its tail from i, computed once per word, so that a long
-// run of doubled letters costs linear time rather than one search per pair.
+// know: at its start, at its second-last character, or elsewhere. The shadda asks only about rests
+// that begin with a doubled pair, so a rest can begin the word only when the word begins with a
+// doubled pair too. For such a word the borders (lengths of the tails that begin the word) are
+// found once, from its Z array, so that a long run of doubled letters costs linear time; they are
+// found before the word's output is allocated, and kept as one bit per length.
 class TFirstOccurrence {
  public:
-  explicit TFirstOccurrence(std::string_view word) : word_(word) {}
+  explicit TFirstOccurrence(std::string_view word) : word_(word) {
+    // Z's entries are four bytes; a longer word is compared directly.
+    if (BeginsDoubled(word) && word.size() < std::numeric_limits<uint32_t>::max()) FindBorders();
+  }
 
   // The 1-based position of the first occurrence of word[restAt..] in word, reported only when
   // it is 1 or the word's length - 1; 0 for any other position.
-  size_t StartOrSecondLast(size_t restAt) {
+  size_t StartOrSecondLast(size_t restAt) const {
     const size_t n = word_.size();
-    if (restAt == 0 || ZAt(restAt) >= n - restAt) return 1;
+    if (restAt == 0 || IsBorder(n - restAt)) return 1;
     if (n - restAt == 2 && word_.find(word_.substr(restAt)) == restAt) return n - 1;
     return 0;
   }
 
  private:
-  size_t ZAt(size_t i) {
-    if (z_.empty()) {
-      const size_t n = word_.size();
-      z_.assign(n, 0);
-      for (size_t k = 1, left = 0, right = 0; k < n; ++k) {
-        size_t length = k < right ? std::min(right - k, z_[k - left]) : 0;
-        while (k + length < n && word_[length] == word_[k + length]) ++length;
-        z_[k] = length;
-        if (k + length > right) left = k, right = k + length;
-      }
+  static bool BeginsDoubled(std::string_view w) {
+    return !w.empty() && TakesShadda(w[0]) &&
+           ((w.size() >= 2 && w[0] == w[1]) ||
+            (w.size() >= 4 && (w[1] == 'h' || w[1] == '`') && w[2] == w[0] && w[3] == w[1]));
+  }
+  // Without the borders found, the direct comparison fails within the first characters.
+  bool IsBorder(size_t length) const {
+    if (!border_.empty()) return border_[length];
+    return word_.compare(word_.size() - length, length, word_, 0, length) == 0;
+  }
+  void FindBorders() {
+    // Freed at once: Z is the largest copy of a long word.
+    const uint32_t n = static_cast<uint32_t>(word_.size());
+    std::vector<uint32_t> z(n, 0);
+    for (uint32_t k = 1, left = 0, right = 0; k < n; ++k) {
+      uint32_t length = k < right ? std::min(right - k, z[k - left]) : 0;
+      while (k + length < n && word_[length] == word_[k + length]) ++length;
+      z[k] = length;
+      if (k + length > right) left = k, right = k + length;
     }
-    return z_[i];
+    border_.assign(n + 1, false);
+    for (uint32_t k = 1; k < n; ++k) border_[n - k] = z[k] >= n - k;
   }
 
   std::string_view word_;
-  std::vector<size_t> z_;
+  std::vector<bool> border_;
 };
 
 // The automatic shadda for a doubled consonant (XX, XhXh or X`X`).
-bool TryShadda(const char* cand, int n, size_t restAt, TFirstOccurrence& occurrence,
+bool TryShadda(const char* cand, int n, size_t restAt, const TFirstOccurrence& occurrence,
                std::u16string& out) {
   const char x = cand[0];
-  if (IsDigit(x) || x == 'a' || x == 'y' || x == 'i' || x == 'e') return false;
+  if (!TakesShadda(x)) return false;
   if (n == 2) {
     if (cand[1] != x) return false;
   } else if (!((cand[1] == 'h' || cand[1] == '`') && cand[2] == x && cand[3] == cand[1])) {
@@ -363,7 +386,10 @@ void Normalise(std::string& word) {
 void ScanLetters(std::string_view orig, std::u16string& out) {
   size_t restAt = 0;
   size_t pos = 1;  // lags behind the true position after an unmatched character
-  TFirstOccurrence occurrence(orig);
+  const TFirstOccurrence occurrence(orig);
+  // At most one letter per character and one more at the start; reserved here, after the
+  // borders, rather than for the whole segment up front, which normalisation may outgrow.
+  out.reserve(out.size() + orig.size() + 1);
   while (restAt < orig.size()) {
     const std::string_view rest = orig.substr(restAt);
     const char* cand = rest.data();
@@ -384,7 +410,8 @@ void ScanLetters(std::string_view orig, std::u16string& out) {
           taken = true;
         }
       }
-      if (!taken && TashdidMode && (n == 2 || n == 4)) taken = TryShadda(cand, n, restAt, occurrence, out);
+      if (!taken && TashdidMode && (n == 2 || n == 4))
+        taken = TryShadda(cand, n, restAt, occurrence, out);
       if (taken) {
         restAt += n;
         pos += n;
@@ -400,26 +427,22 @@ void ScanLetters(std::string_view orig, std::u16string& out) {
 
 void AppendTransliteration(std::string_view word, std::u16string& out) {
   std::string w(word);
-  // After a verbal prefix the rest is a word of its own; a loop rather than recursion, so that a
-  // long run of prefixes costs neither stack nor a copy per level.
-  while (!w.empty()) {
-    if (DictionaryMode) {
-      if (const size_t restAt = DictionaryStage(w, out)) {
-        w.erase(0, restAt);
-        continue;
-      }
-    }
-    Normalise(w);
-    ScanLetters(w, out);
-    return;
+  // After a verbal prefix the rest is a word of its own; a loop over offsets rather than
+  // recursion, so that a long run of prefixes costs neither stack nor a copy per prefix.
+  size_t at = 0;
+  TPrefixRun run;
+  while (DictionaryMode && DictionaryStage(w, at, run, out)) {
   }
+  w.erase(0, at);
+  Normalise(w);
+  ScanLetters(w, out);
 }
 
 }  // namespace
 
 void BuildRuleIndex() {
   int lastStored = -1;  // letter number of the last entry stored
-  for (int row = 1; row <= kLastRow && IsLower(LetterRules[row].Key[0]); ++row) {
+  for (int row = 1; row <= kLastRow && IsLowerLetter(LetterRules[row].Key[0]); ++row) {
     const int letter = LetterRules[row].Key[0] - 'a';
     if (row == 1 || LetterRules[row - 1].Key[0] != LetterRules[row].Key[0]) {
       for (int l = lastStored + 1; l <= letter; ++l) RuleIndex[l] = row;
@@ -431,8 +454,8 @@ void BuildRuleIndex() {
 
 void InitializeEngine() {
   BuildRuleIndex();
-  TreatAeMode = 1;
-  FarsiEnabled = 0;
+  TreatAeMode = kTreatAeModeDefault;
+  FarsiEnabled = kFarsiEnabledDefault;
 }
 
 std::u16string TransliterateWord(std::string_view word) {
@@ -441,11 +464,11 @@ std::u16string TransliterateWord(std::string_view word) {
   return out;
 }
 
-namespace {
-
 bool IsWordChar(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 0x60 && c <= 0x7A) || (ChatMode && IsDigit(c));
 }
+
+namespace {
 
 void AppendSeparator(unsigned char c, std::u16string& out) {
   switch (c) {
@@ -491,7 +514,6 @@ void AppendSegment(std::string_view segment, std::u16string& out) {
 
 std::u16string ConvertSegment(std::string_view segment) {
   std::u16string out;
-  out.reserve(segment.size() + 8);
   AppendSegment(segment, out);
   return out;
 }
@@ -499,22 +521,30 @@ std::u16string ConvertSegment(std::string_view segment) {
 std::u16string ConvertLine(std::string_view line) {
   if (line.find('\r') == std::string_view::npos) return ConvertSegment(line);
   std::u16string out;
-  out.reserve(line.size() + 8);
-  bool typed = false;  // runs alternate: converted, left as typed, converted, ...
+  std::vector<size_t> runEnds;  // in out, for the reversed order
+  bool typed = false;           // runs alternate: converted, left as typed, converted, ...
   size_t at = 0;
   while (true) {
     const size_t cr = line.find('\r', at);
     const std::string_view run = line.substr(at, cr == std::string_view::npos ? cr : cr - at);
-    std::u16string piece = typed ? CodePage::ToUnicode(run) : ConvertSegment(run);
-    if (FarsiEnabled)
-      out += piece;
+    if (typed)
+      for (const char c : run) out += CodePage::ToUnicode(static_cast<unsigned char>(c));
     else
-      out.insert(0, piece);
+      AppendSegment(run, out);
+    runEnds.push_back(out.size());
     if (cr == std::string_view::npos) break;
     at = cr + 1;
     typed = !typed;
   }
-  return out;
+  if (FarsiEnabled) return out;
+  // Assembled last run first, in one pass rather than an insertion at the front per run.
+  std::u16string reversed;
+  reversed.reserve(out.size());
+  for (size_t i = runEnds.size(); i-- > 0;) {
+    const size_t start = i == 0 ? 0 : runEnds[i - 1];
+    reversed.append(out, start, runEnds[i] - start);
+  }
+  return reversed;
 }
 
 std::u16string ConvertText(std::u16string_view text) {

@@ -1,4 +1,5 @@
 // zefra-convert: converts Romanesh text files or pipes to Persian script, line by line.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -6,10 +7,13 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
-#include "CodePage.h"
 #include "Dictionary.h"
 #include "FilterDictionary.h"
+#include "LinePieces.h"
 #include "Utf8.h"
 #include "trans.h"
 
@@ -36,7 +40,7 @@ constexpr const char* kUsage =
     "  --version           show the version and exit\n";
 
 // Lines longer than this are converted in pieces cut after a separator, so that memory stays
-// bounded by the raw line and not by its several converted copies.
+// bounded by the line and not by its several converted copies.
 constexpr size_t kPieceUnits = 1 << 16;
 
 struct Options {
@@ -45,8 +49,6 @@ struct Options {
   bool cp1256 = false;
   std::vector<std::string> files;
 };
-
-enum class Parse { Run, ExitOk, BadUsage };
 
 [[noreturn]] void Fail(int status, const std::string& message, bool usage = false) {
   std::fflush(stdout);
@@ -106,14 +108,23 @@ Options ParseArguments(int argc, char** argv) {
 }
 
 class Writer {
+  static constexpr size_t kBlockUnits = 1 << 16;
+
  public:
   explicit Writer(bool cp1256) : cp1256_(cp1256) {}
   void Write(std::u16string_view text) {
-    if (cp1256_)
-      buffer_ += PersianToAnsi(text);
-    else
-      Utf8::Append(text, buffer_);
-    if (buffer_.size() >= (1 << 16)) Flush();
+    // In blocks, so that a long line's output is never held twice over; a block never ends
+    // between the two halves of a surrogate pair.
+    while (!text.empty()) {
+      size_t n = std::min(text.size(), kBlockUnits);
+      if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) ++n;
+      if (cp1256_)
+        buffer_ += PersianToAnsi(text.substr(0, n));
+      else
+        Utf8::Append(text.substr(0, n), buffer_);
+      if (buffer_.size() >= kBlockUnits) Flush();
+      text.remove_prefix(n);
+    }
   }
   void EndLine() { buffer_ += '\n'; }
   void Flush() {
@@ -128,39 +139,10 @@ class Writer {
   std::string buffer_;
 };
 
-// A place to cut a long line: after a character that is neither part of a word, nor an
-// apostrophe that may pair with the letter before it, nor a run marker.
-bool IsCutPoint(char16_t c) {
-  return c < 0x80 && !(c >= 'A' && c <= 'Z') && !(c >= 0x60 && c <= 0x7A) &&
-         !(c >= '0' && c <= '9') && c != '\'' && c != '\r';
-}
-
-// Converts one line as ConvertText does, in pieces for very long lines. Pieces are cut only
-// between words, and each piece after a CR-marked run begins inside that run, so the pieces'
-// results joined are the whole line's result.
-void ConvertOneLine(std::u16string_view line, Writer& out) {
-  bool insideTypedRun = false;
-  while (!line.empty()) {
-    size_t cut = line.size();
-    if (line.size() > kPieceUnits) {
-      cut = kPieceUnits;
-      while (cut < line.size() && !IsCutPoint(line[cut - 1])) ++cut;
-    }
-    std::string piece = CodePage::FromUnicode(line.substr(0, cut));
-    size_t markers = 0;
-    for (const char c : piece) markers += c == '\r';
-    if (insideTypedRun) piece.insert(piece.begin(), '\r');
-    out.Write(ConvertLine(piece));
-    insideTypedRun ^= markers % 2 == 1;
-    line.remove_prefix(cut);
-  }
-  out.EndLine();
-}
-
 // Reads one input, line by line; false after reporting invalid UTF-8.
 bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
   std::string raw;
-  std::u16string line;
+  std::string line;
   std::vector<char> block(1 << 16);
   size_t lineNumber = 0;
   bool atStart = true;
@@ -169,14 +151,16 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
     if (endedByLf && !raw.empty() && raw.back() == '\r') raw.pop_back();
     if (atStart && raw.starts_with("\xEF\xBB\xBF")) raw.erase(0, 3);
     atStart = false;
-    line.clear();
-    if (!Utf8::Decode(raw, line)) {
+    if (!DecodeLine(raw, line)) {
       out.Flush();
       std::fprintf(stderr, "zefra-convert: %s:%zu: invalid UTF-8\n", name.c_str(), lineNumber);
       return false;
     }
-    ConvertOneLine(line, out);
+    // A very long line's bytes are let go before it is converted.
+    if (raw.capacity() > kPieceUnits) std::string().swap(raw);
     raw.clear();
+    ConvertInPieces(line, kPieceUnits, [&out](std::u16string_view text) { out.Write(text); });
+    out.EndLine();
     return true;
   };
   size_t got;
@@ -198,8 +182,13 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef __GLIBC__
+  // A fixed threshold: blocks of a megabyte and more are mapped and given back when freed, so
+  // that the copies of a very long line, each freed in turn, do not stay resident.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
   InitializeEngine();
-  SetFilterFlagDefaults();
+  SetDictionaryFlagDefaults();
   FarsiEnabled = 1;  // Windows-1256 has a byte for ALEF WITH MADDA ABOVE, as the window checks
   const Options options = ParseArguments(argc, argv);
   if (!options.useDictionary) DictionaryMode = 0;

@@ -5,7 +5,7 @@
 // Found by argument lookup, so it stays outside the unnamed namespace.
 void PrintTo(const TDictionaryIni::TSection& s, std::ostream* os) {
   *os << "[" << s.Name << "]";
-  for (const std::string& line : s.Lines) *os << " {" << line << "}";
+  for (const std::string_view line : s.Lines) *os << " {" << line << "}";
 }
 
 namespace {
@@ -52,7 +52,7 @@ TEST(DictionaryIni, SectionsFoundWithoutRegardToCase) {
   TDictionaryIni ini;
   ini.Parse("[Whole Words]\nk=v\n[\xC9t\xE9]\nx=y\n");
   ASSERT_NE(ini.SectionLines("WHOLE words"), nullptr);
-  EXPECT_EQ(*ini.SectionLines("whole WORDS"), std::vector<std::string>{"k=v"});
+  EXPECT_EQ(*ini.SectionLines("whole WORDS"), TLines{"k=v"});
   ASSERT_NE(ini.SectionLines("\xE9T\xC9"), nullptr);
   EXPECT_EQ(ini.SectionLines("Whole"), nullptr);
 }

@@ -36,6 +36,20 @@ TEST_F(DictionaryStageTest, ALongRunOfPrefixesConvertsInLinearSpace) {
   EXPECT_TRUE(TransliterateWord(word) == expected);
 }
 
+// What a prefix run learns about its word must not outlive a lookup that rewrites the rest.
+TEST_F(DictionaryStageTest, EachRestAfterAPrefixIsLookedUpAfresh) {
+  PrefixWords->AddEntry("ra", "rab");
+  MiddleWords->AddEntry("ab", "oo");
+  // "mirax": no middle key in the whole word; the rest "rax" becomes "rabx", which holds one.
+  EXPECT_UNITS(TransliterateWord("mirax"), u"\u0645\u064A" + TransliterateWord("roox"));
+  // Chat digits read once for the whole run of prefixes.
+  EXPECT_UNITS(TransliterateWord("mimimer30"),
+               u"\u0645\u064A\u0645\u064A" + TransliterateWord("mersi"));
+  // An entry that gives a middle key back unchanged still hides the entries after it.
+  MiddleWords->LoadFromStrings({"mimi=mimi", "mix=MX"});
+  EXPECT_UNITS(TransliterateWord("mimimix"), u"\u0645\u064A\u0645\u064A" + TransliterateWord("MX"));
+}
+
 TEST_F(DictionaryStageTest, ChatDigitsReadAsLettersUnlessTheWordIsANumber) {
   EXPECT_UNITS(TransliterateWord("mer30"), (std::u16string{MEEM, REH, SEEN, FARSI_YEH}));
   EXPECT_UNITS(TransliterateWord("be2n"), (std::u16string{BEH, DAL, WAW, NOON}));

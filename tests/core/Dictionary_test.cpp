@@ -1,6 +1,7 @@
 #include "Dictionary.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+
+#include "EngineTestSupport.h"
 
 namespace {
 
@@ -230,6 +233,26 @@ TEST(DictionaryLookup, WideNodesAndEveryByte) {
   }
 }
 
+// Long keys, with many borders, over two letters in both cases: the occurrence replaced is the
+// first one without regard to case, often well before the exact one that chose the key.
+TEST(DictionaryLookup, LongMiddleKeysAgainstPlainScans) {
+  std::mt19937 rng(42);
+  const auto text = [&rng](size_t length) {
+    std::string s(length, 'a');
+    for (char& c : s) c = "aAbB"[rng() % (rng() % 5 ? 2 : 4)];
+    return s;
+  };
+  for (int round = 0; round < 200; ++round) {
+    const std::string key = text(33 + rng() % 40);
+    TDicValueObject section(dkMiddle);
+    ReferenceSection reference(dkMiddle);
+    section.AddEntry(key, "X");
+    reference.Add(key, "X");
+    const std::string word = text(rng() % 80) + key + text(rng() % 20);
+    ASSERT_EQ(section.FindPart(word), reference.FindPart(word)) << word;
+  }
+}
+
 // A copy answers from its own entries, before and after either side changes.
 TEST(DictionaryLookup, CopiesKeepTheirOwnEntries) {
   for (TDicKind kind : {dkWhole, dkSuffix, dkPrefix, dkMiddle}) {
@@ -392,7 +415,8 @@ TEST(DictionarySection, Changes) {
   TDicValueObject suffix(dkSuffix);
   suffix.AddEntry("ton", "toon");
   EXPECT_EQ(suffix.Entries(), (std::vector<std::string>{"not=toon"}));
-  EXPECT_EQ(suffix.Keys(), (std::vector<std::string>{"ton"}));
+  EXPECT_EQ(suffix.Key(0), "ton");
+  EXPECT_EQ(suffix.Value(0), "toon");
   suffix.DeleteEntry("ton");
   EXPECT_EQ(suffix.Count(), 0u);
 }
@@ -425,11 +449,7 @@ class DictionaryModule : public ::testing::Test {
   };
 
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("zefra-dict-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = FreshTestDirectory("zefra-dict");
     file_ = (dir_ / "Zefra.txt").string();
   }
   void TearDown() override {
@@ -437,12 +457,7 @@ class DictionaryModule : public ::testing::Test {
     fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
     fs::remove_all(dir_);
   }
-  static std::string Read(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  static std::string Read(const std::string& name) { return FileText(name); }
   static void Write(const std::string& name, const std::string& text) {
     std::ofstream(name, std::ios::binary) << text;
   }
@@ -564,6 +579,93 @@ TEST_F(DictionaryModule, SaveReplacesTheFileAtomically) {
   StartDictionaryModule(file_, reporter_);
   EXPECT_EQ(WholeWords->Find("dorood"), "doroood");
   EXPECT_EQ(WholeWords->Count(), 15u);
+}
+
+// A byte-order mark from an editor must not hide the first section, which the save would drop.
+TEST_F(DictionaryModule, AByteOrderMarkIsSkipped) {
+  Write(file_, "\xEF\xBB\xBF[Whole Words]\r\nman=maan\r\n");
+  StartDictionaryModule(file_, reporter_);
+  EXPECT_EQ(WholeWords->Find("man"), "maan");
+  EXPECT_TRUE(reporter_.warnings.empty());
+  ASSERT_TRUE(SaveDictionary());
+  EXPECT_TRUE(Read(file_).starts_with("[Whole Words]\r\nman=maan\r\n"));
+  EXPECT_FALSE(fs::exists(file_ + ".bak"));
+}
+
+// A file holding what the save would drop is kept as Zefra.txt.bak, replacing an older copy,
+// and the user is told once, with both names.
+TEST_F(DictionaryModule, ContentTheSaveWouldDropIsKeptAsABackup) {
+  using namespace std::string_literals;
+  const std::string contents[] = {
+      "\x89PNG\r\n\x1A\n\0\0binary"s,
+      "\xFF\xFE[\0W\0h\0o\0l\0e\0 \0W\0o\0r\0d\0s\0]\0\r\0\n\0a\0=\0b\0"s,  // UTF-16
+      "[Other]\nx=y\n",
+      "[Whole Words]\n; my note\nsalam=salaam\n",
+      "[Whole Words]\nno equals sign\n",
+      "\0\0\0"s,
+  };
+  for (const std::string& content : contents) {
+    Write(file_ + ".bak", "an older copy");
+    Write(file_, content);
+    reporter_ = {};
+    StartDictionaryModule(file_, reporter_);
+    ASSERT_EQ(reporter_.warnings.size(), 1u) << content;
+    EXPECT_NE(reporter_.warnings[0].find("\"" + file_ + "\""), std::string::npos);
+    EXPECT_NE(reporter_.warnings[0].find("\"" + file_ + ".bak\""), std::string::npos);
+    EXPECT_EQ(Read(file_ + ".bak"), content);
+    ASSERT_TRUE(SaveDictionary());
+    FinishDictionaryModule();
+    reporter_ = {};
+    StartDictionaryModule(file_, reporter_);  // the saved file reads whole
+    EXPECT_TRUE(reporter_.warnings.empty()) << content;
+    FinishDictionaryModule();
+  }
+  // Files that lose nothing get no copy.
+  fs::remove(file_ + ".bak");
+  for (const std::string content : {"", "\r\n\r\n", "[Whole Words]\n[Chat Words]\n"}) {
+    Write(file_, content);
+    reporter_ = {};
+    StartDictionaryModule(file_, reporter_);
+    EXPECT_TRUE(reporter_.warnings.empty()) << content;
+    EXPECT_FALSE(fs::exists(file_ + ".bak"));
+    FinishDictionaryModule();
+  }
+}
+
+TEST_F(DictionaryModule, WithoutABackupTheFileIsNeverReplaced) {
+  fs::create_directories(file_ + ".bak");  // no file can be written there
+  Write(file_, "[Other]\nx=y\n");
+  StartDictionaryModule(file_, reporter_);
+  ASSERT_EQ(reporter_.warnings.size(), 1u);
+  EXPECT_NE(reporter_.warnings[0].find("will not be saved"), std::string::npos);
+  EXPECT_FALSE(SaveDictionary());
+  EXPECT_EQ(Read(file_), "[Other]\nx=y\n");
+}
+
+TEST_F(DictionaryModule, SaveThroughLinksReplacesTheRealFile) {
+  const std::string real = (dir_ / "real.txt").string();
+  Write(real, "[Whole Words]\nsalam=salaam\n");
+  fs::create_symlink("real.txt", dir_ / "middle");
+  fs::create_symlink("middle", file_);
+  StartDictionaryModule(file_, reporter_);
+  WholeWords->AddEntry("dorood", "doroood");
+  ASSERT_TRUE(SaveDictionary());
+  EXPECT_TRUE(fs::is_symlink(file_));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "middle"));
+  EXPECT_NE(Read(real).find("dorood=doroood"), std::string::npos);
+}
+
+TEST_F(DictionaryModule, StartRemovesTheTemporariesOfAnInterruptedSave) {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(0);
+  ::waitpid(pid, nullptr, 0);
+  const std::string stale = file_ + ".tmp" + std::to_string(pid) + "-0";
+  const std::string running = file_ + ".tmp" + std::to_string(::getpid()) + "-0";
+  Write(stale, "half a file");
+  Write(running, "being written");
+  StartDictionaryModule(file_, reporter_);
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_TRUE(fs::exists(running));
 }
 
 TEST_F(DictionaryModule, PerUserFileIsSeededFromTheProgramDirectory) {

@@ -1,6 +1,27 @@
 #include "EngineTestSupport.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <fstream>
+#include <sstream>
+
+std::filesystem::path FreshTestDirectory(const std::string& prefix) {
+  namespace fs = std::filesystem;
+  const fs::path dir =
+      fs::temp_directory_path() / (prefix + "-" + std::to_string(::getpid()) + "-" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+std::string FileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 std::string Units(const std::u16string& text) {
   std::string out;
@@ -14,10 +35,11 @@ std::string Units(const std::u16string& text) {
 
 void EngineTest::SetUp() {
   InitializeEngine();
+  SetDictionaryFlagDefaults();
   FarsiEnabled = 1;
-  DictionaryMode = ChatMode = TashdidMode = MiddleMode = EnglishDetectMode = 1;
-  PrefixMode = PoliteMode = 0;
   CreateSections();
 }
 
-void EngineTest::TearDown() { FinishDictionaryModule(); }
+void EngineTest::TearDown() {
+  FinishDictionaryModule();
+}

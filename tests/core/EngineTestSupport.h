@@ -1,7 +1,9 @@
 #pragma once
-// Shared set-up for the engine tests: flags at their start values, sections absent or empty.
+// Shared set-up for the core tests: flags at their start values, sections absent or empty, and
+// a directory of their own for tests that write files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "Dictionary.h"
@@ -21,6 +23,11 @@ inline constexpr char16_t ALEF_MADDA = 0x0622, ALEF = 0x0627, BEH = 0x0628, PEH 
                           ARABIC_COMMA = 0x060C, ARABIC_SEMICOLON = 0x061B,
                           ARABIC_QUESTION = 0x061F;
 }  // namespace letters
+
+// A new, empty directory for the running test, named after it.
+std::filesystem::path FreshTestDirectory(const std::string& prefix);
+// The whole content of a file ("" when it cannot be read).
+std::string FileText(const std::filesystem::path& path);
 
 // Code units as "U+0633 U+0644" for readable failure messages.
 std::string Units(const std::u16string& text);

@@ -204,6 +204,8 @@ TEST_F(ConvertTextTest, MarkedRunsStayAsTyped) {
   EXPECT_UNITS(ConvertText(u"ab\r"), (std::u16string{ALEF, BEH}));
   FarsiEnabled = 0;  // runs come out in reverse order, their contents unchanged
   EXPECT_UNITS(ConvertText(u"ab\rhi\rbo"), (std::u16string{BEH, WAW} + u"hi" + u"\u0627\u0628"));
+  EXPECT_UNITS(ConvertText(u"\rhi\r"), u"hi");
+  EXPECT_UNITS(ConvertText(u"ab\r\rbo"), (std::u16string{BEH, WAW, ALEF, BEH}));
 }
 
 TEST_F(ConvertTextTest, SeparatorsTravelThroughTheCodePage) {

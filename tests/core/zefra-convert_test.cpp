@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "EngineTestSupport.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -20,25 +22,13 @@ struct Result {
 
 class ZefraConvertTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("zefra-convert-test-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
+  void SetUp() override { dir_ = FreshTestDirectory("zefra-convert-test"); }
   void TearDown() override { fs::remove_all(dir_); }
 
   std::string File(const std::string& name, const std::string& content) {
     const fs::path path = dir_ / name;
     std::ofstream(path, std::ios::binary) << content;
     return path.string();
-  }
-
-  static std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
   }
 
   // Runs the filter with the given arguments, feeding input on standard input.
@@ -48,7 +38,7 @@ class ZefraConvertTest : public ::testing::Test {
     const std::string command = std::string(ZEFRA_CONVERT) + " " + args + " <'" + in + "' >'" +
                                 out.string() + "' 2>'" + err.string() + "'";
     const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, FileText(out), FileText(err)};
   }
 
   fs::path dir_;
@@ -101,7 +91,7 @@ TEST_F(ZefraConvertTest, ReadsTheGivenDictionaryWithoutWritingIt) {
   const Result r = Run("--dictionary '" + dictionary + "'", "man hello salam\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "\u0645\u0627\u0646 hello \u0633\u0644\u0645\n");
-  EXPECT_EQ(Slurp(dictionary), content);
+  EXPECT_EQ(FileText(dictionary), content);
   EXPECT_EQ(Run("--english=off --dictionary '" + dictionary + "'", "hello\n").out,
             "\u0647\u0644\u0651\u0648\n");
 }
