@@ -10,6 +10,7 @@
 #include "Dictionary.h"
 #include "DictionaryStage.h"
 #include "Replace.h"
+#include "StandIns.h"
 
 const TPersianLetter PersianLetters[43] = {
     {0, 0},          //  0 no letter
@@ -555,7 +556,11 @@ std::u16string ConvertText(std::u16string_view text) {
     const size_t crlf = text.find(u"\r\n", at);
     const size_t end = crlf == std::u16string_view::npos ? text.size() : crlf;
     if (at > 0) out += u"\r\n";
-    out += ConvertLine(CodePage::FromUnicode(text.substr(at, end - at)));
+    const std::u16string_view line = text.substr(at, end - at);
+    TStandIns standIns(line);
+    std::u16string converted = ConvertLine(standIns.ToAnsi(line));
+    standIns.Restore(converted);
+    out += converted;
     at = crlf == std::u16string_view::npos ? text.size() : crlf + 2;
   } while (at < text.size());
   return out;

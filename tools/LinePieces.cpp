@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CodePage.h"
+#include "StandIns.h"
 #include "Utf8.h"
 #include "trans.h"
 
@@ -17,7 +18,7 @@ bool IsCutPoint(char c) {
 
 }  // namespace
 
-bool DecodeLine(std::string_view utf8, std::string& line, size_t blockBytes) {
+bool DecodeLine(std::string_view utf8, std::string& line, size_t blockBytes, TStandIns* standIns) {
   line.clear();
   line.reserve(utf8.size());
   std::u16string block;
@@ -27,7 +28,7 @@ bool DecodeLine(std::string_view utf8, std::string& line, size_t blockBytes) {
     for (int back = 0; back < 3 && n < utf8.size() && (utf8[n] & 0xC0) == 0x80; ++back) --n;
     block.clear();
     if (!Utf8::Decode(utf8.substr(0, n), block)) return false;
-    line += CodePage::FromUnicode(block);
+    line += standIns ? standIns->ToAnsi(block) : CodePage::FromUnicode(block);
     utf8.remove_prefix(n);
   }
   return true;

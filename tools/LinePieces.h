@@ -5,10 +5,14 @@
 #include <string>
 #include <string_view>
 
+class TStandIns;
+
 // The code page form of one line of UTF-8, as ConvertText reads its UTF-16 form, decoded
 // blockBytes at a time so that the UTF-16 form is never held whole; false when the line is not
-// valid UTF-8.
-bool DecodeLine(std::string_view utf8, std::string& line, size_t blockBytes = 1 << 16);
+// valid UTF-8. With standIns, characters the code page lacks wait as its stand-ins.
+inline constexpr size_t kDecodeBlockBytes = 1 << 16;
+bool DecodeLine(std::string_view utf8, std::string& line, size_t blockBytes = kDecodeBlockBytes,
+                TStandIns* standIns = nullptr);
 // Converts a line as ConvertLine does, in pieces of at least pieceBytes cut only between words,
 // handing each piece's result to write in order. With FarsiEnabled on, the results joined are
 // ConvertLine's result for the whole line.

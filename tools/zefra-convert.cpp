@@ -14,6 +14,7 @@
 #include "Dictionary.h"
 #include "FilterDictionary.h"
 #include "LinePieces.h"
+#include "StandIns.h"
 #include "Utf8.h"
 #include "trans.h"
 
@@ -151,7 +152,8 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
     if (endedByLf && !raw.empty() && raw.back() == '\r') raw.pop_back();
     if (atStart && raw.starts_with("\xEF\xBB\xBF")) raw.erase(0, 3);
     atStart = false;
-    if (!DecodeLine(raw, line)) {
+    TStandIns standIns(raw);
+    if (!DecodeLine(raw, line, kDecodeBlockBytes, &standIns)) {
       out.Flush();
       std::fprintf(stderr, "zefra-convert: %s:%zu: invalid UTF-8\n", name.c_str(), lineNumber);
       return false;
@@ -159,7 +161,11 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
     // A very long line's bytes are let go before it is converted.
     if (raw.capacity() > kPieceUnits) std::string().swap(raw);
     raw.clear();
-    ConvertInPieces(line, kPieceUnits, [&out](std::u16string_view text) { out.Write(text); });
+    ConvertInPieces(line, kPieceUnits, [&](std::u16string_view text) {
+      std::u16string restored(text);
+      standIns.Restore(restored);
+      out.Write(restored);
+    });
     out.EndLine();
     return true;
   };

@@ -122,13 +122,12 @@ void TMainForm::ConvertChangedLines() {
 void TMainForm::ConvertInputLine(size_t line, const std::u16string& text) {
   CurrentLine = line;
   const int inStart = EnglishRichEdit->LineIndex(int(line));
-  // The engine reads 8-bit text: what the code page lacks must reach it as "?".
-  const std::string marked = CodePage::FromUnicode(MarkEnglishRuns(inStart, text));
-  const std::u16string converted = ConvertText(CodePage::ToUnicode(marked));
+  const std::u16string marked = MarkEnglishRuns(inStart, text);
+  const std::u16string converted = ConvertText(marked);
   if (size_t(FarsiRichEdit->LineCount()) > line)
     FarsiRichEdit->ReplaceLine(int(line), converted);
   else
-    FarsiRichEdit->AppendLine(marked == "\r" ? u"\r" : converted);
+    FarsiRichEdit->AppendLine(marked == u"\r" ? u"\r" : converted);
   if (SameAttributes) CopyLineAttributes(int(line));
 }
 

@@ -211,10 +211,29 @@ TEST_F(ConvertTextTest, MarkedRunsStayAsTyped) {
 TEST_F(ConvertTextTest, SeparatorsTravelThroughTheCodePage) {
   // A Persian letter typed into the input comes out unchanged, not as a Latin-1 character.
   EXPECT_UNITS(ConvertText(u"\u0627 ab"), (std::u16string{ALEF, u' ', ALEF, BEH}));
-  // The code page has no FARSI YEH and no emoji: each becomes "?", read as a question mark.
-  EXPECT_UNITS(ConvertText(u"\u06CC"), (std::u16string{ARABIC_QUESTION}));
-  EXPECT_UNITS(ConvertText(u"\U0001F600"), (std::u16string{ARABIC_QUESTION}));
   EXPECT_UNITS(ConvertText(u"caf\u00E9"), (std::u16string{KEHEH, FEH, u'\u00E9'}));
+}
+
+TEST_F(ConvertTextTest, CharactersTheCodePageLacksStayWhereTheyStood) {
+  // FARSI YEH from a Persian keyboard, an emoji (one character of two units), a Greek letter.
+  EXPECT_UNITS(ConvertText(u"\u06CC"), u"\u06CC");
+  EXPECT_UNITS(ConvertText(u"ab \U0001F600 ab?"),
+               (std::u16string{ALEF, BEH, u' '} + u"\U0001F600" +
+                std::u16string{u' ', ALEF, BEH, ARABIC_QUESTION}));
+  EXPECT_UNITS(ConvertText(u"a\u03A9b"), (std::u16string{ALEF, u'\u03A9', BEH}));
+  // The same character twice, and in a run left as typed.
+  EXPECT_UNITS(ConvertText(u"\u06CC\u06CC\rhi\u06CC\r"), u"\u06CC\u06CChi\u06CC");
+  // Control characters of the line itself are never taken for stand-ins.
+  EXPECT_UNITS(ConvertText(u"\x01\u06CC\x02"), u"\x01\u06CC\x02");
+  // More different characters than there are stand-ins: the rest read as before.
+  std::u16string many, expected;
+  for (char16_t c = 0x3B1; c < 0x3B1 + 30; ++c) {
+    many += c;
+    expected += c < 0x3B1 + 26 ? c : ARABIC_QUESTION;
+  }
+  EXPECT_UNITS(ConvertText(many), expected);
+  FarsiEnabled = 0;  // runs in reverse order keep their characters
+  EXPECT_UNITS(ConvertText(u"\u06CC\r\u03A9\r"), u"\u03A9\u06CC");
 }
 
 TEST(PersianToAnsiTest, LettersMapThroughTheLetterTable) {

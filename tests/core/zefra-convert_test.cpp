@@ -66,6 +66,12 @@ TEST_F(ZefraConvertTest, LineEndsAndMarkers) {
   EXPECT_EQ(Run("", bom).out, "");
 }
 
+TEST_F(ZefraConvertTest, CharactersTheCodePageLacksStayWhereTheyStood) {
+  // FARSI YEH, an emoji and a Greek letter; a real question mark still becomes the Arabic one.
+  EXPECT_EQ(Run("", "ab \u06CC \U0001F600\u03A9ab?\n").out,
+            "\u0627\u0628 \u06CC \U0001F600\u03A9\u0627\u0628\u061F\n");
+}
+
 TEST_F(ZefraConvertTest, FilesAreReadInOrderAndNotJoined) {
   const std::string a = File("a.txt", "ab"), b = File("b.txt",
                                                       "\xEF\xBB\xBF"

@@ -892,6 +892,8 @@ void tst_uMain::thePersianLayoutTypesPersianLetters() {
   QCOMPARE(typed, QString::fromUtf16(u"\u0633\u06CC\u0644\u0627\u0645"));
   QCOMPARE(in->FormatAt(2).Language, LangPersian);
   QVERIFY(Button("EngFarsiToolBtn")->isChecked());
+  // Persian letters reach the output as they are, FARSI YEH included.
+  QCOMPARE(Q(Out(0)), typed);
   // Caps Lock does not switch while typing Persian.
   PressCapsLock();
   QVERIFY(CapsLock::Current().IsOn());
