@@ -9,6 +9,8 @@
 #include <QTextList>
 #include <algorithm>
 
+#include "LineLayout.h"
+
 namespace {
 
 // Rich-edit properties that Qt has no field for.
@@ -79,6 +81,7 @@ bool IsBulleted(const QTextBlock& block) {
 }  // namespace
 
 RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent) {
+  LineLayout::Install(document());
   setLineWrapMode(NoWrap);
   connect(document(), &QTextDocument::modificationChanged, this, [this](bool changed) {
     if (changed) modified_ = true;
