@@ -30,6 +30,10 @@ qreal ToPixels(int64_t fixed) {
   return qreal(fixed) / kUnitsPerPixel;
 }
 
+// Paragraphs being edited are asked for their caret's place again and again: these many keep
+// their shaped text, which the text engine would otherwise shape anew for each question.
+constexpr size_t kKeptShaped = 4;
+
 const QRectF kToTheEnd(0, 0, INT_MAX, INT_MAX);
 
 struct TLines {
@@ -201,6 +205,7 @@ void LineLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
   Splice(first, size_t(removed), added);
   bool moved = size_t(removed) != added || added > kLaidOutAtOnce;
   QTextBlock block = document->findBlockByNumber(span.First);
+  if (added <= kLaidOutAtOnce) KeepShaped(document->findBlockByNumber(span.Last));
   for (size_t index = first; index < first + added; ++index, block = block.next()) {
     if (added > kLaidOutAtOnce) {
       block.clearLayout();
@@ -243,6 +248,28 @@ void LineLayout::LayOut(const QTextBlock& block, size_t index) {
                                    format.textIndent(), rightToLeft);
   SetHeight(index, block.isVisible() ? ToFixed(lines.Height) : 0);
   SetWidth(index, ToFixed(lines.Right + rightMargin));
+}
+
+void LineLayout::KeepShaped(const QTextBlock& block) {
+  const auto kept = std::find_if(shaped_.begin(), shaped_.end(),
+                                 [&block](const QTextCursor& at) { return at.block() == block; });
+  if (kept != shaped_.end()) {
+    std::rotate(shaped_.begin(), kept, kept + 1);
+    return;
+  }
+  block.layout()->setCacheEnabled(true);
+  shaped_.insert(shaped_.begin(), QTextCursor(block));
+  if (shaped_.size() <= kKeptShaped) return;
+  Forget(shaped_.back().block());
+  shaped_.pop_back();
+}
+
+void LineLayout::Forget(const QTextBlock& block) {
+  if (!block.isValid()) return;
+  QTextLayout* layout = block.layout();
+  layout->setCacheEnabled(false);
+  // The engine lets the shaped text go at the end of a layout.
+  if (layout->lineCount() > 0) LayOut(block, size_t(block.blockNumber()));
 }
 
 void LineLayout::SetHeight(size_t index, int32_t height) {
@@ -321,6 +348,7 @@ QRectF LineLayout::frameBoundingRect(QTextFrame* frame) const {
 QRectF LineLayout::blockBoundingRect(const QTextBlock& block) const {
   if (!block.isValid() || block.document() != document()) return {};
   Self()->KeepInStep();
+  Self()->KeepShaped(block);
   Self()->Place(block, size_t(block.blockNumber()));
   if (!block.isVisible()) return {};
   // As the text control expects: at the layout's place, whatever the first line's indent.

@@ -6,6 +6,7 @@
 // font.
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
+#include <QTextCursor>
 #include <QTextFrameFormat>
 #include <QTextOption>
 #include <cstdint>
@@ -77,6 +78,9 @@ class LineLayout : public QAbstractTextDocumentLayout {
   void KeepInStep();
 
   void LayOut(const QTextBlock& block, size_t index);
+  // The block keeps its shaped text between uses, as do the few used just before it.
+  void KeepShaped(const QTextBlock& block);
+  void Forget(const QTextBlock& block);
   // Lays the block out when it has no lines, then puts it at its place.
   void Place(const QTextBlock& block, size_t index);
   void SetHeight(size_t index, int32_t height);
@@ -99,7 +103,8 @@ class LineLayout : public QAbstractTextDocumentLayout {
 
   std::vector<TParagraph> paragraphs_;
   THeightSums sums_;
-  std::multiset<int32_t> widths_;  // of the paragraphs laid out
+  std::multiset<int32_t> widths_;    // of the paragraphs laid out
+  std::vector<QTextCursor> shaped_;  // at the paragraphs that keep their shaped text, latest first
   TSettings settings_;
   TParagraph estimate_;  // of a paragraph not yet laid out
   int cursorWidth_ = 1;
