@@ -146,14 +146,6 @@ void LineLayout::Reset() {
   sums_.Rebuild(paragraphs_, 0);
 }
 
-void LineLayout::ClearLaidOutLines() {
-  size_t index = 0;
-  for (QTextBlock block = document()->begin(); block.isValid() && index < paragraphs_.size();
-       block = block.next(), ++index) {
-    if (paragraphs_[index].Width >= 0) block.clearLayout();
-  }
-}
-
 void LineLayout::KeepInStep() {
   if (paragraphs_.size() == size_t(document()->blockCount())) return;
   Reset();
@@ -180,19 +172,16 @@ void LineLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
   QTextDocument* document = this->document();
   const size_t count = size_t(document->blockCount());
   if (from == 0 && charsRemoved == 0 && charsAdded == document->characterCount()) {
-    // The document asks for everything anew, as it does whenever its page size is set. Only a
-    // new page width moves lines, and that sideways, within their paragraphs.
+    // So the document tells of new settings, and of some edits too. A new page width only
+    // moves lines sideways: it is laid out as an edit of every paragraph.
     const TSettings now = CurrentSettings();
-    if (paragraphs_.size() == count && now.SameBesidesPageWidth(settings_)) {
-      if (now.PageWidth == settings_.PageWidth) return;
-      settings_.PageWidth = now.PageWidth;
-      ClearLaidOutLines();
-    } else {
+    if (!now.SameBesidesPageWidth(settings_)) {
       Reset();
+      emit update(kToTheEnd);
+      ReportSize();
+      return;
     }
-    emit update(kToTheEnd);
-    ReportSize();
-    return;
+    settings_.PageWidth = now.PageWidth;
   }
   const TParagraphSpan span = ChangedParagraphs(*document, from, charsAdded);
   const size_t first = size_t(span.First);

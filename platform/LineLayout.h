@@ -71,7 +71,6 @@ class LineLayout : public QAbstractTextDocumentLayout {
 
   TSettings CurrentSettings() const;
   void Reset();
-  void ClearLaidOutLines();
   void Splice(size_t first, size_t removed, size_t added);
   // Starts afresh should a change have gone unreported, as while the document tells of a change
   // before it tells the layout.

@@ -204,7 +204,7 @@ void tst_LineLayout::placesStayTrueThroughRandomEdits() {
     const int length = document.characterCount() - 1;
     cursor.setPosition(pick(length + 1));
     cursor.setPosition(pick(length + 1), QTextCursor::KeepAnchor);
-    switch (pick(12)) {
+    switch (pick(13)) {
       case 0:
         document.undo();
         break;
@@ -233,6 +233,15 @@ void tst_LineLayout::placesStayTrueThroughRandomEdits() {
         break;
       case 6:
         cursor.removeSelectedText();
+        break;
+      case 7:
+        // A whole new text, as the text control sets one: the document tells of it as of new
+        // settings.
+        cursor.beginEditBlock();
+        document.setPlainText(pieces[pick(int(std::size(pieces)))].repeated(1 + pick(3)));
+        cursor.select(QTextCursor::Document);
+        cursor.setCharFormat(QTextCharFormat());
+        cursor.endEditBlock();
         break;
       default:
         cursor.insertText(pieces[pick(int(std::size(pieces)))]);
