@@ -22,17 +22,17 @@ constexpr qreal kUnitsPerPixel = 64;
 // before anyone asks; a bigger one is laid out as it comes into sight.
 constexpr size_t kLaidOutAtOnce = 32;
 
-int32_t ToFixed(qreal pixels) {
-  return int32_t(std::lround(pixels * kUnitsPerPixel));
+// Paragraphs being edited are asked for their caret's place again and again: these many keep
+// their shaped text, which the text engine would otherwise shape anew for each question.
+constexpr size_t kKeptShaped = 4;
+
+int64_t ToFixed(qreal pixels) {
+  return std::llround(pixels * kUnitsPerPixel);
 }
 
 qreal ToPixels(int64_t fixed) {
   return qreal(fixed) / kUnitsPerPixel;
 }
-
-// Paragraphs being edited are asked for their caret's place again and again: these many keep
-// their shaped text, which the text engine would otherwise shape anew for each question.
-constexpr size_t kKeptShaped = 4;
 
 const QRectF kToTheEnd(0, 0, INT_MAX, INT_MAX);
 
@@ -125,20 +125,17 @@ LineLayout::TSettings LineLayout::CurrentSettings() const {
           document->rootFrame()->frameFormat(), document->indentWidth()};
 }
 
-qreal LineLayout::FrameLeft() const {
+QMarginsF LineLayout::Margins() const {
   const QTextFrameFormat& frame = settings_.Frame;
-  return frame.leftMargin() + frame.border() + frame.padding();
-}
-
-qreal LineLayout::FrameTop() const {
-  const QTextFrameFormat& frame = settings_.Frame;
-  return frame.topMargin() + frame.border() + frame.padding();
+  const qreal edge = frame.border() + frame.padding();
+  return {frame.leftMargin() + edge, frame.topMargin() + edge, frame.rightMargin() + edge,
+          frame.bottomMargin() + edge};
 }
 
 void LineLayout::Reset() {
   settings_ = CurrentSettings();
   QTextLayout probe(QString(), settings_.Font, paintDevice());
-  estimate_ = {ToFixed(LayOutLines(probe, 0, 0, 0, false).Height), -1};
+  estimate_ = {int32_t(ToFixed(LayOutLines(probe, 0, 0, 0, false).Height)), -1};
   paragraphs_.assign(size_t(document()->blockCount()), estimate_);
   widths_.clear();
   for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
@@ -230,13 +227,12 @@ void LineLayout::LayOut(const QTextBlock& block, size_t index) {
   indent *= settings_.IndentWidth;
   const qreal leftMargin = format.leftMargin() + (rightToLeft ? 0 : indent);
   const qreal rightMargin = format.rightMargin() + (rightToLeft ? indent : 0);
-  const QTextFrameFormat& frame = settings_.Frame;
-  const qreal frameWidth =
-      settings_.PageWidth - FrameLeft() - frame.rightMargin() - frame.border() - frame.padding();
+  const QMarginsF margins = Margins();
+  const qreal frameWidth = settings_.PageWidth - margins.left() - margins.right();
   const TLines lines = LayOutLines(*layout, leftMargin, frameWidth - leftMargin - rightMargin,
                                    format.textIndent(), rightToLeft);
-  SetHeight(index, block.isVisible() ? ToFixed(lines.Height) : 0);
-  SetWidth(index, ToFixed(lines.Right + rightMargin));
+  SetHeight(index, block.isVisible() ? int32_t(ToFixed(lines.Height)) : 0);
+  SetWidth(index, int32_t(ToFixed(lines.Right + rightMargin)));
 }
 
 void LineLayout::KeepShaped(const QTextBlock& block) {
@@ -275,7 +271,7 @@ void LineLayout::SetWidth(size_t index, int32_t width) {
 }
 
 LineLayout::TFixed LineLayout::Top(size_t index) const {
-  return ToFixed(FrameTop()) + sums_.Before(index);
+  return ToFixed(Margins().top()) + sums_.Before(index);
 }
 
 void LineLayout::Place(const QTextBlock& block, size_t index) {
@@ -285,7 +281,7 @@ void LineLayout::Place(const QTextBlock& block, size_t index) {
     LayOut(block, index);
     if (paragraphs_[index].Height != height) Moved(index);
   }
-  layout->setPosition(QPointF(FrameLeft(), ToPixels(Top(index))));
+  layout->setPosition(QPointF(Margins().left(), ToPixels(Top(index))));
 }
 
 void LineLayout::Moved(size_t index) {
@@ -309,13 +305,10 @@ void LineLayout::ReportSize() {
 }
 
 QSizeF LineLayout::documentSize() const {
-  const QTextFrameFormat& frame = settings_.Frame;
+  const QMarginsF margins = Margins();
   const qreal widest = widths_.empty() ? 0 : ToPixels(*widths_.rbegin());
-  const qreal margins =
-      2 * (frame.border() + frame.padding()) + frame.leftMargin() + frame.rightMargin();
-  const qreal bottom = frame.bottomMargin() + frame.border() + frame.padding();
-  return {std::max(settings_.PageWidth, widest + margins),
-          FrameTop() + ToPixels(sums_.Before(paragraphs_.size())) + bottom};
+  return {std::max(settings_.PageWidth, widest + margins.left() + margins.right()),
+          ToPixels(Top(paragraphs_.size())) + margins.bottom()};
 }
 
 int LineLayout::pageCount() const {
@@ -349,7 +342,7 @@ QRectF LineLayout::blockBoundingRect(const QTextBlock& block) const {
 
 int LineLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const {
   Self()->KeepInStep();
-  const size_t index = sums_.At(ToFixed(point.y()) - ToFixed(FrameTop()));
+  const size_t index = sums_.At(ToFixed(point.y() - Margins().top()));
   const QTextBlock block = document()->findBlockByNumber(int(index));
   Self()->Place(block, index);
   const QTextLayout* layout = block.layout();
@@ -379,11 +372,10 @@ void LineLayout::draw(QPainter* painter, const PaintContext& context) {
   KeepInStep();
   const QRectF& clip = context.clip;
   const QSizeF size = documentSize();
-  const QTextFrameFormat& frame = settings_.Frame;
-  const QRectF frameRect =
-      QRectF(QPointF(), size).adjusted(frame.leftMargin(), 0, -frame.rightMargin(), 0);
+  const QMarginsF margins = Margins();
+  const QRectF frameRect = QRectF(QPointF(), size).adjusted(margins.left(), 0, -margins.right(), 0);
   const QRectF textClip = clip.isValid() ? clip & frameRect : frameRect;
-  size_t index = clip.isValid() ? sums_.At(ToFixed(clip.top()) - ToFixed(FrameTop())) : 0;
+  size_t index = clip.isValid() ? sums_.At(ToFixed(clip.top() - margins.top())) : 0;
   painting_ = true;
   for (QTextBlock block = document()->findBlockByNumber(int(index)); block.isValid();
        block = block.next(), ++index) {

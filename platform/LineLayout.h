@@ -6,6 +6,7 @@
 // font.
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
+#include <QMarginsF>
 #include <QTextCursor>
 #include <QTextFrameFormat>
 #include <QTextOption>
@@ -85,8 +86,8 @@ class LineLayout : public QAbstractTextDocumentLayout {
   void SetHeight(size_t index, int32_t height);
   void SetWidth(size_t index, int32_t width);
   TFixed Top(size_t index) const;
-  qreal FrameLeft() const;
-  qreal FrameTop() const;
+  // The root frame's margins, border and padding.
+  QMarginsF Margins() const;
   // Everything from paragraph index down may have moved.
   void Moved(size_t index);
 
