@@ -16,19 +16,22 @@ std::u16string ParagraphText(const QTextBlock& block) {
 
 }  // namespace
 
+TParagraphSpan ChangedParagraphs(const QTextDocument& document, int position, int added) {
+  const int last = std::max(document.characterCount() - 1, 0);
+  return {document.findBlock(std::clamp(position, 0, last)).blockNumber(),
+          document.findBlock(std::clamp(position + added, 0, last)).blockNumber()};
+}
+
 TParagraphCopy::TParagraphCopy(QTextDocument* document) : QObject(document), document_(document) {
   // Nothing read yet: the first refresh reads every paragraph.
   connect(document, &QTextDocument::contentsChange, this, &TParagraphCopy::ContentsChange);
 }
 
 void TParagraphCopy::ContentsChange(int position, int /*removed*/, int added) {
-  // The change spans the paragraphs from the one holding its start to the one holding its end;
-  // those before and after it keep their text, the latter perhaps at other numbers.
-  const int last = std::max(document_->characterCount() - 1, 0);
-  const int first = document_->findBlock(std::clamp(position, 0, last)).blockNumber();
-  const int end = document_->findBlock(std::clamp(position + added, 0, last)).blockNumber();
-  unchangedHead_ = std::min(unchangedHead_, size_t(std::max(first, 0)));
-  unchangedTail_ = std::min(unchangedTail_, size_t(std::max(document_->blockCount() - 1 - end, 0)));
+  const TParagraphSpan span = ChangedParagraphs(*document_, position, added);
+  unchangedHead_ = std::min(unchangedHead_, size_t(std::max(span.First, 0)));
+  unchangedTail_ =
+      std::min(unchangedTail_, size_t(std::max(document_->blockCount() - 1 - span.Last, 0)));
 }
 
 TParagraphCopy::TSplice TParagraphCopy::Refresh() {

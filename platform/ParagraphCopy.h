@@ -8,6 +8,15 @@
 
 class QTextDocument;
 
+// The paragraphs, by number, that a change of the document spans: from the one holding its start
+// to the one holding its end. Those before it kept their text; so did those after it, perhaps at
+// other numbers.
+struct TParagraphSpan {
+  int First;
+  int Last;
+};
+TParagraphSpan ChangedParagraphs(const QTextDocument& document, int position, int added);
+
 class TParagraphCopy : public QObject {
   Q_OBJECT
  public:

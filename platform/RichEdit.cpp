@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "KeyboardLayouts.h"
+#include "LineLayout.h"
 
 namespace {
 
@@ -81,6 +82,7 @@ bool IsBulleted(const QTextBlock& block) {
 }  // namespace
 
 RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent) {
+  LineLayout::Install(document());
   setLineWrapMode(NoWrap);
   connect(document(), &QTextDocument::modificationChanged, this, [this](bool changed) {
     if (changed) modified_ = true;

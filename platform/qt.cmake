@@ -1,7 +1,10 @@
-# The Qt side of the platform layer: the rich-text pane, the modal message boxes and Caps Lock.
+# The Qt side of the platform layer: the rich-text pane and its layout, the modal message boxes
+# and Caps Lock.
 add_library(zefra_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.h
+  ${CMAKE_CURRENT_LIST_DIR}/LineLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LineLayout.h
   ${CMAKE_CURRENT_LIST_DIR}/ParagraphCopy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ParagraphCopy.h
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
