@@ -180,8 +180,12 @@ void TMainForm::CopyLineAttributes(int line) {
       TParaFormat::fAlignment | TParaFormat::fIndents | TParaFormat::fNumbering);
   const std::u16string text = FarsiRichEdit->Line(line);
   const size_t length = size_t(FarsiRichEdit->LineLength(line));
+  const unsigned fields = TCharFormat::fColor | TCharFormat::fSize | TCharFormat::fStyle;
+  // Each space-separated piece, with its following space, takes the next word's format; pieces
+  // in a row with one format are set at once, as a line mostly is.
+  TCharFormat runFormat;
+  size_t runStart = 0;
   size_t pos = 0;
-  // Each space-separated piece, with its following space, takes the next word's format.
   for (const WordProp& word : captured.Words) {
     const size_t space = std::min(text.find(u' ', pos), length);
     const size_t end = space < length ? space + 1 : length;
@@ -189,12 +193,17 @@ void TMainForm::CopyLineAttributes(int line) {
     format.Color = word.Color;
     format.Size = word.Size;
     format.Style = WithoutEnglishMarking(word.Style);
-    FarsiRichEdit->SetFormat(outStart + int(pos), outStart + int(end), format,
-                             TCharFormat::fColor | TCharFormat::fSize | TCharFormat::fStyle);
+    if (pos > runStart && !(format == runFormat)) {
+      FarsiRichEdit->SetFormat(outStart + int(runStart), outStart + int(pos), runFormat, fields);
+      runStart = pos;
+    }
+    runFormat = format;
+    pos = end;
     // Entries beyond the output's pieces are dropped rather than laid over its first pieces.
     if (end == length) break;
-    pos = end;
   }
+  if (!captured.Words.empty())
+    FarsiRichEdit->SetFormat(outStart + int(runStart), outStart + int(pos), runFormat, fields);
 }
 
 void TMainForm::DeleteSurplusOutputLines(int inputLineCount) {
