@@ -28,18 +28,9 @@ namespace {
 // The MIME type of the 8-bit copy for programs that read the Arabic code page.
 const QString kAnsiTextType = QStringLiteral("text/plain;charset=windows-1256");
 
-// The export buttons take a row of the grid of "Settings", "Romanesh Rules" and "About", just
-// above them; the copy-all button spans three cells, room for its longest caption and its arrow.
-constexpr int kExportRowTop = 516;
-constexpr int kGridLeft = 17;
-constexpr QSize kCellSize(87, 27);
-constexpr int kCellGap = 8;
+// The copy-all button spans this many cells of the button grid: room for its longest caption
+// and its arrow.
 constexpr int kArrowButtonCells = 3;
-
-QRect ExportRowCells(int first, int count) {
-  return QRect(kGridLeft + first * (kCellSize.width() + kCellGap), kExportRowTop,
-               count * kCellSize.width() + (count - 1) * kCellGap, kCellSize.height());
-}
 
 // Code page 1256 bytes of text. Persian letters that the code page lacks (FARSI YEH, ...) take
 // the byte of the Arabic letter that the engine's letter table gives them, so that no Persian
@@ -71,10 +62,10 @@ QAction* AddRadioItem(QMenu* menu, QActionGroup* group, const char* name, const 
   return item;
 }
 
-QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, int column) {
+QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, QRect place) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(QLatin1String(name));
-  button->setGeometry(ExportRowCells(column, 1));
+  button->setGeometry(place);
   return button;
 }
 
@@ -101,8 +92,18 @@ void TMainForm::SetupExport() {
   menuColours.setColor(QPalette::Text, QApplication::palette("QMenu").color(QPalette::Text));
   PicRichEdit->setPalette(menuColours);
 
-  SAvetofileBtn = AddButton(this, "SAvetofileBtn", QStringLiteral("Save to file"), 0);
-  LoadfromFileBtn = AddButton(this, "LoadfromFileBtn", QStringLiteral("Load from file"), 1);
+  // The export buttons make a row of the button grid, just above "Settings", "Romanesh Rules"
+  // and "About".
+  const QRect corner = btnSettings->geometry();
+  const int step = btnRomaneshRoles->x() - corner.x();
+  const int gap = step - corner.width();
+  const auto cells = [&](int column, int count) {
+    return QRect(corner.x() + column * step, corner.y() - gap - corner.height(), count * step - gap,
+                 corner.height());
+  };
+  SAvetofileBtn = AddButton(this, "SAvetofileBtn", QStringLiteral("Save to file"), cells(0, 1));
+  LoadfromFileBtn =
+      AddButton(this, "LoadfromFileBtn", QStringLiteral("Load from file"), cells(1, 1));
   connect(SAvetofileBtn, &QPushButton::clicked, this, &TMainForm::SavetoFileBtnClick);
   connect(LoadfromFileBtn, &QPushButton::clicked, this, &TMainForm::LoadFromFileBtnClick);
   SaveRequest.Filter = FilterString(SaveFilters);
@@ -110,6 +111,7 @@ void TMainForm::SetupExport() {
 
   SetupCopySelectedMenu();
   SetupCopyEntireMenu();
+  ArrowButton->setGeometry(cells(2, kArrowButtonCells));
 }
 
 void TMainForm::SetupCopySelectedMenu() {
@@ -135,7 +137,6 @@ void TMainForm::SetupCopySelectedMenu() {
 void TMainForm::SetupCopyEntireMenu() {
   ArrowButton = new QToolButton(this);
   ArrowButton->setObjectName(QStringLiteral("ArrowButton"));
-  ArrowButton->setGeometry(ExportRowCells(2, kArrowButtonCells));
   ArrowButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
   ArrowButton->setPopupMode(QToolButton::MenuButtonPopup);
   CopyPasteEntirePopupMenu = new QMenu(ArrowButton);
