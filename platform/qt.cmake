@@ -1,5 +1,5 @@
 # The Qt side of the platform layer: the rich-text pane and its layout, the modal message boxes
-# and Caps Lock.
+# and common dialogs, and Caps Lock.
 add_library(zefra_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.h
@@ -9,6 +9,8 @@ add_library(zefra_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ParagraphCopy.h
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.h
+  ${CMAKE_CURRENT_LIST_DIR}/Dialogs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Dialogs.h
   ${CMAKE_CURRENT_LIST_DIR}/CapsLock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CapsLock.h)
 target_include_directories(zefra_platform PUBLIC ${CMAKE_CURRENT_LIST_DIR})

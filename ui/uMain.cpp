@@ -96,6 +96,7 @@ TMainForm::TMainForm(QWidget* parent)
   SetupOptions();
   SetupButtons();
   FormCreate();
+  SetupExport();
   CentreOnDesktop();
 }
 

@@ -7,9 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "Dialogs.h"
+#include "RTFSnapShot.h"
 #include "RichEdit.h"
+#include "RichEditToHtml.h"
+#include "SaveFormats.h"
 #include "WideStringList.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QKeyEvent;
@@ -21,6 +26,7 @@ class QPushButton;
 class QSlider;
 class QToolBar;
 class QToolButton;
+class TExClipboard;
 class TMyStaticText;
 class TParagraphCopy;
 
@@ -93,6 +99,12 @@ class TMainForm : public QWidget {
   // alone reaches the output.
   void InvalidateSelectedLines();
 
+  // The copy-all mode: the index of the chosen item of the copy-all button's menu.
+  int CopyEntireMode() const { return ArrowButtonTag; }
+  // Chooses the copy-all mode and shows it on the button and in its menu; false, changing
+  // nothing, when no item has that index.
+  bool SetCopyEntireMode(int mode);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -143,6 +155,41 @@ class TMainForm : public QWidget {
   bool FarsiRichEditMouseDown(QMouseEvent* mouse);
   void FarsiRichEditDoubleClick(QMouseEvent* mouse);
   void PutInputCaretOnOutputWord(bool insideWord);
+
+  // Clipboard copies, saving and loading (uMainExport.cpp).
+  void SetupExport();
+  void SetupCopySelectedMenu();
+  void SetupCopyEntireMenu();
+  void AnsiCopyClick();
+  void UnicodeCopyClick();
+  void BitmapCopyClick();
+  void Ansi1Click(QAction* item);
+  void CopyPasteEntireClick(QAction* item);
+  void AnsiSubPopUpClick(QAction* item);
+  void ArrowButtonClick();
+  void SavetoFileBtnClick();
+  void LoadFromFileBtnClick();
+  void CopyAsRichText(int start, int length);
+  void CopyAsHtml(TStrTransKind translation, int rangeEnd, int rangeStart);
+  QImage WholeOutputPicture();
+  QString SaveOutput(const QString& fileName, TSaveFormat format);
+  QString SaveJpeg(const QString& fileName);
+  QString LoadInput(const QString& fileName, TLoadFormat format);
+
+  QPushButton* SAvetofileBtn;
+  QPushButton* LoadfromFileBtn;
+  QToolButton* ArrowButton;
+  QMenu* CopyPasteEntirePopupMenu;
+  QAction* UnicodeSubPopUp;
+  RichEdit* SnapRichEdit;  // scratch space for the pictures of the output
+  RichEdit* PicRichEdit;   // draws the words of the similar-words menu
+  TExClipboard* Clipboard = nullptr;
+  TRichEditToHtml RichEditToHtml;
+  TRTFSnapShot RTFSnapShot;
+  int ArrowButtonTag = 0;
+  // The file dialogs open where the user left them.
+  Dialogs::FileRequest SaveRequest;
+  Dialogs::FileRequest OpenRequest;
 
   // Window options and buttons (uMain.cpp).
   void OneWindowClick();
