@@ -8,6 +8,7 @@
 #include "Dictionary.h"
 #include "DictionaryStage.h"
 #include "Replace.h"
+#include "SmartSpelling.h"
 
 const TPersianLetter PersianLetters[43] = {
     {0, 0},          //  0 no letter
@@ -482,6 +483,8 @@ void AppendSegment(std::string_view segment, std::u16string& out) {
     if (word.empty()) break;
     if (IsEnglishWord(word))
       out.append(word.begin(), word.end());  // word characters are ASCII
+    else if (SmartSpelling || ModernOrthography)
+      AppendOptionalWord(segment, wordAt, at, out);
     else
       AppendTransliteration(word, out);
   }

@@ -1,0 +1,256 @@
+#include "WordList.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace {
+
+constexpr char16_t kZwnj = 0x200C;
+
+bool IsDiacritic(char16_t c) {
+  return (c >= 0x064B && c <= 0x065F) || c == 0x0670 || c == 0x0640 || (c >= 0x0610 && c <= 0x061A);
+}
+
+// One Persian word of UTF-8 as UTF-16: letters of the Arabic block and ZWNJ only; false for
+// anything else (Latin words, digits and punctuation in the frequency list).
+bool DecodePersianWord(std::string_view bytes, std::u16string& out) {
+  out.clear();
+  for (size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b >= 0xD8 && b <= 0xDB && i + 1 < bytes.size()) {
+      const auto c = static_cast<unsigned char>(bytes[i + 1]);
+      if ((c & 0xC0) != 0x80) return false;
+      out += static_cast<char16_t>(((b & 0x1F) << 6) | (c & 0x3F));
+      i += 2;
+    } else if (bytes.substr(i, 3) == "\xE2\x80\x8C") {
+      out += kZwnj;
+      i += 3;
+    } else {
+      return false;
+    }
+  }
+  return !out.empty();
+}
+
+// The ZWNJs of a listed spelling that mark a verbal prefix or a plural ending.
+uint8_t JoinersOf(std::u16string_view word) {
+  uint8_t joiners = 0;
+  if (word.starts_with(u"\u0645\u06CC\u200C") || word.starts_with(u"\u0646\u0645\u06CC\u200C"))
+    joiners |= jnAfterPrefix;
+  for (const std::u16string_view plural :
+       {u"\u200C\u0647\u0627", u"\u200C\u0647\u0627\u06CC", u"\u200C\u0647\u0627\u06CC\u06CC"})
+    if (word.ends_with(plural)) joiners |= jnBeforePlural;
+  return joiners;
+}
+
+uint64_t HashKey(std::u16string_view key) {
+  uint64_t h = 0xCBF29CE484222325ull;
+  for (const char16_t c : key) h = (h ^ c) * 0x100000001B3ull;
+  return h ^ (h >> 29);
+}
+
+}  // namespace
+
+void AppendLookupKey(std::u16string_view persian, std::u16string& key) {
+  for (const char16_t c : persian) {
+    if (c == kZwnj || IsDiacritic(c)) continue;
+    if (c == 0x064A || c == 0x0649)
+      key += u'\u06CC';
+    else if (c == 0x0643)
+      key += u'\u06A9';
+    else
+      key += c;
+  }
+}
+
+void TWordList::AddLines(std::string_view text, TWordListBit list) {
+  size_t lines = 0;
+  for (const char c : text) lines += c == '\n';
+  if ((entries_.size() + lines) * 2 > slots_.size()) {
+    entries_.reserve(entries_.size() + lines);
+    Grow(entries_.size() + lines);
+  }
+  std::u16string word;
+  uint32_t rank = 0;
+  while (!text.empty()) {
+    const size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (list == wlFrequency) line = line.substr(0, line.find(' '));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    ++rank;
+    if (DecodePersianWord(line, word)) Add(word, list, list == wlFrequency ? rank : 0);
+  }
+}
+
+void TWordList::Add(std::u16string_view word, TWordListBit list, uint32_t rank) {
+  const size_t keyAt = keys_.size();
+  AppendLookupKey(word, keys_);
+  const std::u16string_view key(keys_.data() + keyAt, keys_.size() - keyAt);
+  if (key.empty()) return;
+  if ((entries_.size() + 1) * 2 > slots_.size()) Grow(entries_.size() + 1);
+  uint32_t* slot = Slot(key, HashKey(key));
+  if (*slot == 0) {
+    entries_.push_back({uint32_t(keyAt), uint32_t(key.size()), {}});
+    *slot = uint32_t(entries_.size());
+  } else {
+    keys_.resize(keyAt);  // known already: the key's copy goes
+  }
+  TWordInfo& info = entries_[*slot - 1].Info;
+  info.Lists |= list;
+  info.Joiners |= JoinersOf(word);
+  if (rank && (info.FrequencyRank == 0 || rank < info.FrequencyRank)) info.FrequencyRank = rank;
+  loaded_ |= list;
+}
+
+uint32_t* TWordList::Slot(std::u16string_view key, uint64_t hash) {
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    if (slots_[i] == 0) return &slots_[i];
+    const TEntry& e = entries_[slots_[i] - 1];
+    if (std::u16string_view(keys_.data() + e.KeyAt, e.KeyLength) == key) return &slots_[i];
+  }
+}
+
+void TWordList::Grow(size_t entries) {
+  size_t size = slots_.empty() ? 1024 : slots_.size();
+  while (size < entries * 2) size *= 2;
+  if (size == slots_.size()) return;
+  slots_.assign(size, 0);
+  for (uint32_t i = 0; i < entries_.size(); ++i) {
+    const TEntry& e = entries_[i];
+    const std::u16string_view key(keys_.data() + e.KeyAt, e.KeyLength);
+    *Slot(key, HashKey(key)) = i + 1;
+  }
+}
+
+const TWordInfo* TWordList::Find(std::u16string_view key) const {
+  if (slots_.empty() || key.empty()) return nullptr;
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = HashKey(key) & mask; slots_[i] != 0; i = (i + 1) & mask) {
+    const TEntry& e = entries_[slots_[i] - 1];
+    if (std::u16string_view(keys_.data() + e.KeyAt, e.KeyLength) == key) return &e.Info;
+  }
+  return nullptr;
+}
+
+size_t TWordList::Bytes() const {
+  return keys_.capacity() * sizeof(char16_t) + entries_.capacity() * sizeof(TEntry) +
+         slots_.capacity() * sizeof(uint32_t);
+}
+
+void TWordList::Clear() {
+  *this = TWordList();
+}
+
+TWordListSources DefaultWordListSources(const std::string& programDir) {
+  TWordListSources sources;
+  sources.FrequencyFile = programDir + "/" + std::string(kFrequencyListBesidePrograms);
+  return sources;
+}
+
+bool DumpAspellDictionary(const TWordListSources& sources, const std::string& dictionary,
+                          std::string& words) {
+  words.clear();
+  if (sources.AspellProgram.empty()) return false;
+  std::vector<std::string> args = {sources.AspellProgram, "--encoding=utf-8", "-d", dictionary};
+  if (!sources.AspellDictDir.empty()) args.push_back("--dict-dir=" + sources.AspellDictDir);
+  args.push_back("dump");
+  args.push_back("master");
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  int pipeEnds[2];
+  if (pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+  // aspell names a missing dictionary on its standard error; the caller reports it instead.
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeEnds[1]);
+  if (spawned != 0) {
+    close(pipeEnds[0]);
+    return false;
+  }
+  char block[1 << 16];
+  for (ssize_t got; (got = read(pipeEnds[0], block, sizeof block)) != 0;) {
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) break;
+    words.append(block, size_t(got));
+  }
+  close(pipeEnds[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && !words.empty();
+}
+
+namespace {
+
+struct TLoadedLists {
+  TWordListSources Sources;
+  TWordList List;
+  bool Loaded = false;
+};
+
+TLoadedLists& Lists() {
+  static TLoadedLists lists;
+  return lists;
+}
+
+void Load(TLoadedLists& lists) {
+  lists.List.Clear();
+  std::string text;
+  // The core list first, so that a word's entry is added in the order it ranks.
+  if (DumpAspellDictionary(lists.Sources, "fa-generic", text)) lists.List.AddLines(text, wlCore);
+  if (DumpAspellDictionary(lists.Sources, "fa", text)) lists.List.AddLines(text, wlFull);
+  if (!lists.Sources.FrequencyFile.empty()) {
+    std::ifstream in(lists.Sources.FrequencyFile, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in) lists.List.AddLines(content.str(), wlFrequency);
+  }
+  lists.Loaded = true;
+}
+
+}  // namespace
+
+void SetWordListSources(const TWordListSources& sources) {
+  TLoadedLists& lists = Lists();
+  lists.Sources = sources;
+  lists.Loaded = false;
+  lists.List.Clear();
+}
+
+const TWordList& WordLists() {
+  TLoadedLists& lists = Lists();
+  if (!lists.Loaded) Load(lists);
+  return lists.List;
+}
+
+uint8_t MissingWordLists() {
+  return uint8_t((wlCore | wlFull | wlFrequency) & ~WordLists().Loaded());
+}
+
+std::string MissingWordListsText() {
+  const uint8_t missing = MissingWordLists();
+  const bool aspell = missing & (wlCore | wlFull), frequency = missing & wlFrequency;
+  if (aspell && frequency)
+    return "Smart spelling has no word list: neither aspell-fa nor the frequency list could be "
+           "read.";
+  if (aspell) return "Smart spelling uses the frequency list alone: aspell-fa is not installed.";
+  if (frequency) return "Smart spelling uses aspell-fa alone: the frequency list is missing.";
+  return "";
+}

@@ -1,0 +1,90 @@
+#pragma once
+// The Persian word lists that smart spelling ranks candidate spellings by: the aspell-fa lists
+// (its small core list and the full one) and a word frequency list, in one compact table.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The lists a word was found in; a word may be in several.
+enum TWordListBit : uint8_t {
+  wlCore = 0x01,       // aspell-fa's small core list (fa-generic)
+  wlFull = 0x02,       // aspell-fa's full list (fa)
+  wlFrequency = 0x04,  // the frequency list
+};
+// How the lists write a word with a ZWNJ, where it says which part is a prefix or a plural.
+enum TJoinerBit : uint8_t {
+  jnAfterPrefix = 0x01,   // after a leading mi- or nemi-
+  jnBeforePlural = 0x02,  // before a trailing -ha, -hay or -hayi
+};
+
+struct TWordInfo {
+  uint32_t FrequencyRank = 0;  // 1 for the most frequent word; 0 when not in the frequency list
+  uint8_t Lists = 0;           // TWordListBit
+  uint8_t Joiners = 0;         // TJoinerBit
+};
+
+// Persian text as the lists are looked up by: ARABIC YEH and ALEF MAKSURA as FARSI YEH, ARABIC
+// KAF as KEHEH, without ZWNJ, tatweel and diacritics (the shadda and tanvin included), appended
+// to key.
+void AppendLookupKey(std::u16string_view persian, std::u16string& key);
+
+// A set of Persian words keyed by AppendLookupKey, each with what the lists say about it.
+class TWordList {
+ public:
+  // Adds UTF-8 words, one a line, to the given list; lines that are not Persian words are
+  // skipped. The frequency list's lines are "word count", most frequent first.
+  void AddLines(std::string_view text, TWordListBit list);
+  // What the lists say about a key, or null when no list holds it.
+  const TWordInfo* Find(std::u16string_view key) const;
+  // The bits of the lists that gave at least one word.
+  uint8_t Loaded() const { return loaded_; }
+  size_t Size() const { return entries_.size(); }
+  // The memory the table holds, in bytes.
+  size_t Bytes() const;
+  void Clear();
+
+ private:
+  struct TEntry {
+    uint32_t KeyAt;
+    uint32_t KeyLength;
+    TWordInfo Info;
+  };
+  void Add(std::u16string_view word, TWordListBit list, uint32_t rank);
+  uint32_t* Slot(std::u16string_view key, uint64_t hash);
+  // Makes room for the given number of entries at half load.
+  void Grow(size_t entries);
+
+  std::u16string keys_;          // all keys, one after another
+  std::vector<TEntry> entries_;  // in the order added
+  std::vector<uint32_t> slots_;  // open addressing: entry index + 1, or 0 when free
+  uint8_t loaded_ = 0;
+};
+
+// Where the lists come from.
+struct TWordListSources {
+  std::string FrequencyFile;             // empty: no frequency list
+  std::string AspellProgram = "aspell";  // empty: no aspell-fa lists
+  std::string AspellDictDir;             // empty: where aspell keeps its dictionaries
+};
+
+// The shipped frequency list, relative to the directory of a program of this project.
+inline constexpr std::string_view kFrequencyListBesidePrograms = "../data/fa_50k.txt";
+// The sources a program in programDir uses: the shipped frequency list and the installed
+// aspell-fa.
+TWordListSources DefaultWordListSources(const std::string& programDir);
+
+// The words of an installed aspell dictionary, as UTF-8 lines, from "aspell dump master";
+// false when the program or the dictionary is missing.
+bool DumpAspellDictionary(const TWordListSources& sources, const std::string& dictionary,
+                          std::string& words);
+
+// The lists that smart spelling and modern orthography read: loaded from the sources on the
+// first use after SetWordListSources, and kept until the sources change.
+void SetWordListSources(const TWordListSources& sources);
+const TWordList& WordLists();
+// Which of the lists could not be read (wlCore | wlFull for a missing aspell-fa, wlFrequency for
+// the frequency list); loads the lists when they are not loaded yet.
+uint8_t MissingWordLists();
+// The same for a person: "" when all are there, else a sentence naming what is missing.
+std::string MissingWordListsText();
