@@ -1,6 +1,7 @@
 // Word accuracy on real Romanesh: converts the development set's Romanesh side with the filter's
 // settings, once per word-list configuration, and prints what the scorer measures.
-// Usage: accuracy [PAIRS.tsv [SCORER]]
+// Usage: accuracy [PAIRS.tsv [SCORER [OUTPUT_DIR]]]; with OUTPUT_DIR each configuration's output
+// stays there as <n>.txt, for a look at the errors.
 #include <unistd.h>
 
 #include <cstdio>
@@ -65,11 +66,14 @@ int main(int argc, char** argv) {
   CreateSections();
   AddDefaultEntries();
 
-  const std::string output =
-      (std::filesystem::temp_directory_path() / ("zefra-accuracy-" + std::to_string(getpid())))
-          .string();
+  const bool keep = argc > 3;
+  const std::filesystem::path directory =
+      keep ? std::filesystem::path(argv[3]) : std::filesystem::temp_directory_path();
   int status = 0;
   for (const TConfiguration& c : kConfigurations) {
+    const std::string output = (directory / (keep ? std::to_string(&c - kConfigurations) + ".txt"
+                                                  : "zefra-accuracy-" + std::to_string(getpid())))
+                                   .string();
     TWordListSources sources;
     sources.FrequencyFile = c.Frequency ? ZEFRA_FREQUENCY_LIST : "";
     if (!c.Aspell) sources.AspellProgram.clear();
@@ -88,8 +92,8 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     const std::string command = "'" + scorer + "' '" + pairs + "' '" + output + "'";
     if (std::system(command.c_str()) != 0) status = 1;
+    if (!keep) std::filesystem::remove(output);
   }
-  std::filesystem::remove(output);
   FinishDictionaryModule();
   return status;
 }

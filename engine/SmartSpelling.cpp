@@ -1,8 +1,8 @@
 #include "SmartSpelling.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
+#include <limits>
 
 #include "Dictionary.h"
 #include "DictionaryStage.h"
@@ -38,20 +38,38 @@ struct TSubstitution {
 // often the typist meant the other spelling. "q" writes nothing by the rules and an initial "u"
 // is nearly always "oo", so both are almost free.
 constexpr TSubstitution kSubstitutions[] = {
-    {"q", "gh", 0.05f, TPlace::Anywhere},      {"u", "oo", 0.05f, TPlace::WordStart},
-    {"e", "", 0.33f, TPlace::Ezafe},           {"x", "kh", 0.69f, TPlace::Anywhere},
-    {"kha", "khava", 1.1f, TPlace::Anywhere},  {"an", "a``", 1.1f, TPlace::WordEnd},
-    {"h", "h`", 1.4f, TPlace::Anywhere},       {"ou", "o", 1.6f, TPlace::Anywhere},
-    {"c", "ch", 1.8f, TPlace::Anywhere},       {"gh", "gh`", 2.0f, TPlace::Anywhere},
-    {"a", "aa", 2.2f, TPlace::BeforeLetter},   {"o", "oo", 2.2f, TPlace::Anywhere},
-    {"t", "t`", 2.3f, TPlace::Anywhere},       {"z", "z`", 2.4f, TPlace::Anywhere},
-    {"s", "s`", 2.6f, TPlace::Anywhere},       {"u", "o", 2.8f, TPlace::Anywhere},
-    {"z", "z``", 3.0f, TPlace::Anywhere},      {"z", "z```", 3.0f, TPlace::Anywhere},
-    {"kha", "khavaa", 3.3f, TPlace::Anywhere}, {"s", "s``", 3.8f, TPlace::Anywhere},
-    {"e", "e`", 4.0f, TPlace::Anywhere},       {"oo", "o", 4.0f, TPlace::Anywhere},
-    {"a", "a`", 4.4f, TPlace::Anywhere},       {"aa", "a`a", 4.4f, TPlace::Anywhere},
-    {"a", "a``", 4.4f, TPlace::WordEnd},       {"o", "o`", 4.8f, TPlace::Anywhere},
+    {"q", "gh", 0.05f, TPlace::Anywhere},
+    {"u", "oo", 0.05f, TPlace::WordStart},
+    {"e", "", 1.0f, TPlace::Ezafe},
+    {"x", "kh", 0.69f, TPlace::Anywhere},
+    {"kha", "khava", 1.1f, TPlace::Anywhere},
+    {"khaa", "khavaa", 1.1f, TPlace::Anywhere},
+    {"ean", "e`a``", 1.1f, TPlace::WordEnd},
+    {"an", "a``", 1.1f, TPlace::WordEnd},
+    {"h", "h`", 1.4f, TPlace::Anywhere},
+    {"ou", "o", 1.6f, TPlace::Anywhere},
+    {"c", "ch", 1.8f, TPlace::Anywhere},
+    {"gh", "gh`", 2.0f, TPlace::Anywhere},
+    {"a", "aa", 1.8f, TPlace::BeforeLetter},
+    {"o", "oo", 1.5f, TPlace::Anywhere},
+    {"t", "t`", 2.3f, TPlace::Anywhere},
+    {"z", "z`", 2.4f, TPlace::Anywhere},
+    {"s", "s`", 2.6f, TPlace::Anywhere},
+    {"u", "o", 2.8f, TPlace::Anywhere},
+    {"z", "z``", 3.0f, TPlace::Anywhere},
+    {"z", "z```", 3.0f, TPlace::Anywhere},
+    {"kha", "khavaa", 3.3f, TPlace::Anywhere},
+    {"s", "s``", 3.8f, TPlace::Anywhere},
+    {"e", "e`", 4.0f, TPlace::Anywhere},
+    {"oo", "o", 4.0f, TPlace::Anywhere},
+    {"a", "a`", 4.4f, TPlace::Anywhere},
+    {"aa", "a`aa", 4.4f, TPlace::Anywhere},
+    {"aa", "aa`", 4.4f, TPlace::Anywhere},
+    {"oo", "oo`", 4.8f, TPlace::Anywhere},
+    {"a", "a``", 4.4f, TPlace::WordEnd},
+    {"o", "o`", 4.8f, TPlace::Anywhere},
     {"e", "i", 5.4f, TPlace::Anywhere},
+    {"eye", "e", 1.0f, TPlace::Ezafe},
 };
 
 // Pairs of letters that the rules read as one sound; a substitution replaces them together or
@@ -92,6 +110,7 @@ bool PlaceHolds(TPlace place, std::string_view word, size_t at, size_t end, bool
 
 TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost)
     : word_(word), maxCost_(maxCost) {
+  if (word_.size() > kLongestWord) return;
   // Token boundaries: a substitution starts at one and ends at one.
   std::vector<bool> boundary(word_.size() + 1, false);
   std::vector<bool> marked(word_.size() + 1, false);  // a token followed by a backtick
@@ -165,17 +184,21 @@ bool TSpellingCandidates::Next(TSpelling& spelling) {
 
 namespace {
 
-// How a spelling's Persian ranks by the lists, in the units of the substitution costs: a word no
-// list knows costs kUnknown, so a known spelling replaces the rules' unknown one only when its
-// substitutions cost less than that.
+// How a spelling's Persian ranks by the lists, in the units of the substitution costs (about the
+// negative logarithm of how likely each is): a word the frequency list counts n times, against
+// the most frequent word's N, costs FrequencyScale * ln(N / n). Every word that the frequency
+// list lacks is rarer than its rarest, so the other classes cost that much (the floor) and more:
+// a word only aspell-fa lists, a form derived from a listed stem, and last a word no list knows.
+// A known spelling replaces the rules' unknown one only when its substitutions cost less than
+// the difference.
 struct TRanking {
+  float FrequencyScale;
+  float Core;     // listed in aspell-fa's core list
+  float Full;     // listed in aspell-fa's full list only
+  float Derived;  // not listed, but a listed stem with a verbal prefix or an ending
   float Unknown;
-  float FrequencyScale;  // per factor e of frequency rank
-  float Core;            // listed in aspell-fa's core list
-  float Full;            // listed in aspell-fa's full list only
-  float Stem;            // added for a verbal prefix + listed stem + personal ending
 };
-constexpr TRanking kRanking{6.0f, 0.35f, 1.0f, 2.5f, 1.0f};
+constexpr TRanking kRanking{1.0f, 0.0f, 3.5f, 4.0f, 8.0f};
 
 // The verbal prefixes as typed and as written. mi and nemi end in the ARABIC YEH that joins the
 // verb, as the rules write them.
@@ -191,18 +214,41 @@ constexpr TVerbalPrefix kVerbalPrefixes[] = {
     {"na", u"\u0646", false},
 };
 
-// Personal endings after a verb stem, as lookup keys; the empty one first.
-constexpr std::u16string_view kPersonalEndings[] = {
-    u"",
-    u"\u0645",
-    u"\u06CC",
-    u"\u062F",
-    u"\u06CC\u0645",
-    u"\u06CC\u062F",
-    u"\u0646\u062F",
-    u"\u06CC\u0646",
-    u"\u0646",
-    u"\u0647",
+// Endings after a stem, as lookup keys: personal endings of verbs, possessive and colloquial
+// pronouns, the enclitic -e, plurals, the indefinite -i and comparatives. A word the lists lack
+// is often a listed one with one of these, above all in colloquial chat.
+constexpr std::u16string_view kEndings[] = {
+    u"\u0645",                    // -am
+    u"\u062A",                    // -at
+    u"\u0634",                    // -ash
+    u"\u06CC",                    // -i
+    u"\u062F",                    // -ad
+    u"\u0646",                    // -an
+    u"\u0647",                    // -e
+    u"\u06CC\u0645",              // -im
+    u"\u06CC\u062F",              // -id
+    u"\u0646\u062F",              // -and
+    u"\u06CC\u0646",              // -in
+    u"\u0645\u0648\u0646",        // -moon
+    u"\u062A\u0648\u0646",        // -toon
+    u"\u0634\u0648\u0646",        // -shoon
+    u"\u0645\u0627\u0646",        // -maan
+    u"\u062A\u0627\u0646",        // -taan
+    u"\u0634\u0627\u0646",        // -shaan
+    u"\u0627",                    // -a, the colloquial plural
+    u"\u0627\u06CC",              // -aye
+    u"\u0627\u0645",              // -am after a vowel
+    u"\u0627\u062A",              // -at after a vowel
+    u"\u0627\u0634",              // -ash after a vowel
+    u"\u0647\u0627",              // -ha
+    u"\u0647\u0627\u06CC",        // -haye
+    u"\u0647\u0627\u06CC\u06CC",  // -haye
+    u"\u0647\u0627\u0645",        // -ham
+    u"\u0647\u0627\u062A",        // -hat
+    u"\u0647\u0627\u0634",        // -hash
+    u"\u062A\u0631",              // -tar
+    u"\u062A\u0631\u06CC\u0646",  // -tarin
+    u"\u0633\u062A",              // -st
 };
 
 // Plural endings of a noun, as lookup keys, longest first.
@@ -224,36 +270,33 @@ constexpr std::u16string_view kPluralEndings[] = {
     u"\u0647\u0627",
 };
 
-// A plural ending typed as a word of its own, and how it is written joined to its noun.
-struct TSeparatePlural {
+// Short words typed apart that belong to the word before them or stand for another: a plural
+// ending joins its noun with a ZWNJ, an ezafe "e" is not written at all (within a clause only:
+// at its end an "e" is an exclamation), and a lone "o" is the colloquial "and".
+struct TSeparateWord {
   std::string_view Typed;
   std::u16string_view Written;
+  bool Attaches;  // to the Persian word before it, in place of the spaces between
+  bool WithinClauseOnly;
 };
-constexpr TSeparatePlural kSeparatePlurals[] = {
-    {"ha", u"\u0647\u0627"},
-    {"haa", u"\u0647\u0627"},
-    {"hay", u"\u0647\u0627\u06CC"},
-    {"haye", u"\u0647\u0627\u06CC"},
+constexpr TSeparateWord kSeparateWords[] = {
+    {"ha", u"\u200C\u0647\u0627", true, false},
+    {"haa", u"\u200C\u0647\u0627", true, false},
+    {"hay", u"\u200C\u0647\u0627\u06CC", true, false},
+    {"haye", u"\u200C\u0647\u0627\u06CC", true, false},
+    {"e", u"", true, true},
+    {"o", u"\u0648", false, false},
 };
 
 // Candidates beyond this many are not looked at, so that a long word costs no more than a
 // bounded number of transliterations.
 constexpr int kMaxSpellings = 48;
 
-float ListPenalty(const TWordInfo* info) {
-  if (!info) return kRanking.Unknown;
-  float p = kRanking.Unknown;
-  if (info->FrequencyRank)
-    p = std::min(p, kRanking.FrequencyScale * std::log(float(info->FrequencyRank)));
-  if (info->Lists & wlCore) p = std::min(p, kRanking.Core);
-  if (info->Lists & wlFull) p = std::min(p, kRanking.Full);
-  return p;
-}
-
 // One reading of a spelling in Persian, with the end of its verbal prefix (0: none).
 struct TReading {
   std::u16string Persian;
   size_t PrefixEnd = 0;
+  bool Joined = false;  // the prefix is one that modern orthography joins with a ZWNJ
 };
 
 // Turns the dictionary off while the rules read candidate spellings, as the similar-words menu
@@ -271,18 +314,22 @@ class TRulesOnly {
 
 class TChooser {
  public:
-  explicit TChooser(const TWordList& lists) : lists_(lists) {}
+  explicit TChooser(const TWordList& lists)
+      : lists_(lists),
+        top_(float(lists.TopCount())),
+        floor_(lists.TopCount() ? FrequencyPenalty(lists.LeastCount()) : 0) {}
+
+  // What a word that no list knows costs: no spelling that costs more can win.
+  float Unknown() const { return floor_ + kRanking.Unknown; }
 
   // Ranks a reading; keeps it when it beats the best so far.
   void Consider(TReading&& reading, float cost) {
     key_.clear();
     AppendLookupKey(reading.Persian, key_);
-    float penalty = ListPenalty(lists_.Find(key_));
-    if (reading.PrefixEnd) {
-      std::u16string prefixKey;
-      AppendLookupKey(std::u16string_view(reading.Persian).substr(0, reading.PrefixEnd), prefixKey);
-      penalty = std::min(penalty, StemPenalty(std::u16string_view(key_).substr(prefixKey.size())));
-    }
+    const std::u16string_view key(key_);
+    float penalty = std::min(Penalty(lists_.Find(key)), DerivedPenalty(key, false));
+    if (reading.PrefixEnd)
+      penalty = std::min(penalty, DerivedPenalty(key.substr(reading.PrefixEnd), true));
     if (cost + penalty < bestScore_) {
       bestScore_ = cost + penalty;
       best_ = std::move(reading);
@@ -292,20 +339,38 @@ class TChooser {
   TReading& Best() { return best_; }
 
  private:
-  // A stem that the lists know followed by a personal ending.
-  float StemPenalty(std::u16string_view rest) const {
-    float p = kRanking.Unknown;
-    for (const std::u16string_view ending : kPersonalEndings) {
-      if (!rest.ends_with(ending) || rest.size() < ending.size() + 2) continue;
-      p = std::min(
-          p, kRanking.Stem + ListPenalty(lists_.Find(rest.substr(0, rest.size() - ending.size()))));
-    }
+  float FrequencyPenalty(uint32_t count) const {
+    return kRanking.FrequencyScale * std::log(top_ / float(count));
+  }
+  float Penalty(const TWordInfo* info) const {
+    float p = Unknown();
+    if (!info) return p;
+    if (info->Count) p = std::min(p, FrequencyPenalty(info->Count));
+    if (info->Lists & wlCore) p = std::min(p, floor_ + kRanking.Core);
+    if (info->Lists & wlFull) p = std::min(p, floor_ + kRanking.Full);
+    return p;
+  }
+
+  // The word as a listed stem of two letters or more and an ending (the stem alone counts too
+  // after a verbal prefix): unlisted, so rarer than every ranked form, however common its stem.
+  float DerivedPenalty(std::u16string_view word, bool afterPrefix) const {
+    float p = Unknown();
+    const auto stem = [&](std::u16string_view s) {
+      if (s.size() < 2) return;
+      if (const TWordInfo* info = lists_.Find(s))
+        p = std::min(p, std::max(Penalty(info), floor_) + kRanking.Derived);
+    };
+    if (afterPrefix) stem(word);
+    for (const std::u16string_view ending : kEndings)
+      if (word.ends_with(ending)) stem(word.substr(0, word.size() - ending.size()));
     return p;
   }
 
   const TWordList& lists_;
+  float top_;
+  float floor_;
   std::u16string key_;
-  float bestScore_ = kRanking.Unknown * 2;
+  float bestScore_ = std::numeric_limits<float>::infinity();
   TReading best_;
 };
 
@@ -321,7 +386,8 @@ TReading SplitReading(const TVerbalPrefix& prefix, std::string_view spelling) {
   TReading reading;
   reading.Persian = prefix.Written;
   reading.Persian += TransliterateWord(spelling.substr(prefix.Typed.size()));
-  reading.PrefixEnd = prefix.Joined ? prefix.Written.size() : 0;
+  reading.PrefixEnd = prefix.Written.size();
+  reading.Joined = prefix.Joined;
   return reading;
 }
 
@@ -340,8 +406,8 @@ TReading RulesReading(std::string_view word, bool& handled) {
   if (DictionaryMode && !word.empty()) {
     std::string rewritten(word);
     if (const size_t restAt = DictionaryStage(rewritten, reading.Persian)) {
-      const bool joined = word.starts_with("mi") || word.starts_with("nemi");
-      if (joined) reading.PrefixEnd = reading.Persian.size();
+      reading.PrefixEnd = reading.Persian.size();
+      reading.Joined = word.starts_with("mi") || word.starts_with("nemi");
       reading.Persian += TransliterateWord(word.substr(restAt));
       return reading;
     }
@@ -357,19 +423,15 @@ TReading ChooseSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   TChooser chooser(WordLists());
   chooser.Consider(std::move(rules), 0);
   const TRulesOnly rulesOnly;
-  TSpellingCandidates candidates(Lowered(word), clauseEnd, kRanking.Unknown);
+  TSpellingCandidates candidates(Lowered(word), clauseEnd, chooser.Unknown());
   TSpelling spelling;
   for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
     if (spelling.Cost >= chooser.BestScore()) break;
     if (const TVerbalPrefix* prefix = VerbalPrefixOf(spelling.Text))
       chooser.Consider(SplitReading(*prefix, spelling.Text), spelling.Cost);
-    chooser.Consider({TransliterateWord(spelling.Text), 0}, spelling.Cost);
+    chooser.Consider({TransliterateWord(spelling.Text)}, spelling.Cost);
   }
   return std::move(chooser.Best());
-}
-
-bool IsWordByte(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 0x60 && c <= 0x7A) || (c >= '0' && c <= '9');
 }
 
 // Whether only spaces, then the line's end or a clause's closing mark, follow position at.
@@ -390,20 +452,26 @@ bool EndsClause(std::string_view segment, size_t at) {
   }
 }
 
-// A separate plural ending joins the noun before it: only spaces between them, and the noun is
-// Persian. Returns how it is written, or an empty view.
-std::u16string_view JoiningPlural(std::string_view segment, size_t wordAt, std::string_view word) {
-  const std::string lower = Lowered(word);
-  const auto plural = std::find_if(std::begin(kSeparatePlurals), std::end(kSeparatePlurals),
-                                   [&](const TSeparatePlural& p) { return p.Typed == lower; });
-  if (plural == std::end(kSeparatePlurals)) return {};
-  size_t nounEnd = wordAt;
-  while (nounEnd > 0 && segment[nounEnd - 1] == ' ') --nounEnd;
-  if (nounEnd == wordAt || nounEnd == 0 || !IsWordByte(segment[nounEnd - 1])) return {};
-  size_t nounAt = nounEnd;
-  while (nounAt > 0 && IsWordByte(segment[nounAt - 1])) --nounAt;
-  if (IsEnglishWord(segment.substr(nounAt, nounEnd - nounAt))) return {};
-  return plural->Written;
+// Whether a Persian word (not an English one) ends right before the spaces in front of wordAt.
+bool FollowsPersianWord(std::string_view segment, size_t wordAt) {
+  size_t end = wordAt;
+  while (end > 0 && segment[end - 1] == ' ') --end;
+  if (end == wordAt || end == 0 || !IsWordChar(segment[end - 1])) return false;
+  size_t at = end;
+  while (at > 0 && IsWordChar(segment[at - 1])) --at;
+  return !IsEnglishWord(segment.substr(at, end - at));
+}
+
+// The separate word that the word at [wordAt, wordEnd) is, in its place, or null.
+const TSeparateWord* SeparateWordAt(std::string_view segment, size_t wordAt, size_t wordEnd) {
+  const std::string lower = Lowered(segment.substr(wordAt, wordEnd - wordAt));
+  for (const TSeparateWord& w : kSeparateWords) {
+    if (w.Typed != lower) continue;
+    if (w.Attaches && !FollowsPersianWord(segment, wordAt)) return nullptr;
+    if (w.WithinClauseOnly && EndsClause(segment, wordEnd)) return nullptr;
+    return &w;
+  }
+  return nullptr;
 }
 
 bool IsListed(const TWordList& lists, std::u16string_view persian, uint8_t listBits,
@@ -426,34 +494,36 @@ void ApplyModernOrthography(std::u16string& persian, size_t prefixEnd) {
   const TWordInfo* whole = nullptr;
   const bool core = IsListed(lists, persian, wlCore, &whole);
   const auto joins = [&](uint8_t joiner) { return !core || (whole->Joiners & joiner); };
-  for (const std::u16string_view ending : kPluralEndings) {
-    if (prefixEnd || !persian.ends_with(ending)) continue;
-    const size_t stemEnd = persian.size() - ending.size();
-    if (stemEnd >= 2 && persian[stemEnd - 1] != kZwnj &&
-        IsListed(lists, std::u16string_view(persian).substr(0, stemEnd), kAny) &&
-        joins(jnBeforePlural))
-      persian.insert(stemEnd, 1, kZwnj);
-    break;
+  if (prefixEnd) {
+    if (persian.size() >= prefixEnd + 2 && joins(jnAfterPrefix))
+      persian.insert(prefixEnd, 1, kZwnj);
+    return;
   }
-  if (prefixEnd && persian.size() >= prefixEnd + 2 && joins(jnAfterPrefix))
-    persian.insert(prefixEnd, 1, kZwnj);
+  const auto plural = std::find_if(std::begin(kPluralEndings), std::end(kPluralEndings),
+                                   [&](std::u16string_view e) { return persian.ends_with(e); });
+  if (plural == std::end(kPluralEndings)) return;
+  const size_t stemEnd = persian.size() - plural->size();
+  if (stemEnd >= 2 && persian[stemEnd - 1] != kZwnj &&
+      IsListed(lists, std::u16string_view(persian).substr(0, stemEnd), kAny) &&
+      joins(jnBeforePlural))
+    persian.insert(stemEnd, 1, kZwnj);
 }
 
 void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
                         std::u16string& out) {
   const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
-  if (SmartSpelling) {
-    if (const std::u16string_view plural = JoiningPlural(segment, wordAt, word); !plural.empty()) {
-      while (!out.empty() && out.back() == u' ') out.pop_back();
-      out += kZwnj;
-      out += plural;
-      return;
-    }
-  }
   bool handled;
   TReading reading = RulesReading(word, handled);
-  if (SmartSpelling && !handled)
+  if (SmartSpelling && !handled) {
+    if (const TSeparateWord* separate = SeparateWordAt(segment, wordAt, wordEnd)) {
+      if (separate->Attaches)
+        while (!out.empty() && out.back() == u' ') out.pop_back();
+      out += separate->Written;
+      return;
+    }
     reading = ChooseSpelling(word, EndsClause(segment, wordEnd), std::move(reading));
-  if (ModernOrthography) ApplyModernOrthography(reading.Persian, reading.PrefixEnd);
+  }
+  if (ModernOrthography)
+    ApplyModernOrthography(reading.Persian, reading.Joined ? reading.PrefixEnd : 0);
   out += reading.Persian;
 }

@@ -23,6 +23,9 @@ struct TSpelling {
 // vowels, a dropped ezafe); they never overlap, and a letter marked with a backtick keeps it.
 class TSpellingCandidates {
  public:
+  // A longer word has no alternatives: no typed word is that long, and the work stays bounded.
+  static constexpr size_t kLongestWord = 64;
+
   // clauseEnd: the word ends a clause, so a final "e" is no ezafe and is never dropped. Spellings
   // that cost maxCost or more are never produced.
   TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost);

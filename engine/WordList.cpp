@@ -5,7 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 
@@ -79,19 +82,31 @@ void TWordList::AddLines(std::string_view text, TWordListBit list) {
     Grow(entries_.size() + lines);
   }
   std::u16string word;
-  uint32_t rank = 0;
   while (!text.empty()) {
     const size_t end = std::min(text.find('\n'), text.size());
     std::string_view line = text.substr(0, end);
     text.remove_prefix(std::min(end + 1, text.size()));
-    if (list == wlFrequency) line = line.substr(0, line.find(' '));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    ++rank;
-    if (DecodePersianWord(line, word)) Add(word, list, list == wlFrequency ? rank : 0);
+    uint32_t count = 0;
+    if (list == wlFrequency) {
+      const size_t space = line.find(' ');
+      if (space == std::string_view::npos) continue;
+      const std::string_view digits = line.substr(space + 1);
+      if (std::from_chars(digits.data(), digits.data() + digits.size(), count).ec != std::errc() ||
+          count == 0)
+        continue;
+      line = line.substr(0, space);
+    }
+    if (!DecodePersianWord(line, word)) continue;
+    Add(word, list, count);
+    if (count) {
+      topCount_ = std::max(topCount_, count);
+      leastCount_ = leastCount_ ? std::min(leastCount_, count) : count;
+    }
   }
 }
 
-void TWordList::Add(std::u16string_view word, TWordListBit list, uint32_t rank) {
+void TWordList::Add(std::u16string_view word, TWordListBit list, uint32_t count) {
   const size_t keyAt = keys_.size();
   AppendLookupKey(word, keys_);
   const std::u16string_view key(keys_.data() + keyAt, keys_.size() - keyAt);
@@ -107,7 +122,7 @@ void TWordList::Add(std::u16string_view word, TWordListBit list, uint32_t rank) 
   TWordInfo& info = entries_[*slot - 1].Info;
   info.Lists |= list;
   info.Joiners |= JoinersOf(word);
-  if (rank && (info.FrequencyRank == 0 || rank < info.FrequencyRank)) info.FrequencyRank = rank;
+  info.Count = uint32_t(std::min<uint64_t>(uint64_t(info.Count) + count, UINT32_MAX));
   loaded_ |= list;
 }
 

@@ -19,9 +19,9 @@ enum TJoinerBit : uint8_t {
 };
 
 struct TWordInfo {
-  uint32_t FrequencyRank = 0;  // 1 for the most frequent word; 0 when not in the frequency list
-  uint8_t Lists = 0;           // TWordListBit
-  uint8_t Joiners = 0;         // TJoinerBit
+  uint32_t Count = 0;   // occurrences in the frequency list's corpus; 0 when not in the list
+  uint8_t Lists = 0;    // TWordListBit
+  uint8_t Joiners = 0;  // TJoinerBit
 };
 
 // Persian text as the lists are looked up by: ARABIC YEH and ALEF MAKSURA as FARSI YEH, ARABIC
@@ -33,12 +33,16 @@ void AppendLookupKey(std::u16string_view persian, std::u16string& key);
 class TWordList {
  public:
   // Adds UTF-8 words, one a line, to the given list; lines that are not Persian words are
-  // skipped. The frequency list's lines are "word count", most frequent first.
+  // skipped. The frequency list's lines are "word count"; the counts of words with the same key
+  // add up.
   void AddLines(std::string_view text, TWordListBit list);
   // What the lists say about a key, or null when no list holds it.
   const TWordInfo* Find(std::u16string_view key) const;
   // The bits of the lists that gave at least one word.
   uint8_t Loaded() const { return loaded_; }
+  // The largest and the smallest count of the frequency list; 0 without a frequency list.
+  uint32_t TopCount() const { return topCount_; }
+  uint32_t LeastCount() const { return leastCount_; }
   size_t Size() const { return entries_.size(); }
   // The memory the table holds, in bytes.
   size_t Bytes() const;
@@ -50,7 +54,7 @@ class TWordList {
     uint32_t KeyLength;
     TWordInfo Info;
   };
-  void Add(std::u16string_view word, TWordListBit list, uint32_t rank);
+  void Add(std::u16string_view word, TWordListBit list, uint32_t count);
   uint32_t* Slot(std::u16string_view key, uint64_t hash);
   // Makes room for the given number of entries at half load.
   void Grow(size_t entries);
@@ -58,6 +62,8 @@ class TWordList {
   std::u16string keys_;          // all keys, one after another
   std::vector<TEntry> entries_;  // in the order added
   std::vector<uint32_t> slots_;  // open addressing: entry index + 1, or 0 when free
+  uint32_t topCount_ = 0;
+  uint32_t leastCount_ = 0;
   uint8_t loaded_ = 0;
 };
 

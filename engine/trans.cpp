@@ -442,11 +442,11 @@ std::u16string TransliterateWord(std::string_view word) {
   return out;
 }
 
-namespace {
-
 bool IsWordChar(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 0x60 && c <= 0x7A) || (ChatMode && IsDigit(c));
 }
+
+namespace {
 
 void AppendSeparator(unsigned char c, std::u16string& out) {
   switch (c) {

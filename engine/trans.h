@@ -40,6 +40,8 @@ std::u16string TransliterateWord(std::string_view word);
 std::u16string ConvertText(std::u16string_view text);
 // One 8-bit line in which single CRs mark runs left as typed.
 std::u16string ConvertLine(std::string_view line);
+// Whether a character belongs to a word: a letter, a backtick, or with ChatMode a digit.
+bool IsWordChar(unsigned char c);
 // One 8-bit run without markers, cut into words and separators.
 std::u16string ConvertSegment(std::string_view segment);
 // Persian UTF-16 text to code page 1256 bytes through PersianLetters; other characters above
