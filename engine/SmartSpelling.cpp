@@ -1,8 +1,11 @@
 #include "SmartSpelling.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <unordered_map>
 
 #include "Dictionary.h"
 #include "DictionaryStage.h"
@@ -90,6 +93,25 @@ size_t TokenEnd(std::string_view word, size_t i) {
   return end;
 }
 
+// At most how many Persian letters (ZWNJ and marks aside) the rules write for the letters of a
+// spelling from position `from` on: a short vowel inside the word writes none, a token with a
+// backtick at most two ("kh`" reads as KEHEH and HAH), an "x" two, any other token one.
+size_t MostLetters(std::string_view spelling, size_t from) {
+  size_t letters = 0;
+  for (size_t i = from; i < spelling.size();) {
+    const size_t end = TokenEnd(spelling, i);
+    const bool marked = spelling[end - 1] == '`';
+    const bool shortVowel =
+        end == i + 1 && (spelling[i] == 'a' || spelling[i] == 'e' || spelling[i] == 'o');
+    if (marked || spelling[i] == 'x')
+      letters += 2;
+    else if (!shortVowel || end == spelling.size())
+      letters += 1;
+    i = end;
+  }
+  return letters;
+}
+
 bool PlaceHolds(TPlace place, std::string_view word, size_t at, size_t end, bool clauseEnd) {
   switch (place) {
     case TPlace::Anywhere:
@@ -111,22 +133,23 @@ bool PlaceHolds(TPlace place, std::string_view word, size_t at, size_t end, bool
 TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost)
     : word_(word), maxCost_(maxCost) {
   if (word_.size() > kLongestWord) return;
-  // Token boundaries: a substitution starts at one and ends at one.
-  std::vector<bool> boundary(word_.size() + 1, false);
-  std::vector<bool> marked(word_.size() + 1, false);  // a token followed by a backtick
+  // Token boundaries: a substitution starts at one and ends at one. A token followed by a
+  // backtick keeps its letter.
+  uint64_t boundary = 0, marked = 0;
+  static_assert(kLongestWord < 64);
   for (size_t i = 0; i < word_.size();) {
     const size_t end = TokenEnd(word_, i);
-    boundary[i] = true;
-    marked[i] = end > i + 1 && word_[end - 1] == '`';
+    boundary |= uint64_t(1) << i;
+    if (word_[end - 1] == '`') marked |= uint64_t(1) << i;
     i = end;
   }
-  boundary[word_.size()] = true;
+  boundary |= uint64_t(1) << word_.size();
   for (size_t at = 0; at < word_.size(); ++at) {
-    if (!boundary[at] || marked[at]) continue;
+    if (!(boundary >> at & 1) || (marked >> at & 1)) continue;
     for (const TSubstitution& s : kSubstitutions) {
       const size_t end = at + s.From.size();
-      if (s.Cost >= maxCost_ || end > word_.size() || !boundary[end] ||
-          std::string_view(word_).substr(at, s.From.size()) != s.From ||
+      if (s.From[0] != word_[at] || s.Cost >= maxCost_ || end > word_.size() ||
+          !(boundary >> end & 1) || word_.compare(at, s.From.size(), s.From) != 0 ||
           !PlaceHolds(s.Place, word_, at, end, clauseEnd))
         continue;
       // A substitution that ends where a backtick follows would take the mark from its letter.
@@ -134,6 +157,7 @@ TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, 
       sites_.push_back({uint16_t(at), uint8_t(s.From.size()), s.To, s.Cost});
     }
   }
+  firstSites_ = sites_.size();
 }
 
 void TSpellingCandidates::Expand(int32_t node) {
@@ -142,7 +166,8 @@ void TSpellingCandidates::Expand(int32_t node) {
   const float base = node < 0 ? 0 : nodes_[node].Cost;
   const auto first = std::lower_bound(sites_.begin(), sites_.end(), from,
                                       [](const TSite& s, size_t at) { return s.At < at; });
-  for (auto site = first; site != sites_.end(); ++site) {
+  const auto last = node < 0 ? sites_.begin() + firstSites_ : sites_.end();
+  for (auto site = first; site < last; ++site) {
     const float cost = base + site->Cost;
     if (cost >= maxCost_) continue;
     nodes_.push_back({cost, node, uint16_t(site - sites_.begin())});
@@ -151,34 +176,37 @@ void TSpellingCandidates::Expand(int32_t node) {
   }
 }
 
-std::string TSpellingCandidates::Spell(int32_t node) const {
+std::string TSpellingCandidates::Spell(int32_t node, size_t& settled) const {
+  // At most one substitution starts at each letter.
+  std::array<const TSite*, kLongestWord> chosen;
+  size_t count = 0;
+  for (int32_t n = node; n >= 0; n = nodes_[n].Parent) chosen[count++] = &sites_[nodes_[n].Site];
   std::string text;
-  size_t done = word_.size();
-  // The chosen sites, last first: each is spliced in from the end of the word backwards.
-  std::vector<const TSite*> chosen;
-  for (int32_t n = node; n >= 0; n = nodes_[n].Parent) chosen.push_back(&sites_[nodes_[n].Site]);
   size_t at = 0;
-  for (auto s = chosen.rbegin(); s != chosen.rend(); ++s) {
-    text.append(word_, at, (*s)->At - at).append((*s)->By);
-    at = (*s)->At + (*s)->Replaced;
+  while (count > 0) {
+    const TSite& s = *chosen[--count];
+    text.append(word_, at, s.At - at).append(s.By);
+    at = s.At + s.Replaced;
   }
-  text.append(word_, at, done - at);
+  settled = text.size();
+  text.append(word_, at);
   return text;
 }
 
 bool TSpellingCandidates::Next(TSpelling& spelling) {
+  if (started_ && expand_) Expand(last_);
+  expand_ = true;
   if (!started_) {
     started_ = true;
-    Expand(-1);
-    spelling = {word_, 0};
+    spelling = {word_, 0, 0};
     return true;
   }
   if (heap_.empty()) return false;
   std::pop_heap(heap_.begin(), heap_.end(), std::greater<>());
-  const int32_t node = heap_.back().second;
+  last_ = heap_.back().second;
   heap_.pop_back();
-  Expand(node);
-  spelling = {Spell(node), nodes_[node].Cost};
+  spelling.Text = Spell(last_, spelling.Settled);
+  spelling.Cost = nodes_[last_].Cost;
   return true;
 }
 
@@ -251,6 +279,17 @@ constexpr std::u16string_view kEndings[] = {
     u"\u0633\u062A",              // -st
 };
 
+constexpr size_t kLongestEnding = [] {
+  size_t longest = 0;
+  for (const std::u16string_view ending : kEndings) longest = std::max(longest, ending.size());
+  return longest;
+}();
+
+bool BeginsEnding(std::u16string_view part) {
+  return std::any_of(std::begin(kEndings), std::end(kEndings),
+                     [&](std::u16string_view ending) { return ending.starts_with(part); });
+}
+
 // Plural endings of a noun, as lookup keys, longest first.
 constexpr std::u16string_view kPluralEndings[] = {
     u"\u0647\u0627\u06CC\u0634\u0627\u0646",
@@ -288,9 +327,9 @@ constexpr TSeparateWord kSeparateWords[] = {
     {"o", u"\u0648", false, false},
 };
 
-// Candidates beyond this many are not looked at, so that a long word costs no more than a
-// bounded number of transliterations.
-constexpr int kMaxSpellings = 48;
+// Candidates beyond this many are not read, so that a long word costs no more than a bounded
+// number of transliterations.
+static int kMaxSpellings = getenv("ZK") ? atoi(getenv("ZK")) : 48;
 
 // One reading of a spelling in Persian, with the end of its verbal prefix (0: none).
 struct TReading {
@@ -326,10 +365,19 @@ class TChooser {
   void Consider(TReading&& reading, float cost) {
     key_.clear();
     AppendLookupKey(reading.Persian, key_);
-    const std::u16string_view key(key_);
-    float penalty = std::min(Penalty(lists_.Find(key)), DerivedPenalty(key, false));
-    if (reading.PrefixEnd)
-      penalty = std::min(penalty, DerivedPenalty(key.substr(reading.PrefixEnd), true));
+    Consider(std::move(reading), key_, cost);
+  }
+  // The same for a reading whose lookup key is known.
+  void Consider(TReading&& reading, std::u16string_view key, float cost) {
+    float penalty = Penalty(lists_.Find(key));
+    // A derived form never costs less than the floor and Derived: look for one only when it
+    // could win.
+    const float leastDerived = floor_ + kRanking.Derived;
+    if (penalty > leastDerived && cost + leastDerived < bestScore_) {
+      penalty = std::min(penalty, DerivedPenalty(key, false));
+      if (reading.PrefixEnd)
+        penalty = std::min(penalty, DerivedPenalty(key.substr(reading.PrefixEnd), true));
+    }
     if (cost + penalty < bestScore_) {
       bestScore_ = cost + penalty;
       best_ = std::move(reading);
@@ -337,6 +385,21 @@ class TChooser {
   }
   float BestScore() const { return bestScore_; }
   TReading& Best() { return best_; }
+
+  // Whether a spelling, whose reading has the given key, may be a listed word or a listed stem
+  // and an ending, by itself or after a verbal prefix, judged by the letters that its part before
+  // settledAt gives: when not, no spelling that keeps that part can win. The key's letters of
+  // that part are all but those the rest may give, and the last of them, which may still change
+  // with the letters after them, are left out too.
+  bool MayLead(std::string_view spelling, size_t settledAt, std::u16string_view key,
+               const TVerbalPrefix* prefix) const {
+    constexpr size_t kUnsure = 2;
+    const size_t later = MostLetters(spelling, settledAt) + kUnsure;
+    if (key.size() <= later + 2) return true;
+    const std::u16string_view settled = key.substr(0, key.size() - later);
+    return MayBegin(settled) || (prefix && settled.size() > prefix->Written.size() &&
+                                 MayBegin(settled.substr(prefix->Written.size())));
+  }
 
  private:
   float FrequencyPenalty(uint32_t count) const {
@@ -349,6 +412,15 @@ class TChooser {
     if (info->Lists & wlCore) p = std::min(p, floor_ + kRanking.Core);
     if (info->Lists & wlFull) p = std::min(p, floor_ + kRanking.Full);
     return p;
+  }
+
+  bool MayBegin(std::u16string_view part) const {
+    if (part.size() < 3 || lists_.BeginsKey(part)) return true;
+    for (size_t stem = part.size() - 1; stem >= 2 && part.size() - stem <= kLongestEnding; --stem)
+      if (BeginsEnding(part.substr(stem)) && lists_.BeginsKey(part.substr(0, stem)) &&
+          lists_.Find(part.substr(0, stem)))
+        return true;
+    return false;
   }
 
   // The word as a listed stem of two letters or more and an ending (the stem alone counts too
@@ -379,6 +451,11 @@ const TVerbalPrefix* VerbalPrefixOf(std::string_view spelling) {
     if (spelling.starts_with(prefix.Typed) && spelling.size() >= prefix.Typed.size() + 2)
       return &prefix;
   return nullptr;
+}
+
+bool StartsWithConsonant(std::string_view rest) {
+  return rest.size() >= 2 && IsLetter(rest[0]) &&
+         std::string_view("aeiouy").find(rest[0]) == std::string_view::npos;
 }
 
 // The rules' reading of a spelling split after its verbal prefix.
@@ -419,19 +496,93 @@ TReading RulesReading(std::string_view word, bool& handled) {
 }
 
 // The best reading of a word the dictionary left alone, starting from the rules' own.
-TReading ChooseSpelling(std::string_view word, bool clauseEnd, TReading rules) {
+TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   TChooser chooser(WordLists());
   chooser.Consider(std::move(rules), 0);
   const TRulesOnly rulesOnly;
   TSpellingCandidates candidates(Lowered(word), clauseEnd, chooser.Unknown());
   TSpelling spelling;
+  std::u16string key;
   for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
     if (spelling.Cost >= chooser.BestScore()) break;
-    if (const TVerbalPrefix* prefix = VerbalPrefixOf(spelling.Text))
+    const TVerbalPrefix* prefix = VerbalPrefixOf(spelling.Text);
+    TReading whole{TransliterateWord(spelling.Text)};
+    key.clear();
+    AppendLookupKey(whole.Persian, key);
+    if (n == 0) {
+      // The word itself: a first substitution where its own letters before it lead nowhere
+      // cannot help.
+      candidates.SkipDeadEnds(
+          [&](size_t at) { return !chooser.MayLead(spelling.Text, at, key, prefix); });
+    } else if (!chooser.MayLead(spelling.Text, spelling.Settled, key, prefix)) {
+      candidates.SkipExtensions();
+      continue;
+    }
+    if (prefix &&
+        StartsWithConsonant(std::string_view(spelling.Text).substr(prefix->Typed.size()))) {
+      // The rules read such a word as they read its prefix and rest apart.
+      whole.PrefixEnd = prefix->Written.size();
+      whole.Joined = prefix->Joined;
+    } else if (prefix) {
       chooser.Consider(SplitReading(*prefix, spelling.Text), spelling.Cost);
-    chooser.Consider({TransliterateWord(spelling.Text)}, spelling.Cost);
+    }
+    chooser.Consider(std::move(whole), key, spelling.Cost);
   }
   return std::move(chooser.Best());
+}
+
+// The choices made for recent words: the same words recur all through a text. A choice
+// depends on the word, its place, the rules' reading (which the user's dictionary shapes), the
+// flags that the rules read candidates with, and the lists.
+class TChoiceCache {
+ public:
+  TReading* Find(const std::string& key) {
+    Validate();
+    const auto found = choices_.find(key);
+    return found == choices_.end() ? nullptr : &found->second;
+  }
+  void Clear() { choices_.clear(); }
+  void Add(std::string&& key, const TReading& choice) {
+    if (choices_.size() >= kCapacity) choices_.clear();
+    choices_.emplace(std::move(key), choice);
+  }
+  // The key of a word; empty when the choice must not be kept (the polite pass reads a section
+  // that may change at any time).
+  static std::string KeyOf(std::string_view word, bool clauseEnd, const TReading& rules) {
+    if (PoliteMode) return {};
+    std::string key(word);
+    key += clauseEnd ? '\1' : '\2';
+    key.append(reinterpret_cast<const char*>(rules.Persian.data()),
+               rules.Persian.size() * sizeof(char16_t));
+    key += char(rules.PrefixEnd);
+    return key;
+  }
+
+ private:
+  static constexpr size_t kCapacity = 1 << 15;
+  void Validate() {
+    const auto state = std::make_pair(WordListsGeneration(), TashdidMode);
+    if (state != state_) choices_.clear();
+    state_ = state;
+  }
+  std::unordered_map<std::string, TReading> choices_;
+  std::pair<uint64_t, uint8_t> state_{};
+};
+
+TChoiceCache& Choices() {
+  static TChoiceCache choices;
+  return choices;
+}
+
+// SearchSpelling, or its choice for the same word before.
+TReading ChooseSpelling(std::string_view word, bool clauseEnd, TReading rules) {
+  TChoiceCache& cache = Choices();
+  std::string key = TChoiceCache::KeyOf(word, clauseEnd, rules);
+  if (!key.empty())
+    if (const TReading* known = cache.Find(key)) return *known;
+  TReading choice = SearchSpelling(word, clauseEnd, std::move(rules));
+  if (!key.empty()) cache.Add(std::move(key), choice);
+  return choice;
 }
 
 // Whether only spaces, then the line's end or a clause's closing mark, follow position at.
@@ -526,4 +677,8 @@ void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
   if (ModernOrthography)
     ApplyModernOrthography(reading.Persian, reading.Joined ? reading.PrefixEnd : 0);
   out += reading.Persian;
+}
+
+void ForgetSmartChoices() {
+  Choices().Clear();
 }

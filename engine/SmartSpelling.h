@@ -16,6 +16,8 @@ extern uint8_t ModernOrthography;
 struct TSpelling {
   std::string Text;
   float Cost = 0;
+  // Every later spelling that extends this one keeps Text up to here unchanged.
+  size_t Settled = 0;
 };
 
 // The alternative spellings of a lower-case romanized word, cheapest first, the word itself
@@ -24,13 +26,20 @@ struct TSpelling {
 class TSpellingCandidates {
  public:
   // A longer word has no alternatives: no typed word is that long, and the work stays bounded.
-  static constexpr size_t kLongestWord = 64;
+  static constexpr size_t kLongestWord = 63;
 
   // clauseEnd: the word ends a clause, so a final "e" is no ezafe and is never dropped. Spellings
   // that cost maxCost or more are never produced.
   TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost);
   // The next spelling in order of cost; false when there are no more.
   bool Next(TSpelling& spelling);
+  // Leaves out the spellings that would extend the last one: its settled part leads nowhere.
+  void SkipExtensions() { expand_ = false; }
+  // Leaves out every spelling whose first substitution starts at a position where dead(position)
+  // holds: the word's own letters before it lead nowhere. dead must hold for every later position
+  // once it holds for one. Call it after the first Next, before the second.
+  template <typename Dead>
+  void SkipDeadEnds(Dead&& dead);
 
  private:
   struct TSite {
@@ -46,7 +55,8 @@ class TSpellingCandidates {
     uint16_t Site;
   };
   void Expand(int32_t node);
-  std::string Spell(int32_t node) const;
+  // The node's spelling and where its last substitution ends in it.
+  std::string Spell(int32_t node, size_t& settled) const;
 
   std::string word_;
   float maxCost_;
@@ -54,7 +64,24 @@ class TSpellingCandidates {
   std::vector<TNode> nodes_;
   std::vector<std::pair<float, int32_t>> heap_;  // min-heap of (cost, node)
   bool started_ = false;
+  int32_t last_ = -1;      // the node of the last spelling
+  bool expand_ = true;     // its extensions are wanted
+  size_t firstSites_ = 0;  // the sites that may be the first substitution: [0, firstSites_)
 };
+
+template <typename Dead>
+void TSpellingCandidates::SkipDeadEnds(Dead&& dead) {
+  // The sites are in order of position: the first one at a dead end, by halving.
+  size_t low = 0, high = firstSites_;
+  while (low < high) {
+    const size_t mid = (low + high) / 2;
+    if (dead(sites_[mid].At))
+      high = mid;
+    else
+      low = mid + 1;
+  }
+  firstSites_ = low;
+}
 
 // Persian joined by the options' orthography: FARSI YEH for ARABIC YEH, and with the word lists'
 // help a ZWNJ after a verbal prefix ending at prefixEnd (0: none) and before a plural ending.
@@ -65,3 +92,5 @@ void ApplyModernOrthography(std::u16string& persian, size_t prefixEnd);
 // the word ends a clause and whether it is a plural ending typed apart from its noun.
 void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
                         std::u16string& out);
+// Forgets the choices kept for words met before, so that the next ones are searched afresh.
+void ForgetSmartChoices();

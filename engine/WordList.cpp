@@ -54,10 +54,32 @@ uint8_t JoinersOf(std::u16string_view word) {
   return joiners;
 }
 
+// FNV-1a over the code units, extended one unit at a time, so that every prefix of a key is
+// hashed in one pass.
+class TKeyHash {
+ public:
+  void Add(char16_t c) { h_ = (h_ ^ c) * 0x100000001B3ull; }
+  uint64_t Value() const { return h_ ^ (h_ >> 29); }
+
+ private:
+  uint64_t h_ = 0xCBF29CE484222325ull;
+};
+
 uint64_t HashKey(std::u16string_view key) {
-  uint64_t h = 0xCBF29CE484222325ull;
-  for (const char16_t c : key) h = (h ^ c) * 0x100000001B3ull;
-  return h ^ (h >> 29);
+  TKeyHash hash;
+  for (const char16_t c : key) hash.Add(c);
+  return hash.Value();
+}
+
+// The bits of one prefix's hash: a block of the filter and four bits in it, so that a test reads
+// one cache line.
+template <typename F>
+void ForPrefixBits(uint64_t hash, size_t blocks, F&& bit) {
+  const size_t block = (hash & (blocks - 1)) * TWordList::kBlockWords;
+  for (int i = 0; i < 4; ++i) {
+    const unsigned b = (hash >> (32 + 8 * i)) & (TWordList::kBlockBits - 1);
+    bit(block + b / 64, uint64_t(1) << (b % 64));
+  }
 }
 
 }  // namespace
@@ -106,32 +128,69 @@ void TWordList::AddLines(std::string_view text, TWordListBit list) {
   }
 }
 
+void TWordList::BuildPrefixFilter() const {
+  // About ten bits for each distinct prefix: a key has some seven letters, and most of its
+  // prefixes it shares with other keys.
+  size_t blocks = 1;
+  while (blocks * kBlockBits < entries_.size() * 24) blocks *= 2;
+  prefixBlocks_.assign(blocks * kBlockWords, 0);
+  for (const TEntry& e : entries_) {
+    const std::u16string_view key(keys_.data() + e.KeyAt, e.KeyLength);
+    TKeyHash hash;
+    for (const char16_t c : key) {
+      hash.Add(c);
+      SetPrefixBits(hash.Value());
+    }
+  }
+}
+
+void TWordList::SetPrefixBits(uint64_t hash) const {
+  ForPrefixBits(hash, prefixBlocks_.size() / kBlockWords,
+                [&](size_t word, uint64_t mask) { prefixBlocks_[word] |= mask; });
+}
+
+bool TWordList::BeginsKey(std::u16string_view prefix) const {
+  if (prefixStale_) {
+    BuildPrefixFilter();
+    prefixStale_ = false;
+  }
+  bool all = true;
+  ForPrefixBits(HashKey(prefix), prefixBlocks_.size() / kBlockWords,
+                [&](size_t word, uint64_t mask) { all = all && (prefixBlocks_[word] & mask); });
+  return all;
+}
+
 void TWordList::Add(std::u16string_view word, TWordListBit list, uint32_t count) {
   const size_t keyAt = keys_.size();
   AppendLookupKey(word, keys_);
   const std::u16string_view key(keys_.data() + keyAt, keys_.size() - keyAt);
   if (key.empty()) return;
   if ((entries_.size() + 1) * 2 > slots_.size()) Grow(entries_.size() + 1);
-  uint32_t* slot = Slot(key, HashKey(key));
-  if (*slot == 0) {
+  const uint64_t hash = HashKey(key);
+  uint64_t& slot = slots_[Probe(key, hash)];
+  if (slot == 0) {
     entries_.push_back({uint32_t(keyAt), uint32_t(key.size()), {}});
-    *slot = uint32_t(entries_.size());
+    slot = (hash & ~uint64_t(0xFFFFFFFF)) | entries_.size();
   } else {
     keys_.resize(keyAt);  // known already: the key's copy goes
   }
-  TWordInfo& info = entries_[*slot - 1].Info;
+  prefixStale_ = true;
+  TWordInfo& info = entries_[uint32_t(slot) - 1].Info;
   info.Lists |= list;
   info.Joiners |= JoinersOf(word);
   info.Count = uint32_t(std::min<uint64_t>(uint64_t(info.Count) + count, UINT32_MAX));
   loaded_ |= list;
 }
 
-uint32_t* TWordList::Slot(std::u16string_view key, uint64_t hash) {
+size_t TWordList::Probe(std::u16string_view key, uint64_t hash) const {
   const size_t mask = slots_.size() - 1;
+  const uint32_t print = uint32_t(hash >> 32);
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
-    if (slots_[i] == 0) return &slots_[i];
-    const TEntry& e = entries_[slots_[i] - 1];
-    if (std::u16string_view(keys_.data() + e.KeyAt, e.KeyLength) == key) return &slots_[i];
+    const uint64_t slot = slots_[i];
+    if (slot == 0) return i;
+    if (uint32_t(slot >> 32) != print) continue;
+    const TEntry& e = entries_[uint32_t(slot) - 1];
+    if (std::u16string_view(keys_.data() + e.KeyAt, e.KeyLength) == key) return i;
   }
 }
 
@@ -143,23 +202,21 @@ void TWordList::Grow(size_t entries) {
   for (uint32_t i = 0; i < entries_.size(); ++i) {
     const TEntry& e = entries_[i];
     const std::u16string_view key(keys_.data() + e.KeyAt, e.KeyLength);
-    *Slot(key, HashKey(key)) = i + 1;
+    const uint64_t hash = HashKey(key);
+    slots_[Probe(key, hash)] = (hash & ~uint64_t(0xFFFFFFFF)) | (i + 1);
   }
 }
 
 const TWordInfo* TWordList::Find(std::u16string_view key) const {
-  if (slots_.empty() || key.empty()) return nullptr;
-  const size_t mask = slots_.size() - 1;
-  for (size_t i = HashKey(key) & mask; slots_[i] != 0; i = (i + 1) & mask) {
-    const TEntry& e = entries_[slots_[i] - 1];
-    if (std::u16string_view(keys_.data() + e.KeyAt, e.KeyLength) == key) return &e.Info;
-  }
-  return nullptr;
+  // Most keys asked for are no word; the filter answers that from one cache line.
+  if (slots_.empty() || key.empty() || !BeginsKey(key)) return nullptr;
+  const uint64_t slot = slots_[Probe(key, HashKey(key))];
+  return slot ? &entries_[uint32_t(slot) - 1].Info : nullptr;
 }
 
 size_t TWordList::Bytes() const {
   return keys_.capacity() * sizeof(char16_t) + entries_.capacity() * sizeof(TEntry) +
-         slots_.capacity() * sizeof(uint32_t);
+         slots_.capacity() * sizeof(uint64_t) + prefixBlocks_.capacity() * sizeof(uint64_t);
 }
 
 void TWordList::Clear() {
@@ -218,6 +275,7 @@ struct TLoadedLists {
   TWordListSources Sources;
   TWordList List;
   bool Loaded = false;
+  uint64_t Generation = 0;
 };
 
 TLoadedLists& Lists() {
@@ -238,6 +296,7 @@ void Load(TLoadedLists& lists) {
     if (in) lists.List.AddLines(content.str(), wlFrequency);
   }
   lists.Loaded = true;
+  ++lists.Generation;
 }
 
 }  // namespace
@@ -253,6 +312,11 @@ const TWordList& WordLists() {
   TLoadedLists& lists = Lists();
   if (!lists.Loaded) Load(lists);
   return lists.List;
+}
+
+uint64_t WordListsGeneration() {
+  WordLists();
+  return Lists().Generation;
 }
 
 uint8_t MissingWordLists() {

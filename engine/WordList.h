@@ -38,6 +38,9 @@ class TWordList {
   void AddLines(std::string_view text, TWordListBit list);
   // What the lists say about a key, or null when no list holds it.
   const TWordInfo* Find(std::u16string_view key) const;
+  // Whether some key begins with prefix; now and then true when none does, never false when one
+  // does.
+  bool BeginsKey(std::u16string_view prefix) const;
   // The bits of the lists that gave at least one word.
   uint8_t Loaded() const { return loaded_; }
   // The largest and the smallest count of the frequency list; 0 without a frequency list.
@@ -48,6 +51,9 @@ class TWordList {
   size_t Bytes() const;
   void Clear();
 
+  static constexpr size_t kBlockWords = 8;  // 64-bit words in a block of the prefix filter
+  static constexpr size_t kBlockBits = kBlockWords * 64;
+
  private:
   struct TEntry {
     uint32_t KeyAt;
@@ -55,13 +61,20 @@ class TWordList {
     TWordInfo Info;
   };
   void Add(std::u16string_view word, TWordListBit list, uint32_t count);
-  uint32_t* Slot(std::u16string_view key, uint64_t hash);
+  // The slot that holds key, or the free one where it would go.
+  size_t Probe(std::u16string_view key, uint64_t hash) const;
   // Makes room for the given number of entries at half load.
   void Grow(size_t entries);
+  void BuildPrefixFilter() const;
+  void SetPrefixBits(uint64_t hash) const;
 
   std::u16string keys_;          // all keys, one after another
   std::vector<TEntry> entries_;  // in the order added
-  std::vector<uint32_t> slots_;  // open addressing: entry index + 1, or 0 when free
+  // Open addressing: the high half of the key's hash and the entry's index + 1; 0 when free.
+  std::vector<uint64_t> slots_;
+  // A blocked Bloom filter of every prefix of every key, built on the first test after a change.
+  mutable std::vector<uint64_t> prefixBlocks_;
+  mutable bool prefixStale_ = true;
   uint32_t topCount_ = 0;
   uint32_t leastCount_ = 0;
   uint8_t loaded_ = 0;
@@ -89,6 +102,8 @@ bool DumpAspellDictionary(const TWordListSources& sources, const std::string& di
 // first use after SetWordListSources, and kept until the sources change.
 void SetWordListSources(const TWordListSources& sources);
 const TWordList& WordLists();
+// A number that changes whenever the lists are loaded anew, for what is kept from them.
+uint64_t WordListsGeneration();
 // Which of the lists could not be read (wlCore | wlFull for a missing aspell-fa, wlFrequency for
 // the frequency list); loads the lists when they are not loaded yet.
 uint8_t MissingWordLists();
