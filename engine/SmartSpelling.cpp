@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <unordered_map>
 
 #include "Dictionary.h"
 #include "DictionaryStage.h"
@@ -329,7 +328,7 @@ constexpr TSeparateWord kSeparateWords[] = {
 
 // Candidates beyond this many are not read, so that a long word costs no more than a bounded
 // number of transliterations.
-static int kMaxSpellings = getenv("ZK") ? atoi(getenv("ZK")) : 48;
+constexpr int kMaxSpellings = 48;
 
 // One reading of a spelling in Persian, with the end of its verbal prefix (0: none).
 struct TReading {
@@ -531,41 +530,63 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   return std::move(chooser.Best());
 }
 
-// The choices made for recent words: the same words recur all through a text. A choice
-// depends on the word, its place, the rules' reading (which the user's dictionary shapes), the
-// flags that the rules read candidates with, and the lists.
+// The choices made for recent words, since the same words recur all through a text: a fixed
+// table, one choice a slot, known by a 64-bit hash of what the choice depends on (the word, its
+// place, the rules' reading, which the user's dictionary shapes); cleared when the lists or the
+// flags that the rules read candidates with change. A newer word takes an older one's slot.
 class TChoiceCache {
  public:
-  TReading* Find(const std::string& key) {
+  // The hash of a word's circumstances; 0 when its choice must not be kept (the polite pass
+  // reads a section that may change at any time).
+  static uint64_t KeyOf(std::string_view word, bool clauseEnd, const TReading& rules) {
+    if (PoliteMode) return 0;
+    uint64_t h = 0xCBF29CE484222325ull;
+    const auto add = [&h](unsigned value) { h = (h ^ value) * 0x100000001B3ull; };
+    for (const char c : word) add(static_cast<unsigned char>(c));
+    add(clauseEnd ? 0x10000 : 0x20000);
+    for (const char16_t c : rules.Persian) add(c);
+    add(0x30000 + unsigned(rules.PrefixEnd));
+    return h | 1;  // never 0, the mark of an empty slot
+  }
+  bool Find(uint64_t key, TReading& choice) {
     Validate();
-    const auto found = choices_.find(key);
-    return found == choices_.end() ? nullptr : &found->second;
+    const TSlot& slot = slots_[key & (kSlots - 1)];
+    if (slot.Key != key) return false;
+    choice.Persian.assign(slot.Persian, slot.Length);
+    choice.PrefixEnd = slot.PrefixEnd;
+    choice.Joined = slot.Joined;
+    return true;
   }
-  void Clear() { choices_.clear(); }
-  void Add(std::string&& key, const TReading& choice) {
-    if (choices_.size() >= kCapacity) choices_.clear();
-    choices_.emplace(std::move(key), choice);
+  void Add(uint64_t key, const TReading& choice) {
+    if (choice.Persian.size() > kLongest) return;
+    TSlot& slot = slots_[key & (kSlots - 1)];
+    slot.Key = key;
+    slot.Length = uint8_t(choice.Persian.size());
+    slot.PrefixEnd = uint8_t(choice.PrefixEnd);
+    slot.Joined = choice.Joined;
+    std::copy(choice.Persian.begin(), choice.Persian.end(), slot.Persian);
   }
-  // The key of a word; empty when the choice must not be kept (the polite pass reads a section
-  // that may change at any time).
-  static std::string KeyOf(std::string_view word, bool clauseEnd, const TReading& rules) {
-    if (PoliteMode) return {};
-    std::string key(word);
-    key += clauseEnd ? '\1' : '\2';
-    key.append(reinterpret_cast<const char*>(rules.Persian.data()),
-               rules.Persian.size() * sizeof(char16_t));
-    key += char(rules.PrefixEnd);
-    return key;
-  }
+  void Clear() { std::fill(slots_.begin(), slots_.end(), TSlot{}); }
 
  private:
-  static constexpr size_t kCapacity = 1 << 15;
+  static constexpr size_t kSlots = 1 << 18;
+  static constexpr size_t kLongest = 28;  // code units of a kept choice
+  struct TSlot {
+    uint64_t Key = 0;
+    uint8_t Length = 0;
+    uint8_t PrefixEnd = 0;
+    bool Joined = false;
+    char16_t Persian[kLongest];
+  };
   void Validate() {
     const auto state = std::make_pair(WordListsGeneration(), TashdidMode);
-    if (state != state_) choices_.clear();
+    if (slots_.empty())
+      slots_.resize(kSlots);
+    else if (state != state_)
+      Clear();
     state_ = state;
   }
-  std::unordered_map<std::string, TReading> choices_;
+  std::vector<TSlot> slots_;  // allocated on first use
   std::pair<uint64_t, uint8_t> state_{};
 };
 
@@ -577,11 +598,11 @@ TChoiceCache& Choices() {
 // SearchSpelling, or its choice for the same word before.
 TReading ChooseSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   TChoiceCache& cache = Choices();
-  std::string key = TChoiceCache::KeyOf(word, clauseEnd, rules);
-  if (!key.empty())
-    if (const TReading* known = cache.Find(key)) return *known;
-  TReading choice = SearchSpelling(word, clauseEnd, std::move(rules));
-  if (!key.empty()) cache.Add(std::move(key), choice);
+  const uint64_t key = TChoiceCache::KeyOf(word, clauseEnd, rules);
+  TReading choice;
+  if (key && cache.Find(key, choice)) return choice;
+  choice = SearchSpelling(word, clauseEnd, std::move(rules));
+  if (key) cache.Add(key, choice);
   return choice;
 }
 

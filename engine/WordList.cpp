@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 extern char** environ;
@@ -85,24 +86,24 @@ void ForPrefixBits(uint64_t hash, size_t blocks, F&& bit) {
 }  // namespace
 
 void AppendLookupKey(std::u16string_view persian, std::u16string& key) {
+  size_t at = key.size();
+  key.resize(at + persian.size());
   for (const char16_t c : persian) {
     if (c == kZwnj || IsDiacritic(c)) continue;
-    if (c == 0x064A || c == 0x0649)
-      key += u'\u06CC';
-    else if (c == 0x0643)
-      key += u'\u06A9';
-    else
-      key += c;
+    key[at++] = c == 0x064A || c == 0x0649 ? u'\u06CC' : c == 0x0643 ? u'\u06A9' : c;
   }
+  key.resize(at);
+}
+
+void TWordList::Reserve(size_t words) {
+  entries_.reserve(words);
+  keys_.reserve(words * 8);
+  Grow(words);
 }
 
 void TWordList::AddLines(std::string_view text, TWordListBit list) {
-  size_t lines = 0;
-  for (const char c : text) lines += c == '\n';
-  if ((entries_.size() + lines) * 2 > slots_.size()) {
-    entries_.reserve(entries_.size() + lines);
-    Grow(entries_.size() + lines);
-  }
+  const size_t lines = std::count(text.begin(), text.end(), '\n');
+  if ((entries_.size() + lines) * 2 > slots_.size()) Grow(entries_.size() + lines);
   std::u16string word;
   while (!text.empty()) {
     const size_t end = std::min(text.find('\n'), text.size());
@@ -137,9 +138,9 @@ void TWordList::BuildPrefixFilter() const {
   for (const TEntry& e : entries_) {
     const std::u16string_view key(keys_.data() + e.KeyAt, e.KeyLength);
     TKeyHash hash;
-    for (const char16_t c : key) {
-      hash.Add(c);
-      SetPrefixBits(hash.Value());
+    for (size_t n = 0; n < key.size(); ++n) {
+      hash.Add(key[n]);
+      if (n + 1 >= kShortestFiltered) SetPrefixBits(hash.Value());
     }
   }
 }
@@ -150,6 +151,7 @@ void TWordList::SetPrefixBits(uint64_t hash) const {
 }
 
 bool TWordList::BeginsKey(std::u16string_view prefix) const {
+  if (prefix.size() < kShortestFiltered) return true;
   if (prefixStale_) {
     BuildPrefixFilter();
     prefixStale_ = false;
@@ -230,8 +232,7 @@ TWordListSources DefaultWordListSources(const std::string& programDir) {
 }
 
 bool DumpAspellDictionary(const TWordListSources& sources, const std::string& dictionary,
-                          std::string& words) {
-  words.clear();
+                          const std::function<void(std::string_view lines)>& take) {
   if (sources.AspellProgram.empty()) return false;
   std::vector<std::string> args = {sources.AspellProgram, "--encoding=utf-8", "-d", dictionary};
   if (!sources.AspellDictDir.empty()) args.push_back("--dict-dir=" + sources.AspellDictDir);
@@ -256,17 +257,26 @@ bool DumpAspellDictionary(const TWordListSources& sources, const std::string& di
     close(pipeEnds[0]);
     return false;
   }
+  // The lines are taken while aspell still writes, so that both cores work.
+  std::string pending;
+  bool any = false;
   char block[1 << 16];
   for (ssize_t got; (got = read(pipeEnds[0], block, sizeof block)) != 0;) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) break;
-    words.append(block, size_t(got));
+    pending.append(block, size_t(got));
+    const size_t whole = pending.rfind('\n') + 1;
+    if (whole == 0) continue;
+    take(std::string_view(pending).substr(0, whole));
+    pending.erase(0, whole);
+    any = true;
   }
+  if (!pending.empty()) take(pending), any = true;
   close(pipeEnds[0]);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && !words.empty();
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && any;
 }
 
 namespace {
@@ -285,10 +295,12 @@ TLoadedLists& Lists() {
 
 void Load(TLoadedLists& lists) {
   lists.List.Clear();
-  std::string text;
+  // Room for all of aspell-fa's words and the frequency list's, so that the table grows once.
+  lists.List.Reserve(1 << 19);
   // The core list first, so that a word's entry is added in the order it ranks.
-  if (DumpAspellDictionary(lists.Sources, "fa-generic", text)) lists.List.AddLines(text, wlCore);
-  if (DumpAspellDictionary(lists.Sources, "fa", text)) lists.List.AddLines(text, wlFull);
+  for (const auto& [dictionary, list] : {std::pair{"fa-generic", wlCore}, std::pair{"fa", wlFull}})
+    DumpAspellDictionary(lists.Sources, dictionary,
+                         [&](std::string_view lines) { lists.List.AddLines(lines, list); });
   if (!lists.Sources.FrequencyFile.empty()) {
     std::ifstream in(lists.Sources.FrequencyFile, std::ios::binary);
     std::ostringstream content;

@@ -2,6 +2,7 @@
 // The Persian word lists that smart spelling ranks candidate spellings by: the aspell-fa lists
 // (its small core list and the full one) and a word frequency list, in one compact table.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,8 @@ void AppendLookupKey(std::u16string_view persian, std::u16string& key);
 // A set of Persian words keyed by AppendLookupKey, each with what the lists say about it.
 class TWordList {
  public:
+  // Makes room for this many words in all.
+  void Reserve(size_t words);
   // Adds UTF-8 words, one a line, to the given list; lines that are not Persian words are
   // skipped. The frequency list's lines are "word count"; the counts of words with the same key
   // add up.
@@ -39,7 +42,7 @@ class TWordList {
   // What the lists say about a key, or null when no list holds it.
   const TWordInfo* Find(std::u16string_view key) const;
   // Whether some key begins with prefix; now and then true when none does, never false when one
-  // does.
+  // does, and always true for a prefix shorter than kShortestFiltered.
   bool BeginsKey(std::u16string_view prefix) const;
   // The bits of the lists that gave at least one word.
   uint8_t Loaded() const { return loaded_; }
@@ -51,6 +54,7 @@ class TWordList {
   size_t Bytes() const;
   void Clear();
 
+  static constexpr size_t kShortestFiltered = 3;
   static constexpr size_t kBlockWords = 8;  // 64-bit words in a block of the prefix filter
   static constexpr size_t kBlockBits = kBlockWords * 64;
 
@@ -93,10 +97,10 @@ inline constexpr std::string_view kFrequencyListBesidePrograms = "../data/fa_50k
 // aspell-fa.
 TWordListSources DefaultWordListSources(const std::string& programDir);
 
-// The words of an installed aspell dictionary, as UTF-8 lines, from "aspell dump master";
-// false when the program or the dictionary is missing.
+// The words of an installed aspell dictionary from "aspell dump master", handed to take as
+// blocks of whole UTF-8 lines; false when the program or the dictionary is missing.
 bool DumpAspellDictionary(const TWordListSources& sources, const std::string& dictionary,
-                          std::string& words);
+                          const std::function<void(std::string_view lines)>& take);
 
 // The lists that smart spelling and modern orthography read: loaded from the sources on the
 // first use after SetWordListSources, and kept until the sources change.
