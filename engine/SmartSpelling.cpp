@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "Dictionary.h"
@@ -198,15 +197,25 @@ bool TSpellingCandidates::Next(TSpelling& spelling) {
   if (!started_) {
     started_ = true;
     spelling = {word_, 0, 0};
+    spelled_.push_back(std::hash<std::string>()(word_));
     return true;
   }
-  if (heap_.empty()) return false;
-  std::pop_heap(heap_.begin(), heap_.end(), std::greater<>());
-  last_ = heap_.back().second;
-  heap_.pop_back();
-  spelling.Text = Spell(last_, spelling.Settled);
-  spelling.Cost = nodes_[last_].Cost;
-  return true;
+  // Two sets of substitutions may spell the same ("u" -> "oo" and "u" -> "o", "o" -> "oo" before
+  // an "o"): only the cheaper comes out, but the dearer one's extensions still do.
+  while (!heap_.empty()) {
+    std::pop_heap(heap_.begin(), heap_.end(), std::greater<>());
+    last_ = heap_.back().second;
+    heap_.pop_back();
+    spelling.Text = Spell(last_, spelling.Settled);
+    spelling.Cost = nodes_[last_].Cost;
+    const size_t hash = std::hash<std::string>()(spelling.Text);
+    if (std::find(spelled_.begin(), spelled_.end(), hash) == spelled_.end()) {
+      spelled_.push_back(hash);
+      return true;
+    }
+    Expand(last_);
+  }
+  return false;
 }
 
 namespace {

@@ -64,9 +64,10 @@ class TSpellingCandidates {
   std::vector<TNode> nodes_;
   std::vector<std::pair<float, int32_t>> heap_;  // min-heap of (cost, node)
   bool started_ = false;
-  int32_t last_ = -1;      // the node of the last spelling
-  bool expand_ = true;     // its extensions are wanted
-  size_t firstSites_ = 0;  // the sites that may be the first substitution: [0, firstSites_)
+  int32_t last_ = -1;            // the node of the last spelling
+  bool expand_ = true;           // its extensions are wanted
+  size_t firstSites_ = 0;        // the sites that may be the first substitution: [0, firstSites_)
+  std::vector<size_t> spelled_;  // hashes of the spellings given out
 };
 
 template <typename Dead>

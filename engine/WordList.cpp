@@ -23,16 +23,22 @@ bool IsDiacritic(char16_t c) {
   return (c >= 0x064B && c <= 0x065F) || c == 0x0670 || c == 0x0640 || (c >= 0x0610 && c <= 0x061A);
 }
 
-// One Persian word of UTF-8 as UTF-16: letters of the Arabic block and ZWNJ only; false for
-// anything else (Latin words, digits and punctuation in the frequency list).
+// Letters and marks of the Arabic block, without its punctuation and digits.
+bool IsArabicLetter(char16_t c) {
+  return (c >= 0x0621 && c <= 0x065F) || (c >= 0x0670 && c <= 0x06D3);
+}
+
+// One Persian word of UTF-8 as UTF-16: Arabic letters and ZWNJ only; false for anything else
+// (Latin words, digits and punctuation in the frequency list).
 bool DecodePersianWord(std::string_view bytes, std::u16string& out) {
   out.clear();
   for (size_t i = 0; i < bytes.size();) {
     const auto b = static_cast<unsigned char>(bytes[i]);
     if (b >= 0xD8 && b <= 0xDB && i + 1 < bytes.size()) {
       const auto c = static_cast<unsigned char>(bytes[i + 1]);
-      if ((c & 0xC0) != 0x80) return false;
-      out += static_cast<char16_t>(((b & 0x1F) << 6) | (c & 0x3F));
+      const auto letter = static_cast<char16_t>(((b & 0x1F) << 6) | (c & 0x3F));
+      if ((c & 0xC0) != 0x80 || !IsArabicLetter(letter)) return false;
+      out += letter;
       i += 2;
     } else if (bytes.substr(i, 3) == "\xE2\x80\x8C") {
       out += kZwnj;
@@ -122,10 +128,7 @@ void TWordList::AddLines(std::string_view text, TWordListBit list) {
     }
     if (!DecodePersianWord(line, word)) continue;
     Add(word, list, count);
-    if (count) {
-      topCount_ = std::max(topCount_, count);
-      leastCount_ = leastCount_ ? std::min(leastCount_, count) : count;
-    }
+    if (count) leastCount_ = leastCount_ ? std::min(leastCount_, count) : count;
   }
 }
 
@@ -181,6 +184,7 @@ void TWordList::Add(std::u16string_view word, TWordListBit list, uint32_t count)
   info.Lists |= list;
   info.Joiners |= JoinersOf(word);
   info.Count = uint32_t(std::min<uint64_t>(uint64_t(info.Count) + count, UINT32_MAX));
+  topCount_ = std::max(topCount_, info.Count);
   loaded_ |= list;
 }
 

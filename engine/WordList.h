@@ -46,7 +46,7 @@ class TWordList {
   bool BeginsKey(std::u16string_view prefix) const;
   // The bits of the lists that gave at least one word.
   uint8_t Loaded() const { return loaded_; }
-  // The largest and the smallest count of the frequency list; 0 without a frequency list.
+  // The largest count of a key and the smallest of a line of the frequency list; 0 without one.
   uint32_t TopCount() const { return topCount_; }
   uint32_t LeastCount() const { return leastCount_; }
   size_t Size() const { return entries_.size(); }
