@@ -82,11 +82,20 @@ bool IsLetter(char c) {
   return c >= 'a' && c <= 'z';
 }
 
+// kDigraphs as a table of first and second letters, for TokenEnd, which runs for every letter of
+// every spelling.
+constexpr auto kIsDigraph = [] {
+  std::array<std::array<bool, 26>, 26> table{};
+  for (const std::string_view digraph : kDigraphs) table[digraph[0] - 'a'][digraph[1] - 'a'] = true;
+  return table;
+}();
+
 // How far the token at i reaches: a digraph or one character, with the backticks after it.
 size_t TokenEnd(std::string_view word, size_t i) {
   size_t end = i + 1;
-  for (const std::string_view digraph : kDigraphs)
-    if (word.substr(i, 2) == digraph) end = i + 2;
+  if (end < word.size() && IsLetter(word[i]) && IsLetter(word[end]) &&
+      kIsDigraph[word[i] - 'a'][word[end] - 'a'])
+    ++end;
   while (end < word.size() && word[end] == '`') ++end;
   return end;
 }
@@ -155,7 +164,6 @@ TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, 
       sites_.push_back({uint16_t(at), uint8_t(s.From.size()), s.To, s.Cost});
     }
   }
-  firstSites_ = sites_.size();
 }
 
 void TSpellingCandidates::Expand(int32_t node) {
@@ -164,10 +172,10 @@ void TSpellingCandidates::Expand(int32_t node) {
   const float base = node < 0 ? 0 : nodes_[node].Cost;
   const auto first = std::lower_bound(sites_.begin(), sites_.end(), from,
                                       [](const TSite& s, size_t at) { return s.At < at; });
-  const auto last = node < 0 ? sites_.begin() + firstSites_ : sites_.end();
-  for (auto site = first; site < last; ++site) {
+  for (auto site = first; site != sites_.end(); ++site) {
     const float cost = base + site->Cost;
-    if (cost >= maxCost_) continue;
+    if (cost >= maxCost_ || (node < 0 && !notFirst_.empty() && notFirst_[site - sites_.begin()]))
+      continue;
     nodes_.push_back({cost, node, uint16_t(site - sites_.begin())});
     heap_.emplace_back(cost, int32_t(nodes_.size() - 1));
     std::push_heap(heap_.begin(), heap_.end(), std::greater<>());
@@ -394,19 +402,22 @@ class TChooser {
   float BestScore() const { return bestScore_; }
   TReading& Best() { return best_; }
 
-  // Whether a spelling, whose reading has the given key, may be a listed word or a listed stem
-  // and an ending, by itself or after a verbal prefix, judged by the letters that its part before
-  // settledAt gives: when not, no spelling that keeps that part can win. The key's letters of
-  // that part are all but those the rest may give, and the last of them, which may still change
-  // with the letters after them, are left out too.
-  bool MayLead(std::string_view spelling, size_t settledAt, std::u16string_view key,
-               const TVerbalPrefix* prefix) const {
+  // Whether a spelling of the given cost, whose reading has the given key, may still win, or
+  // some spelling that keeps its letters before settledAt and costs as much or more: judged by
+  // the least any word, or stem and ending, costs that begins with the letters those give, by
+  // themselves or after a verbal prefix. Those letters are all of the key but what the rest may
+  // give, and but the last ones, which may still change with the letters after them.
+  bool MayWin(std::string_view spelling, size_t settledAt, std::u16string_view key,
+              const TVerbalPrefix* prefix, float cost) const {
     constexpr size_t kUnsure = 2;
     const size_t later = MostLetters(spelling, settledAt) + kUnsure;
     if (key.size() <= later + 2) return true;
     const std::u16string_view settled = key.substr(0, key.size() - later);
-    return MayBegin(settled) || (prefix && settled.size() > prefix->Written.size() &&
-                                 MayBegin(settled.substr(prefix->Written.size())));
+    float least = LeastPenalty(settled);
+    if (prefix && settled.size() > prefix->Written.size() &&
+        MayBegin(settled.substr(prefix->Written.size())))
+      least = std::min(least, floor_ + kRanking.Derived);
+    return cost + least < bestScore_;
   }
 
  private:
@@ -420,6 +431,14 @@ class TChooser {
     if (info->Lists & wlCore) p = std::min(p, floor_ + kRanking.Core);
     if (info->Lists & wlFull) p = std::min(p, floor_ + kRanking.Full);
     return p;
+  }
+
+  // The least that a listed word, or a listed stem and an ending, that begins with part costs;
+  // infinity when there is none. Every unranked one costs the floor or more.
+  float LeastPenalty(std::u16string_view part) const {
+    if (part.size() < TWordList::kShortestFiltered) return 0;
+    if (const uint32_t count = lists_.MostCountBeginning(part)) return FrequencyPenalty(count);
+    return MayBegin(part) ? floor_ : std::numeric_limits<float>::infinity();
   }
 
   bool MayBegin(std::u16string_view part) const {
@@ -506,6 +525,8 @@ TReading RulesReading(std::string_view word, bool& handled) {
 // The best reading of a word the dictionary left alone, starting from the rules' own.
 TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   TChooser chooser(WordLists());
+  // Without a verbal prefix split off, the rules' reading is the word's own spelling read alone.
+  const std::u16string plain = rules.PrefixEnd ? std::u16string() : rules.Persian;
   chooser.Consider(std::move(rules), 0);
   const TRulesOnly rulesOnly;
   TSpellingCandidates candidates(Lowered(word), clauseEnd, chooser.Unknown());
@@ -514,15 +535,16 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
     if (spelling.Cost >= chooser.BestScore()) break;
     const TVerbalPrefix* prefix = VerbalPrefixOf(spelling.Text);
-    TReading whole{TransliterateWord(spelling.Text)};
+    TReading whole{n == 0 && !plain.empty() ? plain : TransliterateWord(spelling.Text)};
     key.clear();
     AppendLookupKey(whole.Persian, key);
     if (n == 0) {
-      // The word itself: a first substitution where its own letters before it lead nowhere
-      // cannot help.
-      candidates.SkipDeadEnds(
-          [&](size_t at) { return !chooser.MayLead(spelling.Text, at, key, prefix); });
-    } else if (!chooser.MayLead(spelling.Text, spelling.Settled, key, prefix)) {
+      // The word itself: a first substitution after letters of its own that lead nowhere, at
+      // that cost, cannot help.
+      candidates.SkipDeadEnds([&](size_t at, float cost) {
+        return !chooser.MayWin(spelling.Text, at, key, prefix, cost);
+      });
+    } else if (!chooser.MayWin(spelling.Text, spelling.Settled, key, prefix, spelling.Cost)) {
       candidates.SkipExtensions();
       continue;
     }

@@ -35,9 +35,9 @@ class TSpellingCandidates {
   bool Next(TSpelling& spelling);
   // Leaves out the spellings that would extend the last one: its settled part leads nowhere.
   void SkipExtensions() { expand_ = false; }
-  // Leaves out every spelling whose first substitution starts at a position where dead(position)
-  // holds: the word's own letters before it lead nowhere. dead must hold for every later position
-  // once it holds for one. Call it after the first Next, before the second.
+  // Leaves out every spelling whose first substitution, at a position and of a cost, makes
+  // dead(position, cost) hold: the word's own letters before it lead nowhere at that cost. Call it
+  // after the first Next, before the second.
   template <typename Dead>
   void SkipDeadEnds(Dead&& dead);
 
@@ -66,22 +66,14 @@ class TSpellingCandidates {
   bool started_ = false;
   int32_t last_ = -1;            // the node of the last spelling
   bool expand_ = true;           // its extensions are wanted
-  size_t firstSites_ = 0;        // the sites that may be the first substitution: [0, firstSites_)
+  std::vector<bool> notFirst_;   // sites that may not be the first substitution
   std::vector<size_t> spelled_;  // hashes of the spellings given out
 };
 
 template <typename Dead>
 void TSpellingCandidates::SkipDeadEnds(Dead&& dead) {
-  // The sites are in order of position: the first one at a dead end, by halving.
-  size_t low = 0, high = firstSites_;
-  while (low < high) {
-    const size_t mid = (low + high) / 2;
-    if (dead(sites_[mid].At))
-      high = mid;
-    else
-      low = mid + 1;
-  }
-  firstSites_ = low;
+  notFirst_.assign(sites_.size(), false);
+  for (size_t i = 0; i < sites_.size(); ++i) notFirst_[i] = dead(sites_[i].At, sites_[i].Cost);
 }
 
 // Persian joined by the options' orthography: FARSI YEH for ARABIC YEH, and with the word lists'

@@ -138,14 +138,42 @@ void TWordList::BuildPrefixFilter() const {
   size_t blocks = 1;
   while (blocks * kBlockBits < entries_.size() * 24) blocks *= 2;
   prefixBlocks_.assign(blocks * kBlockWords, 0);
+  size_t counted = 0;
+  for (const TEntry& e : entries_) counted += e.Info.Count > 0;
+  size_t slots = 1024;
+  while (slots < counted * 8) slots *= 2;
+  countedPrefixes_.assign(slots, {});
   for (const TEntry& e : entries_) {
     const std::u16string_view key(keys_.data() + e.KeyAt, e.KeyLength);
     TKeyHash hash;
     for (size_t n = 0; n < key.size(); ++n) {
       hash.Add(key[n]);
-      if (n + 1 >= kShortestFiltered) SetPrefixBits(hash.Value());
+      if (n + 1 < kShortestFiltered) continue;
+      SetPrefixBits(hash.Value());
+      if (e.Info.Count) {
+        TCountedPrefix& slot = CountedPrefix(hash.Value());
+        slot.Print = uint32_t(hash.Value() >> 32) | 1;
+        slot.Count = std::max(slot.Count, e.Info.Count);
+      }
     }
   }
+}
+
+TWordList::TCountedPrefix& TWordList::CountedPrefix(uint64_t hash) const {
+  const size_t mask = countedPrefixes_.size() - 1;
+  const uint32_t print = uint32_t(hash >> 32) | 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask)
+    if (countedPrefixes_[i].Print == 0 || countedPrefixes_[i].Print == print)
+      return countedPrefixes_[i];
+}
+
+uint32_t TWordList::MostCountBeginning(std::u16string_view prefix) const {
+  if (prefix.size() < kShortestFiltered) return topCount_;
+  if (prefixStale_) {
+    BuildPrefixFilter();
+    prefixStale_ = false;
+  }
+  return CountedPrefix(HashKey(prefix)).Count;
 }
 
 void TWordList::SetPrefixBits(uint64_t hash) const {
@@ -222,7 +250,8 @@ const TWordInfo* TWordList::Find(std::u16string_view key) const {
 
 size_t TWordList::Bytes() const {
   return keys_.capacity() * sizeof(char16_t) + entries_.capacity() * sizeof(TEntry) +
-         slots_.capacity() * sizeof(uint64_t) + prefixBlocks_.capacity() * sizeof(uint64_t);
+         slots_.capacity() * sizeof(uint64_t) + prefixBlocks_.capacity() * sizeof(uint64_t) +
+         countedPrefixes_.capacity() * sizeof(TCountedPrefix);
 }
 
 void TWordList::Clear() {

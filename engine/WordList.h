@@ -44,6 +44,9 @@ class TWordList {
   // Whether some key begins with prefix; now and then true when none does, never false when one
   // does, and always true for a prefix shorter than kShortestFiltered.
   bool BeginsKey(std::u16string_view prefix) const;
+  // The largest count of a key that begins with prefix; 0 when no counted key does, TopCount for
+  // a prefix shorter than kShortestFiltered.
+  uint32_t MostCountBeginning(std::u16string_view prefix) const;
   // The bits of the lists that gave at least one word.
   uint8_t Loaded() const { return loaded_; }
   // The largest count of a key and the smallest of a line of the frequency list; 0 without one.
@@ -69,7 +72,14 @@ class TWordList {
   size_t Probe(std::u16string_view key, uint64_t hash) const;
   // Makes room for the given number of entries at half load.
   void Grow(size_t entries);
+  struct TCountedPrefix {
+    uint32_t Print = 0;  // the high half of the prefix's hash, odd; 0 in a free slot
+    uint32_t Count = 0;
+  };
+  // Builds both prefix tables.
   void BuildPrefixFilter() const;
+  // The slot of a counted prefix, or the free one where it would go.
+  TCountedPrefix& CountedPrefix(uint64_t hash) const;
   void SetPrefixBits(uint64_t hash) const;
 
   std::u16string keys_;          // all keys, one after another
@@ -78,6 +88,8 @@ class TWordList {
   std::vector<uint64_t> slots_;
   // A blocked Bloom filter of every prefix of every key, built on the first test after a change.
   mutable std::vector<uint64_t> prefixBlocks_;
+  // For the keys of the frequency list, every prefix with the largest count of a key it begins.
+  mutable std::vector<TCountedPrefix> countedPrefixes_;
   mutable bool prefixStale_ = true;
   uint32_t topCount_ = 0;
   uint32_t leastCount_ = 0;

@@ -123,7 +123,7 @@ TEST(SpellingCandidatesTest, SkippedExtensionsAndDeadEndsAreLeftOut) {
   TSpellingCandidates first("tot", false, 6);
   TSpelling s;
   first.Next(s);
-  first.SkipDeadEnds([](size_t at) { return at >= 1; });
+  first.SkipDeadEnds([](size_t at, float) { return at >= 1; });
   seen.clear();
   while (first.Next(s)) seen.insert(s.Text);
   EXPECT_EQ(seen, (std::set<std::string>{"t`ot", "t`oot", "t`ot`"}));
