@@ -37,40 +37,26 @@ struct TSubstitution {
 
 // Costs are in the order of how often each slip occurs in real chat text: the cheaper, the more
 // often the typist meant the other spelling. "q" writes nothing by the rules and an initial "u"
-// is nearly always "oo", so both are almost free.
+// is nearly always "oo", so both are almost free. At a word's end the rules write WAW for each of
+// "o", "oo", "ou" and "u", so those trade places only before another letter. A final "a" as
+// tanvin is left out: the lists write it as the plain alef.
 constexpr TSubstitution kSubstitutions[] = {
-    {"q", "gh", 0.05f, TPlace::Anywhere},
-    {"u", "oo", 0.05f, TPlace::WordStart},
-    {"e", "", 1.0f, TPlace::Ezafe},
-    {"x", "kh", 0.69f, TPlace::Anywhere},
-    {"kha", "khava", 1.1f, TPlace::Anywhere},
-    {"khaa", "khavaa", 1.1f, TPlace::Anywhere},
-    {"ean", "e`a``", 1.1f, TPlace::WordEnd},
-    {"an", "a``", 1.1f, TPlace::WordEnd},
-    {"h", "h`", 1.4f, TPlace::Anywhere},
-    {"ou", "o", 1.6f, TPlace::Anywhere},
-    {"c", "ch", 1.8f, TPlace::Anywhere},
-    {"gh", "gh`", 2.0f, TPlace::Anywhere},
-    {"a", "aa", 1.8f, TPlace::BeforeLetter},
-    {"o", "oo", 1.5f, TPlace::Anywhere},
-    {"t", "t`", 2.3f, TPlace::Anywhere},
-    {"z", "z`", 2.4f, TPlace::Anywhere},
-    {"s", "s`", 2.6f, TPlace::Anywhere},
-    {"u", "o", 2.8f, TPlace::Anywhere},
-    {"z", "z``", 3.0f, TPlace::Anywhere},
-    {"z", "z```", 3.0f, TPlace::Anywhere},
-    {"kha", "khavaa", 3.3f, TPlace::Anywhere},
-    {"s", "s``", 3.8f, TPlace::Anywhere},
-    {"e", "e`", 4.0f, TPlace::Anywhere},
-    {"oo", "o", 4.0f, TPlace::Anywhere},
-    {"a", "a`", 4.4f, TPlace::Anywhere},
-    {"aa", "a`aa", 4.4f, TPlace::Anywhere},
-    {"aa", "aa`", 4.4f, TPlace::Anywhere},
-    {"oo", "oo`", 4.8f, TPlace::Anywhere},
-    {"a", "a``", 4.4f, TPlace::WordEnd},
-    {"o", "o`", 4.8f, TPlace::Anywhere},
+    {"q", "gh", 0.05f, TPlace::Anywhere},       {"u", "oo", 0.05f, TPlace::WordStart},
+    {"x", "kh", 0.69f, TPlace::Anywhere},       {"e", "", 1.0f, TPlace::Ezafe},
+    {"eye", "e", 1.0f, TPlace::Ezafe},          {"kha", "khava", 1.1f, TPlace::Anywhere},
+    {"khaa", "khavaa", 1.1f, TPlace::Anywhere}, {"an", "a``", 1.1f, TPlace::WordEnd},
+    {"ean", "e`a``", 1.1f, TPlace::WordEnd},    {"h", "h`", 1.4f, TPlace::Anywhere},
+    {"o", "oo", 1.5f, TPlace::BeforeLetter},    {"ou", "o", 1.6f, TPlace::BeforeLetter},
+    {"a", "aa", 1.8f, TPlace::BeforeLetter},    {"c", "ch", 1.8f, TPlace::Anywhere},
+    {"gh", "gh`", 2.0f, TPlace::Anywhere},      {"t", "t`", 2.3f, TPlace::Anywhere},
+    {"z", "z`", 2.4f, TPlace::Anywhere},        {"s", "s`", 2.6f, TPlace::Anywhere},
+    {"u", "o", 2.8f, TPlace::BeforeLetter},     {"z", "z``", 3.0f, TPlace::Anywhere},
+    {"z", "z```", 3.0f, TPlace::Anywhere},      {"kha", "khavaa", 3.3f, TPlace::Anywhere},
+    {"s", "s``", 3.8f, TPlace::Anywhere},       {"e", "e`", 4.0f, TPlace::Anywhere},
+    {"oo", "o", 4.0f, TPlace::BeforeLetter},    {"a", "a`", 4.4f, TPlace::Anywhere},
+    {"aa", "a`aa", 4.4f, TPlace::Anywhere},     {"aa", "aa`", 4.4f, TPlace::Anywhere},
+    {"o", "o`", 4.8f, TPlace::Anywhere},        {"oo", "oo`", 4.8f, TPlace::Anywhere},
     {"e", "i", 5.4f, TPlace::Anywhere},
-    {"eye", "e", 1.0f, TPlace::Ezafe},
 };
 
 // Pairs of letters that the rules read as one sound; a substitution replaces them together or
@@ -522,14 +508,16 @@ TReading RulesReading(std::string_view word, bool& handled) {
   return reading;
 }
 
-// The best reading of a word the dictionary left alone, starting from the rules' own.
+// The best reading of a lower-case word the dictionary left alone, starting from the rules' own.
 TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   TChooser chooser(WordLists());
   // Without a verbal prefix split off, the rules' reading is the word's own spelling read alone.
   const std::u16string plain = rules.PrefixEnd ? std::u16string() : rules.Persian;
   chooser.Consider(std::move(rules), 0);
   const TRulesOnly rulesOnly;
-  TSpellingCandidates candidates(Lowered(word), clauseEnd, chooser.Unknown());
+  // A spelling that costs as much as an unknown word above the floor could win only as one of
+  // the commonest words, which nobody misspells that badly: it is not read.
+  TSpellingCandidates candidates(word, clauseEnd, kRanking.Unknown);
   TSpelling spelling;
   std::u16string key;
   for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
@@ -567,8 +555,8 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
 // flags that the rules read candidates with change. A newer word takes an older one's slot.
 class TChoiceCache {
  public:
-  // The hash of a word's circumstances; 0 when its choice must not be kept (the polite pass
-  // reads a section that may change at any time).
+  // The hash of a lower-case word's circumstances; 0 when its choice must not be kept (the polite
+  // pass reads a section that may change at any time).
   static uint64_t KeyOf(std::string_view word, bool clauseEnd, const TReading& rules) {
     if (PoliteMode) return 0;
     uint64_t h = 0xCBF29CE484222325ull;
@@ -629,10 +617,11 @@ TChoiceCache& Choices() {
 // SearchSpelling, or its choice for the same word before.
 TReading ChooseSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   TChoiceCache& cache = Choices();
-  const uint64_t key = TChoiceCache::KeyOf(word, clauseEnd, rules);
+  const std::string lower = Lowered(word);
+  const uint64_t key = TChoiceCache::KeyOf(lower, clauseEnd, rules);
   TReading choice;
   if (key && cache.Find(key, choice)) return choice;
-  choice = SearchSpelling(word, clauseEnd, std::move(rules));
+  choice = SearchSpelling(lower, clauseEnd, std::move(rules));
   if (key) cache.Add(key, choice);
   return choice;
 }

@@ -35,7 +35,9 @@ struct CandidateCase {
 
 TEST(SpellingCandidatesTest, CheapestFirstWithTheTableCosts) {
   const std::vector<CandidateCase> cases = {
-      {"to", false, {{"to", 0}, {"too", 1.5f}, {"t`o", 2.3f}, {"t`oo", 3.8f}, {"to`", 4.8f}}},
+      {"tor", false, {{"tor", 0}, {"toor", 1.5f}, {"t`or", 2.3f}, {"t`oor", 3.8f}, {"to`r", 4.8f}}},
+      // A final o is WAW however it is typed: only its AIN reading is an alternative.
+      {"to", false, {{"to", 0}, {"t`o", 2.3f}, {"to`", 4.8f}}},
       // "sh" is one letter: its s never becomes s`, nor its h h`.
       {"kash", false, {{"kash", 0}, {"kaash", 1.8f}, {"ka`sh", 4.4f}}},
       // An initial u is "oo" almost always.
