@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -58,6 +59,15 @@ constexpr TSubstitution kSubstitutions[] = {
     {"o", "o`", 4.8f, TPlace::Anywhere},        {"oo", "oo`", 4.8f, TPlace::Anywhere},
     {"e", "i", 5.4f, TPlace::Anywhere},
 };
+
+// For each letter a..z, the rows of kSubstitutions that begin with it, as bits.
+constexpr auto kRowsOf = [] {
+  static_assert(std::size(kSubstitutions) <= 32);
+  std::array<uint32_t, 26> rows{};
+  for (size_t row = 0; row < std::size(kSubstitutions); ++row)
+    rows[kSubstitutions[row].From[0] - 'a'] |= uint32_t(1) << row;
+  return rows;
+}();
 
 // Pairs of letters that the rules read as one sound; a substitution replaces them together or
 // not at all, so that "s" in "sh" never becomes "s`".
@@ -138,11 +148,12 @@ TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, 
   }
   boundary |= uint64_t(1) << word_.size();
   for (size_t at = 0; at < word_.size(); ++at) {
-    if (!(boundary >> at & 1) || (marked >> at & 1)) continue;
-    for (const TSubstitution& s : kSubstitutions) {
+    if (!(boundary >> at & 1) || (marked >> at & 1) || !IsLetter(word_[at])) continue;
+    for (uint32_t rows = kRowsOf[word_[at] - 'a']; rows != 0; rows &= rows - 1) {
+      const TSubstitution& s = kSubstitutions[std::countr_zero(rows)];
       const size_t end = at + s.From.size();
-      if (s.From[0] != word_[at] || s.Cost >= maxCost_ || end > word_.size() ||
-          !(boundary >> end & 1) || word_.compare(at, s.From.size(), s.From) != 0 ||
+      if (s.Cost >= maxCost_ || end > word_.size() || !(boundary >> end & 1) ||
+          word_.compare(at, s.From.size(), s.From) != 0 ||
           !PlaceHolds(s.Place, word_, at, end, clauseEnd))
         continue;
       // A substitution that ends where a backtick follows would take the mark from its letter.
@@ -202,7 +213,7 @@ bool TSpellingCandidates::Next(TSpelling& spelling) {
     heap_.pop_back();
     spelling.Text = Spell(last_, spelling.Settled);
     spelling.Cost = nodes_[last_].Cost;
-    const size_t hash = std::hash<std::string>()(spelling.Text);
+    const size_t hash = std::hash<std::string_view>()(spelling.Text);
     if (std::find(spelled_.begin(), spelled_.end(), hash) == spelled_.end()) {
       spelled_.push_back(hash);
       return true;
@@ -502,7 +513,10 @@ TReading RulesReading(std::string_view word, bool& handled) {
       return reading;
     }
     handled = rewritten != word;
-    reading.Persian.clear();
+    // What the dictionary stage handed on, the rules read without it.
+    const TRulesOnly rulesOnly;
+    reading.Persian = TransliterateWord(rewritten);
+    return reading;
   }
   reading.Persian = TransliterateWord(word);
   return reading;
@@ -551,24 +565,29 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
 
 // The choices made for recent words, since the same words recur all through a text: a fixed
 // table, one choice a slot, known by a 64-bit hash of what the choice depends on (the word, its
-// place, the rules' reading, which the user's dictionary shapes); cleared when the lists or the
-// flags that the rules read candidates with change. A newer word takes an older one's slot.
+// place, the rules' reading, which the user's dictionary shapes) and of the table's age. The age
+// changes when the lists or the flags that the rules read candidates with do, or on request,
+// and every older choice is forgotten at once. A newer word takes an older one's slot.
 class TChoiceCache {
  public:
   // The hash of a lower-case word's circumstances; 0 when its choice must not be kept (the polite
   // pass reads a section that may change at any time).
-  static uint64_t KeyOf(std::string_view word, bool clauseEnd, const TReading& rules) {
+  uint64_t KeyOf(std::string_view word, bool clauseEnd, const TReading& rules) {
     if (PoliteMode) return 0;
+    const auto state = std::make_pair(WordListsGeneration(), TashdidMode);
+    if (state != state_) ++age_;
+    state_ = state;
     uint64_t h = 0xCBF29CE484222325ull;
-    const auto add = [&h](unsigned value) { h = (h ^ value) * 0x100000001B3ull; };
+    const auto add = [&h](uint64_t value) { h = (h ^ value) * 0x100000001B3ull; };
+    add(age_);
     for (const char c : word) add(static_cast<unsigned char>(c));
     add(clauseEnd ? 0x10000 : 0x20000);
     for (const char16_t c : rules.Persian) add(c);
-    add(0x30000 + unsigned(rules.PrefixEnd));
+    add(0x30000 + rules.PrefixEnd);
     return h | 1;  // never 0, the mark of an empty slot
   }
   bool Find(uint64_t key, TReading& choice) {
-    Validate();
+    if (slots_.empty()) slots_.resize(kSlots);
     const TSlot& slot = slots_[key & (kSlots - 1)];
     if (slot.Key != key) return false;
     choice.Persian.assign(slot.Persian, slot.Length);
@@ -585,7 +604,7 @@ class TChoiceCache {
     slot.Joined = choice.Joined;
     std::copy(choice.Persian.begin(), choice.Persian.end(), slot.Persian);
   }
-  void Clear() { std::fill(slots_.begin(), slots_.end(), TSlot{}); }
+  void Clear() { ++age_; }
 
  private:
   static constexpr size_t kSlots = 1 << 18;
@@ -597,16 +616,9 @@ class TChoiceCache {
     bool Joined = false;
     char16_t Persian[kLongest];
   };
-  void Validate() {
-    const auto state = std::make_pair(WordListsGeneration(), TashdidMode);
-    if (slots_.empty())
-      slots_.resize(kSlots);
-    else if (state != state_)
-      Clear();
-    state_ = state;
-  }
   std::vector<TSlot> slots_;  // allocated on first use
   std::pair<uint64_t, uint8_t> state_{};
+  uint64_t age_ = 0;
 };
 
 TChoiceCache& Choices() {
@@ -618,7 +630,7 @@ TChoiceCache& Choices() {
 TReading ChooseSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   TChoiceCache& cache = Choices();
   const std::string lower = Lowered(word);
-  const uint64_t key = TChoiceCache::KeyOf(lower, clauseEnd, rules);
+  const uint64_t key = cache.KeyOf(lower, clauseEnd, rules);
   TReading choice;
   if (key && cache.Find(key, choice)) return choice;
   choice = SearchSpelling(lower, clauseEnd, std::move(rules));

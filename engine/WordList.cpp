@@ -132,7 +132,8 @@ void TWordList::AddLines(std::string_view text, TWordListBit list) {
   }
 }
 
-void TWordList::BuildPrefixFilter() const {
+void TWordList::BuildPrefixTables() const {
+  prefixStale_ = false;
   // About ten bits for each distinct prefix: a key has some seven letters, and most of its
   // prefixes it shares with other keys.
   size_t blocks = 1;
@@ -169,10 +170,7 @@ TWordList::TCountedPrefix& TWordList::CountedPrefix(uint64_t hash) const {
 
 uint32_t TWordList::MostCountBeginning(std::u16string_view prefix) const {
   if (prefix.size() < kShortestFiltered) return topCount_;
-  if (prefixStale_) {
-    BuildPrefixFilter();
-    prefixStale_ = false;
-  }
+  if (prefixStale_) BuildPrefixTables();
   return CountedPrefix(HashKey(prefix)).Count;
 }
 
@@ -183,10 +181,7 @@ void TWordList::SetPrefixBits(uint64_t hash) const {
 
 bool TWordList::BeginsKey(std::u16string_view prefix) const {
   if (prefix.size() < kShortestFiltered) return true;
-  if (prefixStale_) {
-    BuildPrefixFilter();
-    prefixStale_ = false;
-  }
+  if (prefixStale_) BuildPrefixTables();
   bool all = true;
   ForPrefixBits(HashKey(prefix), prefixBlocks_.size() / kBlockWords,
                 [&](size_t word, uint64_t mask) { all = all && (prefixBlocks_[word] & mask); });
@@ -340,6 +335,7 @@ void Load(TLoadedLists& lists) {
     content << in.rdbuf();
     if (in) lists.List.AddLines(content.str(), wlFrequency);
   }
+  lists.List.BuildPrefixTables();
   lists.Loaded = true;
   ++lists.Generation;
 }

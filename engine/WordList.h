@@ -44,6 +44,8 @@ class TWordList {
   // Whether some key begins with prefix; now and then true when none does, never false when one
   // does, and always true for a prefix shorter than kShortestFiltered.
   bool BeginsKey(std::u16string_view prefix) const;
+  // Builds the tables of prefixes now, which else the first question above builds.
+  void BuildPrefixTables() const;
   // The largest count of a key that begins with prefix; 0 when no counted key does, TopCount for
   // a prefix shorter than kShortestFiltered.
   uint32_t MostCountBeginning(std::u16string_view prefix) const;
@@ -76,8 +78,6 @@ class TWordList {
     uint32_t Print = 0;  // the high half of the prefix's hash, odd; 0 in a free slot
     uint32_t Count = 0;
   };
-  // Builds both prefix tables.
-  void BuildPrefixFilter() const;
   // The slot of a counted prefix, or the free one where it would go.
   TCountedPrefix& CountedPrefix(uint64_t hash) const;
   void SetPrefixBits(uint64_t hash) const;
