@@ -28,35 +28,49 @@ bool IsArabicLetter(char16_t c) {
   return (c >= 0x0621 && c <= 0x065F) || (c >= 0x0670 && c <= 0x06D3);
 }
 
-// One Persian word of UTF-8 as UTF-16: Arabic letters and ZWNJ only; false for anything else
-// (Latin words, digits and punctuation in the frequency list).
-bool DecodePersianWord(std::string_view bytes, std::u16string& out) {
-  out.clear();
-  for (size_t i = 0; i < bytes.size();) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    if (b >= 0xD8 && b <= 0xDB && i + 1 < bytes.size()) {
-      const auto c = static_cast<unsigned char>(bytes[i + 1]);
-      const auto letter = static_cast<char16_t>(((b & 0x1F) << 6) | (c & 0x3F));
-      if ((c & 0xC0) != 0x80 || !IsArabicLetter(letter)) return false;
-      out += letter;
-      i += 2;
-    } else if (bytes.substr(i, 3) == "\xE2\x80\x8C") {
-      out += kZwnj;
-      i += 3;
-    } else {
-      return false;
-    }
-  }
-  return !out.empty();
+// A character as the lists are looked up by it; 0 for one that keys leave out.
+char16_t KeyLetter(char16_t c) {
+  if (c == kZwnj || IsDiacritic(c)) return 0;
+  if (c == 0x064A || c == 0x0649) return u'\u06CC';
+  if (c == 0x0643) return u'\u06A9';
+  return c;
 }
 
-// The ZWNJs of a listed spelling that mark a verbal prefix or a plural ending.
-uint8_t JoinersOf(std::u16string_view word) {
+// Appends the key of one Persian word in UTF-8 to key: Arabic letters and ZWNJ only. False,
+// with key as it was, for anything else (Latin words, digits and punctuation in the frequency
+// list). zwnj tells whether the word holds a ZWNJ.
+bool AppendUtf8Key(std::string_view bytes, std::u16string& key, bool& zwnj) {
+  const size_t keyAt = key.size();
+  zwnj = false;
+  for (size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    char16_t c;
+    if (b >= 0xD8 && b <= 0xDB && i + 1 < bytes.size() &&
+        (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
+      c = static_cast<char16_t>(((b & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+      i += 2;
+      if (!IsArabicLetter(c)) break;
+    } else if (bytes.substr(i, 3) == "\xE2\x80\x8C") {
+      c = kZwnj;
+      zwnj = true;
+      i += 3;
+    } else {
+      break;
+    }
+    if (const char16_t letter = KeyLetter(c)) key += letter;
+    if (i == bytes.size()) return true;
+  }
+  key.resize(keyAt);
+  return false;
+}
+
+// The ZWNJs of a listed UTF-8 spelling that mark a verbal prefix or a plural ending.
+uint8_t JoinersOf(std::string_view word) {
   uint8_t joiners = 0;
-  if (word.starts_with(u"\u0645\u06CC\u200C") || word.starts_with(u"\u0646\u0645\u06CC\u200C"))
+  if (word.starts_with("\u0645\u06CC\u200C") || word.starts_with("\u0646\u0645\u06CC\u200C"))
     joiners |= jnAfterPrefix;
-  for (const std::u16string_view plural :
-       {u"\u200C\u0647\u0627", u"\u200C\u0647\u0627\u06CC", u"\u200C\u0647\u0627\u06CC\u06CC"})
+  for (const std::string_view plural :
+       {"\u200C\u0647\u0627", "\u200C\u0647\u0627\u06CC", "\u200C\u0647\u0627\u06CC\u06CC"})
     if (word.ends_with(plural)) joiners |= jnBeforePlural;
   return joiners;
 }
@@ -94,10 +108,8 @@ void ForPrefixBits(uint64_t hash, size_t blocks, F&& bit) {
 void AppendLookupKey(std::u16string_view persian, std::u16string& key) {
   size_t at = key.size();
   key.resize(at + persian.size());
-  for (const char16_t c : persian) {
-    if (c == kZwnj || IsDiacritic(c)) continue;
-    key[at++] = c == 0x064A || c == 0x0649 ? u'\u06CC' : c == 0x0643 ? u'\u06A9' : c;
-  }
+  for (const char16_t c : persian)
+    if (const char16_t letter = KeyLetter(c)) key[at++] = letter;
   key.resize(at);
 }
 
@@ -110,7 +122,6 @@ void TWordList::Reserve(size_t words) {
 void TWordList::AddLines(std::string_view text, TWordListBit list) {
   const size_t lines = std::count(text.begin(), text.end(), '\n');
   if ((entries_.size() + lines) * 2 > slots_.size()) Grow(entries_.size() + lines);
-  std::u16string word;
   while (!text.empty()) {
     const size_t end = std::min(text.find('\n'), text.size());
     std::string_view line = text.substr(0, end);
@@ -126,8 +137,7 @@ void TWordList::AddLines(std::string_view text, TWordListBit list) {
         continue;
       line = line.substr(0, space);
     }
-    if (!DecodePersianWord(line, word)) continue;
-    Add(word, list, count);
+    if (!Add(line, list, count)) continue;
     if (count) leastCount_ = leastCount_ ? std::min(leastCount_, count) : count;
   }
 }
@@ -147,7 +157,7 @@ void TWordList::BuildPrefixTables() const {
   for (const TEntry& e : entries_) {
     const std::u16string_view key(keys_.data() + e.KeyAt, e.KeyLength);
     TKeyHash hash;
-    for (size_t n = 0; n < key.size(); ++n) {
+    for (size_t n = 0; n < std::min(key.size(), kLongestFiltered); ++n) {
       hash.Add(key[n]);
       if (n + 1 < kShortestFiltered) continue;
       SetPrefixBits(hash.Value());
@@ -170,6 +180,7 @@ TWordList::TCountedPrefix& TWordList::CountedPrefix(uint64_t hash) const {
 
 uint32_t TWordList::MostCountBeginning(std::u16string_view prefix) const {
   if (prefix.size() < kShortestFiltered) return topCount_;
+  prefix = prefix.substr(0, kLongestFiltered);
   if (prefixStale_) BuildPrefixTables();
   return CountedPrefix(HashKey(prefix)).Count;
 }
@@ -181,6 +192,7 @@ void TWordList::SetPrefixBits(uint64_t hash) const {
 
 bool TWordList::BeginsKey(std::u16string_view prefix) const {
   if (prefix.size() < kShortestFiltered) return true;
+  prefix = prefix.substr(0, kLongestFiltered);
   if (prefixStale_) BuildPrefixTables();
   bool all = true;
   ForPrefixBits(HashKey(prefix), prefixBlocks_.size() / kBlockWords,
@@ -188,11 +200,12 @@ bool TWordList::BeginsKey(std::u16string_view prefix) const {
   return all;
 }
 
-void TWordList::Add(std::u16string_view word, TWordListBit list, uint32_t count) {
+bool TWordList::Add(std::string_view word, TWordListBit list, uint32_t count) {
   const size_t keyAt = keys_.size();
-  AppendLookupKey(word, keys_);
+  bool zwnj;
+  if (!AppendUtf8Key(word, keys_, zwnj)) return false;
   const std::u16string_view key(keys_.data() + keyAt, keys_.size() - keyAt);
-  if (key.empty()) return;
+  if (key.empty()) return false;
   if ((entries_.size() + 1) * 2 > slots_.size()) Grow(entries_.size() + 1);
   const uint64_t hash = HashKey(key);
   uint64_t& slot = slots_[Probe(key, hash)];
@@ -205,10 +218,11 @@ void TWordList::Add(std::u16string_view word, TWordListBit list, uint32_t count)
   prefixStale_ = true;
   TWordInfo& info = entries_[uint32_t(slot) - 1].Info;
   info.Lists |= list;
-  info.Joiners |= JoinersOf(word);
+  if (zwnj) info.Joiners |= JoinersOf(word);
   info.Count = uint32_t(std::min<uint64_t>(uint64_t(info.Count) + count, UINT32_MAX));
   topCount_ = std::max(topCount_, info.Count);
   loaded_ |= list;
+  return true;
 }
 
 size_t TWordList::Probe(std::u16string_view key, uint64_t hash) const {

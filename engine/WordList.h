@@ -46,8 +46,8 @@ class TWordList {
   bool BeginsKey(std::u16string_view prefix) const;
   // Builds the tables of prefixes now, which else the first question above builds.
   void BuildPrefixTables() const;
-  // The largest count of a key that begins with prefix; 0 when no counted key does, TopCount for
-  // a prefix shorter than kShortestFiltered.
+  // The largest count of a key that begins with prefix (or with its first kLongestFiltered
+  // letters); 0 when no counted key does, TopCount for a prefix shorter than kShortestFiltered.
   uint32_t MostCountBeginning(std::u16string_view prefix) const;
   // The bits of the lists that gave at least one word.
   uint8_t Loaded() const { return loaded_; }
@@ -59,7 +59,10 @@ class TWordList {
   size_t Bytes() const;
   void Clear();
 
+  // The prefix tables hold prefixes of three to twelve letters; a longer prefix is asked about
+  // as its first twelve, so that a long word costs no more to enter than a word of twelve.
   static constexpr size_t kShortestFiltered = 3;
+  static constexpr size_t kLongestFiltered = 12;
   static constexpr size_t kBlockWords = 8;  // 64-bit words in a block of the prefix filter
   static constexpr size_t kBlockBits = kBlockWords * 64;
 
@@ -69,7 +72,8 @@ class TWordList {
     uint32_t KeyLength;
     TWordInfo Info;
   };
-  void Add(std::u16string_view word, TWordListBit list, uint32_t count);
+  // Adds one UTF-8 word; false when it is no Persian word.
+  bool Add(std::string_view word, TWordListBit list, uint32_t count);
   // The slot that holds key, or the free one where it would go.
   size_t Probe(std::u16string_view key, uint64_t hash) const;
   // Makes room for the given number of entries at half load.
