@@ -171,29 +171,28 @@ void TSpellingCandidates::Expand(int32_t node) {
                                       [](const TSite& s, size_t at) { return s.At < at; });
   for (auto site = first; site != sites_.end(); ++site) {
     const float cost = base + site->Cost;
-    if (cost >= maxCost_ || (node < 0 && !notFirst_.empty() && notFirst_[site - sites_.begin()]))
-      continue;
+    if (cost >= maxCost_) continue;
     nodes_.push_back({cost, node, uint16_t(site - sites_.begin())});
     heap_.emplace_back(cost, int32_t(nodes_.size() - 1));
     std::push_heap(heap_.begin(), heap_.end(), std::greater<>());
   }
 }
 
-std::string TSpellingCandidates::Spell(int32_t node, size_t& settled) const {
+void TSpellingCandidates::Spell(int32_t node, TSpelling& spelling) const {
   // At most one substitution starts at each letter.
   std::array<const TSite*, kLongestWord> chosen;
   size_t count = 0;
   for (int32_t n = node; n >= 0; n = nodes_[n].Parent) chosen[count++] = &sites_[nodes_[n].Site];
-  std::string text;
+  std::string& text = spelling.Text;
+  text.clear();
   size_t at = 0;
   while (count > 0) {
     const TSite& s = *chosen[--count];
     text.append(word_, at, s.At - at).append(s.By);
     at = s.At + s.Replaced;
   }
-  settled = text.size();
+  spelling.Settled = text.size();
   text.append(word_, at);
-  return text;
 }
 
 bool TSpellingCandidates::Next(TSpelling& spelling) {
@@ -211,7 +210,7 @@ bool TSpellingCandidates::Next(TSpelling& spelling) {
     std::pop_heap(heap_.begin(), heap_.end(), std::greater<>());
     last_ = heap_.back().second;
     heap_.pop_back();
-    spelling.Text = Spell(last_, spelling.Settled);
+    Spell(last_, spelling);
     spelling.Cost = nodes_[last_].Cost;
     const size_t hash = std::hash<std::string_view>()(spelling.Text);
     if (std::find(spelled_.begin(), spelled_.end(), hash) == spelled_.end()) {
@@ -540,13 +539,7 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
     TReading whole{n == 0 && !plain.empty() ? plain : TransliterateWord(spelling.Text)};
     key.clear();
     AppendLookupKey(whole.Persian, key);
-    if (n == 0) {
-      // The word itself: a first substitution after letters of its own that lead nowhere, at
-      // that cost, cannot help.
-      candidates.SkipDeadEnds([&](size_t at, float cost) {
-        return !chooser.MayWin(spelling.Text, at, key, prefix, cost);
-      });
-    } else if (!chooser.MayWin(spelling.Text, spelling.Settled, key, prefix, spelling.Cost)) {
+    if (n > 0 && !chooser.MayWin(spelling.Text, spelling.Settled, key, prefix, spelling.Cost)) {
       candidates.SkipExtensions();
       continue;
     }

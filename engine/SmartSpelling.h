@@ -35,11 +35,6 @@ class TSpellingCandidates {
   bool Next(TSpelling& spelling);
   // Leaves out the spellings that would extend the last one: its settled part leads nowhere.
   void SkipExtensions() { expand_ = false; }
-  // Leaves out every spelling whose first substitution, at a position and of a cost, makes
-  // dead(position, cost) hold: the word's own letters before it lead nowhere at that cost. Call it
-  // after the first Next, before the second.
-  template <typename Dead>
-  void SkipDeadEnds(Dead&& dead);
 
  private:
   struct TSite {
@@ -55,8 +50,8 @@ class TSpellingCandidates {
     uint16_t Site;
   };
   void Expand(int32_t node);
-  // The node's spelling and where its last substitution ends in it.
-  std::string Spell(int32_t node, size_t& settled) const;
+  // The node's spelling, with where its last substitution ends.
+  void Spell(int32_t node, TSpelling& spelling) const;
 
   std::string word_;
   float maxCost_;
@@ -66,15 +61,8 @@ class TSpellingCandidates {
   bool started_ = false;
   int32_t last_ = -1;            // the node of the last spelling
   bool expand_ = true;           // its extensions are wanted
-  std::vector<bool> notFirst_;   // sites that may not be the first substitution
   std::vector<size_t> spelled_;  // hashes of the spellings given out
 };
-
-template <typename Dead>
-void TSpellingCandidates::SkipDeadEnds(Dead&& dead) {
-  notFirst_.assign(sites_.size(), false);
-  for (size_t i = 0; i < sites_.size(); ++i) notFirst_[i] = dead(sites_[i].At, sites_[i].Cost);
-}
 
 // Persian joined by the options' orthography: FARSI YEH for ARABIC YEH, and with the word lists'
 // help a ZWNJ after a verbal prefix ending at prefixEnd (0: none) and before a plural ending.
