@@ -282,7 +282,7 @@ constexpr std::u16string_view kEndings[] = {
     u"\u0627\u0634",              // -ash after a vowel
     u"\u0647\u0627",              // -ha
     u"\u0647\u0627\u06CC",        // -haye
-    u"\u0647\u0627\u06CC\u06CC",  // -haye
+    u"\u0647\u0627\u06CC\u06CC",  // -hayi
     u"\u0647\u0627\u0645",        // -ham
     u"\u0647\u0627\u062A",        // -hat
     u"\u0647\u0627\u0634",        // -hash
@@ -370,7 +370,7 @@ class TChooser {
         top_(float(lists.TopCount())),
         floor_(lists.TopCount() ? FrequencyPenalty(lists.LeastCount()) : 0) {}
 
-  // What a word that no list knows costs: no spelling that costs more can win.
+  // What a word that no list knows costs.
   float Unknown() const { return floor_ + kRanking.Unknown; }
 
   // Ranks a reading; keeps it when it beats the best so far.
@@ -438,7 +438,7 @@ class TChooser {
   }
 
   bool MayBegin(std::u16string_view part) const {
-    if (part.size() < 3 || lists_.BeginsKey(part)) return true;
+    if (part.size() < TWordList::kShortestFiltered || lists_.BeginsKey(part)) return true;
     for (size_t stem = part.size() - 1; stem >= 2 && part.size() - stem <= kLongestEnding; --stem)
       if (BeginsEnding(part.substr(stem)) && lists_.BeginsKey(part.substr(0, stem)) &&
           lists_.Find(part.substr(0, stem)))
