@@ -136,6 +136,11 @@ bool PlaceHolds(TPlace place, std::string_view word, size_t at, size_t end, bool
 TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost)
     : word_(word), maxCost_(maxCost) {
   if (word_.size() > kLongestWord) return;
+  // Room for what a word of chat needs, so that the search allocates once.
+  sites_.reserve(2 * word_.size());
+  nodes_.reserve(128);
+  heap_.reserve(128);
+  spelled_.reserve(64);
   // Token boundaries: a substitution starts at one and ends at one. A token followed by a
   // backtick keeps its letter.
   uint64_t boundary = 0, marked = 0;
