@@ -374,6 +374,12 @@ uint64_t WordListsGeneration() {
   return Lists().Generation;
 }
 
+bool IsListedWord(std::u16string_view persian) {
+  std::u16string key;
+  AppendLookupKey(persian, key);
+  return WordLists().Find(key) != nullptr;
+}
+
 uint8_t MissingWordLists() {
   return uint8_t((wlCore | wlFull | wlFrequency) & ~WordLists().Loaded());
 }

@@ -124,6 +124,8 @@ void SetWordListSources(const TWordListSources& sources);
 const TWordList& WordLists();
 // A number that changes whenever the lists are loaded anew, for what is kept from them.
 uint64_t WordListsGeneration();
+// Whether the lists know a Persian word, as written by the rules or by anyone.
+bool IsListedWord(std::u16string_view persian);
 // Which of the lists could not be read (wlCore | wlFull for a missing aspell-fa, wlFrequency for
 // the frequency list); loads the lists when they are not loaded yet.
 uint8_t MissingWordLists();

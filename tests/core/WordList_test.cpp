@@ -130,6 +130,9 @@ TEST(LoadedWordListsTest, ReportWhichListIsMissing) {
   EXPECT_EQ(MissingWordLists(), 0);
   EXPECT_EQ(MissingWordListsText(), "");
   EXPECT_EQ(WordLists().Size(), 3u);
+  EXPECT_TRUE(IsListedWord(u"\u062F\u0627\u0631"));
+  EXPECT_TRUE(IsListedWord(u"\u0643\u0647"));  // with ARABIC KAF, as the rules never write it
+  EXPECT_FALSE(IsListedWord(u"\u062F\u0648\u0631"));
   const uint64_t generation = WordListsGeneration();
 
   files.Use("\u062F\u0631\n", "\u062F\u0627\u0631\n", "");
