@@ -7,19 +7,20 @@
 #include "CodePage.h"
 #include "Corpus.h"
 #include "Dictionary.h"
+#include "FilterDictionary.h"
 #include "SmartSpelling.h"
 #include "WordList.h"
 #include "trans.h"
 
 namespace {
 
+// The filter's flags and its built-in dictionary entries.
 void SetFlags() {
   InitializeEngine();
+  SetFilterFlagDefaults();
   FarsiEnabled = 1;
-  DictionaryMode = ChatMode = TashdidMode = MiddleMode = EnglishDetectMode = 1;
-  PrefixMode = PoliteMode = 0;
-  CreateSections();
-  AddDefaultEntries();
+  std::string error;
+  PrepareFilterDictionary(nullptr, error);
 }
 
 TWordListSources Sources(bool aspell) {

@@ -13,6 +13,7 @@
 
 #include "CodePage.h"
 #include "Dictionary.h"
+#include "FilterDictionary.h"
 #include "SmartSpelling.h"
 #include "Utf8.h"
 #include "WordList.h"
@@ -40,6 +41,15 @@ std::vector<std::string> RomaneshLines(const std::string& path) {
   return lines;
 }
 
+// The filter's flags and its built-in dictionary entries.
+void UseFilterSettings() {
+  InitializeEngine();
+  SetFilterFlagDefaults();
+  FarsiEnabled = 1;
+  std::string error;
+  PrepareFilterDictionary(nullptr, error);
+}
+
 // The filter's conversion of one line.
 std::string Convert(const std::string& line) {
   std::u16string text;
@@ -59,12 +69,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "accuracy: cannot read %s\n", pairs.c_str());
     return 1;
   }
-  InitializeEngine();
-  FarsiEnabled = 1;
-  DictionaryMode = ChatMode = TashdidMode = MiddleMode = EnglishDetectMode = 1;
-  PrefixMode = PoliteMode = 0;
-  CreateSections();
-  AddDefaultEntries();
+  UseFilterSettings();
 
   const bool keep = argc > 3;
   const std::filesystem::path directory =
