@@ -10,6 +10,7 @@
 #include "Dictionary.h"
 #include "DictionaryStage.h"
 #include "Replace.h"
+#include "SmartSpelling.h"
 #include "StandIns.h"
 
 const TPersianLetter PersianLetters[43] = {
@@ -506,6 +507,8 @@ void AppendSegment(std::string_view segment, std::u16string& out) {
     if (word.empty()) break;
     if (IsEnglishWord(word))
       out.append(word.begin(), word.end());  // word characters are ASCII
+    else if (SmartSpelling || ModernOrthography)
+      AppendOptionalWord(segment, wordAt, at, out);
     else
       AppendTransliteration(word, out);
   }

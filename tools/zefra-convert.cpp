@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,8 +15,10 @@
 #include "Dictionary.h"
 #include "FilterDictionary.h"
 #include "LinePieces.h"
+#include "SmartSpelling.h"
 #include "StandIns.h"
 #include "Utf8.h"
+#include "WordList.h"
 #include "trans.h"
 
 namespace {
@@ -36,6 +39,8 @@ constexpr const char* kUsage =
     "  --polite=on|off     polite word forms; default off\n"
     "  --english=on|off    keep dictionary English words in Latin letters; default on\n"
     "  --treat-ae=on|off   an apostrophe after a, e or o counts as a backtick; default on\n"
+    "  --smart=on|off      choose spellings by Persian word lists; default off\n"
+    "  --modern=on|off     FARSI YEH and ZWNJ after mi-, nemi- and before -ha; default off\n"
     "  --cp1256            write Windows-1256 bytes instead of UTF-8\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n";
@@ -101,7 +106,9 @@ Options ParseArguments(int argc, char** argv) {
                  ParseSwitch(arg, "--suffix", PrefixMode) ||
                  ParseSwitch(arg, "--polite", PoliteMode) ||
                  ParseSwitch(arg, "--english", EnglishDetectMode) ||
-                 ParseSwitch(arg, "--treat-ae", TreatAeMode))) {
+                 ParseSwitch(arg, "--treat-ae", TreatAeMode) ||
+                 ParseSwitch(arg, "--smart", SmartSpelling) ||
+                 ParseSwitch(arg, "--modern", ModernOrthography))) {
       Fail(2, "unknown option '" + std::string(arg) + "'", true);
     }
   }
@@ -198,6 +205,9 @@ int main(int argc, char** argv) {
   FarsiEnabled = 1;  // Windows-1256 has a byte for ALEF WITH MADDA ABOVE, as the window checks
   const Options options = ParseArguments(argc, argv);
   if (!options.useDictionary) DictionaryMode = 0;
+  std::error_code ignored;
+  SetWordListSources(DefaultWordListSources(
+      std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path().string()));
   std::string error;
   if (!PrepareFilterDictionary(options.dictionary ? &*options.dictionary : nullptr, error))
     Fail(1, error);

@@ -150,4 +150,18 @@ TEST_F(ZefraConvertTest, AVeryLongLineConvertsWhole) {
   EXPECT_TRUE(r.out == expected + "\n") << "output of " << r.out.size() << " bytes differs";
 }
 
+TEST_F(ZefraConvertTest, SmartSpellingAndModernOrthographyOptions) {
+  const std::string ketab = "\u06A9\u062A\u0628", ketaab = "\u06A9\u062A\u0627\u0628";
+  EXPECT_EQ(Run("", "ketab\n").out, ketab + "\n");
+  EXPECT_EQ(Run("--smart=off", "ketab\n").out, ketab + "\n");
+  // The frequency list beside the program knows the word; the dictionary still comes first.
+  EXPECT_EQ(Run("--smart=on", "ketab\n").out, ketaab + "\n");
+  EXPECT_EQ(Run("--smart=on", "salam\n").out, kSalam + "\n");
+  EXPECT_EQ(Run("--modern=off", "miravam\n").out, "\u0645\u064A\u0631\u0648\u0645\n");
+  EXPECT_EQ(Run("--modern=on", "miravam\n").out, "\u0645\u06CC\u200C\u0631\u0648\u0645\n");
+  EXPECT_EQ(Run("--smart=on --modern=on", "ketab ha\n").out, ketaab + "\u200C\u0647\u0627\n");
+  EXPECT_EQ(Run("--smart=yes").status, 2);
+  EXPECT_NE(Run("--help").out.find("--modern=on|off"), std::string::npos);
+}
+
 }  // namespace

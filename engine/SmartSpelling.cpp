@@ -1,0 +1,738 @@
+#include "SmartSpelling.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <limits>
+
+#include "Dictionary.h"
+#include "DictionaryStage.h"
+#include "WordList.h"
+#include "trans.h"
+
+uint8_t SmartSpelling = 0;
+uint8_t ModernOrthography = 0;
+
+namespace {
+
+constexpr char16_t kZwnj = 0x200C;
+constexpr char16_t kArabicYeh = 0x064A;
+constexpr char16_t kFarsiYeh = 0x06CC;
+
+// Where in the word a substitution may apply.
+enum class TPlace : uint8_t {
+  Anywhere,
+  WordStart,
+  WordEnd,
+  BeforeLetter,  // another letter follows
+  Ezafe,         // the last letter of a word of three or more that does not end a clause
+};
+
+struct TSubstitution {
+  std::string_view From;
+  std::string_view To;
+  float Cost;
+  TPlace Place;
+};
+
+// Costs are in the order of how often each slip occurs in real chat text: the cheaper, the more
+// often the typist meant the other spelling. "q" writes nothing by the rules and an initial "u"
+// is nearly always "oo", so both are almost free. At a word's end the rules write WAW for each of
+// "o", "oo", "ou" and "u", so those trade places only before another letter. A final "a" as
+// tanvin is left out: the lists write it as the plain alef.
+constexpr TSubstitution kSubstitutions[] = {
+    {"q", "gh", 0.05f, TPlace::Anywhere},       {"u", "oo", 0.05f, TPlace::WordStart},
+    {"x", "kh", 0.69f, TPlace::Anywhere},       {"e", "", 1.0f, TPlace::Ezafe},
+    {"eye", "e", 1.0f, TPlace::Ezafe},          {"kha", "khava", 1.1f, TPlace::Anywhere},
+    {"khaa", "khavaa", 1.1f, TPlace::Anywhere}, {"an", "a``", 1.1f, TPlace::WordEnd},
+    {"ean", "e`a``", 1.1f, TPlace::WordEnd},    {"h", "h`", 1.4f, TPlace::Anywhere},
+    {"o", "oo", 1.5f, TPlace::BeforeLetter},    {"ou", "o", 1.6f, TPlace::BeforeLetter},
+    {"a", "aa", 1.8f, TPlace::BeforeLetter},    {"c", "ch", 1.8f, TPlace::Anywhere},
+    {"gh", "gh`", 2.0f, TPlace::Anywhere},      {"t", "t`", 2.3f, TPlace::Anywhere},
+    {"z", "z`", 2.4f, TPlace::Anywhere},        {"s", "s`", 2.6f, TPlace::Anywhere},
+    {"u", "o", 2.8f, TPlace::BeforeLetter},     {"z", "z``", 3.0f, TPlace::Anywhere},
+    {"z", "z```", 3.0f, TPlace::Anywhere},      {"kha", "khavaa", 3.3f, TPlace::Anywhere},
+    {"s", "s``", 3.8f, TPlace::Anywhere},       {"e", "e`", 4.0f, TPlace::Anywhere},
+    {"oo", "o", 4.0f, TPlace::BeforeLetter},    {"a", "a`", 4.4f, TPlace::Anywhere},
+    {"aa", "a`aa", 4.4f, TPlace::Anywhere},     {"aa", "aa`", 4.4f, TPlace::Anywhere},
+    {"o", "o`", 4.8f, TPlace::Anywhere},        {"oo", "oo`", 4.8f, TPlace::Anywhere},
+    {"e", "i", 5.4f, TPlace::Anywhere},
+};
+
+// For each letter a..z, the rows of kSubstitutions that begin with it, as bits.
+constexpr auto kRowsOf = [] {
+  static_assert(std::size(kSubstitutions) <= 32);
+  std::array<uint32_t, 26> rows{};
+  for (size_t row = 0; row < std::size(kSubstitutions); ++row)
+    rows[kSubstitutions[row].From[0] - 'a'] |= uint32_t(1) << row;
+  return rows;
+}();
+
+// Pairs of letters that the rules read as one sound; a substitution replaces them together or
+// not at all, so that "s" in "sh" never becomes "s`".
+constexpr std::string_view kDigraphs[] = {"sh", "ch", "zh", "kh", "gh", "ph", "ck",
+                                          "aa", "ee", "oo", "ou", "ea", "ae"};
+
+bool IsLetter(char c) {
+  return c >= 'a' && c <= 'z';
+}
+
+// kDigraphs as a table of first and second letters, for TokenEnd, which runs for every letter of
+// every spelling.
+constexpr auto kIsDigraph = [] {
+  std::array<std::array<bool, 26>, 26> table{};
+  for (const std::string_view digraph : kDigraphs) table[digraph[0] - 'a'][digraph[1] - 'a'] = true;
+  return table;
+}();
+
+// How far the token at i reaches: a digraph or one character, with the backticks after it.
+size_t TokenEnd(std::string_view word, size_t i) {
+  size_t end = i + 1;
+  if (end < word.size() && IsLetter(word[i]) && IsLetter(word[end]) &&
+      kIsDigraph[word[i] - 'a'][word[end] - 'a'])
+    ++end;
+  while (end < word.size() && word[end] == '`') ++end;
+  return end;
+}
+
+// At most how many Persian letters (ZWNJ and marks aside) the rules write for the letters of a
+// spelling from position `from` on: a short vowel inside the word writes none, a token with a
+// backtick at most two ("kh`" reads as KEHEH and HAH), an "x" two, any other token one.
+size_t MostLetters(std::string_view spelling, size_t from) {
+  size_t letters = 0;
+  for (size_t i = from; i < spelling.size();) {
+    const size_t end = TokenEnd(spelling, i);
+    const bool marked = spelling[end - 1] == '`';
+    const bool shortVowel =
+        end == i + 1 && (spelling[i] == 'a' || spelling[i] == 'e' || spelling[i] == 'o');
+    if (marked || spelling[i] == 'x')
+      letters += 2;
+    else if (!shortVowel || end == spelling.size())
+      letters += 1;
+    i = end;
+  }
+  return letters;
+}
+
+bool PlaceHolds(TPlace place, std::string_view word, size_t at, size_t end, bool clauseEnd) {
+  switch (place) {
+    case TPlace::Anywhere:
+      return true;
+    case TPlace::WordStart:
+      return at == 0;
+    case TPlace::WordEnd:
+      return end == word.size();
+    case TPlace::BeforeLetter:
+      return end < word.size() && IsLetter(word[end]);
+    case TPlace::Ezafe:
+      return end == word.size() && word.size() >= 3 && !clauseEnd;
+  }
+  return false;
+}
+
+}  // namespace
+
+TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost)
+    : word_(word), maxCost_(maxCost) {
+  if (word_.size() > kLongestWord) return;
+  // Room for what a word of chat needs, so that the search allocates once.
+  sites_.reserve(2 * word_.size());
+  nodes_.reserve(128);
+  heap_.reserve(128);
+  spelled_.reserve(64);
+  // Token boundaries: a substitution starts at one and ends at one. A token followed by a
+  // backtick keeps its letter.
+  uint64_t boundary = 0, marked = 0;
+  static_assert(kLongestWord < 64);
+  for (size_t i = 0; i < word_.size();) {
+    const size_t end = TokenEnd(word_, i);
+    boundary |= uint64_t(1) << i;
+    if (word_[end - 1] == '`') marked |= uint64_t(1) << i;
+    i = end;
+  }
+  boundary |= uint64_t(1) << word_.size();
+  for (size_t at = 0; at < word_.size(); ++at) {
+    if (!(boundary >> at & 1) || (marked >> at & 1) || !IsLetter(word_[at])) continue;
+    for (uint32_t rows = kRowsOf[word_[at] - 'a']; rows != 0; rows &= rows - 1) {
+      const TSubstitution& s = kSubstitutions[std::countr_zero(rows)];
+      const size_t end = at + s.From.size();
+      if (s.Cost >= maxCost_ || end > word_.size() || !(boundary >> end & 1) ||
+          word_.compare(at, s.From.size(), s.From) != 0 ||
+          !PlaceHolds(s.Place, word_, at, end, clauseEnd))
+        continue;
+      // A substitution that ends where a backtick follows would take the mark from its letter.
+      if (end < word_.size() && word_[end] == '`') continue;
+      sites_.push_back({uint16_t(at), uint8_t(s.From.size()), s.To, s.Cost});
+    }
+  }
+}
+
+void TSpellingCandidates::Expand(int32_t node) {
+  const size_t from =
+      node < 0 ? 0 : sites_[nodes_[node].Site].At + sites_[nodes_[node].Site].Replaced;
+  const float base = node < 0 ? 0 : nodes_[node].Cost;
+  const auto first = std::lower_bound(sites_.begin(), sites_.end(), from,
+                                      [](const TSite& s, size_t at) { return s.At < at; });
+  for (auto site = first; site != sites_.end(); ++site) {
+    const float cost = base + site->Cost;
+    if (cost >= maxCost_) continue;
+    nodes_.push_back({cost, node, uint16_t(site - sites_.begin())});
+    heap_.emplace_back(cost, int32_t(nodes_.size() - 1));
+    std::push_heap(heap_.begin(), heap_.end(), std::greater<>());
+  }
+}
+
+void TSpellingCandidates::Spell(int32_t node, TSpelling& spelling) const {
+  // At most one substitution starts at each letter.
+  std::array<const TSite*, kLongestWord> chosen;
+  size_t count = 0;
+  for (int32_t n = node; n >= 0; n = nodes_[n].Parent) chosen[count++] = &sites_[nodes_[n].Site];
+  std::string& text = spelling.Text;
+  text.clear();
+  size_t at = 0;
+  while (count > 0) {
+    const TSite& s = *chosen[--count];
+    text.append(word_, at, s.At - at).append(s.By);
+    at = s.At + s.Replaced;
+  }
+  spelling.Settled = text.size();
+  text.append(word_, at);
+}
+
+bool TSpellingCandidates::Next(TSpelling& spelling) {
+  if (started_ && expand_) Expand(last_);
+  expand_ = true;
+  if (!started_) {
+    started_ = true;
+    spelling = {word_, 0, 0};
+    spelled_.push_back(std::hash<std::string>()(word_));
+    return true;
+  }
+  // Two sets of substitutions may spell the same ("u" -> "oo" and "u" -> "o", "o" -> "oo" before
+  // an "o"): only the cheaper comes out, but the dearer one's extensions still do.
+  while (!heap_.empty()) {
+    std::pop_heap(heap_.begin(), heap_.end(), std::greater<>());
+    last_ = heap_.back().second;
+    heap_.pop_back();
+    Spell(last_, spelling);
+    spelling.Cost = nodes_[last_].Cost;
+    const size_t hash = std::hash<std::string_view>()(spelling.Text);
+    if (std::find(spelled_.begin(), spelled_.end(), hash) == spelled_.end()) {
+      spelled_.push_back(hash);
+      return true;
+    }
+    Expand(last_);
+  }
+  return false;
+}
+
+namespace {
+
+// How a spelling's Persian ranks by the lists, in the units of the substitution costs (about the
+// negative logarithm of how likely each is): a word the frequency list counts n times, against
+// the most frequent word's N, costs FrequencyScale * ln(N / n). Every word that the frequency
+// list lacks is rarer than its rarest, so the other classes cost that much (the floor) and more:
+// a word only aspell-fa lists, a form derived from a listed stem, and last a word no list knows.
+// A known spelling replaces the rules' unknown one only when its substitutions cost less than
+// the difference.
+struct TRanking {
+  float FrequencyScale;
+  float Core;     // listed in aspell-fa's core list
+  float Full;     // listed in aspell-fa's full list only
+  float Derived;  // not listed, but a listed stem with a verbal prefix or an ending
+  float Unknown;
+};
+constexpr TRanking kRanking{1.0f, 0.0f, 3.5f, 4.0f, 8.0f};
+
+// The verbal prefixes as typed and as written. mi and nemi end in the ARABIC YEH that joins the
+// verb, as the rules write them.
+struct TVerbalPrefix {
+  std::string_view Typed;
+  std::u16string_view Written;
+  bool Joined;  // modern orthography puts a ZWNJ after it
+};
+constexpr TVerbalPrefix kVerbalPrefixes[] = {
+    {"nemi", u"\u0646\u0645\u064A", true},
+    {"mi", u"\u0645\u064A", true},
+    {"be", u"\u0628", false},
+    {"na", u"\u0646", false},
+};
+
+// Endings after a stem, as lookup keys: personal endings of verbs, possessive and colloquial
+// pronouns, the enclitic -e, plurals, the indefinite -i and comparatives. A word the lists lack
+// is often a listed one with one of these, above all in colloquial chat.
+constexpr std::u16string_view kEndings[] = {
+    u"\u0645",                    // -am
+    u"\u062A",                    // -at
+    u"\u0634",                    // -ash
+    u"\u06CC",                    // -i
+    u"\u062F",                    // -ad
+    u"\u0646",                    // -an
+    u"\u0647",                    // -e
+    u"\u06CC\u0645",              // -im
+    u"\u06CC\u062F",              // -id
+    u"\u0646\u062F",              // -and
+    u"\u06CC\u0646",              // -in
+    u"\u0645\u0648\u0646",        // -moon
+    u"\u062A\u0648\u0646",        // -toon
+    u"\u0634\u0648\u0646",        // -shoon
+    u"\u0645\u0627\u0646",        // -maan
+    u"\u062A\u0627\u0646",        // -taan
+    u"\u0634\u0627\u0646",        // -shaan
+    u"\u0627",                    // -a, the colloquial plural
+    u"\u0627\u06CC",              // -aye
+    u"\u0627\u0645",              // -am after a vowel
+    u"\u0627\u062A",              // -at after a vowel
+    u"\u0627\u0634",              // -ash after a vowel
+    u"\u0647\u0627",              // -ha
+    u"\u0647\u0627\u06CC",        // -haye
+    u"\u0647\u0627\u06CC\u06CC",  // -hayi
+    u"\u0647\u0627\u0645",        // -ham
+    u"\u0647\u0627\u062A",        // -hat
+    u"\u0647\u0627\u0634",        // -hash
+    u"\u062A\u0631",              // -tar
+    u"\u062A\u0631\u06CC\u0646",  // -tarin
+    u"\u0633\u062A",              // -st
+};
+
+constexpr size_t kLongestEnding = [] {
+  size_t longest = 0;
+  for (const std::u16string_view ending : kEndings) longest = std::max(longest, ending.size());
+  return longest;
+}();
+
+bool BeginsEnding(std::u16string_view part) {
+  return std::any_of(std::begin(kEndings), std::end(kEndings),
+                     [&](std::u16string_view ending) { return ending.starts_with(part); });
+}
+
+// Plural endings of a noun, as lookup keys, longest first.
+constexpr std::u16string_view kPluralEndings[] = {
+    u"\u0647\u0627\u06CC\u0634\u0627\u0646",
+    u"\u0647\u0627\u06CC\u062A\u0627\u0646",
+    u"\u0647\u0627\u06CC\u0645\u0627\u0646",
+    u"\u0647\u0627\u0634\u0648\u0646",
+    u"\u0647\u0627\u062A\u0648\u0646",
+    u"\u0647\u0627\u0645\u0648\u0646",
+    u"\u0647\u0627\u06CC\u06CC",
+    u"\u0647\u0627\u06CC\u0645",
+    u"\u0647\u0627\u06CC\u062A",
+    u"\u0647\u0627\u06CC\u0634",
+    u"\u0647\u0627\u06CC",
+    u"\u0647\u0627\u0645",
+    u"\u0647\u0627\u062A",
+    u"\u0647\u0627\u0634",
+    u"\u0647\u0627",
+};
+
+// Short words typed apart that belong to the word before them or stand for another: a plural
+// ending joins its noun with a ZWNJ, an ezafe "e" is not written at all (within a clause only:
+// at its end an "e" is an exclamation), and a lone "o" is the colloquial "and".
+struct TSeparateWord {
+  std::string_view Typed;
+  std::u16string_view Written;
+  bool Attaches;  // to the Persian word before it, in place of the spaces between
+  bool WithinClauseOnly;
+};
+constexpr TSeparateWord kSeparateWords[] = {
+    {"ha", u"\u200C\u0647\u0627", true, false},
+    {"haa", u"\u200C\u0647\u0627", true, false},
+    {"hay", u"\u200C\u0647\u0627\u06CC", true, false},
+    {"haye", u"\u200C\u0647\u0627\u06CC", true, false},
+    {"e", u"", true, true},
+    {"o", u"\u0648", false, false},
+};
+
+// Candidates beyond this many are not read, so that a long word costs no more than a bounded
+// number of transliterations.
+constexpr int kMaxSpellings = 48;
+
+// One reading of a spelling in Persian, with the end of its verbal prefix (0: none).
+struct TReading {
+  std::u16string Persian;
+  size_t PrefixEnd = 0;
+  bool Joined = false;  // the prefix is one that modern orthography joins with a ZWNJ
+};
+
+// Turns the dictionary off while the rules read candidate spellings, as the similar-words menu
+// does: a candidate is a spelling of the typed word, not a word of the user's.
+class TRulesOnly {
+ public:
+  TRulesOnly() : saved_(DictionaryMode) { DictionaryMode = 0; }
+  ~TRulesOnly() { DictionaryMode = saved_; }
+  TRulesOnly(const TRulesOnly&) = delete;
+  TRulesOnly& operator=(const TRulesOnly&) = delete;
+
+ private:
+  uint8_t saved_;
+};
+
+class TChooser {
+ public:
+  explicit TChooser(const TWordList& lists)
+      : lists_(lists),
+        top_(float(lists.TopCount())),
+        floor_(lists.TopCount() ? FrequencyPenalty(lists.LeastCount()) : 0) {}
+
+  // What a word that no list knows costs.
+  float Unknown() const { return floor_ + kRanking.Unknown; }
+
+  // Ranks a reading; keeps it when it beats the best so far.
+  void Consider(TReading&& reading, float cost) {
+    key_.clear();
+    AppendLookupKey(reading.Persian, key_);
+    Consider(std::move(reading), key_, cost);
+  }
+  // The same for a reading whose lookup key is known.
+  void Consider(TReading&& reading, std::u16string_view key, float cost) {
+    float penalty = Penalty(lists_.Find(key));
+    // A derived form never costs less than the floor and Derived: look for one only when it
+    // could win.
+    const float leastDerived = floor_ + kRanking.Derived;
+    if (penalty > leastDerived && cost + leastDerived < bestScore_) {
+      penalty = std::min(penalty, DerivedPenalty(key, false));
+      if (reading.PrefixEnd)
+        penalty = std::min(penalty, DerivedPenalty(key.substr(reading.PrefixEnd), true));
+    }
+    if (cost + penalty < bestScore_) {
+      bestScore_ = cost + penalty;
+      best_ = std::move(reading);
+    }
+  }
+  float BestScore() const { return bestScore_; }
+  TReading& Best() { return best_; }
+
+  // Whether a spelling of the given cost, whose reading has the given key, may still win, or
+  // some spelling that keeps its letters before settledAt and costs as much or more: judged by
+  // the least any word, or stem and ending, costs that begins with the letters those give, by
+  // themselves or after a verbal prefix. Those letters are all of the key but what the rest may
+  // give, and but the last ones, which may still change with the letters after them.
+  bool MayWin(std::string_view spelling, size_t settledAt, std::u16string_view key,
+              const TVerbalPrefix* prefix, float cost) const {
+    constexpr size_t kUnsure = 2;
+    const size_t later = MostLetters(spelling, settledAt) + kUnsure;
+    if (key.size() <= later + 2) return true;
+    const std::u16string_view settled = key.substr(0, key.size() - later);
+    float least = LeastPenalty(settled);
+    if (prefix && settled.size() > prefix->Written.size() &&
+        MayBegin(settled.substr(prefix->Written.size())))
+      least = std::min(least, floor_ + kRanking.Derived);
+    return cost + least < bestScore_;
+  }
+
+ private:
+  float FrequencyPenalty(uint32_t count) const {
+    return kRanking.FrequencyScale * std::log(top_ / float(count));
+  }
+  float Penalty(const TWordInfo* info) const {
+    float p = Unknown();
+    if (!info) return p;
+    if (info->Count) p = std::min(p, FrequencyPenalty(info->Count));
+    if (info->Lists & wlCore) p = std::min(p, floor_ + kRanking.Core);
+    if (info->Lists & wlFull) p = std::min(p, floor_ + kRanking.Full);
+    return p;
+  }
+
+  // The least that a listed word, or a listed stem and an ending, that begins with part costs;
+  // infinity when there is none. Every unranked one costs the floor or more.
+  float LeastPenalty(std::u16string_view part) const {
+    if (part.size() < TWordList::kShortestFiltered) return 0;
+    if (const uint32_t count = lists_.MostCountBeginning(part)) return FrequencyPenalty(count);
+    return MayBegin(part) ? floor_ : std::numeric_limits<float>::infinity();
+  }
+
+  bool MayBegin(std::u16string_view part) const {
+    if (part.size() < TWordList::kShortestFiltered || lists_.BeginsKey(part)) return true;
+    for (size_t stem = part.size() - 1; stem >= 2 && part.size() - stem <= kLongestEnding; --stem)
+      if (BeginsEnding(part.substr(stem)) && lists_.BeginsKey(part.substr(0, stem)) &&
+          lists_.Find(part.substr(0, stem)))
+        return true;
+    return false;
+  }
+
+  // The word as a listed stem of two letters or more and an ending (the stem alone counts too
+  // after a verbal prefix): unlisted, so rarer than every ranked form, however common its stem.
+  float DerivedPenalty(std::u16string_view word, bool afterPrefix) const {
+    float p = Unknown();
+    const auto stem = [&](std::u16string_view s) {
+      if (s.size() < 2) return;
+      if (const TWordInfo* info = lists_.Find(s))
+        p = std::min(p, std::max(Penalty(info), floor_) + kRanking.Derived);
+    };
+    if (afterPrefix) stem(word);
+    for (const std::u16string_view ending : kEndings)
+      if (word.ends_with(ending)) stem(word.substr(0, word.size() - ending.size()));
+    return p;
+  }
+
+  const TWordList& lists_;
+  float top_;
+  float floor_;
+  std::u16string key_;
+  float bestScore_ = std::numeric_limits<float>::infinity();
+  TReading best_;
+};
+
+const TVerbalPrefix* VerbalPrefixOf(std::string_view spelling) {
+  for (const TVerbalPrefix& prefix : kVerbalPrefixes)
+    if (spelling.starts_with(prefix.Typed) && spelling.size() >= prefix.Typed.size() + 2)
+      return &prefix;
+  return nullptr;
+}
+
+bool StartsWithConsonant(std::string_view rest) {
+  return rest.size() >= 2 && IsLetter(rest[0]) &&
+         std::string_view("aeiouy").find(rest[0]) == std::string_view::npos;
+}
+
+// The rules' reading of a spelling split after its verbal prefix.
+TReading SplitReading(const TVerbalPrefix& prefix, std::string_view spelling) {
+  TReading reading;
+  reading.Persian = prefix.Written;
+  reading.Persian += TransliterateWord(spelling.substr(prefix.Typed.size()));
+  reading.PrefixEnd = prefix.Written.size();
+  reading.Joined = prefix.Joined;
+  return reading;
+}
+
+std::string Lowered(std::string_view word) {
+  std::string lower(word);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = char(c + ('a' - 'A'));
+  return lower;
+}
+
+// The rules' own result for a word and where its verbal prefix, if the dictionary stage split
+// one off, ends; handled is set when the user's dictionary (or a chat digit) rewrote the word.
+TReading RulesReading(std::string_view word, bool& handled) {
+  TReading reading;
+  handled = false;
+  if (DictionaryMode && !word.empty()) {
+    std::string rewritten(word);
+    size_t at = 0;
+    TPrefixRun run;
+    if (DictionaryStage(rewritten, at, run, reading.Persian)) {
+      reading.PrefixEnd = reading.Persian.size();
+      reading.Joined = word.starts_with("mi") || word.starts_with("nemi");
+      reading.Persian += TransliterateWord(std::string_view(rewritten).substr(at));
+      return reading;
+    }
+    const std::string_view handedOn = std::string_view(rewritten).substr(at);
+    handled = handedOn != word;
+    // What the dictionary stage handed on, the rules read without it.
+    const TRulesOnly rulesOnly;
+    reading.Persian = TransliterateWord(handedOn);
+    return reading;
+  }
+  reading.Persian = TransliterateWord(word);
+  return reading;
+}
+
+// The best reading of a lower-case word the dictionary left alone, starting from the rules' own.
+TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
+  TChooser chooser(WordLists());
+  // Without a verbal prefix split off, the rules' reading is the word's own spelling read alone.
+  const std::u16string plain = rules.PrefixEnd ? std::u16string() : rules.Persian;
+  chooser.Consider(std::move(rules), 0);
+  const TRulesOnly rulesOnly;
+  // A spelling that costs as much as an unknown word above the floor could win only as one of
+  // the commonest words, which nobody misspells that badly: it is not read.
+  TSpellingCandidates candidates(word, clauseEnd, kRanking.Unknown);
+  TSpelling spelling;
+  std::u16string key;
+  for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
+    if (spelling.Cost >= chooser.BestScore()) break;
+    const TVerbalPrefix* prefix = VerbalPrefixOf(spelling.Text);
+    TReading whole{n == 0 && !plain.empty() ? plain : TransliterateWord(spelling.Text)};
+    key.clear();
+    AppendLookupKey(whole.Persian, key);
+    if (n > 0 && !chooser.MayWin(spelling.Text, spelling.Settled, key, prefix, spelling.Cost)) {
+      candidates.SkipExtensions();
+      continue;
+    }
+    if (prefix &&
+        StartsWithConsonant(std::string_view(spelling.Text).substr(prefix->Typed.size()))) {
+      // The rules read such a word as they read its prefix and rest apart.
+      whole.PrefixEnd = prefix->Written.size();
+      whole.Joined = prefix->Joined;
+    } else if (prefix) {
+      chooser.Consider(SplitReading(*prefix, spelling.Text), spelling.Cost);
+    }
+    chooser.Consider(std::move(whole), key, spelling.Cost);
+  }
+  return std::move(chooser.Best());
+}
+
+// The choices made for recent words, since the same words recur all through a text: a fixed
+// table, one choice a slot, known by a 64-bit hash of what the choice depends on (the word, its
+// place, the rules' reading, which the user's dictionary shapes) and of the table's age. The age
+// changes when the lists or the flags that the rules read candidates with do, or on request,
+// and every older choice is forgotten at once. A newer word takes an older one's slot.
+class TChoiceCache {
+ public:
+  // The hash of a lower-case word's circumstances; 0 when its choice must not be kept (the polite
+  // pass reads a section that may change at any time).
+  uint64_t KeyOf(std::string_view word, bool clauseEnd, const TReading& rules) {
+    if (PoliteMode) return 0;
+    const auto state = std::make_pair(WordListsGeneration(), TashdidMode);
+    if (state != state_) ++age_;
+    state_ = state;
+    uint64_t h = 0xCBF29CE484222325ull;
+    const auto add = [&h](uint64_t value) { h = (h ^ value) * 0x100000001B3ull; };
+    add(age_);
+    for (const char c : word) add(static_cast<unsigned char>(c));
+    add(clauseEnd ? 0x10000 : 0x20000);
+    for (const char16_t c : rules.Persian) add(c);
+    add(0x30000 + rules.PrefixEnd);
+    return h | 1;  // never 0, the mark of an empty slot
+  }
+  bool Find(uint64_t key, TReading& choice) {
+    if (slots_.empty()) slots_.resize(kSlots);
+    const TSlot& slot = slots_[key & (kSlots - 1)];
+    if (slot.Key != key) return false;
+    choice.Persian.assign(slot.Persian, slot.Length);
+    choice.PrefixEnd = slot.PrefixEnd;
+    choice.Joined = slot.Joined;
+    return true;
+  }
+  void Add(uint64_t key, const TReading& choice) {
+    if (choice.Persian.size() > kLongest) return;
+    TSlot& slot = slots_[key & (kSlots - 1)];
+    slot.Key = key;
+    slot.Length = uint8_t(choice.Persian.size());
+    slot.PrefixEnd = uint8_t(choice.PrefixEnd);
+    slot.Joined = choice.Joined;
+    std::copy(choice.Persian.begin(), choice.Persian.end(), slot.Persian);
+  }
+  void Clear() { ++age_; }
+
+ private:
+  static constexpr size_t kSlots = 1 << 18;
+  static constexpr size_t kLongest = 28;  // code units of a kept choice
+  struct TSlot {
+    uint64_t Key = 0;
+    uint8_t Length = 0;
+    uint8_t PrefixEnd = 0;
+    bool Joined = false;
+    char16_t Persian[kLongest];
+  };
+  std::vector<TSlot> slots_;  // allocated on first use
+  std::pair<uint64_t, uint8_t> state_{};
+  uint64_t age_ = 0;
+};
+
+TChoiceCache& Choices() {
+  static TChoiceCache choices;
+  return choices;
+}
+
+// SearchSpelling, or its choice for the same word before.
+TReading ChooseSpelling(std::string_view word, bool clauseEnd, TReading rules) {
+  TChoiceCache& cache = Choices();
+  const std::string lower = Lowered(word);
+  const uint64_t key = cache.KeyOf(lower, clauseEnd, rules);
+  TReading choice;
+  if (key && cache.Find(key, choice)) return choice;
+  choice = SearchSpelling(lower, clauseEnd, std::move(rules));
+  if (key) cache.Add(key, choice);
+  return choice;
+}
+
+// Whether only spaces, then the line's end or a clause's closing mark, follow position at.
+bool EndsClause(std::string_view segment, size_t at) {
+  while (at < segment.size() && segment[at] == ' ') ++at;
+  if (at == segment.size()) return true;
+  switch (segment[at]) {
+    case '.':
+    case ',':
+    case ';':
+    case ':':
+    case '!':
+    case '?':
+    case '\t':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Whether a Persian word (not an English one) ends right before the spaces in front of wordAt.
+bool FollowsPersianWord(std::string_view segment, size_t wordAt) {
+  size_t end = wordAt;
+  while (end > 0 && segment[end - 1] == ' ') --end;
+  if (end == wordAt || end == 0 || !IsWordChar(segment[end - 1])) return false;
+  size_t at = end;
+  while (at > 0 && IsWordChar(segment[at - 1])) --at;
+  return !IsEnglishWord(segment.substr(at, end - at));
+}
+
+// The separate word that the word at [wordAt, wordEnd) is, in its place, or null.
+const TSeparateWord* SeparateWordAt(std::string_view segment, size_t wordAt, size_t wordEnd) {
+  const std::string lower = Lowered(segment.substr(wordAt, wordEnd - wordAt));
+  for (const TSeparateWord& w : kSeparateWords) {
+    if (w.Typed != lower) continue;
+    if (w.Attaches && !FollowsPersianWord(segment, wordAt)) return nullptr;
+    if (w.WithinClauseOnly && EndsClause(segment, wordEnd)) return nullptr;
+    return &w;
+  }
+  return nullptr;
+}
+
+bool IsListed(const TWordList& lists, std::u16string_view persian, uint8_t listBits,
+              const TWordInfo** info = nullptr) {
+  std::u16string key;
+  AppendLookupKey(persian, key);
+  const TWordInfo* found = lists.Find(key);
+  if (info) *info = found;
+  return found && (found->Lists & listBits);
+}
+
+}  // namespace
+
+void ApplyModernOrthography(std::u16string& persian, size_t prefixEnd) {
+  std::replace(persian.begin(), persian.end(), kArabicYeh, kFarsiYeh);
+  const TWordList& lists = WordLists();
+  constexpr uint8_t kAny = wlCore | wlFull | wlFrequency;
+  // A word of its own that begins like a prefix or ends like a plural ("miz", "tanha") is in the
+  // core list written without the ZWNJ.
+  const TWordInfo* whole = nullptr;
+  const bool core = IsListed(lists, persian, wlCore, &whole);
+  const auto joins = [&](uint8_t joiner) { return !core || (whole->Joiners & joiner); };
+  if (prefixEnd) {
+    if (persian.size() >= prefixEnd + 2 && joins(jnAfterPrefix))
+      persian.insert(prefixEnd, 1, kZwnj);
+    return;
+  }
+  const auto plural = std::find_if(std::begin(kPluralEndings), std::end(kPluralEndings),
+                                   [&](std::u16string_view e) { return persian.ends_with(e); });
+  if (plural == std::end(kPluralEndings)) return;
+  const size_t stemEnd = persian.size() - plural->size();
+  if (stemEnd >= 2 && persian[stemEnd - 1] != kZwnj &&
+      IsListed(lists, std::u16string_view(persian).substr(0, stemEnd), kAny) &&
+      joins(jnBeforePlural))
+    persian.insert(stemEnd, 1, kZwnj);
+}
+
+void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
+                        std::u16string& out) {
+  const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
+  bool handled;
+  TReading reading = RulesReading(word, handled);
+  if (SmartSpelling && !handled) {
+    if (const TSeparateWord* separate = SeparateWordAt(segment, wordAt, wordEnd)) {
+      if (separate->Attaches)
+        while (!out.empty() && out.back() == u' ') out.pop_back();
+      out += separate->Written;
+      return;
+    }
+    reading = ChooseSpelling(word, EndsClause(segment, wordEnd), std::move(reading));
+  }
+  if (ModernOrthography)
+    ApplyModernOrthography(reading.Persian, reading.Joined ? reading.PrefixEnd : 0);
+  out += reading.Persian;
+}
+
+void ForgetSmartChoices() {
+  Choices().Clear();
+}

@@ -1,0 +1,77 @@
+#pragma once
+// Two options over the letter rules. Smart spelling chooses, for each word that the user's
+// dictionary leaves alone, among its alternative spellings the one that a Persian word list knows;
+// modern orthography writes FARSI YEH and the ZWNJs of today's Persian.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Engine option flags: bytes, true when non-zero, off at start. With both off every result is
+// the letter rules' own.
+extern uint8_t SmartSpelling;
+extern uint8_t ModernOrthography;
+
+// One spelling of a romanized word and the sum of its substitutions' costs.
+struct TSpelling {
+  std::string Text;
+  float Cost = 0;
+  // Every later spelling that extends this one keeps Text up to here unchanged.
+  size_t Settled = 0;
+};
+
+// The alternative spellings of a lower-case romanized word, cheapest first, the word itself
+// first of all. Each substitution is one of a fixed table (same-sounding letters, unwritten
+// vowels, a dropped ezafe); they never overlap, and a letter marked with a backtick keeps it.
+class TSpellingCandidates {
+ public:
+  // A longer word has no alternatives: no typed word is that long, and the work stays bounded.
+  static constexpr size_t kLongestWord = 63;
+
+  // clauseEnd: the word ends a clause, so a final "e" is no ezafe and is never dropped. Spellings
+  // that cost maxCost or more are never produced.
+  TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost);
+  // The next spelling in order of cost; false when there are no more.
+  bool Next(TSpelling& spelling);
+  // Leaves out the spellings that would extend the last one: its settled part leads nowhere.
+  void SkipExtensions() { expand_ = false; }
+
+ private:
+  struct TSite {
+    uint16_t At;
+    uint8_t Replaced;  // letters of the word replaced
+    std::string_view By;
+    float Cost;
+  };
+  // One set of substitutions: the last one chosen and the set without it.
+  struct TNode {
+    float Cost;
+    int32_t Parent;  // -1 for the word itself
+    uint16_t Site;
+  };
+  void Expand(int32_t node);
+  // The node's spelling, with where its last substitution ends.
+  void Spell(int32_t node, TSpelling& spelling) const;
+
+  std::string word_;
+  float maxCost_;
+  std::vector<TSite> sites_;  // by position, then table order
+  std::vector<TNode> nodes_;
+  std::vector<std::pair<float, int32_t>> heap_;  // min-heap of (cost, node)
+  bool started_ = false;
+  int32_t last_ = -1;            // the node of the last spelling
+  bool expand_ = true;           // its extensions are wanted
+  std::vector<size_t> spelled_;  // hashes of the spellings given out
+};
+
+// Persian joined by the options' orthography: FARSI YEH for ARABIC YEH, and with the word lists'
+// help a ZWNJ after a verbal prefix ending at prefixEnd (0: none) and before a plural ending.
+void ApplyModernOrthography(std::u16string& persian, size_t prefixEnd);
+
+// ConvertSegment's step for a word that is not English while either option is on: appends the
+// word's Persian to out. The segment and the word's place in it [wordAt, wordEnd) tell whether
+// the word ends a clause and whether it is a plural ending typed apart from its noun.
+void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
+                        std::u16string& out);
+// Forgets the choices kept for words met before, so that the next ones are searched afresh.
+void ForgetSmartChoices();

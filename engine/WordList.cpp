@@ -1,0 +1,396 @@
+#include "WordList.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+extern char** environ;
+
+namespace {
+
+constexpr char16_t kZwnj = 0x200C;
+
+bool IsDiacritic(char16_t c) {
+  return (c >= 0x064B && c <= 0x065F) || c == 0x0670 || c == 0x0640 || (c >= 0x0610 && c <= 0x061A);
+}
+
+// Letters and marks of the Arabic block, without its punctuation and digits.
+bool IsArabicLetter(char16_t c) {
+  return (c >= 0x0621 && c <= 0x065F) || (c >= 0x0670 && c <= 0x06D3);
+}
+
+// A character as the lists are looked up by it; 0 for one that keys leave out.
+char16_t KeyLetter(char16_t c) {
+  if (c == kZwnj || IsDiacritic(c)) return 0;
+  if (c == 0x064A || c == 0x0649) return u'\u06CC';
+  if (c == 0x0643) return u'\u06A9';
+  return c;
+}
+
+// Appends the key of one Persian word in UTF-8 to key: Arabic letters and ZWNJ only. False,
+// with key as it was, for anything else (Latin words, digits and punctuation in the frequency
+// list). zwnj tells whether the word holds a ZWNJ.
+bool AppendUtf8Key(std::string_view bytes, std::u16string& key, bool& zwnj) {
+  const size_t keyAt = key.size();
+  zwnj = false;
+  for (size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    char16_t c;
+    if (b >= 0xD8 && b <= 0xDB && i + 1 < bytes.size() &&
+        (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
+      c = static_cast<char16_t>(((b & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+      i += 2;
+      if (!IsArabicLetter(c)) break;
+    } else if (bytes.substr(i, 3) == "\xE2\x80\x8C") {
+      c = kZwnj;
+      zwnj = true;
+      i += 3;
+    } else {
+      break;
+    }
+    if (const char16_t letter = KeyLetter(c)) key += letter;
+    if (i == bytes.size()) return true;
+  }
+  key.resize(keyAt);
+  return false;
+}
+
+// The ZWNJs of a listed UTF-8 spelling that mark a verbal prefix or a plural ending.
+uint8_t JoinersOf(std::string_view word) {
+  uint8_t joiners = 0;
+  if (word.starts_with("\u0645\u06CC\u200C") || word.starts_with("\u0646\u0645\u06CC\u200C"))
+    joiners |= jnAfterPrefix;
+  for (const std::string_view plural :
+       {"\u200C\u0647\u0627", "\u200C\u0647\u0627\u06CC", "\u200C\u0647\u0627\u06CC\u06CC"})
+    if (word.ends_with(plural)) joiners |= jnBeforePlural;
+  return joiners;
+}
+
+// FNV-1a over the code units, extended one unit at a time, so that every prefix of a key is
+// hashed in one pass.
+class TKeyHash {
+ public:
+  void Add(char16_t c) { h_ = (h_ ^ c) * 0x100000001B3ull; }
+  uint64_t Value() const { return h_ ^ (h_ >> 29); }
+
+ private:
+  uint64_t h_ = 0xCBF29CE484222325ull;
+};
+
+uint64_t HashKey(std::u16string_view key) {
+  TKeyHash hash;
+  for (const char16_t c : key) hash.Add(c);
+  return hash.Value();
+}
+
+// The bits of one prefix's hash: a block of the filter and four bits in it, so that a test reads
+// one cache line.
+template <typename F>
+void ForPrefixBits(uint64_t hash, size_t blocks, F&& bit) {
+  const size_t block = (hash & (blocks - 1)) * TWordList::kBlockWords;
+  for (int i = 0; i < 4; ++i) {
+    const unsigned b = (hash >> (32 + 8 * i)) & (TWordList::kBlockBits - 1);
+    bit(block + b / 64, uint64_t(1) << (b % 64));
+  }
+}
+
+}  // namespace
+
+void AppendLookupKey(std::u16string_view persian, std::u16string& key) {
+  size_t at = key.size();
+  key.resize(at + persian.size());
+  for (const char16_t c : persian)
+    if (const char16_t letter = KeyLetter(c)) key[at++] = letter;
+  key.resize(at);
+}
+
+void TWordList::Reserve(size_t words) {
+  entries_.reserve(words);
+  keys_.reserve(words * 8);
+  Grow(words);
+}
+
+void TWordList::AddLines(std::string_view text, TWordListBit list) {
+  const size_t lines = std::count(text.begin(), text.end(), '\n');
+  if ((entries_.size() + lines) * 2 > slots_.size()) Grow(entries_.size() + lines);
+  while (!text.empty()) {
+    const size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    uint32_t count = 0;
+    if (list == wlFrequency) {
+      const size_t space = line.find(' ');
+      if (space == std::string_view::npos) continue;
+      const std::string_view digits = line.substr(space + 1);
+      if (std::from_chars(digits.data(), digits.data() + digits.size(), count).ec != std::errc() ||
+          count == 0)
+        continue;
+      line = line.substr(0, space);
+    }
+    if (!Add(line, list, count)) continue;
+    if (count) leastCount_ = leastCount_ ? std::min(leastCount_, count) : count;
+  }
+}
+
+void TWordList::BuildPrefixTables() const {
+  prefixStale_ = false;
+  // About ten bits for each distinct prefix: a key has some seven letters, and most of its
+  // prefixes it shares with other keys.
+  size_t blocks = 1;
+  while (blocks * kBlockBits < entries_.size() * 24) blocks *= 2;
+  prefixBlocks_.assign(blocks * kBlockWords, 0);
+  size_t counted = 0;
+  for (const TEntry& e : entries_) counted += e.Info.Count > 0;
+  size_t slots = 1024;
+  while (slots < counted * 8) slots *= 2;
+  countedPrefixes_.assign(slots, {});
+  for (const TEntry& e : entries_) {
+    const std::u16string_view key(keys_.data() + e.KeyAt, e.KeyLength);
+    TKeyHash hash;
+    for (size_t n = 0; n < std::min(key.size(), kLongestFiltered); ++n) {
+      hash.Add(key[n]);
+      if (n + 1 < kShortestFiltered) continue;
+      SetPrefixBits(hash.Value());
+      if (e.Info.Count) {
+        TCountedPrefix& slot = CountedPrefix(hash.Value());
+        slot.Print = uint32_t(hash.Value() >> 32) | 1;
+        slot.Count = std::max(slot.Count, e.Info.Count);
+      }
+    }
+  }
+}
+
+TWordList::TCountedPrefix& TWordList::CountedPrefix(uint64_t hash) const {
+  const size_t mask = countedPrefixes_.size() - 1;
+  const uint32_t print = uint32_t(hash >> 32) | 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask)
+    if (countedPrefixes_[i].Print == 0 || countedPrefixes_[i].Print == print)
+      return countedPrefixes_[i];
+}
+
+uint32_t TWordList::MostCountBeginning(std::u16string_view prefix) const {
+  if (prefix.size() < kShortestFiltered) return topCount_;
+  prefix = prefix.substr(0, kLongestFiltered);
+  if (prefixStale_) BuildPrefixTables();
+  return CountedPrefix(HashKey(prefix)).Count;
+}
+
+void TWordList::SetPrefixBits(uint64_t hash) const {
+  ForPrefixBits(hash, prefixBlocks_.size() / kBlockWords,
+                [&](size_t word, uint64_t mask) { prefixBlocks_[word] |= mask; });
+}
+
+bool TWordList::BeginsKey(std::u16string_view prefix) const {
+  if (prefix.size() < kShortestFiltered) return true;
+  prefix = prefix.substr(0, kLongestFiltered);
+  if (prefixStale_) BuildPrefixTables();
+  bool all = true;
+  ForPrefixBits(HashKey(prefix), prefixBlocks_.size() / kBlockWords,
+                [&](size_t word, uint64_t mask) { all = all && (prefixBlocks_[word] & mask); });
+  return all;
+}
+
+bool TWordList::Add(std::string_view word, TWordListBit list, uint32_t count) {
+  const size_t keyAt = keys_.size();
+  bool zwnj;
+  if (!AppendUtf8Key(word, keys_, zwnj)) return false;
+  const std::u16string_view key(keys_.data() + keyAt, keys_.size() - keyAt);
+  if (key.empty()) return false;
+  if ((entries_.size() + 1) * 2 > slots_.size()) Grow(entries_.size() + 1);
+  const uint64_t hash = HashKey(key);
+  uint64_t& slot = slots_[Probe(key, hash)];
+  if (slot == 0) {
+    entries_.push_back({uint32_t(keyAt), uint32_t(key.size()), {}});
+    slot = (hash & ~uint64_t(0xFFFFFFFF)) | entries_.size();
+  } else {
+    keys_.resize(keyAt);  // known already: the key's copy goes
+  }
+  prefixStale_ = true;
+  TWordInfo& info = entries_[uint32_t(slot) - 1].Info;
+  info.Lists |= list;
+  if (zwnj) info.Joiners |= JoinersOf(word);
+  info.Count = uint32_t(std::min<uint64_t>(uint64_t(info.Count) + count, UINT32_MAX));
+  topCount_ = std::max(topCount_, info.Count);
+  loaded_ |= list;
+  return true;
+}
+
+size_t TWordList::Probe(std::u16string_view key, uint64_t hash) const {
+  const size_t mask = slots_.size() - 1;
+  const uint32_t print = uint32_t(hash >> 32);
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const uint64_t slot = slots_[i];
+    if (slot == 0) return i;
+    if (uint32_t(slot >> 32) != print) continue;
+    const TEntry& e = entries_[uint32_t(slot) - 1];
+    if (std::u16string_view(keys_.data() + e.KeyAt, e.KeyLength) == key) return i;
+  }
+}
+
+void TWordList::Grow(size_t entries) {
+  size_t size = slots_.empty() ? 1024 : slots_.size();
+  while (size < entries * 2) size *= 2;
+  if (size == slots_.size()) return;
+  slots_.assign(size, 0);
+  for (uint32_t i = 0; i < entries_.size(); ++i) {
+    const TEntry& e = entries_[i];
+    const std::u16string_view key(keys_.data() + e.KeyAt, e.KeyLength);
+    const uint64_t hash = HashKey(key);
+    slots_[Probe(key, hash)] = (hash & ~uint64_t(0xFFFFFFFF)) | (i + 1);
+  }
+}
+
+const TWordInfo* TWordList::Find(std::u16string_view key) const {
+  // Most keys asked for are no word; the filter answers that from one cache line.
+  if (slots_.empty() || key.empty() || !BeginsKey(key)) return nullptr;
+  const uint64_t slot = slots_[Probe(key, HashKey(key))];
+  return slot ? &entries_[uint32_t(slot) - 1].Info : nullptr;
+}
+
+size_t TWordList::Bytes() const {
+  return keys_.capacity() * sizeof(char16_t) + entries_.capacity() * sizeof(TEntry) +
+         slots_.capacity() * sizeof(uint64_t) + prefixBlocks_.capacity() * sizeof(uint64_t) +
+         countedPrefixes_.capacity() * sizeof(TCountedPrefix);
+}
+
+void TWordList::Clear() {
+  *this = TWordList();
+}
+
+TWordListSources DefaultWordListSources(const std::string& programDir) {
+  TWordListSources sources;
+  sources.FrequencyFile = programDir + "/" + std::string(kFrequencyListBesidePrograms);
+  return sources;
+}
+
+bool DumpAspellDictionary(const TWordListSources& sources, const std::string& dictionary,
+                          const std::function<void(std::string_view lines)>& take) {
+  if (sources.AspellProgram.empty()) return false;
+  std::vector<std::string> args = {sources.AspellProgram, "--encoding=utf-8", "-d", dictionary};
+  if (!sources.AspellDictDir.empty()) args.push_back("--dict-dir=" + sources.AspellDictDir);
+  args.push_back("dump");
+  args.push_back("master");
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  int pipeEnds[2];
+  if (pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+  // aspell names a missing dictionary on its standard error; the caller reports it instead.
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeEnds[1]);
+  if (spawned != 0) {
+    close(pipeEnds[0]);
+    return false;
+  }
+  // The lines are taken while aspell still writes, so that both cores work.
+  std::string pending;
+  bool any = false;
+  char block[1 << 16];
+  for (ssize_t got; (got = read(pipeEnds[0], block, sizeof block)) != 0;) {
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) break;
+    pending.append(block, size_t(got));
+    const size_t whole = pending.rfind('\n') + 1;
+    if (whole == 0) continue;
+    take(std::string_view(pending).substr(0, whole));
+    pending.erase(0, whole);
+    any = true;
+  }
+  if (!pending.empty()) take(pending), any = true;
+  close(pipeEnds[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && any;
+}
+
+namespace {
+
+struct TLoadedLists {
+  TWordListSources Sources;
+  TWordList List;
+  bool Loaded = false;
+  uint64_t Generation = 0;
+};
+
+TLoadedLists& Lists() {
+  static TLoadedLists lists;
+  return lists;
+}
+
+void Load(TLoadedLists& lists) {
+  lists.List.Clear();
+  // Room for all of aspell-fa's words and the frequency list's, so that the table grows once.
+  lists.List.Reserve(1 << 19);
+  // The core list first, so that a word's entry is added in the order it ranks.
+  for (const auto& [dictionary, list] : {std::pair{"fa-generic", wlCore}, std::pair{"fa", wlFull}})
+    DumpAspellDictionary(lists.Sources, dictionary,
+                         [&](std::string_view lines) { lists.List.AddLines(lines, list); });
+  if (!lists.Sources.FrequencyFile.empty()) {
+    std::ifstream in(lists.Sources.FrequencyFile, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in) lists.List.AddLines(content.str(), wlFrequency);
+  }
+  lists.List.BuildPrefixTables();
+  lists.Loaded = true;
+  ++lists.Generation;
+}
+
+}  // namespace
+
+void SetWordListSources(const TWordListSources& sources) {
+  TLoadedLists& lists = Lists();
+  lists.Sources = sources;
+  lists.Loaded = false;
+  lists.List.Clear();
+}
+
+const TWordList& WordLists() {
+  TLoadedLists& lists = Lists();
+  if (!lists.Loaded) Load(lists);
+  return lists.List;
+}
+
+uint64_t WordListsGeneration() {
+  WordLists();
+  return Lists().Generation;
+}
+
+bool IsListedWord(std::u16string_view persian) {
+  std::u16string key;
+  AppendLookupKey(persian, key);
+  return WordLists().Find(key) != nullptr;
+}
+
+uint8_t MissingWordLists() {
+  return uint8_t((wlCore | wlFull | wlFrequency) & ~WordLists().Loaded());
+}
+
+std::string MissingWordListsText() {
+  const uint8_t missing = MissingWordLists();
+  const bool aspell = missing & (wlCore | wlFull), frequency = missing & wlFrequency;
+  if (aspell && frequency)
+    return "Smart spelling has no word list: neither aspell-fa nor the frequency list could be "
+           "read.";
+  if (aspell) return "Smart spelling uses the frequency list alone: aspell-fa is not installed.";
+  if (frequency) return "Smart spelling uses aspell-fa alone: the frequency list is missing.";
+  return "";
+}

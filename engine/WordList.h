@@ -1,0 +1,133 @@
+#pragma once
+// The Persian word lists that smart spelling ranks candidate spellings by: the aspell-fa lists
+// (its small core list and the full one) and a word frequency list, in one compact table.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The lists a word was found in; a word may be in several.
+enum TWordListBit : uint8_t {
+  wlCore = 0x01,       // aspell-fa's small core list (fa-generic)
+  wlFull = 0x02,       // aspell-fa's full list (fa)
+  wlFrequency = 0x04,  // the frequency list
+};
+// How the lists write a word with a ZWNJ, where it says which part is a prefix or a plural.
+enum TJoinerBit : uint8_t {
+  jnAfterPrefix = 0x01,   // after a leading mi- or nemi-
+  jnBeforePlural = 0x02,  // before a trailing -ha, -hay or -hayi
+};
+
+struct TWordInfo {
+  uint32_t Count = 0;   // occurrences in the frequency list's corpus; 0 when not in the list
+  uint8_t Lists = 0;    // TWordListBit
+  uint8_t Joiners = 0;  // TJoinerBit
+};
+
+// Persian text as the lists are looked up by: ARABIC YEH and ALEF MAKSURA as FARSI YEH, ARABIC
+// KAF as KEHEH, without ZWNJ, tatweel and diacritics (the shadda and tanvin included), appended
+// to key.
+void AppendLookupKey(std::u16string_view persian, std::u16string& key);
+
+// A set of Persian words keyed by AppendLookupKey, each with what the lists say about it.
+class TWordList {
+ public:
+  // Makes room for this many words in all.
+  void Reserve(size_t words);
+  // Adds UTF-8 words, one a line, to the given list; lines that are not Persian words are
+  // skipped. The frequency list's lines are "word count"; the counts of words with the same key
+  // add up.
+  void AddLines(std::string_view text, TWordListBit list);
+  // What the lists say about a key, or null when no list holds it.
+  const TWordInfo* Find(std::u16string_view key) const;
+  // Whether some key begins with prefix; now and then true when none does, never false when one
+  // does, and always true for a prefix shorter than kShortestFiltered.
+  bool BeginsKey(std::u16string_view prefix) const;
+  // Builds the tables of prefixes now, which else the first question above builds.
+  void BuildPrefixTables() const;
+  // The largest count of a key that begins with prefix (or with its first kLongestFiltered
+  // letters); 0 when no counted key does, TopCount for a prefix shorter than kShortestFiltered.
+  uint32_t MostCountBeginning(std::u16string_view prefix) const;
+  // The bits of the lists that gave at least one word.
+  uint8_t Loaded() const { return loaded_; }
+  // The largest count of a key and the smallest of a line of the frequency list; 0 without one.
+  uint32_t TopCount() const { return topCount_; }
+  uint32_t LeastCount() const { return leastCount_; }
+  size_t Size() const { return entries_.size(); }
+  // The memory the table holds, in bytes.
+  size_t Bytes() const;
+  void Clear();
+
+  // The prefix tables hold prefixes of three to twelve letters; a longer prefix is asked about
+  // as its first twelve, so that a long word costs no more to enter than a word of twelve.
+  static constexpr size_t kShortestFiltered = 3;
+  static constexpr size_t kLongestFiltered = 12;
+  static constexpr size_t kBlockWords = 8;  // 64-bit words in a block of the prefix filter
+  static constexpr size_t kBlockBits = kBlockWords * 64;
+
+ private:
+  struct TEntry {
+    uint32_t KeyAt;
+    uint32_t KeyLength;
+    TWordInfo Info;
+  };
+  // Adds one UTF-8 word; false when it is no Persian word.
+  bool Add(std::string_view word, TWordListBit list, uint32_t count);
+  // The slot that holds key, or the free one where it would go.
+  size_t Probe(std::u16string_view key, uint64_t hash) const;
+  // Makes room for the given number of entries at half load.
+  void Grow(size_t entries);
+  struct TCountedPrefix {
+    uint32_t Print = 0;  // the high half of the prefix's hash, odd; 0 in a free slot
+    uint32_t Count = 0;
+  };
+  // The slot of a counted prefix, or the free one where it would go.
+  TCountedPrefix& CountedPrefix(uint64_t hash) const;
+  void SetPrefixBits(uint64_t hash) const;
+
+  std::u16string keys_;          // all keys, one after another
+  std::vector<TEntry> entries_;  // in the order added
+  // Open addressing: the high half of the key's hash and the entry's index + 1; 0 when free.
+  std::vector<uint64_t> slots_;
+  // A blocked Bloom filter of every prefix of every key, built on the first test after a change.
+  mutable std::vector<uint64_t> prefixBlocks_;
+  // For the keys of the frequency list, every prefix with the largest count of a key it begins.
+  mutable std::vector<TCountedPrefix> countedPrefixes_;
+  mutable bool prefixStale_ = true;
+  uint32_t topCount_ = 0;
+  uint32_t leastCount_ = 0;
+  uint8_t loaded_ = 0;
+};
+
+// Where the lists come from.
+struct TWordListSources {
+  std::string FrequencyFile;             // empty: no frequency list
+  std::string AspellProgram = "aspell";  // empty: no aspell-fa lists
+  std::string AspellDictDir;             // empty: where aspell keeps its dictionaries
+};
+
+// The shipped frequency list, relative to the directory of a program of this project.
+inline constexpr std::string_view kFrequencyListBesidePrograms = "../data/fa_50k.txt";
+// The sources a program in programDir uses: the shipped frequency list and the installed
+// aspell-fa.
+TWordListSources DefaultWordListSources(const std::string& programDir);
+
+// The words of an installed aspell dictionary from "aspell dump master", handed to take as
+// blocks of whole UTF-8 lines; false when the program or the dictionary is missing.
+bool DumpAspellDictionary(const TWordListSources& sources, const std::string& dictionary,
+                          const std::function<void(std::string_view lines)>& take);
+
+// The lists that smart spelling and modern orthography read: loaded from the sources on the
+// first use after SetWordListSources, and kept until the sources change.
+void SetWordListSources(const TWordListSources& sources);
+const TWordList& WordLists();
+// A number that changes whenever the lists are loaded anew, for what is kept from them.
+uint64_t WordListsGeneration();
+// Whether the lists know a Persian word, as written by the rules or by anyone.
+bool IsListedWord(std::u16string_view persian);
+// Which of the lists could not be read (wlCore | wlFull for a missing aspell-fa, wlFrequency for
+// the frequency list); loads the lists when they are not loaded yet.
+uint8_t MissingWordLists();
+// The same for a person: "" when all are there, else a sentence naming what is missing.
+std::string MissingWordListsText();

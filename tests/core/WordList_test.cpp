@@ -1,0 +1,162 @@
+#include "WordList.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "WordListFiles.h"
+
+namespace {
+
+std::u16string Key(std::u16string_view persian) {
+  std::u16string key;
+  AppendLookupKey(persian, key);
+  return key;
+}
+
+TEST(LookupKeyTest, FoldsLetterFormsAndDropsWhatTheListsLeaveOut) {
+  // ARABIC YEH, ALEF MAKSURA and ARABIC KAF as the Persian letters; ZWNJ, tatweel, shadda and
+  // tanvin gone.
+  EXPECT_EQ(Key(u"\u0627\u064A\u0646"), u"\u0627\u06CC\u0646");
+  EXPECT_EQ(Key(u"\u0645\u0648\u0633\u0649"), u"\u0645\u0648\u0633\u06CC");
+  EXPECT_EQ(Key(u"\u0643\u062A\u0627\u0628"), u"\u06A9\u062A\u0627\u0628");
+  EXPECT_EQ(Key(u"\u0645\u06CC\u200C\u0631\u0648\u0645"), u"\u0645\u06CC\u0631\u0648\u0645");
+  EXPECT_EQ(Key(u"\u0645\u0639\u0644\u0651\u0645"), u"\u0645\u0639\u0644\u0645");
+  EXPECT_EQ(Key(u"\u06A9\u0627\u0645\u0644\u0627\u064B"), u"\u06A9\u0627\u0645\u0644\u0627");
+  EXPECT_EQ(Key(u"\u0628\u0640\u0627"), u"\u0628\u0627");
+  std::u16string appended = u"x";
+  AppendLookupKey(u"\u064A", appended);
+  EXPECT_EQ(appended, u"x\u06CC");
+}
+
+TEST(WordListTest, FrequencyCountsAddUpOverSpellingsWithOneKey) {
+  TWordList list;
+  list.AddLines(
+      "\u0627\u064A\u0646 10\n"  // with ARABIC YEH
+      "\u0627\u06CC\u0646 5\r\n"
+      "\u060C 900\n"  // punctuation, a Latin word, a digit, a line without a count
+      "hello 7\n"
+      "\u06F5 3\n"
+      "\u0628\u0627\n"
+      "\u0628\u0627 0\n"
+      "\u062F\u0631 2",
+      wlFrequency);
+  EXPECT_EQ(list.Size(), 2u);
+  const TWordInfo* in = list.Find(u"\u0627\u06CC\u0646");
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(in->Count, 15u);
+  ASSERT_NE(list.Find(u"\u062F\u0631"), nullptr) << "a last line without its end counts too";
+  EXPECT_EQ(list.TopCount(), 15u);
+  EXPECT_EQ(list.LeastCount(), 2u);
+  EXPECT_EQ(list.Loaded(), wlFrequency);
+  EXPECT_EQ(list.Find(u"\u0628\u0627"), nullptr);
+  EXPECT_EQ(list.Find(u"\u060C"), nullptr);
+}
+
+TEST(WordListTest, ListsAndJoinersAccumulatePerKey) {
+  TWordList list;
+  list.AddLines("\u0645\u06CC\u0631\u0648\u0645\n\u062A\u0646\u0647\u0627\n", wlCore);
+  list.AddLines(
+      "\u0645\u06CC\u200C\u0631\u0648\u0645\n\u06A9\u062A\u0627\u0628\u200C\u0647\u0627\n"
+      "\u06A9\u062A\u0627\u0628\n",
+      wlFull);
+  const TWordInfo* verb = list.Find(u"\u0645\u06CC\u0631\u0648\u0645");
+  ASSERT_NE(verb, nullptr);
+  EXPECT_EQ(verb->Lists, wlCore | wlFull);
+  EXPECT_EQ(verb->Joiners, jnAfterPrefix);
+  EXPECT_EQ(verb->Count, 0u);
+  const TWordInfo* plural = list.Find(u"\u06A9\u062A\u0627\u0628\u0647\u0627");
+  ASSERT_NE(plural, nullptr);
+  EXPECT_EQ(plural->Joiners, jnBeforePlural);
+  EXPECT_EQ(list.Find(u"\u062A\u0646\u0647\u0627")->Joiners, 0);
+  EXPECT_EQ(list.Size(), 4u);
+  EXPECT_EQ(list.Loaded(), wlCore | wlFull);
+  EXPECT_EQ(list.TopCount(), 0u);
+  EXPECT_EQ(list.Find(u""), nullptr);
+  list.Clear();
+  EXPECT_EQ(list.Find(u"\u06A9\u062A\u0627\u0628"), nullptr);
+  EXPECT_EQ(list.Loaded(), 0);
+}
+
+TEST(WordListTest, ManyWordsAreAllFoundAndThePrefixFilterNeverMissesOne) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> letter(0x0628, 0x063A), length(1, 9);
+  std::vector<std::u16string> words;
+  std::string lines;
+  for (int i = 0; i < 60000; ++i) {
+    std::u16string word;
+    for (int n = length(random); n > 0; --n) word += char16_t(letter(random));
+    words.push_back(word);
+    for (const char16_t c : word) lines += {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
+    lines += " 1\n";
+  }
+  TWordList list;
+  list.AddLines(lines, wlFrequency);
+  size_t strangers = 0, admitted = 0;
+  for (const std::u16string& word : words) {
+    ASSERT_NE(list.Find(word), nullptr);
+    for (size_t n = 1; n <= word.size(); ++n) ASSERT_TRUE(list.BeginsKey(word.substr(0, n)));
+    std::u16string stranger = word + u"\u0646\u0646\u0646";
+    if (list.Find(stranger) == nullptr) ++strangers, admitted += list.BeginsKey(stranger);
+  }
+  EXPECT_LT(admitted, strangers / 20) << "the filter admits too many prefixes that begin no key";
+  EXPECT_LT(list.Bytes(), size_t(8) << 20);
+}
+
+TEST(AspellDumpTest, HandsOnWholeLinesAndTellsAMissingDictionary) {
+  TWordListFiles files;
+  std::string words;
+  for (int i = 0; i < 20000; ++i) words += "\u06A9\u062A\u0627\u0628" + std::to_string(i) + "\n";
+  files.Write("full.txt", words);
+  TWordListSources sources = files.Sources();
+  std::string seen;
+  EXPECT_TRUE(DumpAspellDictionary(sources, "fa", [&](std::string_view lines) {
+    EXPECT_EQ(lines.back(), '\n');
+    seen += lines;
+  }));
+  EXPECT_EQ(seen, words);
+  const auto ignore = [](std::string_view) {};
+  EXPECT_FALSE(DumpAspellDictionary(sources, "fa-generic", ignore));  // no core.txt
+  EXPECT_FALSE(DumpAspellDictionary(sources, "de", ignore));
+  sources.AspellProgram = files.Path("no-such-program");
+  EXPECT_FALSE(DumpAspellDictionary(sources, "fa", ignore));
+  sources.AspellProgram.clear();
+  EXPECT_FALSE(DumpAspellDictionary(sources, "fa", ignore));
+}
+
+TEST(LoadedWordListsTest, ReportWhichListIsMissing) {
+  TWordListFiles files;
+  files.Use("\u062F\u0631\n", "\u062F\u0627\u0631\n", "\u06A9\u0647 10\n");
+  EXPECT_EQ(MissingWordLists(), 0);
+  EXPECT_EQ(MissingWordListsText(), "");
+  EXPECT_EQ(WordLists().Size(), 3u);
+  EXPECT_TRUE(IsListedWord(u"\u062F\u0627\u0631"));
+  EXPECT_TRUE(IsListedWord(u"\u0643\u0647"));  // with ARABIC KAF, as the rules never write it
+  EXPECT_FALSE(IsListedWord(u"\u062F\u0648\u0631"));
+  const uint64_t generation = WordListsGeneration();
+
+  files.Use("\u062F\u0631\n", "\u062F\u0627\u0631\n", "");
+  EXPECT_EQ(MissingWordLists(), wlFrequency);
+  EXPECT_NE(MissingWordListsText().find("frequency list is missing"), std::string::npos);
+  EXPECT_NE(WordListsGeneration(), generation);
+
+  files.Use("", "", "\u06A9\u0647 10\n");
+  EXPECT_EQ(MissingWordLists(), wlCore | wlFull);
+  EXPECT_NE(MissingWordListsText().find("aspell-fa is not installed"), std::string::npos);
+  EXPECT_NE(WordLists().Find(u"\u06A9\u0647"), nullptr);
+
+  files.Use("", "", "");
+  EXPECT_EQ(MissingWordLists(), wlCore | wlFull | wlFrequency);
+  EXPECT_NE(MissingWordListsText().find("no word list"), std::string::npos);
+  EXPECT_EQ(WordLists().Size(), 0u);
+  SetWordListSources({});
+}
+
+TEST(LoadedWordListsTest, DefaultSourcesLieBesideThePrograms) {
+  const TWordListSources sources = DefaultWordListSources("/opt/zefra/bin");
+  EXPECT_EQ(sources.FrequencyFile, "/opt/zefra/bin/../data/fa_50k.txt");
+  EXPECT_EQ(sources.AspellProgram, "aspell");
+  EXPECT_EQ(sources.AspellDictDir, "");
+}
+
+}  // namespace
