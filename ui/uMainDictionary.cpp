@@ -384,6 +384,7 @@ void TMainForm::AddVariantItems(const std::string& word) {
     VariantItems.push_back(notice);
   }
   Columns(VariantColumns)->SetItems(VariantItems, similar.Omitted);
+  // Shown again after ClearVariantItems hid it, so that the submenu measures it afresh.
   VariantColumns->setVisible(!VariantItems.empty());
 }
 
