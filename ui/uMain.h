@@ -29,6 +29,9 @@ class QToolButton;
 class TExClipboard;
 class TMyStaticText;
 class TParagraphCopy;
+class QWidgetAction;
+class TDicEnterForm;
+struct TSimilarWord;
 
 // How the user marks the words that stay in Latin letters.
 enum TEnglishStyle : uint8_t {
@@ -182,7 +185,6 @@ class TMainForm : public QWidget {
   QMenu* CopyPasteEntirePopupMenu;
   QAction* UnicodeSubPopUp;
   RichEdit* SnapRichEdit;  // scratch space for the pictures of the output
-  RichEdit* PicRichEdit;   // draws the words of the similar-words menu
   TExClipboard* Clipboard = nullptr;
   TRichEditToHtml RichEditToHtml;
   TRTFSnapShot RTFSnapShot;
@@ -274,6 +276,48 @@ class TMainForm : public QWidget {
   uint64_t RememberedInputRevision = 0;
   uint64_t RememberedOutputRevision = 0;
   std::vector<size_t> ConvertedLines;  // during a change
+
+  // The dictionary menu of the input pane (uMainDictionary.cpp).
+ public:
+  // The check mark of "Correct and add to Dictionary": a picked similar word then corrects the
+  // dictionary instead of the text.
+  bool CorrectAndAdd() const;
+  void SetCorrectAndAdd(bool on);
+
+ private:
+  void SetupDictionaryMenu();
+  void DicPopupMenuPopup();
+  // The character before the caret, or 0 at the start.
+  char16_t CharBeforeCaret() const;
+  // Sets DicWordStart and DicWordLength to the word around the caret and returns its text.
+  std::u16string FindDicWord();
+  std::u16string DicWord() const;
+  void ClearVariantItems();
+  void AddVariantItems(const std::string& word);
+  QImage VariantPicture(const TSimilarWord& variant, QSize& textSize);
+  void NoDictionaryMNUClick();
+  void EnterinDictionaryMNUClick();
+  void CorrecAddDicMNUClick();
+  void N2Click(QAction* item);
+  void EnglishWordMenuItemClick(bool checked);
+
+  QAction* NoDictionaryMNU;
+  QAction* EnterinDictionaryMNU;
+  QAction* N1;
+  QMenu* SimilarWordsMenuItem;
+  QAction* CorrecAddDicMNU;
+  QAction* N2;
+  QWidgetAction* VariantColumns;  // lays the generated items out in columns
+  QAction* EnglishWordMenuItem;
+  RichEdit* PicRichEdit;
+  TRTFSnapShot PicSnapShot;
+  TDicEnterForm* DicEnterForm;
+  // The word of the menu's last opening.
+  int DicWordStart = 0;
+  int DicWordLength = 0;
+  // The generated items after N2 and their pictures, in submenu order.
+  std::vector<QWidgetAction*> VariantItems;
+  std::vector<QImage> VariantBitmaps;
 
   friend class tst_uMain;
 };

@@ -82,16 +82,6 @@ void TMainForm::SetupExport() {
   if (FarsiEnabled) SnapRichEdit->SetRightToLeft();
   RTFSnapShot.SetRichedit(SnapRichEdit);
 
-  PicRichEdit = new RichEdit(this);
-  PicRichEdit->setObjectName(QStringLiteral("PicRichEdit"));
-  PicRichEdit->hide();
-  QFont menuFont = QApplication::font("QMenu");
-  if (menuFont.pointSizeF() > 0) menuFont.setPointSizeF(menuFont.pointSizeF() + 1);
-  PicRichEdit->setFont(menuFont);
-  QPalette menuColours = PicRichEdit->palette();
-  menuColours.setColor(QPalette::Text, QApplication::palette("QMenu").color(QPalette::Text));
-  PicRichEdit->setPalette(menuColours);
-
   // The export buttons make a row of the button grid, just above "Settings", "Romanesh Rules"
   // and "About".
   const QRect corner = btnSettings->geometry();
