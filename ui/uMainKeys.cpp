@@ -40,21 +40,22 @@ void ForwardKey(QWidget* receiver, const QKeyEvent& key) {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  const bool keyPress = type == QEvent::KeyPress;
+  const bool keyRelease = type == QEvent::KeyRelease;
+  auto* key = keyPress || keyRelease ? static_cast<QKeyEvent*>(event) : nullptr;
   if (watched == EnglishRichEdit) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (type == QEvent::KeyPress) {
+    if (keyPress) {
       if (EnglishRichEditKeyDown(key)) return true;
       EnglishRichEditKeyPress(key);
-    } else if (type == QEvent::KeyRelease) {
+    } else if (keyRelease) {
       EnglishRichEditKeyUp(key);
     }
   } else if (watched == EnglishRichEdit->viewport()) {
     if (type == QEvent::MouseButtonPress)
       return EnglishRichEditMouseDown(static_cast<QMouseEvent*>(event));
   } else if (watched == FarsiRichEdit) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (type == QEvent::KeyPress) return FarsiRichEditKeyDown(key) || FarsiRichEditKeyPress(key);
-    if (type == QEvent::KeyRelease && OneWindow->isChecked()) FarsiRichEditKeyUp();
+    if (keyPress) return FarsiRichEditKeyDown(key) || FarsiRichEditKeyPress(key);
+    if (keyRelease && OneWindow->isChecked()) FarsiRichEditKeyUp();
   } else if (watched == FarsiRichEdit->viewport()) {
     if (type == QEvent::MouseButtonPress)
       return FarsiRichEditMouseDown(static_cast<QMouseEvent*>(event));
