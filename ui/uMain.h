@@ -108,16 +108,6 @@ class TMainForm : public QWidget {
   // alone reaches the output.
   void InvalidateSelectedLines();
 
-  // Start-up and shut-down (uMainSettings.cpp).
-  // Shows the window at the program's start, with the tips unless the user switched them off.
-  void ShowAtStartUp();
-  // The output pane's own font, and its colour: 0x00BBGGRR, or clWindowText for the pane's
-  // default.
-  QFont FarsiFont() const;
-  void SetFarsiFont(const QFont& font);
-  uint32_t FarsiFontColor() const { return FarsiFontColorRef; }
-  void SetFarsiFontColor(uint32_t color);
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -254,6 +244,17 @@ class TMainForm : public QWidget {
   std::vector<size_t> ConvertedLines;  // during a change
 
   // Start-up and shut-down (uMainSettings.cpp).
+ public:
+  // Shows the window at the program's start, with the tips unless the user switched them off.
+  void ShowAtStartUp();
+  // The output pane's own font, and its colour: 0x00BBGGRR, or clWindowText for the pane's
+  // default.
+  QFont FarsiFont() const;
+  void SetFarsiFont(const QFont& font);
+  uint32_t FarsiFontColor() const { return FarsiFontColorRef; }
+  void SetFarsiFontColor(uint32_t color);
+
+ private:
   void FormDestroy();
   uint32_t FarsiFontColorRef = clWindowText;
   TTipOfDay* TipOfDay1 = nullptr;

@@ -55,7 +55,6 @@ class tst_Registry : public QObject {
   void objectsSharingTheFileSeeEachOthersWrites();
   void anUpdateReplacesTheFileOnceAtItsEnd();
   void aLineBreakOrNulIsNeverWritten();
-  void theUserFileFollowsXdgConfigHome();
   void damagedFilesGiveWhatCanBeRead_data();
   void damagedFilesGiveWhatCanBeRead();
   void aFileBeyondAMebibyteIsReadUpToThere();
@@ -172,17 +171,6 @@ void tst_Registry::aLineBreakOrNulIsNeverWritten() {
   QVERIFY(!registry.WriteInteger(QStringLiteral("A\nB"), 1));
   QVERIFY(!registry.WriteInteger(QString(), 1));
   QCOMPARE(FileBytes(Path()), before);
-}
-
-void tst_Registry::theUserFileFollowsXdgConfigHome() {
-  const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("home"))));
-  QCOMPARE(Registry::UserFileName(),
-           dir.filePath(QStringLiteral("home/Quorvel Software Company/Zefra.reg")));
-  Registry registry;
-  QVERIFY(registry.WriteBool(QStringLiteral("Tips of day"), true));
-  QVERIFY(QFile::exists(dir.filePath(QStringLiteral("home/Quorvel Software Company/Zefra.reg"))));
-  qputenv("XDG_CONFIG_HOME", saved);
 }
 
 void tst_Registry::damagedFilesGiveWhatCanBeRead_data() {
