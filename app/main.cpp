@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QStandardPaths>
+#include <memory>
 
 #include "Dictionary.h"
 #include "MessageBoxes.h"
+#include "Registry.h"
 #include "trans.h"
 #include "uMain.h"
 
@@ -28,11 +30,10 @@ std::string LocalPath(const QString& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Qt needs the application object before any box or window, even the first run's note.
   QApplication app(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("Quorvel Software Company"));
   QApplication::setApplicationName(QStringLiteral("Zefra"));
-  MessageBoxes::Install(MessageBoxes::ForPlatform(
-      QApplication::platformName(), QStringLiteral("Advanced Romanesh Translator  -  Zefra")));
 
   TBoxReporter reporter;
   StartDictionaryModule(
@@ -42,14 +43,24 @@ int main(int argc, char* argv[]) {
       reporter);
   InitializeEngine();
 
-  int result = 0;
+  auto registry = std::make_unique<Registry>();
+  CheckVersion(*registry);
+  // The title captions every box from here on; the notes above carry the program's name.
+  MessageBoxes::Install(MessageBoxes::ForPlatform(
+      QApplication::platformName(), QStringLiteral("Advanced Romanesh Translator  -  Zefra")));
+  int result = EXIT_FAILURE;
   {
-    TMainForm mainForm;
-    mainForm.show();
-    result = app.exec();
+    TMainForm MainForm;
+    LoadSettings(*registry, MainForm);
+    MainForm.ShowAtStartUp();
+    try {
+      result = app.exec();
+    } catch (...) {
+      // Nothing is reported: the settings are still saved and the program ends.
+    }
+    SaveSettings(*registry, false, &MainForm);
+    registry.reset();
   }
-  // Nothing is shown at exit: the settings dialog already reports a file it cannot write.
-  SaveDictionary();
   FinishDictionaryModule();
   return result;
 }

@@ -1,5 +1,5 @@
 # The Qt side of the platform layer: the rich-text pane and its layout, the modal message boxes
-# and common dialogs, and Caps Lock.
+# and common dialogs, Caps Lock and the settings registry.
 add_library(zefra_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.h
@@ -12,7 +12,9 @@ add_library(zefra_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Dialogs.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Dialogs.h
   ${CMAKE_CURRENT_LIST_DIR}/CapsLock.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CapsLock.h)
+  ${CMAKE_CURRENT_LIST_DIR}/CapsLock.h
+  ${CMAKE_CURRENT_LIST_DIR}/Registry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Registry.h)
 target_include_directories(zefra_platform PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(zefra_platform PUBLIC zefra_codepage zefra_keyboard Qt6::Widgets)
 

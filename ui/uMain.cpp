@@ -101,7 +101,9 @@ TMainForm::TMainForm(QWidget* parent)
   CentreOnDesktop();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  FormDestroy();
+}
 
 void TMainForm::SetupCaptions() {
   l_romanesh = PersianCaption(this, "l_romanesh", QStringLiteral(u"رومانش را اینجا بنویسید"),
@@ -194,6 +196,8 @@ void TMainForm::FormCreate() {
     fallback.setFamily(QStringLiteral("Courier New"));
     FarsiRichEdit->setFont(fallback);
   }
+  // The tool bar starts with the input pane's face and size.
+  UpdateToolbar();
   PreviousOutputLines.LanguageId = FarsiRichEdit->Language();
   // Caps Lock is the English switch, so it starts off.
   if (CapsLock::Current().IsOn()) CapsLock::Current().SimulatePress();

@@ -32,6 +32,9 @@ class TParagraphCopy;
 class QWidgetAction;
 class TDicEnterForm;
 struct TSimilarWord;
+class Registry;
+class TTipOfDay;
+class TMainForm;
 
 // How the user marks the words that stay in Latin letters.
 enum TEnglishStyle : uint8_t {
@@ -64,6 +67,18 @@ enum TPendingFlag : uint8_t {
 // The Persian keyboard layout's language: Zefra carries its own Persian layout, so it is
 // always there.
 inline constexpr uint16_t FarsiLanguageId = LangPersian;
+
+// Start-up and the stored settings (uMainSettings.cpp).
+// Where users send bug reports and suggestions.
+inline constexpr char MakerEmail[] = "zefra@example.org";
+// The first run's welcome, or an upgrade's note and the tips switched on again; then "Version".
+void CheckVersion(Registry& registry);
+// Reads the stored values in their order into the settings and form, each applied at once; the
+// first missing or mistyped value ends the reading, leaving it and the later ones as they were.
+void LoadSettings(const Registry& registry, TMainForm& form);
+// Writes the engine and English-word values, then, unless engineOnly, form's own; the first
+// failed write ends the writing. False when anything was not written.
+bool SaveSettings(Registry& registry, bool engineOnly, const TMainForm* form);
 
 // True when the format carries the English marking that EnglishStyle names.
 bool IsEnglishStyled(const TCharFormat& format);
@@ -318,6 +333,21 @@ class TMainForm : public QWidget {
   // The generated items after N2 and their pictures, in submenu order.
   std::vector<QWidgetAction*> VariantItems;
   std::vector<QImage> VariantBitmaps;
+  // Start-up and shut-down (uMainSettings.cpp).
+ public:
+  // Shows the window at the program's start, with the tips unless the user switched them off.
+  void ShowAtStartUp();
+  // The output pane's own font, and its colour: 0x00BBGGRR, or clWindowText for the pane's
+  // default.
+  QFont FarsiFont() const;
+  void SetFarsiFont(const QFont& font);
+  uint32_t FarsiFontColor() const { return FarsiFontColorRef; }
+  void SetFarsiFontColor(uint32_t color);
+
+ private:
+  void FormDestroy();
+  uint32_t FarsiFontColorRef = clWindowText;
+  TTipOfDay* TipOfDay1 = nullptr;
 
   friend class tst_uMain;
 };

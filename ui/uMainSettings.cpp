@@ -1,0 +1,238 @@
+// The program's start and end on the main window's side: the first run and upgrade notes, the
+// stored settings, the tips at start and the dictionary saved as the window goes.
+#include <QColor>
+#include <QPalette>
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <type_traits>
+
+#include "Dictionary.h"
+#include "MessageBoxes.h"
+#include "Registry.h"
+#include "uMain.h"
+#include "uTipOfDay.h"
+
+namespace {
+
+// What this program writes as "Version"; any other value is an older or newer program's.
+const QString kProgramVersion = QStringLiteral("0.3.4a beta");
+const QString kVersionValue = QStringLiteral("Version");
+const QString kTipsValue = QStringLiteral("Tips of Day");
+// The largest point size a font of the panes can have; a stored size outside 1 .. this is
+// refused rather than laid out.
+constexpr uint32_t kLargestFontSize = 1638;
+
+QString Lines(std::initializer_list<QString> lines) {
+  QStringList list(lines);
+  return list.join(QStringLiteral("\r\n"));
+}
+
+QString WelcomeText() {
+  return Lines({
+      QString(),
+      QString(),
+      QStringLiteral("I hope you enjoy this program.please read Readme.html before using."),
+      QStringLiteral("Please report any bugs you might encounter to ") + QLatin1String(MakerEmail) +
+          QStringLiteral(" ."),
+      QStringLiteral("Please let me know your toughts and suggestions and how you feel using "
+                     "this software,"),
+      QStringLiteral("and what you want to be added in next releases and ... ."),
+      QString(),
+      QString(47, u' ') + QStringLiteral("Happy Romaneshing") + QString(7, u' '),
+  });
+}
+
+QString UpgradeText() {
+  return Lines({
+      QStringLiteral("Very glad to see you have upgraded your Zefra."),
+      QString(),
+      QStringLiteral("Dont forget to check out new enhancment and features.Zefra is always getting "
+                     "better.Have fun and enjoy it."),
+      QStringLiteral("Zefra team"),
+  });
+}
+
+// One stored module-level setting. Load reads the value and applies it at once, failing when it
+// is missing or of another type; Save writes it, failing when the write failed.
+struct TModuleSetting {
+  const char* Name;
+  bool (*Load)(const Registry& registry, const QString& name);
+  bool (*Save)(Registry& registry, const QString& name);
+};
+
+template <auto& Setting>
+constexpr TModuleSetting Boolean(const char* name) {
+  return {name,
+          [](const Registry& registry, const QString& name) {
+            const std::optional<bool> value = registry.ReadBool(name);
+            if (value) Setting = *value;
+            return value.has_value();
+          },
+          [](Registry& registry, const QString& name) {
+            return registry.WriteBool(name, Setting != 0);
+          }};
+}
+
+template <auto& Setting>
+constexpr TModuleSetting Integer(const char* name) {
+  return {
+      name,
+      [](const Registry& registry, const QString& name) {
+        const std::optional<uint32_t> value = registry.ReadInteger(name);
+        if (value) Setting = static_cast<std::remove_reference_t<decltype(Setting)>>(*value);
+        return value.has_value();
+      },
+      [](Registry& registry, const QString& name) { return registry.WriteInteger(name, Setting); }};
+}
+
+// The engine's and the English-word marking's values, also written at the first run.
+constexpr TModuleSetting kModuleSettings[] = {
+    Boolean<DictionaryMode>("Trans.Dictionary Mode"),
+    Boolean<ChatMode>("Trans.Chat Mode"),
+    Boolean<TashdidMode>("Trans.Tashdid Mode"),
+    Boolean<PrefixMode>("Trans.Prefix Mode"),
+    Boolean<SameAttributes>("Same Attributes"),
+    Integer<EnglishStyle>("English_Romanesh.Style"),
+    Integer<EnglishUnderlineType>("English_Romanesh.UnderLineType"),
+    Integer<EnglishAnimationType>("English_Romanesh.AnimationType"),
+    Integer<EnglishBackColor>("English_Romanesh.Background Color"),
+};
+
+// One stored value of the main window, as TModuleSetting.
+struct TWindowSetting {
+  const char* Name;
+  bool (*Load)(const Registry& registry, const QString& name, TMainForm& form);
+  bool (*Save)(Registry& registry, const QString& name, const TMainForm& form);
+};
+
+// The main window's own values, written at the end of a run.
+constexpr TWindowSetting kWindowSettings[] = {
+    {"Correct and Add",
+     [](const Registry& registry, const QString& name, TMainForm& form) {
+       const std::optional<uint32_t> on = registry.ReadInteger(name);
+       if (on) form.SetCorrectAndAdd(*on != 0);
+       return on.has_value();
+     },
+     [](Registry& registry, const QString& name, const TMainForm& form) {
+       return registry.WriteInteger(name, form.CorrectAndAdd() ? 1 : 0);
+     }},
+    {".Font Name",
+     [](const Registry& registry, const QString& name, TMainForm& form) {
+       // An absent name reads as no name; the pane then keeps its face rather than lose it.
+       const std::optional<QString> face =
+           registry.ValueExists(name) ? registry.ReadString(name) : QString();
+       if (face && !face->isEmpty()) {
+         QFont font = form.FarsiFont();
+         font.setFamily(*face);
+         form.SetFarsiFont(font);
+       }
+       return face.has_value();
+     },
+     [](Registry& registry, const QString& name, const TMainForm& form) {
+       return registry.WriteString(name, form.FarsiFont().family());
+     }},
+    {".Font Size",
+     [](const Registry& registry, const QString& name, TMainForm& form) {
+       const std::optional<uint32_t> size = registry.ReadInteger(name);
+       if (size && *size >= 1 && *size <= kLargestFontSize) {
+         QFont font = form.FarsiFont();
+         font.setPointSize(int(*size));
+         form.SetFarsiFont(font);
+       }
+       return size.has_value();
+     },
+     [](Registry& registry, const QString& name, const TMainForm& form) {
+       return registry.WriteInteger(name, uint32_t(form.FarsiFont().pointSize()));
+     }},
+    {".Font Color",
+     [](const Registry& registry, const QString& name, TMainForm& form) {
+       const std::optional<uint32_t> color = registry.ReadInteger(name);
+       if (color) form.SetFarsiFontColor(*color);
+       return color.has_value();
+     },
+     [](Registry& registry, const QString& name, const TMainForm& form) {
+       return registry.WriteInteger(name, form.FarsiFontColor());
+     }},
+    {"Copy Entire Mode",
+     [](const Registry& registry, const QString& name, TMainForm& form) {
+       // A mode that names no copy item ends the reading and changes nothing.
+       const std::optional<uint32_t> mode = registry.ReadInteger(name);
+       return mode && *mode <= uint32_t(std::numeric_limits<int>::max()) &&
+              form.SetCopyEntireMode(int(*mode));
+     },
+     [](Registry& registry, const QString& name, const TMainForm& form) {
+       return registry.WriteInteger(name, uint32_t(form.CopyEntireMode()));
+     }},
+};
+
+}  // namespace
+
+void CheckVersion(Registry& registry) {
+  if (!registry.KeyExists()) {
+    MessageBoxes::Show(nullptr, MessageBoxes::Type::Information, WelcomeText());
+    registry.WriteString(kVersionValue, kProgramVersion);
+    SaveSettings(registry, true, nullptr);
+    return;
+  }
+  // An absent version is an empty one; one of another type skips the note, as an error would.
+  const std::optional<QString> version =
+      registry.ValueExists(kVersionValue) ? registry.ReadString(kVersionValue) : QString();
+  if (version && *version != kProgramVersion) {
+    MessageBoxes::Show(nullptr, MessageBoxes::Type::Information, UpgradeText());
+    registry.WriteBool(kTipsValue, true);
+  }
+  registry.WriteString(kVersionValue, kProgramVersion);
+}
+
+void LoadSettings(const Registry& registry, TMainForm& form) {
+  for (const TModuleSetting& setting : kModuleSettings)
+    if (!setting.Load(registry, QLatin1String(setting.Name))) return;
+  for (const TWindowSetting& setting : kWindowSettings)
+    if (!setting.Load(registry, QLatin1String(setting.Name), form)) return;
+}
+
+bool SaveSettings(Registry& registry, bool engineOnly, const TMainForm* form) {
+  registry.BeginUpdate();
+  bool written = std::all_of(std::begin(kModuleSettings), std::end(kModuleSettings),
+                             [&](const TModuleSetting& setting) {
+                               return setting.Save(registry, QLatin1String(setting.Name));
+                             });
+  if (written && !engineOnly && form)
+    written = std::all_of(std::begin(kWindowSettings), std::end(kWindowSettings),
+                          [&](const TWindowSetting& setting) {
+                            return setting.Save(registry, QLatin1String(setting.Name), *form);
+                          });
+  return registry.EndUpdate() && written;
+}
+
+void TMainForm::ShowAtStartUp() {
+  show();
+  if (!TTipOfDay::ShowOnStartUp()) return;
+  if (!TipOfDay1) TipOfDay1 = new TTipOfDay(this);
+  TipOfDay1->Execute();
+}
+
+QFont TMainForm::FarsiFont() const {
+  return FarsiRichEdit->font();
+}
+
+void TMainForm::SetFarsiFont(const QFont& font) {
+  FarsiRichEdit->setFont(font);
+}
+
+void TMainForm::SetFarsiFontColor(uint32_t color) {
+  // Only a plain colour is the pane's own; any other value means the system's text colour.
+  FarsiFontColorRef = color >> 24 ? clWindowText : color;
+  QPalette colours = FarsiRichEdit->palette();
+  colours.setColor(QPalette::Text, FarsiFontColorRef == clWindowText
+                                       ? palette().color(QPalette::Text)
+                                       : QColor(int(color & 0xFF), int(color >> 8 & 0xFF),
+                                                int(color >> 16 & 0xFF)));
+  FarsiRichEdit->setPalette(colours);
+}
+
+void TMainForm::FormDestroy() {
+  // Nothing is shown this late: the settings dialog already reports a file it cannot write.
+  SaveDictionary();
+}
