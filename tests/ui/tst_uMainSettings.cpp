@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 #include <memory>
 
@@ -259,8 +260,9 @@ void tst_uMainSettings::settingsSavedAtTheEndComeBackAtTheNextStart() {
            QStringList({"Trans.Dictionary Mode=0", "Trans.Chat Mode=0", "Trans.Tashdid Mode=0",
                         "Trans.Prefix Mode=1", "Same Attributes=1", "English_Romanesh.Style=2",
                         "English_Romanesh.UnderLineType=5", "English_Romanesh.AnimationType=2",
-                        "English_Romanesh.Background Color=65280", ".Font Name=\"" + face + '"',
-                        ".Font Size=18", ".Font Color=255"}));
+                        "English_Romanesh.Background Color=65280", "Correct and Add=1",
+                        ".Font Name=\"" + face + '"', ".Font Size=18", ".Font Color=255",
+                        "Copy Entire Mode=0"}));
 
   // A new run from the defaults gets them all back.
   NewProcess();
@@ -275,6 +277,17 @@ void tst_uMainSettings::settingsSavedAtTheEndComeBackAtTheNextStart() {
   QCOMPARE(Output()->font().pointSize(), 18);
   QCOMPARE(Output()->palette().color(QPalette::Text), QColor(Qt::red));
   QCOMPARE(form->FarsiFontColor(), 0x0000FFu);
+
+  // The dictionary menu's check mark and the copy-all button's mode come back too.
+  form->SetCorrectAndAdd(false);
+  QVERIFY(form->SetCopyEntireMode(2));
+  const QString copyCaption = form->findChild<QToolButton*>(QStringLiteral("ArrowButton"))->text();
+  Finish();
+  NewProcess();
+  Start();
+  QVERIFY(!form->CorrectAndAdd());
+  QCOMPARE(form->CopyEntireMode(), 2);
+  QCOMPARE(form->findChild<QToolButton*>(QStringLiteral("ArrowButton"))->text(), copyCaption);
 }
 
 void tst_uMainSettings::aDeletedValueLeavesItAndTheLaterOnesAsTheyWere() {
@@ -299,7 +312,7 @@ void tst_uMainSettings::aDeletedValueLeavesItAndTheLaterOnesAsTheyWere() {
   // The end of the run writes every value again, with what the run had.
   Finish();
   const QStringList stored = Stored(*registry);
-  QCOMPARE(stored.size(), qsizetype(13));
+  QCOMPARE(stored.size(), qsizetype(15));
   QVERIFY(stored.contains(QStringLiteral("Same Attributes=1")));
   QVERIFY(stored.contains(QStringLiteral("English_Romanesh.Style=0")));
   QVERIFY(stored.contains(".Font Size=" + QString::number(defaultSize)));
@@ -347,10 +360,10 @@ void tst_uMainSettings::aDamagedFileNeverStopsTheStartAndIsWrittenCleanAgain() {
   QVERIFY(ChatMode);  // of the wrong type: the reading ends here
   const QString face = Output()->font().family();
   Finish();
-  const QStringList expected = QStringList{"Version=\"0.3.4a beta\"", "Trans.Dictionary Mode=0"} +
-                               kEngineDefaults.mid(1) +
-                               QStringList{".Font Name=\"" + face + '"', ".Font Size=11",
-                                           ".Font Color=" + QString::number(clWindowText)};
+  const QStringList expected =
+      QStringList{"Version=\"0.3.4a beta\"", "Trans.Dictionary Mode=0"} + kEngineDefaults.mid(1) +
+      QStringList{"Correct and Add=1", ".Font Name=\"" + face + '"', ".Font Size=11",
+                  ".Font Color=" + QString::number(clWindowText), "Copy Entire Mode=0"};
   QCOMPARE(Stored(*registry), expected);
 
   // Nothing readable at all: a first run, and a clean file after it.
