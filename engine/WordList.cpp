@@ -340,9 +340,12 @@ void Load(TLoadedLists& lists) {
   // Room for all of aspell-fa's words and the frequency list's, so that the table grows once.
   lists.List.Reserve(1 << 19);
   // The core list first, so that a word's entry is added in the order it ranks.
-  for (const auto& [dictionary, list] : {std::pair{"fa-generic", wlCore}, std::pair{"fa", wlFull}})
+  for (const auto& [dictionary, list] :
+       {std::pair{"fa-generic", wlCore}, std::pair{"fa", wlFull}}) {
+    const auto kind = list;  // clang 14 cannot capture a structured binding
     DumpAspellDictionary(lists.Sources, dictionary,
-                         [&](std::string_view lines) { lists.List.AddLines(lines, list); });
+                         [&](std::string_view lines) { lists.List.AddLines(lines, kind); });
+  }
   if (!lists.Sources.FrequencyFile.empty()) {
     std::ifstream in(lists.Sources.FrequencyFile, std::ios::binary);
     std::ostringstream content;
