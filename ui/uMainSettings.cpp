@@ -208,6 +208,8 @@ bool SaveSettings(Registry& registry, bool engineOnly, const TMainForm* form) {
 
 void TMainForm::ShowAtStartUp() {
   show();
+  // Typing starts in the input pane, not in the tool bar's first box.
+  EnglishRichEdit->setFocus();
   if (!TTipOfDay::ShowOnStartUp()) return;
   if (!TipOfDay1) TipOfDay1 = new TTipOfDay(this);
   TipOfDay1->Execute();

@@ -391,6 +391,7 @@ void tst_uMainSettings::theWindowStartsWithCapsLockOffAndTheInputFaceInTheToolBa
   auto* sizes = form->findChild<QComboBox*>(QStringLiteral("FontSizeCombo"));
   QCOMPARE(faces->currentText(), inputFont.family());
   QCOMPARE(sizes->currentText(), QString::number(inputFont.pointSize()));
+  QCOMPARE(form->focusWidget(), static_cast<QWidget*>(input));
 }
 
 void tst_uMainSettings::closingTheWindowSavesTheDictionary() {
