@@ -11,6 +11,7 @@
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "MyStaticText.h"
+#include "NamedButton.h"
 #include "PersianFont.h"
 #include "RichEdit.h"
 #include "trans.h"
@@ -60,13 +61,6 @@ TMyStaticText* PersianLabel(QWidget* parent, const char* name, const QString& te
   label->setPlainText(text);
   label->setGeometry(place);
   return label;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect place) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QLatin1String(name));
-  button->setGeometry(place);
-  return button;
 }
 
 }  // namespace
@@ -120,9 +114,9 @@ TDicEnterForm::TDicEnterForm(QWidget* parent)
   }
   RadioItems->button(esWholeWords)->setChecked(true);
 
-  OKBtn = Button(this, "OKBtn", QStringLiteral("OK"), {110, 166, 75, 25});
+  OKBtn = NamedButton(this, "OKBtn", QStringLiteral("OK"), {110, 166, 75, 25});
   OKBtn->setDefault(true);
-  CancelBtn = Button(this, "CancelBtn", QStringLiteral("Cancel"), {194, 166, 75, 25});
+  CancelBtn = NamedButton(this, "CancelBtn", QStringLiteral("Cancel"), {194, 166, 75, 25});
 
   for (QWidget* control : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2),
                            static_cast<QWidget*>(OKBtn), static_cast<QWidget*>(CancelBtn)})

@@ -15,6 +15,7 @@
 #include "CodePage.h"
 #include "ExClipboard.h"
 #include "MessageBoxes.h"
+#include "NamedButton.h"
 #include "PdfFile.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -62,13 +63,6 @@ QAction* AddRadioItem(QMenu* menu, QActionGroup* group, const char* name, const 
   return item;
 }
 
-QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, QRect place) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QLatin1String(name));
-  button->setGeometry(place);
-  return button;
-}
-
 }  // namespace
 
 void TMainForm::SetupExport() {
@@ -91,9 +85,9 @@ void TMainForm::SetupExport() {
     return QRect(corner.x() + column * step, corner.y() - gap - corner.height(), count * step - gap,
                  corner.height());
   };
-  SAvetofileBtn = AddButton(this, "SAvetofileBtn", QStringLiteral("Save to file"), cells(0, 1));
+  SAvetofileBtn = NamedButton(this, "SAvetofileBtn", QStringLiteral("Save to file"), cells(0, 1));
   LoadfromFileBtn =
-      AddButton(this, "LoadfromFileBtn", QStringLiteral("Load from file"), cells(1, 1));
+      NamedButton(this, "LoadfromFileBtn", QStringLiteral("Load from file"), cells(1, 1));
   connect(SAvetofileBtn, &QPushButton::clicked, this, &TMainForm::SavetoFileBtnClick);
   connect(LoadfromFileBtn, &QPushButton::clicked, this, &TMainForm::LoadFromFileBtnClick);
   SaveRequest.Filter = FilterString(SaveFilters);
