@@ -1,7 +1,24 @@
 #pragma once
 // Where the user dictionary enters the engine.
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "Dictionary.h"
+
+// Keeps the user dictionary out of the engine for the life of the object, and then restores
+// DictionaryMode as it was, also when an exception leaves: generated spellings of a typed word
+// are read by the letter rules alone.
+class TDictionaryOff {
+ public:
+  TDictionaryOff() : saved_(DictionaryMode) { DictionaryMode = 0; }
+  ~TDictionaryOff() { DictionaryMode = saved_; }
+  TDictionaryOff(const TDictionaryOff&) = delete;
+  TDictionaryOff& operator=(const TDictionaryOff&) = delete;
+
+ private:
+  uint8_t saved_;
+};
 
 // What the dictionary stage learnt about a word that holds for every rest of it after a verbal
 // prefix too, so that a long run of prefixes is not searched from its start again at each one.

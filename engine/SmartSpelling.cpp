@@ -355,19 +355,6 @@ struct TReading {
   bool Joined = false;  // the prefix is one that modern orthography joins with a ZWNJ
 };
 
-// Turns the dictionary off while the rules read candidate spellings, as the similar-words menu
-// does: a candidate is a spelling of the typed word, not a word of the user's.
-class TRulesOnly {
- public:
-  TRulesOnly() : saved_(DictionaryMode) { DictionaryMode = 0; }
-  ~TRulesOnly() { DictionaryMode = saved_; }
-  TRulesOnly(const TRulesOnly&) = delete;
-  TRulesOnly& operator=(const TRulesOnly&) = delete;
-
- private:
-  uint8_t saved_;
-};
-
 class TChooser {
  public:
   explicit TChooser(const TWordList& lists)
@@ -521,7 +508,7 @@ TReading RulesReading(std::string_view word, bool& handled) {
     const std::string_view handedOn = std::string_view(rewritten).substr(at);
     handled = handedOn != word;
     // What the dictionary stage handed on, the rules read without it.
-    const TRulesOnly rulesOnly;
+    const TDictionaryOff rulesOnly;
     reading.Persian = TransliterateWord(handedOn);
     return reading;
   }
@@ -535,7 +522,7 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   // Without a verbal prefix split off, the rules' reading is the word's own spelling read alone.
   const std::u16string plain = rules.PrefixEnd ? std::u16string() : rules.Persian;
   chooser.Consider(std::move(rules), 0);
-  const TRulesOnly rulesOnly;
+  const TDictionaryOff rulesOnly;
   // A spelling that costs as much as an unknown word above the floor could win only as one of
   // the commonest words, which nobody misspells that badly: it is not read.
   TSpellingCandidates candidates(word, clauseEnd, kRanking.Unknown);

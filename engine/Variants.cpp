@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "Dictionary.h"
+#include "DictionaryStage.h"
 #include "trans.h"
 
 namespace {
@@ -54,17 +55,6 @@ class TVariantWalk {
   const std::function<bool(const std::string&)>& emit_;
   std::string variant_;
   bool stopped_ = false;
-};
-
-class TDictionaryOff {
- public:
-  TDictionaryOff() : saved_(DictionaryMode) { DictionaryMode = 0; }
-  ~TDictionaryOff() { DictionaryMode = saved_; }
-  TDictionaryOff(const TDictionaryOff&) = delete;
-  TDictionaryOff& operator=(const TDictionaryOff&) = delete;
-
- private:
-  uint8_t saved_;
 };
 
 // word, blanks up to width characters with other, one blank, other; never fewer than that one.
