@@ -19,6 +19,7 @@
 #include "trans.h"
 #include "uAbout.h"
 #include "uKeyMap.h"
+#include "uSettings.h"
 
 bool SameAttributes = false;
 uint8_t EnglishStyle = esBold;
@@ -257,4 +258,9 @@ void TMainForm::btnAboutClick() {
 void TMainForm::CentreOnDesktop() {
   const QRect area = screen()->availableGeometry();
   move(area.center() - rect().center());
+}
+
+void TMainForm::btnSettingsClick() {
+  if (!SettingsForm) SettingsForm = new TSettingsForm(this);
+  SettingsForm->exec();
 }

@@ -34,6 +34,7 @@ class TDicEnterForm;
 struct TSimilarWord;
 class Registry;
 class TTipOfDay;
+class TSettingsForm;
 class TMainForm;
 
 // How the user marks the words that stay in Latin letters.
@@ -212,7 +213,7 @@ class TMainForm : public QWidget {
   void OneWindowClick();
   void StayonTopCheckBoxClick();
   void TransparencyTrackBarChange();
-  void btnSettingsClick() {}
+  void btnSettingsClick();
   void btnRomaneshRolesClick();
   void btnAboutClick();
 
@@ -257,6 +258,7 @@ class TMainForm : public QWidget {
   QMenu* CopyPasteSelectedPopupMenu;
   QWidget* KeyMapForm = nullptr;
   QWidget* AboutForm = nullptr;
+  TSettingsForm* SettingsForm = nullptr;  // made at the first press of btnSettings
 
   uint8_t PendingFormat = 0;  // TPendingFlag bits
   uint8_t PendingStyle = 0;   // TFontStyle bits

@@ -1,0 +1,89 @@
+#pragma once
+// The settings dialog: the engine's options, the output's own font, the marking of English words,
+// a few editing options, and the dictionary's sections edited as key/value grids.
+#include <QDialog>
+#include <QFont>
+#include <cstdint>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QAction;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+class QTableWidgetItem;
+class RichEdit;
+class TMainForm;
+class TMyStaticText;
+
+// EngFaAttrCombo's items, in list order.
+enum TEnglishMarkItem : int {
+  emBold = 0,
+  emItalic = 1,
+  emUnderlineDotted = 2,
+  emUnderlineWave = 3,
+  emUnderlineDouble = 4,
+  emBackgroundColor = 5,
+  emInvisible = 6,
+};
+
+// PageControl2's pages, in tab order.
+enum TDictionaryPage : int {
+  dpWhole = 0,
+  dpPrefix = 1,
+  dpMiddle = 2,
+  dpSuffix = 3,
+  dpPolite = 4,
+  dpChat = 5,
+  dpEnglish = 6,
+};
+
+class TSettingsForm : public QDialog {
+  Q_OBJECT
+ public:
+  // mainForm is the window whose output and input the options apply to.
+  explicit TSettingsForm(TMainForm* mainForm);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void InitCommonTab(QWidget* tab);
+  void InitEngineTab(QWidget* tab);
+  void InitDictionaryTab(QWidget* tab);
+  void InitButtons();
+
+  // The first two tabs and the buttons (uSettings.cpp).
+  void FormShow();
+  void PageControl1Change(int index);
+  void ApplyBtnClick();
+  void OkBtnClick();
+  void CancelBtnClick();
+
+  // The dictionary tab (uSettingsDictionary.cpp).
+  void FillDictionaryPages();
+  // Writes the grids back into the sections and saves the file, when the pages were filled.
+  void ApplyDictionaryPages();
+
+  TMainForm* MainForm;
+  QTabWidget* PageControl1;
+  QPushButton* ApplyBtn;
+  QPushButton* OkBtn;
+  QPushButton* CancelBtn;
+  RichEdit* ResultRichEdit;  // the dictionary tab's preview, below the tabs
+
+  // Shared by the tabs.
+  bool DicPagesLoaded = false;
+  bool OptionsChanged = false;
+  QTableWidget* ActiveDicEditor = nullptr;
+
+  // Common Settings and Translation Engine controls (uSettings.cpp).
+
+  // Dictionary tab controls (uSettingsDictionary.cpp).
+  QTabWidget* PageControl2;
+};
