@@ -6,6 +6,7 @@
 #include "Dictionary.h"
 #include "MessageBoxes.h"
 #include "Registry.h"
+#include "WordList.h"
 #include "trans.h"
 #include "uMain.h"
 
@@ -42,6 +43,8 @@ int main(int argc, char* argv[]) {
           LocalPath(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))),
       reporter);
   InitializeEngine();
+  // Read only when smart spelling or modern orthography first needs them.
+  SetWordListSources(DefaultWordListSources(LocalPath(QCoreApplication::applicationDirPath())));
 
   auto registry = std::make_unique<Registry>();
   CheckVersion(*registry);

@@ -13,7 +13,9 @@
 
 #include "CodePage.h"
 #include "Dictionary.h"
+#include "SmartSpelling.h"
 #include "Variants.h"
+#include "WordList.h"
 #include "uDicWordEnter.h"
 #include "uMain.h"
 
@@ -24,6 +26,10 @@ constexpr int kPictureExtraWidth = 120;
 constexpr int kPictureExtraHeight = 40;
 constexpr int kPictureTrim = 20;
 constexpr int kPictureLeft = 4;
+// Room for the mark of a variant that the word list knows.
+constexpr int kListedMarkWidth = 14;
+// Whether entries keep room for that mark (while smart spelling is on), and whether they show it.
+enum class TListedMark { None, Unlisted, Listed };
 // An entry shows one line of its picture, with this much room around the text.
 constexpr int kEntryRightMargin = 12;
 constexpr int kEntryExtraHeight = 4;
@@ -51,13 +57,15 @@ std::string ToAnsi(const QString& text) {
 // on the menu, inverted onto the highlight colour while it is the current entry.
 class TVariantEntry : public QWidget {
  public:
-  TVariantEntry(QString caption, QImage picture, QSize size)
-      : caption_(std::move(caption)), picture_(std::move(picture)) {
+  TVariantEntry(QString caption, QImage picture, QSize size, TListedMark mark = TListedMark::None)
+      : caption_(std::move(caption)), picture_(std::move(picture)), mark_(mark) {
     // The columns around it take the pointer and the keys.
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setMinimumSize(size);
+    setMinimumSize(size + QSize(mark == TListedMark::None ? 0 : kListedMarkWidth, 0));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAccessibleName(caption_);
+    if (mark == TListedMark::Listed)
+      setAccessibleDescription(QStringLiteral("A known Persian word"));
   }
   void SetHighlighted(bool on) {
     if (on == highlighted_) return;
@@ -69,6 +77,12 @@ class TVariantEntry : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     if (highlighted_) painter.fillRect(rect(), palette().color(QPalette::Highlight));
+    if (mark_ == TListedMark::Listed) {
+      painter.setPen(palette().color(highlighted_ ? QPalette::HighlightedText : QPalette::Text));
+      painter.drawText(QRect(0, 0, kPictureLeft + kListedMarkWidth, height()), Qt::AlignCenter,
+                       QStringLiteral(u"\u2713"));
+    }
+    if (mark_ != TListedMark::None) painter.translate(kListedMarkWidth, 0);
     if (picture_.isNull()) {
       painter.setPen(palette().color(highlighted_ ? QPalette::HighlightedText : QPalette::Text));
       painter.drawText(rect().adjusted(kPictureLeft, 0, 0, 0), Qt::AlignVCenter, caption_);
@@ -84,6 +98,7 @@ class TVariantEntry : public QWidget {
  private:
   QString caption_;
   QImage picture_;
+  TListedMark mark_;
   bool highlighted_ = false;
 };
 
@@ -366,9 +381,14 @@ void TMainForm::AddVariantItems(const std::string& word) {
     QSize textSize;
     VariantBitmaps.push_back(VariantPicture(variant, textSize));
     item->setData(int(VariantBitmaps.size() - 1));
+    // Smart spelling chooses among these by the word list, so the menu shows which it knows.
+    const TListedMark mark = !SmartSpelling                  ? TListedMark::None
+                             : IsListedWord(variant.Persian) ? TListedMark::Listed
+                                                             : TListedMark::Unlisted;
     item->setDefaultWidget(new TVariantEntry(caption, VariantBitmaps.back(),
                                              {kPictureLeft + textSize.width() + kEntryRightMargin,
-                                              textSize.height() + kEntryExtraHeight}));
+                                              textSize.height() + kEntryExtraHeight},
+                                             mark));
     connect(item, &QAction::triggered, this, [this, item] { N2Click(item); });
     VariantItems.push_back(item);
   }

@@ -13,6 +13,8 @@
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "MessageBoxes.h"
+#include "SmartSpelling.h"
+#include "WordList.h"
 #include "trans.h"
 #include "uMain.h"
 
@@ -53,6 +55,7 @@ class tst_uMainDictionary : public QObject {
   void pickingAVariantWithCorrectAndAddCorrectsTheDictionary();
   void correctAndAddTogglesAndReopensTheMenuWhereItWas();
   void aBacktickIsLeftOutOfTheVariantsButKeptForTheDialog();
+  void smartSpellingMarksTheVariantsThatTheWordListKnows();
   void enteringAWordReconvertsItsLinesAndKeepsBothScrollPositions();
 
  private:
@@ -420,3 +423,38 @@ void tst_uMainDictionary::enteringAWordReconvertsItsLinesAndKeepsBothScrollPosit
 
 QTEST_MAIN(tst_uMainDictionary)
 #include "tst_uMainDictionary.moc"
+
+void tst_uMainDictionary::smartSpellingMarksTheVariantsThatTheWordListKnows() {
+  QTemporaryDir dir;
+  const QString list = dir.filePath(QStringLiteral("words.txt"));
+  {
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral(u"تو 100\n").toUtf8());  // "to"
+  }
+  TWordListSources sources;
+  sources.FrequencyFile = QFile::encodeName(list).toStdString();
+  sources.AspellProgram.clear();
+  SetWordListSources(sources);
+  const auto marked = [&] {
+    QStringList known;
+    for (QWidgetAction* item : Generated())
+      if (!Entry(item)->accessibleDescription().isEmpty()) known << Variant(item);
+    return known;
+  };
+  QTest::keyClicks(in, QStringLiteral("to"));
+
+  // Off, the menu is as it always was.
+  RightClickAfter(2);
+  OpenSimilarWords();
+  QCOMPARE(marked(), QStringList());
+  CloseMenus();
+
+  SmartSpelling = 1;
+  RightClickAfter(2);
+  OpenSimilarWords();
+  QCOMPARE(marked(), QStringList({"to", "too"}));
+  CloseMenus();
+  SmartSpelling = 0;
+  SetWordListSources({});
+}
