@@ -345,9 +345,12 @@ class TMainForm : public QWidget {
   void SetFarsiFont(const QFont& font);
   uint32_t FarsiFontColor() const { return FarsiFontColorRef; }
   void SetFarsiFontColor(uint32_t color);
+  // Gives the output pane this font and colour, and every character of the output with them.
+  void SetWholeOutputFont(const QFont& font, uint32_t color);
 
  private:
   void FormDestroy();
+  void TipOfDay1AfterExecute();
   uint32_t FarsiFontColorRef = clWindowText;
   TTipOfDay* TipOfDay1 = nullptr;
 
