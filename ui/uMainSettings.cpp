@@ -102,9 +102,11 @@ constexpr TModuleSetting kModuleSettings[] = {
     Boolean<SmartSpelling>("Trans.Smart Spelling"),
     Boolean<ModernOrthography>("Trans.Modern Orthography"),
 };
-// Files of versions before these two values end the reading at the first of them, so they are
-// read after every value that such a file holds: an older file loses nothing.
+// How many of the values above versions before smart spelling wrote. Their files lack the later
+// ones, and a missing value ends the reading, so those are read last, after the window's values:
+// an older file loses nothing.
 constexpr size_t kValuesOfOlderVersions = 9;
+static_assert(kValuesOfOlderVersions <= std::size(kModuleSettings));
 
 // One stored value of the main window, as TModuleSetting.
 struct TWindowSetting {
