@@ -16,6 +16,7 @@
 #include "MyStaticText.h"
 #include "ParagraphCopy.h"
 #include "PersianFont.h"
+#include "Place.h"
 #include "trans.h"
 #include "uAbout.h"
 #include "uKeyMap.h"
@@ -46,14 +47,6 @@ TMyStaticText* PersianCaption(QWidget* parent, const char* name, const QString& 
   caption->setAlignment(Qt::AlignHCenter);
   caption->setGeometry(place);
   return caption;
-}
-
-template <typename Control>
-Control* Place(Control* control, const char* name, QPoint topLeft, QSize size = {}) {
-  control->setObjectName(QLatin1String(name));
-  control->move(topLeft);
-  control->resize(size.isValid() ? size : control->sizeHint());
-  return control;
 }
 
 }  // namespace

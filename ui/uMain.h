@@ -74,8 +74,9 @@ inline constexpr uint16_t FarsiLanguageId = LangPersian;
 inline constexpr char MakerEmail[] = "zefra@example.org";
 // The first run's welcome, or an upgrade's note and the tips switched on again; then "Version".
 void CheckVersion(Registry& registry);
-// Reads the stored values in their order into the settings and form, each applied at once; the
-// first missing or mistyped value ends the reading, leaving it and the later ones as they were.
+// Reads the stored values into the settings and form, each applied at once: the engine and
+// English-word values, the window's, then the options that later versions added. The first
+// missing or mistyped value ends the reading, leaving it and the later ones as they were.
 void LoadSettings(const Registry& registry, TMainForm& form);
 // Writes the engine and English-word values, then, unless engineOnly, form's own; the first
 // failed write ends the writing. False when anything was not written.
@@ -345,9 +346,12 @@ class TMainForm : public QWidget {
   void SetFarsiFont(const QFont& font);
   uint32_t FarsiFontColor() const { return FarsiFontColorRef; }
   void SetFarsiFontColor(uint32_t color);
+  // Gives the output pane this font and colour, and every character of the output with them.
+  void SetWholeOutputFont(const QFont& font, uint32_t color);
 
  private:
   void FormDestroy();
+  void TipOfDay1AfterExecute();
   uint32_t FarsiFontColorRef = clWindowText;
   TTipOfDay* TipOfDay1 = nullptr;
 

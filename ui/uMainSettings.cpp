@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <span>
 #include <type_traits>
 
 #include "Dictionary.h"
 #include "MessageBoxes.h"
 #include "Registry.h"
+#include "SmartSpelling.h"
 #include "uMain.h"
+#include "uSettings.h"
 #include "uTipOfDay.h"
 
 namespace {
@@ -18,7 +21,6 @@ namespace {
 // What this program writes as "Version"; any other value is an older or newer program's.
 const QString kProgramVersion = QStringLiteral("0.3.4a beta");
 const QString kVersionValue = QStringLiteral("Version");
-const QString kTipsValue = QStringLiteral("Tips of Day");
 // The largest point size a font of the panes can have; a stored size outside 1 .. this is
 // refused rather than laid out.
 constexpr uint32_t kLargestFontSize = 1638;
@@ -97,7 +99,14 @@ constexpr TModuleSetting kModuleSettings[] = {
     Integer<EnglishUnderlineType>("English_Romanesh.UnderLineType"),
     Integer<EnglishAnimationType>("English_Romanesh.AnimationType"),
     Integer<EnglishBackColor>("English_Romanesh.Background Color"),
+    Boolean<SmartSpelling>("Trans.Smart Spelling"),
+    Boolean<ModernOrthography>("Trans.Modern Orthography"),
 };
+// How many of the values above versions before smart spelling wrote. Their files lack the later
+// ones, and a missing value ends the reading, so those are read last, after the window's values:
+// an older file loses nothing.
+constexpr size_t kValuesOfOlderVersions = 9;
+static_assert(kValuesOfOlderVersions <= std::size(kModuleSettings));
 
 // One stored value of the main window, as TModuleSetting.
 struct TWindowSetting {
@@ -180,16 +189,23 @@ void CheckVersion(Registry& registry) {
       registry.ValueExists(kVersionValue) ? registry.ReadString(kVersionValue) : QString();
   if (version && *version != kProgramVersion) {
     MessageBoxes::Show(nullptr, MessageBoxes::Type::Information, UpgradeText());
-    registry.WriteBool(kTipsValue, true);
+    TTipOfDay::SetShowOnStartUp(registry, true);
   }
   registry.WriteString(kVersionValue, kProgramVersion);
 }
 
 void LoadSettings(const Registry& registry, TMainForm& form) {
-  for (const TModuleSetting& setting : kModuleSettings)
-    if (!setting.Load(registry, QLatin1String(setting.Name))) return;
+  const auto load = [&registry](const TModuleSetting& setting) {
+    return setting.Load(registry, QLatin1String(setting.Name));
+  };
+  const auto older = std::span(kModuleSettings).first(kValuesOfOlderVersions);
+  const auto newer = std::span(kModuleSettings).subspan(kValuesOfOlderVersions);
+  for (const TModuleSetting& setting : older)
+    if (!load(setting)) return;
   for (const TWindowSetting& setting : kWindowSettings)
     if (!setting.Load(registry, QLatin1String(setting.Name), form)) return;
+  for (const TModuleSetting& setting : newer)
+    if (!load(setting)) return;
 }
 
 bool SaveSettings(Registry& registry, bool engineOnly, const TMainForm* form) {
@@ -211,8 +227,15 @@ void TMainForm::ShowAtStartUp() {
   // Typing starts in the input pane, not in the tool bar's first box.
   EnglishRichEdit->setFocus();
   if (!TTipOfDay::ShowOnStartUp()) return;
-  if (!TipOfDay1) TipOfDay1 = new TTipOfDay(this);
+  if (!TipOfDay1) {
+    TipOfDay1 = new TTipOfDay(this);
+    connect(TipOfDay1, &QDialog::finished, this, &TMainForm::TipOfDay1AfterExecute);
+  }
   TipOfDay1->Execute();
+}
+
+void TMainForm::TipOfDay1AfterExecute() {
+  if (SettingsForm) SettingsForm->SetTipsAtStartUp(TTipOfDay::ShowOnStartUp());
 }
 
 QFont TMainForm::FarsiFont() const {
@@ -221,6 +244,22 @@ QFont TMainForm::FarsiFont() const {
 
 void TMainForm::SetFarsiFont(const QFont& font) {
   FarsiRichEdit->setFont(font);
+}
+
+void TMainForm::SetWholeOutputFont(const QFont& font, uint32_t color) {
+  TFrozenDisplay frozen(*FarsiRichEdit);
+  SetFarsiFont(font);
+  SetFarsiFontColor(color);
+  TCharFormat format;
+  format.Color = FarsiFontColorRef;
+  format.Name = font.family();
+  format.Size = font.pointSize();
+  format.Style =
+      uint8_t((font.bold() ? fsBold : 0) | (font.italic() ? fsItalic : 0) |
+              (font.underline() ? fsUnderline : 0) | (font.strikeOut() ? fsStrikeOut : 0));
+  FarsiRichEdit->SetFormat(
+      0, FarsiRichEdit->TextLength(), format,
+      TCharFormat::fColor | TCharFormat::fFace | TCharFormat::fSize | TCharFormat::fStyle);
 }
 
 void TMainForm::SetFarsiFontColor(uint32_t color) {

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QFont>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -48,6 +50,8 @@ class TSettingsForm : public QDialog {
  public:
   // mainForm is the window whose output and input the options apply to.
   explicit TSettingsForm(TMainForm* mainForm);
+  // Shows whether the tips window shows at start, without writing it again.
+  void SetTipsAtStartUp(bool on);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -64,6 +68,19 @@ class TSettingsForm : public QDialog {
   void ApplyBtnClick();
   void OkBtnClick();
   void CancelBtnClick();
+  void AttrSamechkClick();
+  void FontBtnClick();
+  void TextColorShapeMouseDown(Qt::MouseButton button);
+  void CheckBox1Click();
+  // fromUser: the user chose the item, so choosing "Background Color" asks for the colour.
+  void EngFaAttrComboSelect(bool fromUser);
+  void Shape1MouseDown(Qt::MouseButton button);
+  void DicBasedchkClick();
+  void EnglishDetectchkClick();
+  // The font dialog's font and colour shown beside FontBtn.
+  void ShowDialogFont();
+  // Says once a run which word list smart spelling lacks.
+  void ReportMissingWordLists();
 
   // The dictionary tab (uSettingsDictionary.cpp).
   void FillDictionaryPages();
@@ -83,6 +100,34 @@ class TSettingsForm : public QDialog {
   QTableWidget* ActiveDicEditor = nullptr;
 
   // Common Settings and Translation Engine controls (uSettings.cpp).
+  QCheckBox* AttrSamechk;
+  QGroupBox* AttrSamegrp;
+  QPushButton* FontBtn;
+  QLabel* Label4;
+  QLabel* Label5;
+  QFrame* TextColorShape;
+  QCheckBox* CheckBox1;
+  QComboBox* EngFaAttrCombo;
+  QLabel* Label13;
+  QFrame* Shape1;
+  QCheckBox* LowerCasePastechk;
+  QCheckBox* DicBasedchk;
+  QCheckBox* ChatModechk;
+  QCheckBox* AutoTashdidchk;
+  QCheckBox* AutoPrefixchk;
+  QCheckBox* EnglishDetectchk;
+  QCheckBox* Treataechk;
+  QCheckBox* PoliteModechk;
+  QCheckBox* SmartSpellingchk;
+  QCheckBox* ModernOrthographychk;
+  // The font dialog's choice: the output font that Apply gives the whole output, and its colour
+  // (0x00BBGGRR, or clWindowText for the pane's own), which the font dialog cannot pick.
+  QFont FontDialogFont;
+  uint32_t FontDialogColor;
+  uint32_t Shape1Color;  // the candidate background colour of English words
+  // Each engine option's check box and the flag that Apply sets from it.
+  std::vector<std::pair<QCheckBox*, uint8_t*>> EngineOptionBoxes;
+  bool WordListsReported = false;
 
   // Dictionary tab controls (uSettingsDictionary.cpp).
   QTabWidget* PageControl2;

@@ -11,8 +11,8 @@
 
 namespace {
 
-// Spelt as the tips window has always spelt it; names compare without regard to case, so this
-// is the value that an upgrade writes as "Tips of Day".
+// Spelt as the tips window has always spelt it; names compare without regard to case, so older
+// files that hold it as "Tips of Day" name the same value.
 const QString kShowTipsValue = QStringLiteral("Tips of day");
 
 constexpr std::array kTips = {
@@ -86,6 +86,10 @@ bool TTipOfDay::ShowOnStartUp() {
   return Registry().ReadBool(kShowTipsValue).value_or(true);
 }
 
+bool TTipOfDay::SetShowOnStartUp(Registry& registry, bool show) {
+  return registry.WriteBool(kShowTipsValue, show);
+}
+
 void TTipOfDay::Execute() {
   ShowTipsChk->setChecked(ShowOnStartUp());
   NextBtnClick();
@@ -94,7 +98,7 @@ void TTipOfDay::Execute() {
 }
 
 void TTipOfDay::ShowTipsChkClick() {
-  Settings.WriteBool(kShowTipsValue, ShowTipsChk->isChecked());
+  SetShowOnStartUp(Settings, ShowTipsChk->isChecked());
 }
 
 void TTipOfDay::NextBtnClick() {

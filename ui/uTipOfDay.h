@@ -16,6 +16,8 @@ class TTipOfDay : public QDialog {
 
   // Whether the tips show at start: unless "Tips of day" is stored as false.
   static bool ShowOnStartUp();
+  // Stores whether the tips show at start; false when it could not be written.
+  static bool SetShowOnStartUp(Registry& registry, bool show);
   // Shows the window over its parent, which waits for it, from the next tip on.
   void Execute();
 

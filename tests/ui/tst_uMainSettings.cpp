@@ -14,6 +14,7 @@
 #include "Dictionary.h"
 #include "MessageBoxes.h"
 #include "Registry.h"
+#include "SmartSpelling.h"
 #include "uMain.h"
 #include "uTipOfDay.h"
 
@@ -65,6 +66,8 @@ const QStringList kEngineDefaults = {
     "English_Romanesh.UnderLineType=4",
     "English_Romanesh.AnimationType=5",
     "English_Romanesh.Background Color=16711680",
+    "Trans.Smart Spelling=0",
+    "Trans.Modern Orthography=0",
 };
 
 }  // namespace
@@ -82,6 +85,7 @@ class tst_uMainSettings : public QObject {
   void theTipsWindowKeepsItsCheckBoxInTheSettings();
   void settingsSavedAtTheEndComeBackAtTheNextStart();
   void aDeletedValueLeavesItAndTheLaterOnesAsTheyWere();
+  void theSmartOptionsComeBackAndAnOlderFileLosesNothing();
   void storedValuesNoPaneCanTakeAreNotApplied();
   void aDamagedFileNeverStopsTheStartAndIsWrittenCleanAgain();
   void theWindowStartsWithCapsLockOffAndTheInputFaceInTheToolBar();
@@ -136,6 +140,8 @@ void tst_uMainSettings::cleanup() {
 void tst_uMainSettings::NewProcess() {
   // The module's start sets the engine's defaults; the window's settings start from theirs.
   StartDictionaryModule(QFile::encodeName(dictionaryPath).toStdString(), reporter);
+  SmartSpelling = 0;
+  ModernOrthography = 0;
   SameAttributes = false;
   EnglishStyle = esBold;
   EnglishUnderlineType = utDotted;
@@ -256,13 +262,14 @@ void tst_uMainSettings::settingsSavedAtTheEndComeBackAtTheNextStart() {
   form->SetFarsiFontColor(0x0000FF);
   const QString face = form->FarsiFont().family();
   Finish();
-  QCOMPARE(Stored(*registry).mid(1),
-           QStringList({"Trans.Dictionary Mode=0", "Trans.Chat Mode=0", "Trans.Tashdid Mode=0",
-                        "Trans.Prefix Mode=1", "Same Attributes=1", "English_Romanesh.Style=2",
-                        "English_Romanesh.UnderLineType=5", "English_Romanesh.AnimationType=2",
-                        "English_Romanesh.Background Color=65280", "Correct and Add=1",
-                        ".Font Name=\"" + face + '"', ".Font Size=18", ".Font Color=255",
-                        "Copy Entire Mode=0"}));
+  QCOMPARE(
+      Stored(*registry).mid(1),
+      QStringList({"Trans.Dictionary Mode=0", "Trans.Chat Mode=0", "Trans.Tashdid Mode=0",
+                   "Trans.Prefix Mode=1", "Same Attributes=1", "English_Romanesh.Style=2",
+                   "English_Romanesh.UnderLineType=5", "English_Romanesh.AnimationType=2",
+                   "English_Romanesh.Background Color=65280", "Trans.Smart Spelling=0",
+                   "Trans.Modern Orthography=0", "Correct and Add=1", ".Font Name=\"" + face + '"',
+                   ".Font Size=18", ".Font Color=255", "Copy Entire Mode=0"}));
 
   // A new run from the defaults gets them all back.
   NewProcess();
@@ -312,10 +319,41 @@ void tst_uMainSettings::aDeletedValueLeavesItAndTheLaterOnesAsTheyWere() {
   // The end of the run writes every value again, with what the run had.
   Finish();
   const QStringList stored = Stored(*registry);
-  QCOMPARE(stored.size(), qsizetype(15));
+  QCOMPARE(stored.size(), qsizetype(17));
   QVERIFY(stored.contains(QStringLiteral("Same Attributes=1")));
   QVERIFY(stored.contains(QStringLiteral("English_Romanesh.Style=0")));
   QVERIFY(stored.contains(".Font Size=" + QString::number(defaultSize)));
+}
+
+void tst_uMainSettings::theSmartOptionsComeBackAndAnOlderFileLosesNothing() {
+  Start();
+  SmartSpelling = 1;
+  ModernOrthography = 1;
+  Finish();
+  NewProcess();
+  Start();
+  QVERIFY(SmartSpelling && ModernOrthography);
+  ModernOrthography = 0;
+  Finish();
+  NewProcess();
+  Start();
+  QVERIFY(SmartSpelling && !ModernOrthography);
+
+  // A file of a version without the two options: every value it holds is read, and the two
+  // keep their defaults until the end of the run writes them.
+  SetOutputSize(17);
+  form->SetCopyEntireMode(3);
+  Finish();
+  QVERIFY(registry->DeleteValue(QStringLiteral("Trans.Smart Spelling")));
+  QVERIFY(registry->DeleteValue(QStringLiteral("Trans.Modern Orthography")));
+  NewProcess();
+  Start();
+  QVERIFY(!SmartSpelling && !ModernOrthography);
+  QCOMPARE(Output()->font().pointSize(), 17);
+  QCOMPARE(form->CopyEntireMode(), 3);
+  QVERIFY(!registry->ValueExists(QStringLiteral("Trans.Smart Spelling")));
+  Finish();
+  QCOMPARE(registry->ReadBool(QStringLiteral("Trans.Smart Spelling")), std::optional<bool>(false));
 }
 
 void tst_uMainSettings::storedValuesNoPaneCanTakeAreNotApplied() {
