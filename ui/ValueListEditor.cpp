@@ -181,7 +181,7 @@ void TValueListEditor::CommitEdit(int row, int column, const QString& text) {
   }
   if (key.isEmpty()) {
     if (value.isEmpty() || deleteRowsWithoutKey_) {
-      DeleteEntryRow(row);
+      DeleteRowAfterEdit(row, false);
       return;
     }
     Refuse(row, QStringLiteral("Each entry needs a word in the first column. To remove an entry, "
@@ -189,7 +189,7 @@ void TValueListEditor::CommitEdit(int row, int column, const QString& text) {
     return;
   }
   if (validate_ && !validate_(row, key, value)) {
-    RemoveEmptyRow(row);
+    DeleteRowAfterEdit(row, true);
     return;
   }
   if (const int other = FindKey(key); other >= 0 && other != row) {
@@ -205,7 +205,7 @@ void TValueListEditor::CommitEdit(int row, int column, const QString& text) {
 
 void TValueListEditor::Refuse(int row, const QString& message) {
   MessageBoxes::Show(this, MessageBoxes::Type::Error, message);
-  RemoveEmptyRow(row);
+  DeleteRowAfterEdit(row, true);
 }
 
 void TValueListEditor::SetRow(int row, const QString& key, const QString& value) {
@@ -217,9 +217,19 @@ void TValueListEditor::SetRow(int row, const QString& key, const QString& value)
   }
 }
 
-void TValueListEditor::RemoveEmptyRow(int row) {
-  // An inserted row that the refused edit would have filled goes again.
-  if (row < EntryCount() && Key(row).isEmpty() && Value(row).isEmpty()) DeleteEntryRow(row);
+void TValueListEditor::DeleteRowAfterEdit(int row, bool onlyEmpty) {
+  // Removed at once, the row would take the open cell editor with it, and the view would stay
+  // in its editing state for good.
+  const QPersistentModelIndex index = model()->index(row, vcKey);
+  QMetaObject::invokeMethod(
+      this,
+      [this, index, onlyEmpty] {
+        const int row = index.row();
+        if (!index.isValid() || (onlyEmpty && !(Key(row).isEmpty() && Value(row).isEmpty())))
+          return;
+        DeleteEntryRow(row);
+      },
+      Qt::QueuedConnection);
 }
 
 void TValueListEditor::EnsureEmptyLastRow() {

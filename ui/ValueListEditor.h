@@ -66,7 +66,8 @@ class TValueListEditor : public QTableWidget {
   // Refuses an edit with a message; a row left without anything (a new one) goes.
   void Refuse(int row, const QString& message);
   void SetRow(int row, const QString& key, const QString& value);
-  void RemoveEmptyRow(int row);
+  // Deletes the row once its cell editor has closed; with onlyEmpty, only if it holds nothing.
+  void DeleteRowAfterEdit(int row, bool onlyEmpty);
   void EnsureEmptyLastRow();
 
   TValidate validate_;

@@ -39,38 +39,50 @@ struct TPageInfo {
 // Entries are corrected by whole words, beginnings, middles and endings, as the help says.
 constexpr TPageInfo kPages[] = {
     {"Whole Words", "ValueListEditor_Whole", 0, &WholeWords,
-     u"کلمات ستون اول به کلمات ستون دوم تبدیل می‌شوند. کلمات تازه را در انتهای "
+     u"کلمات ستون اول به کلمات ستون دوم تبدیل می‌شوند. کلمات تازه را در "
+     u"انتهای "
      u"ستون‌ها "
-     u"بنویسید. همه حروف را کوچک بنویسید. برای حذف یک مورد، هر دو کلمه‌اش را پاک "
+     u"بنویسید. همه حروف را کوچک بنویسید. برای حذف یک مورد، هر دو کلمه‌اش را "
+     u"پاک "
      u"کنید."},
     {"Prefix Words", "ValueListEditor_Prefix", 1, &PrefixWords,
-     u"اگر کلمه‌ای که می‌نویسید با کلمه‌ای از ستون اول آغاز شود، آن بخش مشترک به "
+     u"اگر کلمه‌ای که می‌نویسید با کلمه‌ای از ستون اول آغاز شود، آن بخش مشترک "
+     u"به "
      u"کلمه "
-     u"روبه‌رویش در ستون دوم تبدیل می‌شود. موارد تازه را در انتهای ستون‌ها بنویسید. برای "
+     u"روبه‌رویش در ستون دوم تبدیل می‌شود. موارد تازه را در انتهای ستون‌ها بنویسید. "
+     u"برای "
      u"حذف "
      u"یک مورد، هر دو بخش را پاک کنید."},
     {"Middle Words", "ValueListEditor_Middle", 2, &MiddleWords,
-     u"اگر کلمه‌ای از ستون اول در میان کلمه‌ای که می‌نویسید بیاید، آن بخش به کلمه "
+     u"اگر کلمه‌ای از ستون اول در میان کلمه‌ای که می‌نویسید بیاید، آن بخش به "
+     u"کلمه "
      u"روبه‌رویش در "
-     u"ستون دوم تبدیل می‌شود. موارد تازه را در انتهای ستون‌ها بنویسید. برای حذف یک مورد، هر "
+     u"ستون دوم تبدیل می‌شود. موارد تازه را در انتهای ستون‌ها بنویسید. برای حذف یک مورد، "
+     u"هر "
      u"دو "
      u"بخش را پاک کنید."},
     {"Suffix Words", "ValueListEditor_Suffix", 3, &SuffixWords,
-     u"اگر کلمه‌ای که می‌نویسید به کلمه‌ای از ستون اول پایان یابد، آن بخش به کلمه "
+     u"اگر کلمه‌ای که می‌نویسید به کلمه‌ای از ستون اول پایان یابد، آن بخش به "
+     u"کلمه "
      u"روبه‌رویش در "
-     u"ستون دوم تبدیل می‌شود. موارد تازه را در انتهای ستون‌ها بنویسید. برای حذف یک مورد، هر "
+     u"ستون دوم تبدیل می‌شود. موارد تازه را در انتهای ستون‌ها بنویسید. برای حذف یک مورد، "
+     u"هر "
      u"دو "
      u"بخش را پاک کنید."},
     {"Polite Words", "ValueListEditor_Polite", 4, &PoliteWords,
-     u"کلمات ستون اول به کلمات ستون دوم تبدیل می‌شوند. کلمات تازه را در انتهای "
+     u"کلمات ستون اول به کلمات ستون دوم تبدیل می‌شوند. کلمات تازه را در "
+     u"انتهای "
      u"ستون‌ها "
-     u"بنویسید. همه حروف را کوچک بنویسید. برای حذف یک مورد، هر دو کلمه‌اش را پاک "
+     u"بنویسید. همه حروف را کوچک بنویسید. برای حذف یک مورد، هر دو کلمه‌اش را "
+     u"پاک "
      u"کنید."},
     {"Chat Words", "ValueListEditor_Chat", 4, nullptr, u"این بخش در دست ساخت است."},
     {"English Words", "ValueListEditor_English", 6, nullptr,
-     u"این کلمات هر جا در متن بیایند انگلیسی می‌مانند؛ با سبک Prefix کلمات بلندتری هم که "
+     u"این کلمات هر جا در متن بیایند انگلیسی می‌مانند؛ با سبک Prefix کلمات بلندتری هم "
+     u"که "
      u"با "
-     u"آن‌ها آغاز شوند. کلمات تازه را در انتها بنویسید. برای حذف یک کلمه، آن را پاک کنید و "
+     u"آن‌ها آغاز شوند. کلمات تازه را در انتها بنویسید. برای حذف یک کلمه، آن را پاک کنید "
+     u"و "
      u"به "
      u"خانه دیگری بروید."},
 };
@@ -397,8 +409,17 @@ void TSettingsForm::DeleteSelectedEntry1Click() {
 
 void TSettingsForm::ValueListEditor_EnglishSelectCell(int row, int column) {
   TValueListEditor* grid = ValueListEditors[dpEnglish];
-  // A style belongs to a word: the value cell of a row without one is passed by.
-  if (column == vcValue && grid->Key(row).isEmpty()) grid->setCurrentCell(row, vcKey);
+  // A style belongs to a word: the value cell of a row without one is passed by, once the view
+  // has finished moving there.
+  if (column != vcValue || !grid->Key(row).isEmpty()) return;
+  QMetaObject::invokeMethod(
+      grid,
+      [grid, row] {
+        if (grid->currentColumn() == vcValue && grid->currentRow() == row &&
+            grid->Key(row).isEmpty())
+          grid->setCurrentCell(row, vcKey);
+      },
+      Qt::QueuedConnection);
 }
 
 bool TSettingsForm::ValueListEditor_EnglishValidate(QString& key, QString& value) {
