@@ -36,56 +36,45 @@ struct TPageInfo {
   const char16_t* Help;
 };
 
-// Entries are corrected by whole words, beginnings, middles and endings, as the help says.
+// The Persian help texts, in pieces that fit a line.
+// clang-format off
+constexpr const char16_t* kWholeWordHelp =
+    u"کلمات ستون اول به کلمات ستون دوم تبدیل می‌شوند. "
+    u"کلمات تازه را در انتهای ستون‌ها بنویسید. "
+    u"همه حروف را کوچک بنویسید. "
+    u"برای حذف یک مورد، هر دو کلمه‌اش را پاک کنید.";
+constexpr const char16_t* kPrefixHelp =
+    u"اگر کلمه‌ای که می‌نویسید با کلمه‌ای از ستون اول آغاز شود، "
+    u"آن بخش مشترک به کلمه روبه‌رویش در ستون دوم تبدیل می‌شود. "
+    u"موارد تازه را در انتهای ستون‌ها بنویسید. "
+    u"برای حذف یک مورد، هر دو بخش را پاک کنید.";
+constexpr const char16_t* kMiddleHelp =
+    u"اگر کلمه‌ای از ستون اول در میان کلمه‌ای که می‌نویسید بیاید، "
+    u"آن بخش به کلمه روبه‌رویش در ستون دوم تبدیل می‌شود. "
+    u"موارد تازه را در انتهای ستون‌ها بنویسید. "
+    u"برای حذف یک مورد، هر دو بخش را پاک کنید.";
+constexpr const char16_t* kSuffixHelp =
+    u"اگر کلمه‌ای که می‌نویسید به کلمه‌ای از ستون اول پایان یابد، "
+    u"آن بخش به کلمه روبه‌رویش در ستون دوم تبدیل می‌شود. "
+    u"موارد تازه را در انتهای ستون‌ها بنویسید. "
+    u"برای حذف یک مورد، هر دو بخش را پاک کنید.";
+constexpr const char16_t* kChatHelp = u"این بخش در دست ساخت است.";
+constexpr const char16_t* kEnglishHelp =
+    u"این کلمات هر جا در متن بیایند انگلیسی می‌مانند؛ "
+    u"با سبک Prefix کلمات بلندتری هم که با آن‌ها آغاز شوند. "
+    u"کلمات تازه را در انتها بنویسید. "
+    u"برای حذف یک کلمه، آن را پاک کنید و به خانه دیگری بروید.";
+
 constexpr TPageInfo kPages[] = {
-    {"Whole Words", "ValueListEditor_Whole", 0, &WholeWords,
-     u"کلمات ستون اول به کلمات ستون دوم تبدیل می‌شوند. کلمات تازه را در "
-     u"انتهای "
-     u"ستون‌ها "
-     u"بنویسید. همه حروف را کوچک بنویسید. برای حذف یک مورد، هر دو کلمه‌اش را "
-     u"پاک "
-     u"کنید."},
-    {"Prefix Words", "ValueListEditor_Prefix", 1, &PrefixWords,
-     u"اگر کلمه‌ای که می‌نویسید با کلمه‌ای از ستون اول آغاز شود، آن بخش مشترک "
-     u"به "
-     u"کلمه "
-     u"روبه‌رویش در ستون دوم تبدیل می‌شود. موارد تازه را در انتهای ستون‌ها بنویسید. "
-     u"برای "
-     u"حذف "
-     u"یک مورد، هر دو بخش را پاک کنید."},
-    {"Middle Words", "ValueListEditor_Middle", 2, &MiddleWords,
-     u"اگر کلمه‌ای از ستون اول در میان کلمه‌ای که می‌نویسید بیاید، آن بخش به "
-     u"کلمه "
-     u"روبه‌رویش در "
-     u"ستون دوم تبدیل می‌شود. موارد تازه را در انتهای ستون‌ها بنویسید. برای حذف یک مورد، "
-     u"هر "
-     u"دو "
-     u"بخش را پاک کنید."},
-    {"Suffix Words", "ValueListEditor_Suffix", 3, &SuffixWords,
-     u"اگر کلمه‌ای که می‌نویسید به کلمه‌ای از ستون اول پایان یابد، آن بخش به "
-     u"کلمه "
-     u"روبه‌رویش در "
-     u"ستون دوم تبدیل می‌شود. موارد تازه را در انتهای ستون‌ها بنویسید. برای حذف یک مورد، "
-     u"هر "
-     u"دو "
-     u"بخش را پاک کنید."},
-    {"Polite Words", "ValueListEditor_Polite", 4, &PoliteWords,
-     u"کلمات ستون اول به کلمات ستون دوم تبدیل می‌شوند. کلمات تازه را در "
-     u"انتهای "
-     u"ستون‌ها "
-     u"بنویسید. همه حروف را کوچک بنویسید. برای حذف یک مورد، هر دو کلمه‌اش را "
-     u"پاک "
-     u"کنید."},
-    {"Chat Words", "ValueListEditor_Chat", 4, nullptr, u"این بخش در دست ساخت است."},
-    {"English Words", "ValueListEditor_English", 6, nullptr,
-     u"این کلمات هر جا در متن بیایند انگلیسی می‌مانند؛ با سبک Prefix کلمات بلندتری هم "
-     u"که "
-     u"با "
-     u"آن‌ها آغاز شوند. کلمات تازه را در انتها بنویسید. برای حذف یک کلمه، آن را پاک کنید "
-     u"و "
-     u"به "
-     u"خانه دیگری بروید."},
+    {"Whole Words",   "ValueListEditor_Whole",   0, &WholeWords,  kWholeWordHelp},
+    {"Prefix Words",  "ValueListEditor_Prefix",  1, &PrefixWords, kPrefixHelp},
+    {"Middle Words",  "ValueListEditor_Middle",  2, &MiddleWords, kMiddleHelp},
+    {"Suffix Words",  "ValueListEditor_Suffix",  3, &SuffixWords, kSuffixHelp},
+    {"Polite Words",  "ValueListEditor_Polite",  4, &PoliteWords, kWholeWordHelp},
+    {"Chat Words",    "ValueListEditor_Chat",    4, nullptr,      kChatHelp},
+    {"English Words", "ValueListEditor_English", 6, nullptr,      kEnglishHelp},
 };
+// clang-format on
 static_assert(std::size(kPages) == dpEnglish + 1);
 
 // The sections are copied into the pages in this order, and back in the other.
