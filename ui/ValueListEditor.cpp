@@ -83,7 +83,9 @@ TValueListEditor::TValueListEditor(const QString& keyTitle, const QString& value
   setWordWrap(false);
   setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                   QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-  setItemDelegate(new TValueListDelegate(this));
+  auto* delegate = new TValueListDelegate(this);
+  setItemDelegate(delegate);
+  connect(delegate, &QAbstractItemDelegate::closeEditor, this, &TValueListEditor::EditEnded);
 }
 
 QString TValueListEditor::Text(int row, int column) const {

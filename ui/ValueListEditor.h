@@ -52,6 +52,8 @@ class TValueListEditor : public QTableWidget {
   void EditStarted(int row, int column);
   // The cell editor's text while it is typed.
   void EditTextChanged(const QString& text);
+  // The cell editor closed, its text taken or not.
+  void EditEnded();
   void Entered();
   void Exited();
 

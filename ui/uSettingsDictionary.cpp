@@ -214,6 +214,10 @@ void TSettingsForm::InitDictionaryPage(TDictionaryPage page, QWidget* tab) {
   connect(grid, &TValueListEditor::EditStarted, this,
           [this, grid] { ValueListEditorGetEditText(grid); });
   connect(grid, &TValueListEditor::EditTextChanged, this, &TSettingsForm::ShowPreview);
+  // A refused edit leaves the cell as it was, and the preview follows it back.
+  connect(grid, &TValueListEditor::EditEnded, this, [this, grid] {
+    ValueListEditor_WholeSelectCell(grid, grid->currentRow(), grid->currentColumn());
+  });
   connect(grid, &QTableWidget::currentCellChanged, this, [this, grid](int row, int column) {
     ValueListEditor_WholeSelectCell(grid, row, column);
   });

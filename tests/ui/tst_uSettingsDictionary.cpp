@@ -343,6 +343,11 @@ void tst_uSettingsDictionary::badKeysAreRefusedAndTheGridIsLeftAsItWas() {
     QCOMPARE(boxes->Shown[0].BoxType, MessageBoxes::Type::Error);
     QCOMPARE(Rows(whole), rows);
     QCOMPARE(whole->rowCount(), rows.size() + 1);
+    // The preview follows the cell back too.
+    QCOMPARE(
+        settings->findChild<RichEdit*>(QStringLiteral("ResultRichEdit"))->toPlainText(),
+        QString::fromStdU16String(ConvertText(
+            whole->Text(whole->currentRow(), whole->currentColumn()).toUpper().toStdU16String())));
   }
   // A row inserted from the menu goes again when its first words are refused.
   RightClick(whole, 1);
