@@ -101,7 +101,7 @@ void BM_FillDictionaryPages(benchmark::State& state) {
     dialog.OpenDictionaryTab(true, state);
     state.ResumeTiming();
   }
-  state.counters["committed"] = double(dialog.whole->item(30000, 0)->text().startsWith('x'));
+  state.counters["rows"] = double(dialog.whole->rowCount());
 }
 
 void BM_ApplyDictionaryPages(benchmark::State& state) {
