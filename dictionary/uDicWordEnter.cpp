@@ -8,13 +8,12 @@
 #include <QRadioButton>
 #include <QValidator>
 
-#include "CodePage.h"
 #include "Dictionary.h"
 #include "MyStaticText.h"
 #include "NamedButton.h"
 #include "PersianFont.h"
 #include "RichEdit.h"
-#include "trans.h"
+#include "RomanizedText.h"
 
 namespace {
 
@@ -32,17 +31,6 @@ class TLowerCaseWord : public QValidator {
     return Acceptable;
   }
 };
-
-std::string Ansi(const QString& text) {
-  return CodePage::FromUnicode(text.toStdU16String());
-}
-
-// Capitals keep the dictionary out, so the preview shows what the letter rules alone make.
-QString Capitals(QString text) {
-  for (QChar& c : text)
-    if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
-  return text;
-}
 
 QLineEdit* WordEdit(QWidget* parent, const char* name, QRect place) {
   auto* edit = new QLineEdit(parent);
@@ -156,18 +144,17 @@ void TDicEnterForm::Edit1Change() {
   setWindowTitle(QStringLiteral("Enter your equilivent for \"%1\"").arg(Edit1->text()));
   Edit2->setText(Edit1->text());
   RadioItems->button(esWholeWords)->setChecked(true);
-  const std::string key = Ansi(Edit1->text());
+  const std::string key = ToAnsi(Edit1->text());
   if (const std::string prefix = PrefixWords->Find(key); !prefix.empty()) {
-    Edit2->setText(QString::fromStdU16String(CodePage::ToUnicode(prefix)));
+    Edit2->setText(FromAnsi(prefix));
     RadioItems->button(esPrefixWords)->setChecked(true);
   } else if (const std::string whole = WholeWords->Find(key); !whole.empty()) {
-    Edit2->setText(QString::fromStdU16String(CodePage::ToUnicode(whole)));
+    Edit2->setText(FromAnsi(whole));
   }
 }
 
 void TDicEnterForm::Edit2Change() {
-  ResultRichEdit->setPlainText(
-      QString::fromStdU16String(ConvertText(Capitals(Edit2->text()).toStdU16String())));
+  ResultRichEdit->setPlainText(ByLetterRules(Edit2->text()));
   AlignPreviewLeft();
 }
 
@@ -181,13 +168,13 @@ bool TDicEnterForm::Edit2KeyPress(QKeyEvent* key) {
 }
 
 void TDicEnterForm::OKBtnClick() {
-  const std::string key = Ansi(Edit1->text());
+  const std::string key = ToAnsi(Edit1->text());
   // An empty key could never be found, and would only leave a stray line in the file.
   if (key.empty()) {
     reject();
     return;
   }
-  const std::string value = Ansi(Edit2->text());
+  const std::string value = ToAnsi(Edit2->text());
   const bool prefix = RadioItems->checkedId() == esPrefixWords;
   TDicValueObject& target = *(prefix ? PrefixWords : WholeWords);
   TDicValueObject& other = *(prefix ? WholeWords : PrefixWords);

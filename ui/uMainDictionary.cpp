@@ -13,6 +13,7 @@
 
 #include "CodePage.h"
 #include "Dictionary.h"
+#include "RomanizedText.h"
 #include "SmartSpelling.h"
 #include "Variants.h"
 #include "WordList.h"
@@ -43,14 +44,6 @@ bool IsWordLetter(char16_t c) {
 
 bool HasCapital(std::u16string_view word) {
   return std::any_of(word.begin(), word.end(), [](char16_t c) { return c >= u'A' && c <= u'Z'; });
-}
-
-QString FromAnsi(std::string_view text) {
-  return QString::fromStdU16String(CodePage::ToUnicode(text));
-}
-
-std::string ToAnsi(const QString& text) {
-  return CodePage::FromUnicode(text.toStdU16String());
 }
 
 // One entry of the similar-words columns: its picture, or its item's caption when it has none,

@@ -22,6 +22,7 @@ class QTableWidgetItem;
 class RichEdit;
 class TMainForm;
 class TMyStaticText;
+class TValueListEditor;
 
 // EngFaAttrCombo's items, in list order.
 enum TEnglishMarkItem : int {
@@ -83,9 +84,29 @@ class TSettingsForm : public QDialog {
   void ReportMissingWordLists();
 
   // The dictionary tab (uSettingsDictionary.cpp).
+  void InitDictionaryPage(TDictionaryPage page, QWidget* tab);
+  void InitValueListPopupMenu();
   void FillDictionaryPages();
   // Writes the grids back into the sections and saves the file, when the pages were filled.
   void ApplyDictionaryPages();
+  void PageControl2Change(int index);
+  void ValueListEditor_WholeEnter(TValueListEditor* grid);
+  void ValueListEditor_WholeExit(TValueListEditor* grid);
+  void ValueListEditorGetEditText(TValueListEditor* grid);
+  void ValueListEditor_WholeSelectCell(TValueListEditor* grid, int row, int column);
+  void ValueListEditor_WholeStringsChange(TValueListEditor* grid);
+  bool ValueListEditorValidate(QString& key, QString& value);
+  void ValueListEditorContextPopup(TValueListEditor* grid, const QPoint& pos);
+  void ValueListPopupMenuPopup();
+  void InsertNewEntryPopUpClick();
+  void Moveselectedentryto1Click();
+  void MoveWordsClick(QAction* target);
+  void DeleteSelectedEntry1Click();
+  void ValueListEditor_EnglishSelectCell(int row, int column);
+  bool ValueListEditor_EnglishValidate(QString& key, QString& value);
+  // ActiveDicEditor as the grid it is, or nullptr.
+  TValueListEditor* ActiveGrid() const;
+  void ShowPreview(const QString& romanized);
 
   TMainForm* MainForm;
   QTabWidget* PageControl1;
@@ -131,4 +152,14 @@ class TSettingsForm : public QDialog {
 
   // Dictionary tab controls (uSettingsDictionary.cpp).
   QTabWidget* PageControl2;
+  TValueListEditor* ValueListEditors[dpEnglish + 1] = {};  // by page
+  QMenu* ValueListPopupMenu;
+  QAction* InsertNewEntryPopUp;
+  QMenu* Moveselectedentryto1;
+  QAction* MoveTargets[dpPolite + 1] = {};  // by tag
+  QAction* DeleteSelectedEntry1;
+  QProgressBar* DicProgressBar;
+  // Pages edited since they last took or gave their sections: the next showing fills them again,
+  // so that edits closed without Apply are dropped rather than applied later with other changes.
+  bool PageEdited[dpEnglish + 1] = {};
 };
