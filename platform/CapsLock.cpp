@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include "ServiceSlot.h"
+
 #ifdef ZEFRA_X11
 #include "CapsLockX11.h"
 #endif
@@ -11,11 +13,6 @@
 namespace CapsLock {
 
 namespace {
-
-std::unique_ptr<Service>& Installed() {
-  static std::unique_ptr<Service> service;
-  return service;
-}
 
 // A press or release of InProcessService's own, which has already flipped the toggle.
 class SimulatedKeyEvent : public QKeyEvent {
@@ -71,13 +68,11 @@ std::unique_ptr<Service> ForPlatform(const QString& platformName) {
 }
 
 std::unique_ptr<Service> Install(std::unique_ptr<Service> service) {
-  std::swap(Installed(), service);
-  return service;
+  return ServiceSlot<Service>::Install(std::move(service));
 }
 
 Service& Current() {
-  if (!Installed()) Installed() = ForPlatform(QGuiApplication::platformName());
-  return *Installed();
+  return ServiceSlot<Service>::Current([] { return ForPlatform(QGuiApplication::platformName()); });
 }
 
 }  // namespace CapsLock

@@ -1,0 +1,26 @@
+#pragma once
+// The one service of a kind in use: installed by the application or a test, or made on first use.
+#include <memory>
+#include <utility>
+
+template <typename Service>
+class ServiceSlot {
+ public:
+  // Makes service the one in use, returning the one it replaces (nullptr: none installed yet).
+  static std::unique_ptr<Service> Install(std::unique_ptr<Service> service) {
+    std::swap(Installed(), service);
+    return service;
+  }
+  // The service in use; the first use without Install takes what make() returns.
+  template <typename Make>
+  static Service& Current(Make make) {
+    if (!Installed()) Installed() = make();
+    return *Installed();
+  }
+
+ private:
+  static std::unique_ptr<Service>& Installed() {
+    static std::unique_ptr<Service> service;
+    return service;
+  }
+};
