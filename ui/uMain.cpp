@@ -95,6 +95,7 @@ TMainForm::TMainForm(QWidget* parent)
   SetupPanes();
   SetupOptions();
   SetupButtons();
+  SetupSending();
   SetupDictionaryMenu();
   FormCreate();
   SetupExport();
