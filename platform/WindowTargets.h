@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -78,11 +79,11 @@ class InProcessService : public Service {
   void FinishPosts() override { ++FinishedRuns; }
 
   /// The posts delivered, in order: "Left", "Delete", "End", "Down", "Enter" or the character.
-  std::vector<QString> Posts;
+  QStringList Posts;
   /// The layouts requested, in order.
   std::vector<uint16_t> Layouts;
   /// Every text set, in order.
-  std::vector<QString> TextsSet;
+  QStringList TextsSet;
   int FinishedRuns = 0;
 
  private:
