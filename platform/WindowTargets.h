@@ -16,6 +16,8 @@ namespace WindowTargets {
 // A window as the service knows it; 0 is none. The same window found twice gets the same handle.
 using Handle = uint64_t;
 
+// Left moves the caret one character back, towards the start of its line, as it does on a line
+// that runs left to right.
 enum class Key { Left, Delete, End, Down, Enter };
 
 class Service {
@@ -37,6 +39,9 @@ class Service {
   /// Asks for the keyboard layout that the next typed character belongs to. Where characters are
   /// typed by their code points, as here, no layout has to be switched.
   virtual void RequestLayout(Handle window, uint16_t layout) = 0;
+  /// Tells which line the next Left presses move on, as the caller last sent it. Text controls
+  /// move the caret the way the arrow points, so on a right-to-left line back is to the right.
+  virtual void SetCaretLine(Handle window, const QString& line) = 0;
   /// One press and release of the key in the window; false when it was not delivered.
   virtual bool PostKey(Handle window, Key key) = 0;
   /// The character typed into the window; false when it was not delivered.
@@ -74,6 +79,7 @@ class InProcessService : public Service {
   bool SetText(Handle window, const QString& text) override;
   bool IsWindow(Handle window) override;
   void RequestLayout(Handle window, uint16_t layout) override;
+  void SetCaretLine(Handle, const QString&) override {}
   bool PostKey(Handle window, Key key) override;
   bool PostCharacter(Handle window, char32_t character) override;
   void FinishPosts() override { ++FinishedRuns; }

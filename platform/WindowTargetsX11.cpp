@@ -156,6 +156,9 @@ class X11Targets : public Service {
   bool SetText(Handle window, const QString& text) override;
   bool IsWindow(Handle window) override;
   void RequestLayout(Handle, uint16_t) override {}
+  void SetCaretLine(Handle, const QString& line) override {
+    caretLineRightToLeft_ = line.isRightToLeft();
+  }
   bool PostKey(Handle window, Key key) override;
   bool PostCharacter(Handle window, char32_t character) override;
   void FinishPosts() override;
@@ -206,6 +209,7 @@ class X11Targets : public Service {
   Window savedFocus_ = 0;
   int savedRevert_ = RevertToParent;
   Handle focused_ = 0;
+  bool caretLineRightToLeft_ = false;
   // Keycodes without symbols, lent to the characters typed; the most recently typed last.
   std::vector<KeyCode> spare_;
   bool spareKnown_ = false;
@@ -490,7 +494,12 @@ bool X11Targets::Tap(KeyCode code) {
 
 bool X11Targets::PostKey(Handle window, Key key) {
   static constexpr std::array<KeySym, 5> kKeys = {XK_Left, XK_Delete, XK_End, XK_Down, XK_Return};
-  return Focus(window) && Tap(XKeysymToKeycode(display_, kKeys[size_t(key)]));
+  if (!Focus(window)) return false;
+  KeySym symbol = kKeys[size_t(key)];
+  // Text controls lay a right-to-left line out from the right; terminals show every line left
+  // to right.
+  if (key == Key::Left && caretLineRightToLeft_ && Find(window)->Accessible) symbol = XK_Right;
+  return Tap(XKeysymToKeycode(display_, symbol));
 }
 
 bool X11Targets::PostCharacter(Handle window, char32_t character) {

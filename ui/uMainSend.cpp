@@ -272,6 +272,7 @@ void TMainForm::SendChangedLines() {
       const int m = int(std::min(old.size(), line.size()));
       if (p + s > m) s = m - p;
       const int oldLength = int(old.size());
+      Targets().SetCaretLine(SendTarget, QString::fromStdU16String(old));
       delivered = PostKeyPresses(Key::Down, i) && PostKeyPresses(Key::Left, oldLength - p) &&
                   PostKeyPresses(Key::Delete, oldLength - p - s) &&
                   TypeCharacters(line, p + 1, int(line.size()) - s) && PostKeyPresses(Key::End, 1);
