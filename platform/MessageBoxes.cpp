@@ -75,8 +75,8 @@ std::unique_ptr<Service> Install(std::unique_ptr<Service> service) {
 }
 
 Service& Current() {
-  return ServiceSlot<Service>::Current([] {
-    return ForPlatform(QGuiApplication::platformName(), QGuiApplication::applicationName());
+  return ServiceSlot<Service>::Current([](const QString& platformName) {
+    return ForPlatform(platformName, QGuiApplication::applicationName());
   });
 }
 

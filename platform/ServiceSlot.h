@@ -1,5 +1,6 @@
 #pragma once
 // The one service of a kind in use: installed by the application or a test, or made on first use.
+#include <QGuiApplication>
 #include <memory>
 #include <utility>
 
@@ -11,10 +12,11 @@ class ServiceSlot {
     std::swap(Installed(), service);
     return service;
   }
-  // The service in use; the first use without Install takes what make() returns.
-  template <typename Make>
-  static Service& Current(Make make) {
-    if (!Installed()) Installed() = make();
+  // The service in use; the first use without Install takes the one that forPlatform gives for
+  // the running Qt platform.
+  template <typename ForPlatform>
+  static Service& Current(ForPlatform forPlatform) {
+    if (!Installed()) Installed() = forPlatform(QGuiApplication::platformName());
     return *Installed();
   }
 

@@ -147,7 +147,7 @@ std::unique_ptr<Service> Install(std::unique_ptr<Service> service) {
 }
 
 Service& Current() {
-  return ServiceSlot<Service>::Current([] { return ForPlatform(QGuiApplication::platformName()); });
+  return ServiceSlot<Service>::Current(ForPlatform);
 }
 
 }  // namespace WindowTargets

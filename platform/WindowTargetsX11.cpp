@@ -12,6 +12,7 @@
 #include <array>
 #include <deque>
 #include <map>
+#include <optional>
 #include <utility>
 
 // After Qt: Xlib defines macros (KeyPress, Bool, None) that clash with Qt's names.
@@ -179,6 +180,8 @@ class X11Targets : public Service {
   Window ClientWindow(Window window, int depth = 0);
   Window Deepest(Window top, QPoint at);
   bool IsOwn(Window client);
+  // The window's property of that type and format; none when it has no such property.
+  std::optional<QByteArray> Property(Window window, const char* name, Atom type, int format);
   long WindowPid(Window client);
   TRef<AtspiAccessible> AccessibleAt(Window client, QPoint at);
   QString Title(Window client);
@@ -298,19 +301,27 @@ bool X11Targets::IsOwn(Window client) {
   return WindowPid(client) == getpid();
 }
 
-long X11Targets::WindowPid(Window client) {
+std::optional<QByteArray> X11Targets::Property(Window window, const char* name, Atom type,
+                                               int format) {
   TErrorTrap trap(display_);
-  Atom type;
-  int format;
+  Atom actualType;
+  int actualFormat;
   unsigned long count, after;
   unsigned char* data = nullptr;
-  long pid = 0;
-  if (XGetWindowProperty(display_, client, Intern("_NET_WM_PID"), 0, 1, False, XA_CARDINAL, &type,
-                         &format, &count, &after, &data) == Success &&
-      data && format == 32 && count == 1)
-    pid = *reinterpret_cast<long*>(data);
+  std::optional<QByteArray> value;
+  if (XGetWindowProperty(display_, window, Intern(name), 0, 65536, False, type, &actualType,
+                         &actualFormat, &count, &after, &data) == Success &&
+      data && actualType == type && actualFormat == format)
+    // Xlib hands 32-bit items over as longs.
+    value = QByteArray(reinterpret_cast<const char*>(data),
+                       qsizetype(count) * (format == 32 ? qsizetype(sizeof(long)) : format / 8));
   if (data) XFree(data);
-  return pid;
+  return value;
+}
+
+long X11Targets::WindowPid(Window client) {
+  const std::optional<QByteArray> pid = Property(client, "_NET_WM_PID", XA_CARDINAL, 32);
+  return pid && pid->size() == sizeof(long) ? *reinterpret_cast<const long*>(pid->constData()) : 0;
 }
 
 TRef<AtspiAccessible> X11Targets::AccessibleAt(Window client, QPoint at) {
@@ -319,6 +330,9 @@ TRef<AtspiAccessible> X11Targets::AccessibleAt(Window client, QPoint at) {
   if (!accessibility_ || pid <= 0 || pid == getpid()) return TRef<AtspiAccessible>();
   TIgnoredError error;
   TRef<AtspiAccessible> desktop(atspi_get_desktop(0));
+  // The list of applications is kept up to date from the bus's events, which this thread has
+  // not read while it was busy: ask afresh.
+  atspi_accessible_clear_cache(desktop.get());
   const int apps = atspi_accessible_get_child_count(desktop.get(), error);
   for (int a = 0; a < apps; ++a) {
     TRef<AtspiAccessible> app(atspi_accessible_get_child_at_index(desktop.get(), a, error));
@@ -433,22 +447,13 @@ bool X11Targets::SetText(Handle window, const QString& text) {
 }
 
 QString X11Targets::Title(Window client) {
+  if (const auto title = Property(client, "_NET_WM_NAME", Intern("UTF8_STRING"), 8))
+    return QString::fromUtf8(*title);
   TErrorTrap trap(display_);
-  Atom type;
-  int format;
-  unsigned long count, after;
-  unsigned char* data = nullptr;
+  char* name = nullptr;
   QString title;
-  if (XGetWindowProperty(display_, client, Intern("_NET_WM_NAME"), 0, 65536, False,
-                         Intern("UTF8_STRING"), &type, &format, &count, &after, &data) == Success &&
-      data && format == 8) {
-    title = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(count));
-  } else {
-    char* name = nullptr;
-    if (XFetchName(display_, client, &name) && name) title = QString::fromLatin1(name);
-    if (name) XFree(name);
-  }
-  if (data) XFree(data);
+  if (XFetchName(display_, client, &name) && name) title = QString::fromLatin1(name);
+  if (name) XFree(name);
   return title;
 }
 
