@@ -10,6 +10,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <optional>
@@ -321,7 +322,9 @@ std::optional<QByteArray> X11Targets::Property(Window window, const char* name, 
 
 long X11Targets::WindowPid(Window client) {
   const std::optional<QByteArray> pid = Property(client, "_NET_WM_PID", XA_CARDINAL, 32);
-  return pid && pid->size() == sizeof(long) ? *reinterpret_cast<const long*>(pid->constData()) : 0;
+  long value = 0;
+  if (pid && pid->size() == sizeof(value)) std::memcpy(&value, pid->constData(), sizeof(value));
+  return value;
 }
 
 TRef<AtspiAccessible> X11Targets::AccessibleAt(Window client, QPoint at) {

@@ -115,6 +115,8 @@ void TMainForm::SetupSending() {
   connect(CheckBox2, &QCheckBox::clicked, this, &TMainForm::CheckBox2Click);
 
   HighlightFrame = new THighlightFrame(this);
+  // Joining the accessibility bus takes a while: done now, the first drag finds the controls.
+  Targets();
 }
 
 bool TMainForm::ZefraImageEvent(QEvent* event) {
