@@ -58,13 +58,13 @@ bool InProcessService::eventFilter(QObject* receiver, QEvent* event) {
 }
 
 std::unique_ptr<Service> ForPlatform(const QString& platformName) {
+  return ServiceSlot<Service>::ForPlatform<InProcessService>(platformName, [] {
 #ifdef ZEFRA_X11
-  if (platformName == QLatin1String("xcb"))
-    if (std::unique_ptr<Service> service = X11Service()) return service;
+    return X11Service();
 #else
-  Q_UNUSED(platformName);
+    return std::unique_ptr<Service>();
 #endif
-  return std::make_unique<InProcessService>();
+  });
 }
 
 std::unique_ptr<Service> Install(std::unique_ptr<Service> service) {

@@ -133,21 +133,13 @@ bool InProcessService::PostCharacter(Handle window, char32_t character) {
 }
 
 std::unique_ptr<Service> ForPlatform(const QString& platformName) {
+  return ServiceSlot<Service>::ForPlatform<InProcessService>(platformName, [] {
 #ifdef ZEFRA_X11_TARGETS
-  if (platformName == QLatin1String("xcb"))
-    if (std::unique_ptr<Service> service = X11Service()) return service;
+    return X11Service();
 #else
-  Q_UNUSED(platformName);
+    return std::unique_ptr<Service>();
 #endif
-  return std::make_unique<InProcessService>();
-}
-
-std::unique_ptr<Service> Install(std::unique_ptr<Service> service) {
-  return ServiceSlot<Service>::Install(std::move(service));
-}
-
-Service& Current() {
-  return ServiceSlot<Service>::Current(ForPlatform);
+  });
 }
 
 }  // namespace WindowTargets

@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "ServiceSlot.h"
+
 namespace WindowTargets {
 
 // A window as the service knows it; 0 is none. The same window found twice gets the same handle.
@@ -103,8 +105,12 @@ class InProcessService : public Service {
 std::unique_ptr<Service> ForPlatform(const QString& platformName);
 
 // Makes service the one in use, returning the one it replaces (nullptr: none installed yet).
-std::unique_ptr<Service> Install(std::unique_ptr<Service> service);
+inline std::unique_ptr<Service> Install(std::unique_ptr<Service> service) {
+  return ServiceSlot<Service>::Install(std::move(service));
+}
 // The service in use; the first use without Install picks ForPlatform for the running platform.
-Service& Current();
+inline Service& Current() {
+  return ServiceSlot<Service>::Current(ForPlatform);
+}
 
 }  // namespace WindowTargets

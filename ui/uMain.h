@@ -382,5 +382,4 @@ class TMainForm : public QWidget {
   WindowTargets::Handle SendTarget = 0;
 
   friend class tst_uMain;
-  friend class tst_uMainSend;
 };
