@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include "ServiceSlot.h"
+
 #ifdef ZEFRA_X11
 #include "CapsLockX11.h"
 #endif
@@ -11,11 +13,6 @@
 namespace CapsLock {
 
 namespace {
-
-std::unique_ptr<Service>& Installed() {
-  static std::unique_ptr<Service> service;
-  return service;
-}
 
 // A press or release of InProcessService's own, which has already flipped the toggle.
 class SimulatedKeyEvent : public QKeyEvent {
@@ -61,23 +58,21 @@ bool InProcessService::eventFilter(QObject* receiver, QEvent* event) {
 }
 
 std::unique_ptr<Service> ForPlatform(const QString& platformName) {
+  return ServiceSlot<Service>::ForPlatform<InProcessService>(platformName, [] {
 #ifdef ZEFRA_X11
-  if (platformName == QLatin1String("xcb"))
-    if (std::unique_ptr<Service> service = X11Service()) return service;
+    return X11Service();
 #else
-  Q_UNUSED(platformName);
+    return std::unique_ptr<Service>();
 #endif
-  return std::make_unique<InProcessService>();
+  });
 }
 
 std::unique_ptr<Service> Install(std::unique_ptr<Service> service) {
-  std::swap(Installed(), service);
-  return service;
+  return ServiceSlot<Service>::Install(std::move(service));
 }
 
 Service& Current() {
-  if (!Installed()) Installed() = ForPlatform(QGuiApplication::platformName());
-  return *Installed();
+  return ServiceSlot<Service>::Current(ForPlatform);
 }
 
 }  // namespace CapsLock

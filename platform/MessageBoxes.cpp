@@ -3,14 +3,11 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include "ServiceSlot.h"
+
 namespace MessageBoxes {
 
 namespace {
-
-std::unique_ptr<Service>& Installed() {
-  static std::unique_ptr<Service> service;
-  return service;
-}
 
 QMessageBox::StandardButtons QtButtons(Buttons buttons) {
   switch (buttons) {
@@ -74,14 +71,13 @@ std::unique_ptr<Service> ForPlatform(const QString& platformName, const QString&
 }
 
 std::unique_ptr<Service> Install(std::unique_ptr<Service> service) {
-  std::swap(Installed(), service);
-  return service;
+  return ServiceSlot<Service>::Install(std::move(service));
 }
 
 Service& Current() {
-  if (!Installed())
-    Installed() = ForPlatform(QGuiApplication::platformName(), QGuiApplication::applicationName());
-  return *Installed();
+  return ServiceSlot<Service>::Current([](const QString& platformName) {
+    return ForPlatform(platformName, QGuiApplication::applicationName());
+  });
 }
 
 Answer Show(QWidget* parent, Type type, const QString& text, Buttons buttons) {

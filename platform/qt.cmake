@@ -1,5 +1,5 @@
 # The Qt side of the platform layer: the rich-text pane and its layout, the modal message boxes
-# and common dialogs, Caps Lock and the settings registry.
+# and common dialogs, Caps Lock, the settings registry and the windows that receive the output.
 add_library(zefra_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.h
@@ -14,7 +14,10 @@ add_library(zefra_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CapsLock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CapsLock.h
   ${CMAKE_CURRENT_LIST_DIR}/Registry.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Registry.h)
+  ${CMAKE_CURRENT_LIST_DIR}/Registry.h
+  ${CMAKE_CURRENT_LIST_DIR}/ServiceSlot.h
+  ${CMAKE_CURRENT_LIST_DIR}/WindowTargets.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WindowTargets.h)
 target_include_directories(zefra_platform PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(zefra_platform PUBLIC zefra_codepage zefra_keyboard Qt6::Widgets)
 
@@ -24,5 +27,13 @@ if(ZEFRA_X11)
     ${CMAKE_CURRENT_LIST_DIR}/CapsLockX11.h)
   target_compile_definitions(zefra_platform PRIVATE ZEFRA_X11)
   target_link_libraries(zefra_platform PRIVATE X11::X11 X11::Xtst)
+endif()
+# Other applications' windows: the X server's, with their controls on the accessibility bus.
+if(ZEFRA_X11_TARGETS)
+  target_sources(zefra_platform PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/WindowTargetsX11.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WindowTargetsX11.h)
+  target_compile_definitions(zefra_platform PRIVATE ZEFRA_X11_TARGETS)
+  target_link_libraries(zefra_platform PRIVATE PkgConfig::ATSPI)
 endif()
 set_target_properties(zefra_platform PROPERTIES AUTOMOC ON)

@@ -89,6 +89,7 @@ TMainForm::TMainForm(QWidget* parent)
   SetupPanes();
   SetupOptions();
   SetupButtons();
+  SetupSending();
   SetupDictionaryMenu();
   FormCreate();
   SetupExport();

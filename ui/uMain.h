@@ -13,6 +13,7 @@
 #include "RichEditToHtml.h"
 #include "SaveFormats.h"
 #include "WideStringList.h"
+#include "WindowTargets.h"
 
 class QAction;
 class QCheckBox;
@@ -27,6 +28,7 @@ class QSlider;
 class QToolBar;
 class QToolButton;
 class TExClipboard;
+class THighlightFrame;
 class TMyStaticText;
 class TParagraphCopy;
 class QWidgetAction;
@@ -227,7 +229,6 @@ class TMainForm : public QWidget {
   int ScrollColumn() const;
   void RememberLines();
   void RememberOutputLines();
-  void SendToOutPut() {}
 
   TMyStaticText* l_romanesh;
   QToolBar* ToolBar1;
@@ -354,6 +355,37 @@ class TMainForm : public QWidget {
   void TipOfDay1AfterExecute();
   uint32_t FarsiFontColorRef = clWindowText;
   TTipOfDay* TipOfDay1 = nullptr;
+
+  // Sending the output into another application's window (uMainSend.cpp).
+ private:
+  void SetupSending();
+  bool ZefraImageEvent(QEvent* event);
+  void ZefraImageStartDrag();
+  void FollowDragPointer(QPoint pointer);
+  void ZefraImageEndDrag(int X, int Y);
+  // Asks where the candidate looks unsuitable; false when the user ends the choice, else the
+  // method chosen in standard.
+  bool ChooseMethod(WindowTargets::Handle candidate, const QString& className, const QString& text,
+                    bool& standard);
+  void LoadTargetText(const QString& text);
+  void SendToOutPut();
+  void SendWholeOutput();
+  void SendChangedLines();
+  void CheckBox1Click();
+  void CheckBox2Click();
+  // Both false when the target took none of the tries of a key.
+  bool PostKeyPresses(WindowTargets::Key key, int count);
+  bool TypeCharacters(const std::u16string& text, int first, int last);
+
+  QLabel* ZefraImage = nullptr;
+  QLabel* Label1;
+  QCheckBox* CheckBox1;
+  QCheckBox* CheckBox2;
+  TWideStringList SendTextLines;
+  bool PickingTarget = false;
+  THighlightFrame* HighlightFrame;
+  WindowTargets::Handle HighlightedWindow = 0;
+  WindowTargets::Handle SendTarget = 0;
 
   friend class tst_uMain;
 };

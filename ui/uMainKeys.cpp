@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -39,6 +40,7 @@ void ForwardKey(QWidget* receiver, const QKeyEvent& key) {
 }  // namespace
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ZefraImage) return ZefraImageEvent(event);
   const QEvent::Type type = event->type();
   const bool keyPress = type == QEvent::KeyPress;
   const bool keyRelease = type == QEvent::KeyRelease;
