@@ -17,6 +17,7 @@
 #include "MessageBoxes.h"
 #include "MyStaticText.h"
 #include "ValueListEditor.h"
+#include "WordList.h"
 #include "trans.h"
 #include "uMain.h"
 #include "uSettings.h"
@@ -195,6 +196,10 @@ void tst_uSettingsDictionary::init() {
   QVERIFY(Write(path, kFile));
   StartDictionaryModule(QFile::encodeName(path).toStdString(), reporter);
   InitializeEngine();
+  // The word lists the program finds beside it (scripts/setup installs aspell-fa), so that the
+  // dialog has no missing list to report and only this page's boxes show.
+  SetWordListSources(DefaultWordListSources(
+      QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()));
   auto service = std::make_unique<MessageBoxes::InProcessService>();
   boxes = service.get();
   MessageBoxes::Install(std::move(service));
