@@ -40,6 +40,14 @@ void ForEachLine(std::string_view text, F&& f) {
 
 }  // namespace
 
+TKeyFault KeyFault(std::string_view key) {
+  if (key.find('=') != std::string_view::npos) return TKeyFault::HoldsEquals;
+  const std::string_view line = Trim(key);
+  if (!line.empty() && (line.front() == ';' || line.front() == '['))
+    return TKeyFault::ReadsAsMarkup;
+  return TKeyFault::None;
+}
+
 bool SameTextAnsi(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)

@@ -56,6 +56,11 @@ class TLines {
   std::vector<size_t> ends_;
 };
 
+// Why a key could not be read back from its line "key=value": the line would end the key at an
+// "=" inside it, or read as a comment (";") or a section header ("[") whatever the value.
+enum class TKeyFault { None, HoldsEquals, ReadsAsMarkup };
+TKeyFault KeyFault(std::string_view key);
+
 class TDictionaryIni {
  public:
   struct TSection {

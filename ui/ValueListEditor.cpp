@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "DictionaryIni.h"
+#include "EntryRefusal.h"
 #include "MessageBoxes.h"
 #include "RomanizedText.h"
 
@@ -168,17 +169,8 @@ void TValueListEditor::CommitEdit(int row, int column, const QString& text) {
   QString value = column == vcValue ? text.trimmed() : Value(row);
   if (key == Key(row) && value == Value(row)) return;
 
-  // The file holds 8-bit text: a character it lacks would turn into "?".
-  if (FromAnsi(ToAnsi(key + value)) != key + value) {
-    Refuse(row, QStringLiteral("\"%1\" cannot be entered: it holds characters that the dictionary "
-                               "file cannot store.")
-                    .arg(column == vcKey ? key : value));
-    return;
-  }
-  if (key.contains(QLatin1Char('='))) {
-    Refuse(row, QStringLiteral("\"%1\" cannot be entered: a word in the first column may not "
-                               "contain \"=\".")
-                    .arg(key));
+  if (const QString refusal = EntryRefusal(key, value); !refusal.isEmpty()) {
+    Refuse(row, refusal);
     return;
   }
   if (key.isEmpty()) {

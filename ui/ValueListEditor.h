@@ -1,7 +1,7 @@
 #pragma once
 // A two-column key/value grid over "key=value" lines: one row per entry and an empty last row to
-// type a new one. Keys are unique and never hold "="; every edit passes the owner's check before
-// it reaches the grid, so a refused edit leaves the grid as it was.
+// type a new one. Keys are unique and the dictionary file can hold every entry as typed; every edit
+// passes the owner's check before it reaches the grid, so a refused edit leaves the grid as it was.
 #include <QStringList>
 #include <QTableWidget>
 #include <functional>

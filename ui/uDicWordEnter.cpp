@@ -9,6 +9,8 @@
 #include <QValidator>
 
 #include "Dictionary.h"
+#include "EntryRefusal.h"
+#include "MessageBoxes.h"
 #include "MyStaticText.h"
 #include "NamedButton.h"
 #include "PersianFont.h"
@@ -172,6 +174,10 @@ void TDicEnterForm::OKBtnClick() {
   // An empty key could never be found, and would only leave a stray line in the file.
   if (key.empty()) {
     reject();
+    return;
+  }
+  if (const QString refusal = EntryRefusal(Edit1->text(), Edit2->text()); !refusal.isEmpty()) {
+    MessageBoxes::Show(this, MessageBoxes::Type::Error, refusal);
     return;
   }
   const std::string value = ToAnsi(Edit2->text());

@@ -48,6 +48,22 @@ TEST(DictionaryIni, ReadingRules) {
   }
 }
 
+TEST(DictionaryIni, AKeyWithoutAFaultReadsBackWhateverItsValue) {
+  for (const std::string key : {"salam", "x]", "x;y", "a=b", ";x", " ;x", "[x", "[x]"}) {
+    bool readsBack = true;
+    for (const std::string value : {"v", "v]", ""}) {
+      TDictionaryIni ini;
+      ini.Parse("[S]\n" + key + "=" + value + "\n");
+      const TLines* lines = ini.SectionLines("S");
+      const std::string_view line = lines && lines->size() == 1 ? (*lines)[0] : "";
+      const size_t eq = line.find('=');
+      readsBack = readsBack && line.substr(0, eq) == key && line.substr(eq + 1) == value;
+    }
+    EXPECT_EQ(KeyFault(key) == TKeyFault::None, readsBack) << key;
+  }
+  EXPECT_EQ(KeyFault("a=b"), TKeyFault::HoldsEquals);
+}
+
 TEST(DictionaryIni, SectionsFoundWithoutRegardToCase) {
   TDictionaryIni ini;
   ini.Parse("[Whole Words]\nk=v\n[\xC9t\xE9]\nx=y\n");

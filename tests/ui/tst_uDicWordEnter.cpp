@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "Dictionary.h"
+#include "MessageBoxes.h"
 #include "MyStaticText.h"
 #include "trans.h"
 #include "uDicWordEnter.h"
@@ -28,6 +29,7 @@ class tst_uDicWordEnter : public QObject {
   void okStoresTheEntryInOneSectionOnly();
   void okWithEqualTextsRemovesTheWord();
   void cancelEscapeAndAnEmptyWordStoreNothing();
+  void wordsTheFileCannotHoldAreRefusedAndTheDialogStaysOpen();
 
  private:
   QLineEdit* Edit(const char* name) const {
@@ -193,6 +195,39 @@ void tst_uDicWordEnter::cancelEscapeAndAnEmptyWordStoreNothing() {
   QTest::keyClicks(Edit("Edit2"), QStringLiteral("maan"));
   QTest::mouseClick(Button("OKBtn"), Qt::LeftButton);
   QCOMPARE(form->result(), int(QDialog::Rejected));
+  QCOMPARE(WholeWords->Count() + PrefixWords->Count(), 0u);
+}
+
+void tst_uDicWordEnter::wordsTheFileCannotHoldAreRefusedAndTheDialogStaysOpen() {
+  auto service = std::make_unique<MessageBoxes::InProcessService>();
+  MessageBoxes::InProcessService* boxes = service.get();
+  MessageBoxes::Install(std::move(service));
+  const QString rejected = QStringLiteral(
+      "\"%1\" cannot be entered: a word that the dictionary "
+      "looks up may not %2.");
+  const struct {
+    QString Word, Correction, Message;
+  } refused[] = {
+      // Read back as the key "a", a comment and a section header.
+      {"a=b", "x", rejected.arg("a=b", "contain \"=\"")},
+      {";x", "y", rejected.arg(";x", "begin with \";\" or \"[\"")},
+      {"[x]", "y", rejected.arg("[x]", "begin with \";\" or \"[\"")},
+      // Stored as "?".
+      {"dog", QStringLiteral(u"do\u011F"),
+       QStringLiteral(u"\"do\u011F\" cannot be entered: it holds characters that the dictionary "
+                      u"file cannot store.")},
+  };
+  for (const auto& entry : refused) {
+    boxes->Shown.clear();
+    Open(entry.Word);
+    Edit("Edit2")->setText(entry.Correction);
+    QTest::mouseClick(Button("OKBtn"), Qt::LeftButton);
+    QVERIFY(form->isVisible());
+    QCOMPARE(boxes->Shown.size(), size_t(1));
+    QCOMPARE(boxes->Shown[0].Text, entry.Message);
+    QCOMPARE(boxes->Shown[0].BoxType, MessageBoxes::Type::Error);
+    form->reject();
+  }
   QCOMPARE(WholeWords->Count() + PrefixWords->Count(), 0u);
 }
 

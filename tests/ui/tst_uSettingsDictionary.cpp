@@ -332,8 +332,8 @@ void tst_uSettingsDictionary::badKeysAreRefusedAndTheGridIsLeftAsItWas() {
       {1, vcValue, "salAam", kLowerCase},
       {2, vcKey, "Merci", kLowerCase},
       {2, vcKey, "a=b",
-       QStringLiteral("\"a=b\" cannot be entered: a word in the first column may "
-                      "not contain \"=\".")},
+       QStringLiteral("\"a=b\" cannot be entered: a word that the dictionary looks up may not "
+                      "contain \"=\".")},
       {1, vcKey, "khast",
        QStringLiteral("\"khast\" is already in the first column. Each word can "
                       "be entered there only once.")},
