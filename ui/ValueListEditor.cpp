@@ -8,6 +8,7 @@
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <utility>
 
 #include "DictionaryIni.h"
 #include "EntryRefusal.h"
@@ -42,6 +43,7 @@ class TValueListDelegate : public QStyledItemDelegate {
       connect(line, &QLineEdit::textChanged, grid_, &TValueListEditor::EditTextChanged);
       editor = line;
     }
+    grid_->editor_ = editor;
     emit grid_->EditStarted(row, column);
     return editor;
   }
@@ -150,6 +152,31 @@ void TValueListEditor::DeleteEntryRow(int row) {
   emit StringsChange();
 }
 
+void TValueListEditor::CloseEditor() {
+  if (QWidget* editor = std::exchange(editor_, nullptr)) {
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
+}
+
+bool TValueListEditor::RefuseRowWithoutValue() {
+  const TRowBefore before = std::exchange(rowWithoutValue_, {});
+  const int row = before.Row.row();
+  if (!before.Row.isValid() || Key(row).isEmpty() || !Value(row).isEmpty()) return false;
+  MessageBoxes::Show(this, MessageBoxes::Type::Error,
+                     QStringLiteral("Please enter a word in the second column for \"%1\" too.An "
+                                    "entry of %2 Dictionary needs both of its words; to remove "
+                                    "it, delete both.")
+                         .arg(Key(row), valueRequiredPage_));
+  if (before.Key.isEmpty()) {
+    DeleteEntryRow(row);
+    return true;
+  }
+  SetRow(row, before.Key, before.Value);
+  emit StringsChange();
+  return true;
+}
+
 void TValueListEditor::focusInEvent(QFocusEvent* event) {
   QTableWidget::focusInEvent(event);
   emit Entered();
@@ -160,6 +187,15 @@ void TValueListEditor::focusOutEvent(QFocusEvent* event) {
   // The grid's own cell editor and its popup menu keep it the grid in use.
   const QWidget* next = QApplication::focusWidget();
   if (event->reason() != Qt::PopupFocusReason && !(next && isAncestorOf(next))) emit Exited();
+}
+
+void TValueListEditor::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  // The view commits the cell editor of the row being left here.
+  QTableWidget::currentChanged(current, previous);
+  // Refused once the click or key that left the row has been handled.
+  if (rowWithoutValue_.Row.isValid() && previous.row() == rowWithoutValue_.Row.row() &&
+      current.row() != previous.row())
+    QMetaObject::invokeMethod(this, &TValueListEditor::RefuseRowWithoutValue, Qt::QueuedConnection);
 }
 
 void TValueListEditor::CommitEdit(int row, int column, const QString& text) {
@@ -192,6 +228,7 @@ void TValueListEditor::CommitEdit(int row, int column, const QString& text) {
                     .arg(key));
     return;
   }
+  NoteRowWithoutValue(row, value);
   SetRow(row, key, value);
   EnsureEmptyLastRow();
   emit StringsChange();
@@ -224,6 +261,18 @@ void TValueListEditor::DeleteRowAfterEdit(int row, bool onlyEmpty) {
         DeleteEntryRow(row);
       },
       Qt::QueuedConnection);
+}
+
+void TValueListEditor::NoteRowWithoutValue(int row, const QString& value) {
+  // On the row the value is still to be typed on, the state before the first edit is the one to
+  // return to; a row that came without a value from the file is left as it came.
+  const bool noted = rowWithoutValue_.Row.isValid() && rowWithoutValue_.Row.row() == row;
+  if (valueRequiredPage_.isEmpty() || !value.isEmpty()) {
+    if (noted) rowWithoutValue_ = {};
+    return;
+  }
+  if (noted || (!Key(row).isEmpty() && Value(row).isEmpty())) return;
+  rowWithoutValue_ = {model()->index(row, vcKey), Key(row), Value(row)};
 }
 
 void TValueListEditor::EnsureEmptyLastRow() {

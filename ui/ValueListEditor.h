@@ -2,6 +2,8 @@
 // A two-column key/value grid over "key=value" lines: one row per entry and an empty last row to
 // type a new one. Keys are unique and the dictionary file can hold every entry as typed; every edit
 // passes the owner's check before it reaches the grid, so a refused edit leaves the grid as it was.
+#include <QPersistentModelIndex>
+#include <QPointer>
 #include <QStringList>
 #include <QTableWidget>
 #include <functional>
@@ -22,6 +24,9 @@ class TValueListEditor : public QTableWidget {
   void SetValidate(TValidate validate) { validate_ = std::move(validate); }
   // A row whose key is emptied is deleted, instead of the edit being refused.
   void SetDeleteRowsWithoutKey(bool on) { deleteRowsWithoutKey_ = on; }
+  // Entries of the page named page need a value too: a row that an edit leaves with a word and no
+  // value returns to what it held once it is left (RefuseRowWithoutValue).
+  void SetValueRequired(const QString& page) { valueRequiredPage_ = page; }
   // The values that the value column offers; with a list, values are only picked from it.
   void SetPickList(const QStringList& items) { pickList_ = items; }
   const QStringList& PickList() const { return pickList_; }
@@ -44,6 +49,11 @@ class TValueListEditor : public QTableWidget {
   bool AppendEntry(const QString& key, const QString& value);
   // Deletes an entry's row; the empty last row stays.
   void DeleteEntryRow(int row);
+  // Commits an open cell editor, as leaving it does, so that its row can be moved or deleted.
+  void CloseEditor();
+  // Returns a row that an edit left with a word and no value to what it held before, telling the
+  // user; true when there was one.
+  bool RefuseRowWithoutValue();
 
  signals:
   // The entries changed: an edit, an insertion, a deletion.
@@ -60,6 +70,7 @@ class TValueListEditor : public QTableWidget {
  protected:
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
  private:
   friend class TValueListDelegate;
@@ -71,10 +82,21 @@ class TValueListEditor : public QTableWidget {
   // Deletes the row once its cell editor has closed; with onlyEmpty, only if it holds nothing.
   void DeleteRowAfterEdit(int row, bool onlyEmpty);
   void EnsureEmptyLastRow();
+  // Remembers what a row held before an edit left it with a word and no value.
+  void NoteRowWithoutValue(int row, const QString& value);
+
+  // A row left with a word and no value, and its key and value before.
+  struct TRowBefore {
+    QPersistentModelIndex Row;
+    QString Key, Value;
+  };
 
   TValidate validate_;
   QStringList pickList_;
   bool deleteRowsWithoutKey_ = false;
+  QString valueRequiredPage_;
+  TRowBefore rowWithoutValue_;
+  QPointer<QWidget> editor_;
   // A message box shown during a commit takes the focus from the cell editor, which would commit
   // the same edit again.
   bool committing_ = false;

@@ -208,6 +208,8 @@ void TSettingsForm::InitDictionaryPage(TDictionaryPage page, QWidget* tab) {
   }
   grid->SetValidate(
       [this](int, QString& key, QString& value) { return ValueListEditorValidate(key, value); });
+  // An empty value would cut the matched letters out of every word typed, or the whole word.
+  grid->SetValueRequired(QLatin1String(info.Caption));
   connect(grid, &TValueListEditor::Entered, this,
           [this, grid] { ValueListEditor_WholeEnter(grid); });
   connect(grid, &TValueListEditor::Exited, this, [this, grid] { ValueListEditor_WholeExit(grid); });
@@ -287,6 +289,7 @@ void TSettingsForm::FillDictionaryPages() {
 
 void TSettingsForm::ApplyDictionaryPages() {
   if (!DicPagesLoaded) return;
+  for (const TDictionaryPage page : kApplyOrder) ValueListEditors[page]->RefuseRowWithoutValue();
   for (const TDictionaryPage page : kApplyOrder) {
     TDicValueObject& section = SectionOf(page);
     section.LoadFromLines(ValueListEditors[page]->Lines());
@@ -379,6 +382,9 @@ void TSettingsForm::MoveWordsClick(QAction* target) {
   const int tag = target->data().toInt();
   TValueListEditor* to = ValueListEditors[tag];
   if (!from || from == to) return;
+  // The entry moves as its cell editor leaves it.
+  from->CloseEditor();
+  if (from->RefuseRowWithoutValue()) return;
   const int row = from->currentRow();
   if (row < 0 || row >= from->EntryCount()) return;
   const QString key = from->Key(row);
@@ -397,7 +403,11 @@ void TSettingsForm::MoveWordsClick(QAction* target) {
 }
 
 void TSettingsForm::DeleteSelectedEntry1Click() {
-  if (TValueListEditor* grid = ActiveGrid()) grid->DeleteEntryRow(grid->currentRow());
+  TValueListEditor* grid = ActiveGrid();
+  if (!grid) return;
+  // Removed under an open cell editor, the row would leave the grid stuck in editing.
+  grid->CloseEditor();
+  grid->DeleteEntryRow(grid->currentRow());
 }
 
 void TSettingsForm::ValueListEditor_EnglishSelectCell(int row, int column) {

@@ -66,6 +66,8 @@ class tst_uSettingsDictionary : public QObject {
   void editsMovesAndDeletesReachTheSectionsTheFileAndTheNextShowing();
   void badKeysAreRefusedAndTheGridIsLeftAsItWas();
   void anEntryMovesToAnotherPageButNeverToItsOwn();
+  void aWordLeftWithoutAValueIsRefusedNamingItsPage();
+  void deleteAndMoveTakeTheTextOfAnOpenCellEditor();
   void englishWordsThatTheDictionaryWouldChangeAreRefused();
   void aFailedSaveWarnsWithThePathAndLeavesTheFileAlone();
   void withoutVisitingTheTabApplyNeitherReloadsNorWrites();
@@ -414,6 +416,64 @@ void tst_uSettingsDictionary::anEntryMovesToAnotherPageButNeverToItsOwn() {
   QCOMPARE(MiddleWords->FindPart("salam"), "salaam");
   QCOMPARE(WholeWords->Find("salam"), "");
   QVERIFY(Read(path).contains("[Middle Words]\r\nsalam=salaam\r\n\r\n"));
+}
+
+void tst_uSettingsDictionary::aWordLeftWithoutAValueIsRefusedNamingItsPage() {
+  Open();
+  OpenDictionaryTab();
+  ClickTab(Pages(), dpPrefix);
+  TValueListEditor* prefix = Grid("Prefix");
+  const QStringList rows = Rows(prefix);
+  const QString refusal = QStringLiteral(
+      "Please enter a word in the second column for \"%1\" too.An entry of Prefix Words "
+      "Dictionary needs both of its words; to remove it, delete both.");
+  // A new word and a cleared value, each refused once its row is left: the row returns to what
+  // it held.
+  Type(prefix, 2, vcKey, QStringLiteral("mi"));
+  ClickCell(prefix, 0, vcKey);
+  QTRY_COMPARE(BoxTexts(), QStringList{refusal.arg("mi")});
+  QCOMPARE(Rows(prefix), rows);
+  Type(prefix, 0, vcValue, QString());
+  ClickCell(prefix, 1, vcKey);
+  QTRY_COMPARE(BoxTexts().size(), 2);
+  QCOMPARE(BoxTexts().last(), refusal.arg("ghorbon"));
+  QCOMPARE(Rows(prefix), rows);
+  QCOMPARE(boxes->Shown[0].BoxType, MessageBoxes::Type::Error);
+
+  // Nor does Apply take a row the user has not left yet.
+  Type(prefix, 1, vcValue, QString());
+  QTest::mouseClick(Button("ApplyBtn"), Qt::LeftButton);
+  QCOMPARE(BoxTexts().size(), 3);
+  QCOMPARE(BoxTexts().last(), refusal.arg("khast"));
+  QCOMPARE(PrefixWords->FindPart("khaste"), "khaaste");
+  QVERIFY(Read(path).contains("[Prefix Words]\r\nghorbon=ghorboon\r\nkhast=khaast\r\n"));
+}
+
+void tst_uSettingsDictionary::deleteAndMoveTakeTheTextOfAnOpenCellEditor() {
+  Open();
+  OpenDictionaryTab();
+  TValueListEditor* whole = Grid("Whole");
+  // A click commits the cell editor first; the menu's items chosen without one (as assistive
+  // tools do) find it still open, holding what was typed.
+  const auto typeWithoutEnter = [&](int row, const char* text) {
+    ClickCell(whole, row, vcValue);
+    for (const char* c = text; *c; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
+    QVERIFY(whole->viewport()->findChild<QLineEdit*>());
+  };
+  typeWithoutEnter(1, "salaaam");
+  Item("PoliteWords1")->trigger();
+  QCOMPARE(Rows(Grid("Polite")), QStringList{"salam=salaaam"});
+  QCOMPARE(Rows(whole), QStringList{"khast=khavaast"});
+
+  ClickTab(Pages(), dpWhole);
+  typeWithoutEnter(0, "khaast");
+  Item("DeleteSelectedEntry1")->trigger();
+  QTRY_VERIFY(Rows(whole).isEmpty());
+  // The grid is not left in its editing state: a new entry can be typed.
+  Type(whole, 0, vcKey, QStringLiteral("merci"));
+  Type(whole, 0, vcValue, QStringLiteral("mersi"));
+  QCOMPARE(Rows(whole), QStringList{"merci=mersi"});
+  QVERIFY(boxes->Shown.empty());
 }
 
 void tst_uSettingsDictionary::englishWordsThatTheDictionaryWouldChangeAreRefused() {
