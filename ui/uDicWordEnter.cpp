@@ -66,8 +66,12 @@ TDicEnterForm::TDicEnterForm(QWidget* parent)
   Edit2 = WordEdit(this, "Edit2", {8, 38, 222, 22});
   MyStaticText2 =
       PersianLabel(this, "MyStaticText2", QStringLiteral(u"به این کلمه :"), {236, 38, 135, 22});
+  // Screen readers name each box by the label beside it.
+  Edit1->setAccessibleName(MyStaticText1->toPlainText());
+  Edit2->setAccessibleName(MyStaticText2->toPlainText());
   ResultRichEdit = new RichEdit(this);
   ResultRichEdit->setObjectName(QStringLiteral("ResultRichEdit"));
+  ResultRichEdit->setAccessibleName(QStringLiteral("Preview"));
   ResultRichEdit->SetLanguage(LangPersian);
   ResultRichEdit->setReadOnly(true);
   ResultRichEdit->setFocusPolicy(Qt::NoFocus);

@@ -152,6 +152,7 @@ void TSettingsForm::InitDictionaryTab(QWidget* tab) {
 
   ResultRichEdit = new RichEdit(this);
   ResultRichEdit->setObjectName(QStringLiteral("ResultRichEdit"));
+  ResultRichEdit->setAccessibleName(QStringLiteral("Preview"));
   ResultRichEdit->SetLanguage(LangPersian);
   ResultRichEdit->setReadOnly(true);
   ResultRichEdit->setFocusPolicy(Qt::NoFocus);
@@ -180,6 +181,7 @@ void TSettingsForm::InitDictionaryPage(TDictionaryPage page, QWidget* tab) {
               : new TValueListEditor(QStringLiteral("Convert this column"),
                                      QStringLiteral("Into this column"), tab);
   grid->setObjectName(QLatin1String(info.GridName));
+  grid->setAccessibleName(QLatin1String(info.Caption));
   ValueListEditors[page] = grid;
 
   auto* help = new TMyStaticText(tab);

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QGroupBox>
@@ -81,6 +82,11 @@ void tst_uDicWordEnter::dialogHasTheDesignedControls() {
     return form->findChild<TMyStaticText*>(QLatin1String(name))->toPlainText();
   };
   QCOMPARE(label("MyStaticText1"), QStringLiteral(u"این کلمه تبديل شود :"));
+  // A screen reader names the boxes by their labels.
+  for (const auto& [edit, caption] :
+       {std::pair{"Edit1", "MyStaticText1"}, {"Edit2", "MyStaticText2"}})
+    QCOMPARE(QAccessible::queryAccessibleInterface(Edit(edit))->text(QAccessible::Name),
+             label(caption));
   QCOMPARE(label("MyStaticText2"), QStringLiteral(u"به این کلمه :"));
   QCOMPARE(label("MyStaticText3"), QStringLiteral(u"اگر کلمه فقط به این شکل بود تبديل کن"));
   QCOMPARE(label("MyStaticText4"), QStringLiteral(u"اگر کلمه به صورت پيشوند بود نيز تبديل کن"));

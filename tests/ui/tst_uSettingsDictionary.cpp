@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -224,6 +225,8 @@ void tst_uSettingsDictionary::theTabShowsTheSectionPagesWithTheirHelpAndPreview(
   QVERIFY(!preview->isVisible());
   OpenDictionaryTab();
   QVERIFY(preview->isVisible() && preview->isReadOnly());
+  QCOMPARE(QAccessible::queryAccessibleInterface(preview)->text(QAccessible::Name),
+           QStringLiteral("Preview"));
   QCOMPARE(preview->layoutDirection(), Qt::RightToLeft);
 
   const QStringList captions{"Whole Words",  "Prefix Words", "Middle Words", "Suffix Words",
@@ -238,6 +241,9 @@ void tst_uSettingsDictionary::theTabShowsTheSectionPagesWithTheirHelpAndPreview(
   const QStringList grids{"Whole", "Prefix", "Middle", "Suffix", "Polite", "Chat", "English"};
   for (const QString& name : grids) {
     auto* grid = Grid(qPrintable(name));
+    // A screen reader names each grid by its page.
+    QCOMPARE(QAccessible::queryAccessibleInterface(grid)->text(QAccessible::Name),
+             Pages()->tabText(grids.indexOf(name)));
     const bool english = name == QLatin1String("English");
     QCOMPARE(grid->horizontalHeaderItem(0)->text(),
              english ? QStringLiteral("English Word") : QStringLiteral("Convert this column"));
