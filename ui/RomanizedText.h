@@ -7,5 +7,10 @@
 
 QString FromAnsi(std::string_view text);
 std::string ToAnsi(const QString& text);
+class QWidget;
+class RichEdit;
+
 // The Persian text that the letter rules make of romanized text, without the dictionary.
 QString ByLetterRules(const QString& romanized);
+// A read-only Persian line of pointSize that shows ByLetterRules of what is typed.
+RichEdit* NewLetterRulesPreview(QWidget* parent, int pointSize);

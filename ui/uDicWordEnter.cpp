@@ -69,17 +69,7 @@ TDicEnterForm::TDicEnterForm(QWidget* parent)
   // Screen readers name each box by the label beside it.
   Edit1->setAccessibleName(MyStaticText1->toPlainText());
   Edit2->setAccessibleName(MyStaticText2->toPlainText());
-  ResultRichEdit = new RichEdit(this);
-  ResultRichEdit->setObjectName(QStringLiteral("ResultRichEdit"));
-  ResultRichEdit->setAccessibleName(QStringLiteral("Preview"));
-  ResultRichEdit->SetLanguage(LangPersian);
-  ResultRichEdit->setReadOnly(true);
-  ResultRichEdit->setFocusPolicy(Qt::NoFocus);
-  ResultRichEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  ResultRichEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  QFont preview(PersianFace());
-  preview.setPointSize(kLabelPointSize + 2);
-  ResultRichEdit->setFont(preview);
+  ResultRichEdit = NewLetterRulesPreview(this, kLabelPointSize + 2);
   ResultRichEdit->setGeometry(8, 66, 363, 30);
 
   RadioGroup1 = new QGroupBox(QStringLiteral("Options"), this);

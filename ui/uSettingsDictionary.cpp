@@ -150,18 +150,8 @@ void TSettingsForm::InitDictionaryTab(QWidget* tab) {
   InitValueListPopupMenu();
   connect(PageControl2, &QTabWidget::currentChanged, this, &TSettingsForm::PageControl2Change);
 
-  ResultRichEdit = new RichEdit(this);
-  ResultRichEdit->setObjectName(QStringLiteral("ResultRichEdit"));
-  ResultRichEdit->setAccessibleName(QStringLiteral("Preview"));
-  ResultRichEdit->SetLanguage(LangPersian);
-  ResultRichEdit->setReadOnly(true);
-  ResultRichEdit->setFocusPolicy(Qt::NoFocus);
+  ResultRichEdit = NewLetterRulesPreview(this, kPreviewPointSize);
   ResultRichEdit->SetRightToLeft();
-  ResultRichEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  ResultRichEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  QFont preview(PersianFace());
-  preview.setPointSize(kPreviewPointSize);
-  ResultRichEdit->setFont(preview);
   ResultRichEdit->setGeometry(4, 278, 270, 38);
   ResultRichEdit->hide();
 
