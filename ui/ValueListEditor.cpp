@@ -164,9 +164,9 @@ bool TValueListEditor::RefuseRowWithoutValue() {
   const int row = before.Row.row();
   if (!before.Row.isValid() || Key(row).isEmpty() || !Value(row).isEmpty()) return false;
   MessageBoxes::Show(this, MessageBoxes::Type::Error,
-                     QStringLiteral("Please enter a word in the second column for \"%1\" too.An "
-                                    "entry of %2 Dictionary needs both of its words; to remove "
-                                    "it, delete both.")
+                     QStringLiteral("Please enter a word in the second column for \"%1\" too. An "
+                                    "entry on the page \"%2\" needs both of its words; to "
+                                    "remove it, delete both.")
                          .arg(Key(row), valueRequiredPage_));
   if (before.Key.isEmpty()) {
     DeleteEntryRow(row);

@@ -200,7 +200,8 @@ void TSettingsForm::InitDictionaryPage(TDictionaryPage page, QWidget* tab) {
   }
   grid->SetValidate(
       [this](int, QString& key, QString& value) { return ValueListEditorValidate(key, value); });
-  // An empty value would cut the matched letters out of every word typed, or the whole word.
+  // An empty value would cut the matched part out of every word typed (on the Polite page the
+  // whole word), and on the Whole page it would mean nothing.
   grid->SetValueRequired(QLatin1String(info.Caption));
   connect(grid, &TValueListEditor::Entered, this,
           [this, grid] { ValueListEditor_WholeEnter(grid); });
@@ -281,10 +282,11 @@ void TSettingsForm::FillDictionaryPages() {
 
 void TSettingsForm::ApplyDictionaryPages() {
   if (!DicPagesLoaded) return;
-  for (const TDictionaryPage page : kApplyOrder) ValueListEditors[page]->RefuseRowWithoutValue();
   for (const TDictionaryPage page : kApplyOrder) {
+    TValueListEditor* grid = ValueListEditors[page];
+    grid->RefuseRowWithoutValue();
     TDicValueObject& section = SectionOf(page);
-    section.LoadFromLines(ValueListEditors[page]->Lines());
+    section.LoadFromLines(grid->Lines());
     section.Modified = false;
     PageEdited[page] = false;
   }

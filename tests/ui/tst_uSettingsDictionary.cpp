@@ -431,8 +431,8 @@ void tst_uSettingsDictionary::aWordLeftWithoutAValueIsRefusedNamingItsPage() {
   TValueListEditor* prefix = Grid("Prefix");
   const QStringList rows = Rows(prefix);
   const QString refusal = QStringLiteral(
-      "Please enter a word in the second column for \"%1\" too.An entry of Prefix Words "
-      "Dictionary needs both of its words; to remove it, delete both.");
+      "Please enter a word in the second column for \"%1\" too. An entry on the page \"Prefix "
+      "Words\" needs both of its words; to remove it, delete both.");
   // A new word and a cleared value, each refused once its row is left: the row returns to what
   // it held.
   Type(prefix, 2, vcKey, QStringLiteral("mi"));
