@@ -14,6 +14,7 @@ namespace {
 constexpr char kListsOpenMenus[] = "zefraListsOpenMenus";
 constexpr char kSplitButton[] = "zefraSplitButton";
 constexpr char kMenuEntryItem[] = "zefraMenuEntryItem";
+constexpr char kCurrentMenuEntry[] = "zefraCurrentMenuEntry";
 
 QAccessibleInterface* Accessible(QObject* object) {
   return object ? QAccessible::queryAccessibleInterface(object) : nullptr;
@@ -146,6 +147,8 @@ class TMenuEntryAccessible : public QAccessibleWidget {
     state.disabled = !item_ || !item_->isEnabled();
     state.checkable = item_ && item_->isCheckable();
     state.checked = item_ && item_->isChecked();
+    state.focusable = true;
+    state.focused = state.selected = widget()->property(kCurrentMenuEntry).toBool();
     return state;
   }
   QStringList actionNames() const override { return {pressAction()}; }
@@ -193,6 +196,17 @@ void ExposeSplitButton(QToolButton* button) {
 void ExposeMenuEntry(QWidget* entry, QAction* item) {
   InstallFactory();
   entry->setProperty(kMenuEntryItem, QVariant::fromValue<QObject*>(item));
+}
+
+void SetCurrentMenuEntry(QWidget* entry, bool current) {
+  entry->setProperty(kCurrentMenuEntry, current);
+  QAccessible::State changed;
+  changed.focused = changed.selected = true;
+  QAccessibleStateChangeEvent stateChange(entry, changed);
+  QAccessible::updateAccessibility(&stateChange);
+  if (!current) return;
+  QAccessibleEvent focus(entry, QAccessible::Focus);
+  QAccessible::updateAccessibility(&focus);
 }
 
 void TriggerAsMenuClick(QAction* item) {

@@ -20,5 +20,9 @@ void ExposeSplitButton(QToolButton* button);
 // shows its tick as the checked state.
 void ExposeMenuEntry(QWidget* entry, QAction* item);
 
+// Marks entry (one of ExposeMenuEntry) as the current entry of its menu or not, and tells
+// assistive technology when it becomes current, as a menu does when its highlight moves.
+void SetCurrentMenuEntry(QWidget* entry, bool current);
+
 // Closes every open menu, then triggers item, as a click on a menu item does.
 void TriggerAsMenuClick(QAction* item);

@@ -69,6 +69,7 @@ class TVariantEntry : public QWidget {
   void SetHighlighted(bool on) {
     if (on == highlighted_) return;
     highlighted_ = on;
+    SetCurrentMenuEntry(this, on);
     update();
   }
 

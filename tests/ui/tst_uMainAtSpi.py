@@ -24,6 +24,7 @@ except (ImportError, ValueError) as error:
 
 WAIT_SECONDS = 15
 MAIN_WINDOW = "Advanced Romanesh to Farsi Translator"
+XK_DOWN = 0xFF54
 
 
 class Failure(Exception):
@@ -149,6 +150,12 @@ def check(program):
         wait_for(f"variant {word}", lambda: find(menu, named("menu item", word, persian)))
     if not find(menu, named("menu item", "Correct and add to Dictionary(Enabled)")):
         raise Failure("the similar words have no 'Correct and add to Dictionary' item")
+
+    # The arrow keys walk the variants after the submenu's own item, and the reader follows.
+    for _ in range(3):
+        Atspi.generate_keyboard_event(XK_DOWN, None, Atspi.KeySynthType.SYM)
+    wait_for("focus on the second variant", lambda: find(menu, lambda node: node.getRoleName(
+    ) == "menu item" and node.name == "too" and node.getState().contains(pyatspi.STATE_FOCUSED)))
 
     # Pressing a variant corrects the dictionary, as a click does.
     act(find(menu, named("menu item", "t`o", "طو")), "Press")
