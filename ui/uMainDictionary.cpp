@@ -11,6 +11,7 @@
 #include <QWidgetAction>
 #include <algorithm>
 
+#include "AccessibleMenus.h"
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "RomanizedText.h"
@@ -29,8 +30,6 @@ constexpr int kPictureTrim = 20;
 constexpr int kPictureLeft = 4;
 // Room for the mark of a variant that the word list knows.
 constexpr int kListedMarkWidth = 14;
-// Whether entries keep room for that mark (while smart spelling is on), and whether they show it.
-enum class TListedMark { None, Unlisted, Listed };
 // An entry shows one line of its picture, with this much room around the text.
 constexpr int kEntryRightMargin = 12;
 constexpr int kEntryExtraHeight = 4;
@@ -50,19 +49,27 @@ bool HasCapital(std::u16string_view word) {
 // on the menu, inverted onto the highlight colour while it is the current entry.
 class TVariantEntry : public QWidget {
  public:
-  TVariantEntry(QString caption, QImage picture, QSize size, TListedMark mark = TListedMark::None)
-      : caption_(std::move(caption)), picture_(std::move(picture)), mark_(mark) {
+  // A checkable item (smart spelling is on) keeps room for the mark, shown while it is ticked;
+  // a screen reader reads the entry as the item.
+  TVariantEntry(QWidgetAction* item, QString caption, QImage picture, QSize size)
+      : item_(item), caption_(std::move(caption)), picture_(std::move(picture)) {
     // The columns around it take the pointer and the keys.
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setMinimumSize(size + QSize(mark == TListedMark::None ? 0 : kListedMarkWidth, 0));
+    setMinimumSize(size + QSize(item->isCheckable() ? kListedMarkWidth : 0, 0));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Before the first accessible name: that makes the entry's accessible interface.
+    ExposeMenuEntry(this, item);
     setAccessibleName(caption_);
-    if (mark == TListedMark::Listed)
-      setAccessibleDescription(QStringLiteral("A known Persian word"));
+  }
+  // Read out as the variant and its Persian rather than as the padded caption.
+  void SetSpoken(const QString& word, const QString& persian) {
+    setAccessibleName(word);
+    setAccessibleDescription(persian);
   }
   void SetHighlighted(bool on) {
     if (on == highlighted_) return;
     highlighted_ = on;
+    SetCurrentMenuEntry(this, on);
     update();
   }
 
@@ -70,12 +77,12 @@ class TVariantEntry : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     if (highlighted_) painter.fillRect(rect(), palette().color(QPalette::Highlight));
-    if (mark_ == TListedMark::Listed) {
+    if (item_->isChecked()) {
       painter.setPen(palette().color(highlighted_ ? QPalette::HighlightedText : QPalette::Text));
       painter.drawText(QRect(0, 0, kPictureLeft + kListedMarkWidth, height()), Qt::AlignCenter,
                        QStringLiteral(u"\u2713"));
     }
-    if (mark_ != TListedMark::None) painter.translate(kListedMarkWidth, 0);
+    if (item_->isCheckable()) painter.translate(kListedMarkWidth, 0);
     if (picture_.isNull()) {
       painter.setPen(palette().color(highlighted_ ? QPalette::HighlightedText : QPalette::Text));
       painter.drawText(rect().adjusted(kPictureLeft, 0, 0, 0), Qt::AlignVCenter, caption_);
@@ -89,9 +96,9 @@ class TVariantEntry : public QWidget {
   }
 
  private:
+  QWidgetAction* item_;
   QString caption_;
   QImage picture_;
-  TListedMark mark_;
   bool highlighted_ = false;
 };
 
@@ -221,13 +228,7 @@ class TVariantColumns : public QWidget {
     while (row < k && entries_[size_t(k - row - 1)].Column == entries_[size_t(k)].Column) ++row;
     return row;
   }
-  void Pick(int k) {
-    QWidgetAction* item = entries_[size_t(k)].Item;
-    // As a menu click does: every open menu closes, then the item acts.
-    while (QWidget* popup = QApplication::activePopupWidget())
-      if (!popup->close()) break;
-    item->trigger();
-  }
+  void Pick(int k) { TriggerAsMenuClick(entries_[size_t(k)].Item); }
 
   QGridLayout* grid_;
   std::vector<TEntry> entries_;
@@ -254,6 +255,7 @@ void TMainForm::SetupDictionaryMenu() {
     return action;
   };
   DicPopupMenu->setLayoutDirection(Qt::LeftToRight);
+  ListOpenMenus(this);
   NoDictionaryMNU =
       name(DicPopupMenu->addAction(QStringLiteral("Dont use Dictionary")), "NoDictionaryMNU");
   EnterinDictionaryMNU =
@@ -374,14 +376,14 @@ void TMainForm::AddVariantItems(const std::string& word) {
     QSize textSize;
     VariantBitmaps.push_back(VariantPicture(variant, textSize));
     item->setData(int(VariantBitmaps.size() - 1));
-    // Smart spelling chooses among these by the word list, so the menu shows which it knows.
-    const TListedMark mark = !SmartSpelling                  ? TListedMark::None
-                             : IsListedWord(variant.Persian) ? TListedMark::Listed
-                                                             : TListedMark::Unlisted;
-    item->setDefaultWidget(new TVariantEntry(caption, VariantBitmaps.back(),
-                                             {kPictureLeft + textSize.width() + kEntryRightMargin,
-                                              textSize.height() + kEntryExtraHeight},
-                                             mark));
+    // Smart spelling chooses among these by the word list, so the menu ticks those it knows.
+    item->setCheckable(SmartSpelling);
+    item->setChecked(SmartSpelling && IsListedWord(variant.Persian));
+    auto* entry = new TVariantEntry(item, caption, VariantBitmaps.back(),
+                                    {kPictureLeft + textSize.width() + kEntryRightMargin,
+                                     textSize.height() + kEntryExtraHeight});
+    entry->SetSpoken(FromAnsi(variant.Word), QString::fromStdU16String(variant.Persian));
+    item->setDefaultWidget(entry);
     connect(item, &QAction::triggered, this, [this, item] { N2Click(item); });
     VariantItems.push_back(item);
   }
@@ -391,7 +393,7 @@ void TMainForm::AddVariantItems(const std::string& word) {
     notice->setText(caption);
     const QFontMetrics metrics(SimilarWordsMenuItem->font());
     notice->setDefaultWidget(
-        new TVariantEntry(caption, {},
+        new TVariantEntry(notice, caption, {},
                           {kPictureLeft + metrics.horizontalAdvance(caption) + kEntryRightMargin,
                            metrics.height() + kEntryExtraHeight}));
     VariantItems.push_back(notice);

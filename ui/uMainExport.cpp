@@ -11,6 +11,7 @@
 #include <QTextDocumentFragment>
 #include <QToolButton>
 
+#include "AccessibleMenus.h"
 #include "BitmapFile.h"
 #include "CodePage.h"
 #include "ExClipboard.h"
@@ -123,6 +124,7 @@ void TMainForm::SetupCopyEntireMenu() {
   ArrowButton->setObjectName(QStringLiteral("ArrowButton"));
   ArrowButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
   ArrowButton->setPopupMode(QToolButton::MenuButtonPopup);
+  ExposeSplitButton(ArrowButton);
   CopyPasteEntirePopupMenu = new QMenu(ArrowButton);
   CopyPasteEntirePopupMenu->setObjectName(QStringLiteral("CopyPasteEntirePopupMenu"));
   ArrowButton->setMenu(CopyPasteEntirePopupMenu);
