@@ -191,11 +191,14 @@ void TMainForm::CopyAsHtml(TStrTransKind translation, int rangeEnd, int rangeSta
   Clipboard->SetAsText(HtmlLinesToText(lines));
 }
 
-QImage TMainForm::WholeOutputPicture() {
-  SnapWholeOutput(RTFSnapShot, *SnapRichEdit, *FarsiRichEdit);
-  const QImage picture = RTFSnapShot.GetBitmap();
+QString TMainForm::WholeOutputPicture(QImage& picture) {
+  // A long output takes seconds to lay out.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const QString error = SnapWholeOutput(RTFSnapShot, *SnapRichEdit, *FarsiRichEdit);
+  if (error.isEmpty()) picture = RTFSnapShot.GetBitmap();
   RTFSnapShot.Clear();
-  return picture;
+  QApplication::restoreOverrideCursor();
+  return error;
 }
 
 void TMainForm::AnsiCopyClick() {
@@ -243,9 +246,14 @@ void TMainForm::ArrowButtonClick() {
     case 1:
       Clipboard->SetAsText(PlainText(*FarsiRichEdit->document()));
       break;
-    case 2:
-      Clipboard->Assign(WholeOutputPicture());
+    case 2: {
+      QImage picture;
+      if (const QString error = WholeOutputPicture(picture); !error.isEmpty())
+        MessageBoxes::Show(this, MessageBoxes::Type::Error, error);
+      else
+        Clipboard->Assign(picture);
       break;
+    }
     default:
       CopyAsHtml(UnicodeSubPopUp->isChecked() ? unicode : ansi, -1, 0);
       break;
@@ -277,8 +285,11 @@ QString TMainForm::SaveOutput(const QString& fileName, TSaveFormat format) {
       return SaveRtfFile(output, fileName);
     case sfUnicodeText:
       return SaveTextFile(output, fileName);
-    case sfBitmap:
-      return SaveBitmapFile(WholeOutputPicture(), fileName);
+    case sfBitmap: {
+      QImage picture;
+      const QString error = WholeOutputPicture(picture);
+      return error.isEmpty() ? SaveBitmapFile(picture, fileName) : error;
+    }
     case sfJpeg:
       return SaveJpeg(fileName);
     case sfHtmlUnicode:
@@ -292,7 +303,9 @@ QString TMainForm::SaveOutput(const QString& fileName, TSaveFormat format) {
 }
 
 QString TMainForm::SaveJpeg(const QString& fileName) {
-  TJpegImage picture(WholeOutputPicture());
+  QImage rows;
+  if (QString error = WholeOutputPicture(rows); !error.isEmpty()) return error;
+  TJpegImage picture(std::move(rows));
   TJpegForm options(picture, this);
   options.exec();
   // Saved however the options were closed: the user has already chosen to save.
