@@ -71,6 +71,8 @@ void TMainForm::SetupExport() {
   SnapRichEdit = new RichEdit(this);
   SnapRichEdit->setObjectName(QStringLiteral("SnapRichEdit"));
   SnapRichEdit->setLineWrapMode(QTextEdit::WidgetWidth);
+  // Each picture replaces the whole output here; a history would keep every copy.
+  SnapRichEdit->setUndoRedoEnabled(false);
   SnapRichEdit->resize(630, 122);
   SnapRichEdit->hide();
   if (FarsiEnabled) SnapRichEdit->SetRightToLeft();

@@ -330,6 +330,9 @@ void tst_uMainExport::theCopyAllButtonCopiesInTheChosenMode() {
   clickButton();
   QVERIFY(Clipboard().hasImage());
   QCOMPARE(qvariant_cast<QImage>(Clipboard().imageData()).width(), 630);
+  // The scratch pane keeps no history of the outputs it pictured.
+  QVERIFY(
+      !form->findChild<RichEdit*>(QStringLiteral("SnapRichEdit"))->document()->isUndoAvailable());
 
   // Opening the HTML submenu chooses HTML; its items choose only the encoding.
   ChooseCopyAllItem("CopyAlltoClipboardasHTMLformat1", "AnsiSubPopUp");
