@@ -133,14 +133,15 @@ void tst_RTFSnapShot::aDestroyedPaneIsForgotten() {
 }
 
 void tst_RTFSnapShot::theWholeOutputIsPicturedToItsLastLineAcrossThePane() {
-  // Lines in large type that wrap several times, the first bulleted, then a centred last word:
+  // Lines in large type that wrap several times, the first bulleted, then a centred last word in
+  // the pane's default format:
   // the picture ends with that word, centred in the pane, and the plain wrapped line reaches the
   // pane's right margin.
   edit->setPlainText(kWord.repeated(50) + u'\n' + kWord.repeated(50) + u'\n' +
                      QStringLiteral(u"\u0628"));
   TCharFormat big;
   big.Size = 20;
-  edit->SetFormat(0, edit->TextLength(), big, TCharFormat::fSize);
+  edit->SetFormat(0, edit->LineIndex(2), big, TCharFormat::fSize);
   TParaFormat bullet;
   bullet.Numbering = nsBullet;
   edit->SetParagraphAt(0, bullet, TParaFormat::fNumbering);
@@ -154,6 +155,9 @@ void tst_RTFSnapShot::theWholeOutputIsPicturedToItsLastLineAcrossThePane() {
   whole.SetRichedit(&pane);
   QCOMPARE(SnapWholeOutput(whole, pane, *edit), QString());
   QCOMPARE(pane.Lines(), edit->Lines());
+  // Copied text keeps the face and size it showed, not the scratch pane's.
+  QCOMPARE(pane.FormatAt(pane.LineIndex(2)).Name, edit->document()->defaultFont().family());
+  QCOMPARE(pane.FormatAt(pane.LineIndex(2)).Size, 11);
 
   const QImage picture = whole.GetBitmap();
   QCOMPARE(picture.width(), 630);
