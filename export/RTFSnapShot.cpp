@@ -11,10 +11,11 @@
 #include <QTextLayout>
 #include <cmath>
 
+#include "ExportFile.h"
+
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
-constexpr int kBlankLinesAfterOutput = 8;
 
 // Copies the characters start to end of from, with formats, to the cursor. A copied run or
 // paragraph keeps the face, size and direction it showed in from, even where it had them from
@@ -23,6 +24,8 @@ void InsertFormatted(QTextCursor at, const QTextDocument& from, int start, int e
   QTextCursor source(const_cast<QTextDocument*>(&from));
   source.setPosition(start);
   source.setPosition(end, QTextCursor::KeepAnchor);
+  // One edit: the layout follows once, not after every paragraph's format.
+  at.beginEditBlock();
   const int first = at.position();
   at.insertFragment(source.selection());
   const int last = at.position();
@@ -66,6 +69,7 @@ void InsertFormatted(QTextCursor at, const QTextDocument& from, int start, int e
       cursor.setCharFormat(piece.Format);
     }
   }
+  at.endEditBlock();
 }
 
 // Bottom of the last whole line of document that ends within pageHeight pixels.
@@ -90,17 +94,7 @@ double MeasuredBottom(const QTextDocument& document, double pageHeight) {
 TRTFSnapShot::TRTFSnapShot() = default;
 TRTFSnapShot::~TRTFSnapShot() = default;
 
-bool TRTFSnapShot::Snap(int start, int length, int width, int height) {
-  Clear();
-  if (!richedit_) return false;
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const int dpiX = qRound(screen->logicalDotsPerInchX());
-  const int dpiY = qRound(screen->logicalDotsPerInchY());
-  if (height <= 0) height = screen->geometry().height();
-  // The text is laid out one inch narrower than the picture.
-  const int rightTwips = width * kTwipsPerInch / dpiX - kTwipsPerInch;
-  const int bottomTwips = height * kTwipsPerInch / dpiY;
-
+void TRTFSnapShot::CopyText(int start, int length) {
   const int textLength = richedit_->TextLength();
   const int first = std::max(std::min(start, textLength - 1), 0);
   const int last = length > 0 ? std::min(first + length, textLength) : textLength;
@@ -112,12 +106,48 @@ bool TRTFSnapShot::Snap(int start, int length, int width, int height) {
   QTextOption option = source.defaultTextOption();
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   layout_->setDefaultTextOption(option);
-  layout_->setDocumentMargin(0);
   InsertFormatted(QTextCursor(layout_.get()), source, first, last);
+}
+
+bool TRTFSnapShot::Snap(int start, int length, int width, int height) {
+  Clear();
+  if (!richedit_) return false;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int dpiX = qRound(screen->logicalDotsPerInchX());
+  const int dpiY = qRound(screen->logicalDotsPerInchY());
+  if (height <= 0) height = screen->geometry().height();
+  // The text is laid out one inch narrower than the picture.
+  const int rightTwips = width * kTwipsPerInch / dpiX - kTwipsPerInch;
+  const int bottomTwips = height * kTwipsPerInch / dpiY;
+
+  CopyText(start, length);
+  layout_->setDocumentMargin(0);
   layout_->setTextWidth(std::max(rightTwips * double(dpiX) / kTwipsPerInch, 1.0));
   const double bottom = MeasuredBottom(*layout_, bottomTwips * double(dpiY) / kTwipsPerInch);
   size_ = QSize(width, int(std::ceil(bottom)));
   return true;
+}
+
+bool TRTFSnapShot::SnapAsShown() {
+  Clear();
+  if (!richedit_) return false;
+  CopyText(0, 0);
+  // Measured at the width it is drawn at, so that no wrapped line falls off the bottom.
+  const int frame = richedit_->frameWidth();
+  layout_->setDocumentMargin(richedit_->document()->documentMargin());
+  layout_->setTextWidth(std::max(richedit_->width() - 2 * frame, 1));
+  size_ = QSize(richedit_->width(), int(std::ceil(layout_->size().height())) + 2 * frame);
+  origin_ = QPoint(frame, frame);
+  return true;
+}
+
+int TRTFSnapShot::ParagraphsWithin(int height) const {
+  if (!layout_) return 0;
+  int count = 0;
+  QAbstractTextDocumentLayout* layout = layout_->documentLayout();
+  for (QTextBlock block = layout_->begin(); block.isValid(); block = block.next(), ++count)
+    if (origin_.y() + layout->blockBoundingRect(block).bottom() > height) break;
+  return count;
 }
 
 QImage TRTFSnapShot::GetBitmap() {
@@ -130,6 +160,7 @@ QImage TRTFSnapShot::GetBitmap() {
   bitmap_.fill(Qt::white);
   {
     QPainter painter(&bitmap_);
+    painter.translate(origin_);
     layout_->drawContents(&painter, QRectF(QPointF(0, 0), size_));
   }
   return bitmap_;
@@ -138,20 +169,20 @@ QImage TRTFSnapShot::GetBitmap() {
 void TRTFSnapShot::Clear() {
   layout_.reset();
   size_ = {};
+  origin_ = {};
   bitmap_ = {};
 }
 
-QSize NeededSize(const RichEdit& snapPane) {
-  const int frame = snapPane.frameWidth();
-  std::unique_ptr<QTextDocument> copy(snapPane.document()->clone());
-  copy->setTextWidth(snapPane.width() - 2 * frame);
-  return QSize(snapPane.width(), int(std::ceil(copy->size().height())) + 2 * frame);
-}
-
-bool SnapWholeOutput(TRTFSnapShot& snapShot, RichEdit& snapPane, const RichEdit& output) {
+QString SnapWholeOutput(TRTFSnapShot& snapShot, RichEdit& snapPane, const RichEdit& output) {
   snapPane.ClearAll();
   InsertFormatted(QTextCursor(snapPane.document()), *output.document(), 0, output.TextLength());
-  for (int i = 0; i < kBlankLinesAfterOutput; ++i) snapPane.AppendLine(u" ");
-  const QSize needed = NeededSize(snapPane);
-  return snapShot.Snap(0, 0, needed.width(), needed.height());
+  if (!snapShot.SnapAsShown()) return ExportErrors::FailedToSaveStream;
+  if (snapShot.Size().height() <= kMaxPictureHeight) return {};
+  const int fit = snapShot.ParagraphsWithin(kMaxPictureHeight);
+  snapShot.Clear();
+  return QStringLiteral(
+             "The output is too long for a picture: only its first %1 of %2 lines fit in one. "
+             "Save it as text, rich text, HTML or PDF instead.")
+      .arg(std::min(fit, snapPane.LineCount()))
+      .arg(snapPane.LineCount());
 }

@@ -1,20 +1,29 @@
 #include "uSaveJpeg.h"
 
 #include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "ExportFile.h"
+#include "RTFSnapShot.h"
 // clang-format off: jpeglib.h needs the FILE of <cstdio> first
 #include <jpeglib.h>
 // clang-format on
 
+static_assert(kMaxPictureHeight <= JPEG_MAX_DIMENSION, "every picture of the output fits a JPEG");
+
 namespace {
+
+// The client area the controls are laid out in; it widens only to show the whole title.
+constexpr QSize kFormSize(255, 96);
 
 // libjpeg reports a fatal error by calling error_exit, which must not return; its default
 // ends the whole program. Ours jumps back to the encoder, which gives up cleanly.
@@ -104,18 +113,26 @@ TJpegForm::TJpegForm(TJpegImage& image, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), image_(image) {
   setObjectName(QStringLiteral("JpegForm"));
   setWindowTitle(QStringLiteral("Saving as Jpeg Format..."));
-  setFixedSize(255, 96);
+  // Window managers draw the title, often bold, centred between the title bar's buttons (up to
+  // three a side) and cut what does not fit.
+  QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+  titleFont.setBold(true);
+  const int buttons = 3 * style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  const int width = std::max(
+      kFormSize.width(), QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + 2 * buttons);
+  setFixedSize(width, kFormSize.height());
   Label1 =
       Place(new QLabel(QStringLiteral("Compression ratio :"), this), "Label1", {8, 8, 110, 17});
   Label2 = Place(new QLabel(QStringLiteral("0"), this), "Label2", {120, 8, 40, 17});
-  trkQuality = Place(new QSlider(Qt::Horizontal, this), "trkQuality", {4, 30, 247, 24});
+  trkQuality = Place(new QSlider(Qt::Horizontal, this), "trkQuality", {4, 30, width - 8, 24});
   trkQuality->setRange(0, 100);
   trkQuality->setValue(95);
   trkQuality->setTickPosition(QSlider::NoTicks);
   trkQuality->setAccessibleName(Label1->text());
   chkGrayScale =
       Place(new QCheckBox(QStringLiteral("GrayScale"), this), "chkGrayScale", {8, 64, 100, 21});
-  Button1 = Place(new QPushButton(QStringLiteral("Save"), this), "Button1", {168, 61, 79, 27});
+  Button1 =
+      Place(new QPushButton(QStringLiteral("Save"), this), "Button1", {width - 87, 61, 79, 27});
   Button1->setDefault(true);
   connect(trkQuality, &QSlider::valueChanged, this, &TJpegForm::trkQualityChange);
   connect(chkGrayScale, &QCheckBox::toggled, this, &TJpegForm::chkGrayScaleClick);

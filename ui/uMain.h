@@ -193,7 +193,8 @@ class TMainForm : public QWidget {
   void LoadFromFileBtnClick();
   void CopyAsRichText(int start, int length);
   void CopyAsHtml(TStrTransKind translation, int rangeEnd, int rangeStart);
-  QImage WholeOutputPicture();
+  // The picture of the whole output; "" or the message.
+  QString WholeOutputPicture(QImage& picture);
   QString SaveOutput(const QString& fileName, TSaveFormat format);
   QString SaveJpeg(const QString& fileName);
   QString LoadInput(const QString& fileName, TLoadFormat format);

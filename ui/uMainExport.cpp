@@ -72,6 +72,8 @@ void TMainForm::SetupExport() {
   SnapRichEdit = new RichEdit(this);
   SnapRichEdit->setObjectName(QStringLiteral("SnapRichEdit"));
   SnapRichEdit->setLineWrapMode(QTextEdit::WidgetWidth);
+  // Each picture replaces the whole output here; a history would keep every copy.
+  SnapRichEdit->setUndoRedoEnabled(false);
   SnapRichEdit->resize(630, 122);
   SnapRichEdit->hide();
   if (FarsiEnabled) SnapRichEdit->SetRightToLeft();
@@ -193,11 +195,14 @@ void TMainForm::CopyAsHtml(TStrTransKind translation, int rangeEnd, int rangeSta
   Clipboard->SetAsText(HtmlLinesToText(lines));
 }
 
-QImage TMainForm::WholeOutputPicture() {
-  SnapWholeOutput(RTFSnapShot, *SnapRichEdit, *FarsiRichEdit);
-  const QImage picture = RTFSnapShot.GetBitmap();
+QString TMainForm::WholeOutputPicture(QImage& picture) {
+  // A long output takes seconds to lay out.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const QString error = SnapWholeOutput(RTFSnapShot, *SnapRichEdit, *FarsiRichEdit);
+  if (error.isEmpty()) picture = RTFSnapShot.GetBitmap();
   RTFSnapShot.Clear();
-  return picture;
+  QApplication::restoreOverrideCursor();
+  return error;
 }
 
 void TMainForm::AnsiCopyClick() {
@@ -245,9 +250,14 @@ void TMainForm::ArrowButtonClick() {
     case 1:
       Clipboard->SetAsText(PlainText(*FarsiRichEdit->document()));
       break;
-    case 2:
-      Clipboard->Assign(WholeOutputPicture());
+    case 2: {
+      QImage picture;
+      if (const QString error = WholeOutputPicture(picture); !error.isEmpty())
+        MessageBoxes::Show(this, MessageBoxes::Type::Error, error);
+      else
+        Clipboard->Assign(picture);
       break;
+    }
     default:
       CopyAsHtml(UnicodeSubPopUp->isChecked() ? unicode : ansi, -1, 0);
       break;
@@ -279,8 +289,11 @@ QString TMainForm::SaveOutput(const QString& fileName, TSaveFormat format) {
       return SaveRtfFile(output, fileName);
     case sfUnicodeText:
       return SaveTextFile(output, fileName);
-    case sfBitmap:
-      return SaveBitmapFile(WholeOutputPicture(), fileName);
+    case sfBitmap: {
+      QImage picture;
+      const QString error = WholeOutputPicture(picture);
+      return error.isEmpty() ? SaveBitmapFile(picture, fileName) : error;
+    }
     case sfJpeg:
       return SaveJpeg(fileName);
     case sfHtmlUnicode:
@@ -294,7 +307,9 @@ QString TMainForm::SaveOutput(const QString& fileName, TSaveFormat format) {
 }
 
 QString TMainForm::SaveJpeg(const QString& fileName) {
-  TJpegImage picture(WholeOutputPicture());
+  QImage rows;
+  if (QString error = WholeOutputPicture(rows); !error.isEmpty()) return error;
+  TJpegImage picture(std::move(rows));
   TJpegForm options(picture, this);
   options.exec();
   // Saved however the options were closed: the user has already chosen to save.

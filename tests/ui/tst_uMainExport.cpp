@@ -4,10 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QToolButton>
@@ -106,6 +106,7 @@ class tst_uMainExport : public QObject {
   void loadingFillsTheInputAndConvertsIt_data();
   void loadingFillsTheInputAndConvertsIt();
   void failuresShowTheExactMessageAndChangeNothing();
+  void anOutputTooTallForAPictureIsRefusedSayingHowMuchFits();
   void theDialogServiceRecordsRequestsAndAnswersInOrder();
 
  private:
@@ -328,10 +329,10 @@ void tst_uMainExport::theCopyAllButtonCopiesInTheChosenMode() {
   QCOMPARE(form->CopyEntireMode(), 2);
   clickButton();
   QVERIFY(Clipboard().hasImage());
-  // The pane's width and the height of two lines and eight blank ones.
-  const QImage picture = qvariant_cast<QImage>(Clipboard().imageData());
-  QCOMPARE(picture.width(), 630);
-  QVERIFY(picture.height() > 10 * QFontMetrics(out->font()).height() * 9 / 10);
+  QCOMPARE(qvariant_cast<QImage>(Clipboard().imageData()).width(), 630);
+  // The scratch pane keeps no history of the outputs it pictured.
+  QVERIFY(
+      !form->findChild<RichEdit*>(QStringLiteral("SnapRichEdit"))->document()->isUndoAvailable());
 
   // Opening the HTML submenu chooses HTML; its items choose only the encoding.
   ChooseCopyAllItem("CopyAlltoClipboardasHTMLformat1", "AnsiSubPopUp");
@@ -553,6 +554,41 @@ void tst_uMainExport::failuresShowTheExactMessageAndChangeNothing() {
   QCOMPARE(Shown(*in), QStringList{QStringLiteral("salam khoobi")});
   QTest::keyClicks(in, QStringLiteral(" salam"));
   QCOMPARE(Shown(*out), Converted(*in));
+}
+
+void tst_uMainExport::anOutputTooTallForAPictureIsRefusedSayingHowMuchFits() {
+  // Far taller than a JPEG file can be: each picture is refused before it is made.
+  WriteFile(Path("long.txt"), QByteArray("salam\n").repeated(5000));
+  LoadFrom(Path("long.txt"), lfText);
+  QCOMPARE(out->LineCount(), 5000);
+  ShowForm();
+  bool optionsShown = false;
+  QTimer::singleShot(0, this, [&] {
+    if (QWidget* options = QApplication::activeModalWidget()) {
+      optionsShown = true;
+      options->close();
+    }
+  });
+  SaveAs(Path("long.jpg"), sfJpeg);
+  SaveAs(Path("long.bmp"), sfBitmap);
+  form->SetCopyEntireMode(2);
+  QTest::mouseClick(arrow, Qt::LeftButton, {}, QPoint(8, arrow->height() / 2));
+
+  QVERIFY(!optionsShown);
+  QVERIFY(!QFile::exists(Path("long.jpg")) && !QFile::exists(Path("long.bmp")));
+  QCOMPARE(Clipboard().text(), QStringLiteral("before"));
+  QCOMPARE(boxes->Shown.size(), size_t(3));
+  const QRegularExpression message(QStringLiteral(
+      "^The output is too long for a picture: only its first (\\d+) of 5000 lines fit in one\\. "
+      "Save it as text, rich text, HTML or PDF instead\\.$"));
+  for (const MessageBoxes::InProcessService::Box& box : boxes->Shown) {
+    QCOMPARE(box.BoxType, MessageBoxes::Type::Error);
+    const QRegularExpressionMatch match = message.match(box.Text);
+    QVERIFY2(match.hasMatch(), qPrintable(box.Text));
+    const int fit = match.captured(1).toInt();
+    QVERIFY(fit > 1000 && fit < 5000);
+  }
+  QCOMPARE(in->LineCount(), 5000);
 }
 
 void tst_uMainExport::theDialogServiceRecordsRequestsAndAnswersInOrder() {

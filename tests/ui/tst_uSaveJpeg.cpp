@@ -1,7 +1,9 @@
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyleOptionTitleBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstdio>
@@ -143,8 +145,19 @@ void tst_uSaveJpeg::theDialogOpensAt95InColour() {
   image.SetGrayscale(true);
   TJpegForm form(image);
   QCOMPARE(form.windowTitle(), QStringLiteral("Saving as Jpeg Format..."));
-  QCOMPARE(form.size(), QSize(255, 96));
+  QCOMPARE(form.height(), 96);
   QCOMPARE(form.minimumSize(), form.maximumSize());
+  // The whole title fits a title bar with an icon and three buttons, in the title font.
+  QStyleOptionTitleBar bar;
+  bar.initFrom(&form);
+  bar.rect = QRect(0, 0, form.width(), form.style()->pixelMetric(QStyle::PM_TitleBarHeight));
+  bar.titleBarFlags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                      Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+  const QRect titleLabel =
+      form.style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarLabel, &form);
+  const QFontMetrics titleFont(QFontDatabase::systemFont(QFontDatabase::TitleFont));
+  QVERIFY2(titleFont.horizontalAdvance(form.windowTitle()) <= titleLabel.width(),
+           qPrintable(QString::number(titleLabel.width())));
   auto* track = form.findChild<QSlider*>(QStringLiteral("trkQuality"));
   QVERIFY(track);
   QCOMPARE(track->minimum(), 0);
