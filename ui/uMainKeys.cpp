@@ -15,26 +15,17 @@
 
 namespace {
 
-// How many times a forwarded key is offered before it is given up: a refusing receiver must
-// never hold the window.
-constexpr int kForwardTries = 100;
-
-bool IsEnter(const QKeyEvent* key) {
-  return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-}
-
 bool IsPasteKey(const QKeyEvent* key) {
   const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
   return (key->key() == Qt::Key_V && modifiers == Qt::ControlModifier) ||
          (key->key() == Qt::Key_Insert && modifiers == Qt::ShiftModifier);
 }
 
-// Delivers the key to the receiver as if typed there, offering it again while it is refused.
+// Delivers the key to the receiver as if typed there. Delivery is immediate, so a key the
+// receiver refuses once it would refuse again: it is offered once.
 void ForwardKey(QWidget* receiver, const QKeyEvent& key) {
-  for (int tries = 0; tries < kForwardTries; ++tries) {
-    QKeyEvent copy(key.type(), key.key(), key.modifiers(), key.text(), key.isAutoRepeat());
-    if (QCoreApplication::sendEvent(receiver, &copy) && copy.isAccepted()) return;
-  }
+  QKeyEvent copy(key.type(), key.key(), key.modifiers(), key.text(), key.isAutoRepeat());
+  QCoreApplication::sendEvent(receiver, &copy);
 }
 
 }  // namespace
@@ -70,26 +61,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TMainForm::EnglishRichEditKeyDown(QKeyEvent* key) {
-  // A line break about to be made or removed is made or removed in the line copies and the
-  // output first, so that the lines below keep their numbers and are not converted again.
-  const int caret = EnglishRichEdit->CaretPos();
-  const int line = EnglishRichEdit->LineFromChar(caret);
-  const int copies = int(PreviousInputLines.size());
-  const int column = caret - EnglishRichEdit->LineIndex(line);
-  const bool selected = EnglishRichEdit->SelLength() > 0;
-  if (IsEnter(key) && line < copies - 1) {
-    PreviousInputLines.Insert(size_t(line + 1), u" ");
-    FarsiRichEdit->InsertLine(line + 1, u" ");
-  } else if (key->key() == Qt::Key_Delete && !selected && line < copies - 1 &&
-             (column == EnglishRichEdit->LineLength(line) ||
-              EnglishRichEdit->Line(line) == u"\r")) {
-    PreviousInputLines.Delete(size_t(line + 1));
-    FarsiRichEdit->DeleteLine(line + 1);
-  } else if (key->key() == Qt::Key_Backspace && !selected && column == 0 && line >= 1 &&
-             line <= copies - 1) {
-    PreviousInputLines.Delete(size_t(line));
-    FarsiRichEdit->DeleteLine(line);
-  } else if (IsPasteKey(key) && LowerCasePaste) {
+  // Line breaks made or removed by a key are followed by the conversion, from what the key
+  // actually did to the text.
+  if (IsPasteKey(key) && LowerCasePaste) {
     // Pasted and lower-cased at once, whichever key the user lets go of first.
     PasteStart = EnglishRichEdit->SelStart();
     EnglishRichEdit->paste();

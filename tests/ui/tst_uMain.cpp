@@ -593,6 +593,12 @@ void tst_uMain::RandomEdit(std::mt19937& random) {
     const int start = in->LineIndex(first) + pick(in->LineLength(first) + 1);
     in->SetSel(start, in->LineIndex(last) + pick(in->LineLength(last) + 1) - start);
   };
+  // Mostly none: the keys that make and join lines, now and then with a modifier.
+  const auto someModifier = [&] {
+    static const Qt::KeyboardModifier modifiers[] = {Qt::ControlModifier, Qt::AltModifier,
+                                                     Qt::ShiftModifier, Qt::MetaModifier};
+    return pick(3) ? Qt::NoModifier : modifiers[pick(4)];
+  };
   static const QString pastes[] = {"\n",     "\nsalam", "salam\n", "\n\nman to\n",
                                    "a\r\nb", "\r\n",    "x\ry",    QStringLiteral(u"ab\u2028cd")};
   switch (pick(16)) {
@@ -605,15 +611,15 @@ void tst_uMain::RandomEdit(std::mt19937& random) {
     case 3:
     case 4:
       placeCaret();
-      Key(Qt::Key_Return);
+      Key(Qt::Key_Return, someModifier());
       break;
     case 5:
       placeCaret();
-      Key(Qt::Key_Backspace);
+      Key(Qt::Key_Backspace, someModifier());
       break;
     case 6:
       placeCaret();
-      Key(Qt::Key_Delete);
+      Key(Qt::Key_Delete, someModifier());
       break;
     case 7:
       selectSomething();
@@ -758,7 +764,15 @@ void tst_uMain::lineKeepingKeysConvertOnlyTheChangedLines() {
   const auto mark = [this] {
     for (int i = 0; i < out->LineCount(); ++i) out->ReplaceLine(i, u"mark");
   };
+  // Keys that change no text move no output line.
   mark();
+  in->SetCaret(in->LineIndex(1) + 5);
+  Key(Qt::Key_Return, Qt::ControlModifier);
+  Key(Qt::Key_Return, Qt::AltModifier);
+  in->SetCaret(in->LineIndex(1) + in->LineLength(1));
+  Key(Qt::Key_Delete, Qt::ShiftModifier);
+  QCOMPARE(Shown(*out), QStringList(5, QStringLiteral("mark")));
+
   in->SetCaret(in->LineIndex(1) + 5);
   Key(Qt::Key_Return);
   QCOMPARE(Shown(*out),
