@@ -21,6 +21,23 @@ bool IsPasteKey(const QKeyEvent* key) {
          (key->key() == Qt::Key_Insert && modifiers == Qt::ShiftModifier);
 }
 
+// What "Big Window" hands to the hidden input: typed characters and the keys that edit text.
+// Shortcuts stay with the output the user sees, so that Ctrl+C copies the Persian shown there
+// and Ctrl+A selects it, rather than acting unseen on the Romanesh.
+bool IsTypingKey(const QKeyEvent* key) {
+  if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  switch (key->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+      return true;
+    default:
+      return !key->text().isEmpty() && key->text().front().isPrint();
+  }
+}
+
 // Delivers the key to the receiver as if typed there. Delivery is immediate, so a key the
 // receiver refuses once it would refuse again: it is offered once.
 void ForwardKey(QWidget* receiver, const QKeyEvent& key) {
@@ -235,7 +252,7 @@ bool TMainForm::FarsiRichEditMouseDown(QMouseEvent* mouse) {
 }
 
 bool TMainForm::FarsiRichEditKeyDown(QKeyEvent* key) {
-  if (!OneWindow->isChecked()) return false;
+  if (!OneWindow->isChecked() || !IsTypingKey(key)) return false;
   // Typed into the enlarged output, the keys edit the hidden input, which the output follows.
   if (key->key() == Qt::Key_Backspace) {
     BackspaceLayout = EnglishRichEdit->InputLayout();
@@ -247,11 +264,9 @@ bool TMainForm::FarsiRichEditKeyDown(QKeyEvent* key) {
 }
 
 bool TMainForm::FarsiRichEditKeyPress(QKeyEvent* key) {
-  if (!OneWindow->isChecked()) return false;
-  if (!key->text().isEmpty()) {
-    ForwardKey(EnglishRichEdit, *key);
-    // The input pane's Enter makes the line itself: nothing more to append.
-  }
+  if (!OneWindow->isChecked() || !IsTypingKey(key)) return false;
+  // The input pane's Enter makes the line itself: nothing more to append.
+  ForwardKey(EnglishRichEdit, *key);
   return true;
 }
 

@@ -901,6 +901,12 @@ void tst_uMain::typingIntoTheBigWindowEditsTheHiddenInput() {
   QCOMPARE(in->toPlainText(), QStringLiteral("salam khoob\nman"));
   QCOMPARE(Shown(*out), ExpectedOutput(*in));
   QVERIFY(out->hasFocus());
+  // Shortcuts act on the Persian the user sees, not on the hidden input.
+  QTest::keyClick(out, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(out, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(QGuiApplication::clipboard()->text(), out->toPlainText());
+  QTest::keyClicks(out, QStringLiteral("i"));
+  QCOMPARE(in->toPlainText(), QStringLiteral("salam khoob\nmani"));
 
   big->setChecked(false);
   QVERIFY(in->isVisible());
