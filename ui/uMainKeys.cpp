@@ -81,6 +81,8 @@ bool TMainForm::EnglishRichEditKeyDown(QKeyEvent* key) {
   // Line breaks made or removed by a key are followed by the conversion, from what the key
   // actually did to the text.
   if (IsPasteKey(key) && LowerCasePaste) {
+    // Nothing to paste (an empty clipboard, a picture): the selected text stays as it is.
+    if (!EnglishRichEdit->canPaste()) return true;
     // Pasted and lower-cased at once, whichever key the user lets go of first.
     PasteStart = EnglishRichEdit->SelStart();
     EnglishRichEdit->paste();

@@ -809,6 +809,14 @@ void tst_uMain::keyboardPastesAreLowerCasedWithTheirFormats() {
   in->clear();
   QTest::mouseClick(Button("PasteToolBtn"), Qt::LeftButton);
   QCOMPARE(in->toPlainText(), QStringLiteral("SALAM Khoobi"));
+
+  // Nothing to paste leaves the selected text as it was.
+  in->selectAll();
+  QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
+  Key(Qt::Key_V, Qt::ControlModifier);
+  QGuiApplication::clipboard()->clear();
+  Key(Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(in->toPlainText(), QStringLiteral("SALAM Khoobi"));
 }
 
 void tst_uMain::boldChosenWithNothingSelectedSurvivesTheConversion() {
