@@ -9,7 +9,7 @@
 #include <QMouseEvent>
 
 #include "CapsLock.h"
-#include "CodePage.h"
+#include "StandIns.h"
 #include "WordUtils.h"
 #include "uMain.h"
 
@@ -19,6 +19,22 @@ bool IsPasteKey(const QKeyEvent* key) {
   const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
   return (key->key() == Qt::Key_V && modifiers == Qt::ControlModifier) ||
          (key->key() == Qt::Key_Insert && modifiers == Qt::ShiftModifier);
+}
+
+// The UTF-16 units that the first count characters of line take: a character outside the
+// Basic Multilingual Plane is two.
+size_t UnitsOf(std::u16string_view line, size_t count) {
+  size_t units = 0;
+  for (; count > 0 && units < line.size(); --count)
+    units += QChar::isHighSurrogate(line[units]) && units + 1 < line.size() ? 2 : 1;
+  return units;
+}
+
+// Column of word n of an input line, counted in characters as the engine reads the line: in the
+// code page, with each character the code page lacks one byte of its own and no separator, so
+// that a FARSI YEH or an emoji neither splits a word nor moves the ones after it.
+size_t InputWordColumn(size_t n, const std::u16string& line) {
+  return AnsiWordStart(n, TStandIns(line).ToAnsi(line));
 }
 
 // What "Big Window" hands to the hidden input: typed characters and the keys that edit text.
@@ -218,17 +234,19 @@ void TMainForm::PutInputCaretOnOutputWord(bool insideWord) {
   const size_t column = size_t(caret - FarsiRichEdit->LineIndex(line));
   const size_t word = WordNumberAt(column, FarsiRichEdit->Line(line));
   const std::u16string input = EnglishRichEdit->Line(line);
-  const size_t start = AnsiWordStart(word, CodePage::FromUnicode(input));
+  const size_t start = InputWordColumn(word, input);
   const int lineStart = EnglishRichEdit->LineIndex(line);
   if (lineStart < 0) return;
   if (!insideWord) {
-    EnglishRichEdit->SetCaret(lineStart + int(start));
+    // Just after the word's first character, where the dictionary menu finds the word.
+    EnglishRichEdit->SetCaret(lineStart + int(UnitsOf(input, start)));
     return;
   }
   // Inside the word, before its last character.
-  const int end = lineStart + int(start + WordText(word, input).size());
-  EnglishRichEdit->SetCaret(end);
-  EnglishRichEdit->SetCaret(end - 2);
+  const size_t end = UnitsOf(input, start > 0 ? start - 1 : 0) + WordText(word, input).size();
+  EnglishRichEdit->SetCaret(lineStart + int(end) + 1);
+  const bool pairAtEnd = end >= 2 && QChar::isLowSurrogate(input[end - 1]);
+  EnglishRichEdit->SetCaret(lineStart + int(end) - (pairAtEnd ? 2 : 1));
 }
 
 void TMainForm::FarsiRichEditDoubleClick(QMouseEvent* mouse) {
