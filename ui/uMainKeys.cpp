@@ -147,7 +147,9 @@ void TMainForm::ApplyPendingFormats() {
     format.Color = SelectedColor();
     fields |= TCharFormat::fColor;
   }
-  format.BackColor = PendingFormat & pfEnglishBackColor ? EnglishBackColor : 0xFFFFFF;
+  // Without the English background the text has none of its own: the pane's background shows,
+  // whatever the desktop's theme.
+  format.BackColor = PendingFormat & pfEnglishBackColor ? EnglishBackColor : clWindow;
   format.Animation = PendingFormat & pfEnglishAnimation ? EnglishAnimationType : 0;
   EnglishRichEdit->SetSelAttributes(format, fields);
   if (PendingFormat & pfStyle) InvalidateSelectedLines();
@@ -212,7 +214,7 @@ void TMainForm::CapsLockSwitch(QKeyEvent* key) {
     fields |= TCharFormat::fUnderlineType;
   }
   const bool backColor = (PendingFormat & pfEnglishBackColor) && EnglishStyle == esBackColor;
-  format.BackColor = backColor ? EnglishBackColor : 0xFFFFFF;
+  format.BackColor = backColor ? EnglishBackColor : clWindow;
   const bool animated = (PendingFormat & pfEnglishAnimation) && EnglishStyle == esAnimation;
   format.Animation = animated ? EnglishAnimationType : 0;
   EnglishRichEdit->SetSelAttributes(format, fields);

@@ -754,7 +754,8 @@ void tst_uMain::capsLockWithTheBackgroundColourStyle() {
   QCOMPARE(Q(Out(0)), Q(kSalam + u" John"));
   PressCapsLock();
   Type(" man");
-  QCOMPARE(in->FormatAt(in->TextLength()).BackColor, 0xFFFFFFu);
+  // No background of its own, so that a dark theme's pane does not show light text on white.
+  QCOMPARE(in->FormatAt(in->TextLength()).BackColor, clWindow);
   QVERIFY(!IsEnglishStyled(in->FormatAt(in->TextLength())));
 }
 
@@ -828,6 +829,7 @@ void tst_uMain::boldChosenWithNothingSelectedSurvivesTheConversion() {
   form->ReconvertAll();
   Type("John");
   QVERIFY(in->FormatAt(8).Style & fsBold);
+  QCOMPARE(in->FormatAt(8).BackColor, clWindow);
   QCOMPARE(Q(Out(0)), Q(kSalam + u" John"));
 }
 
