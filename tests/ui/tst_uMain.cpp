@@ -113,6 +113,7 @@ class tst_uMain : public QObject {
   void keyboardPastesAreLowerCasedWithTheirFormats();
   void boldChosenWithNothingSelectedSurvivesTheConversion();
   void theToolBarFollowsTheCaret();
+  void ctrlBIAndUPressTheStyleButtons();
   void alignmentButtonsReachTheOutput();
   void rightAndDoubleClicksLeadFromOutputWordsToInputWords();
   void typingIntoTheBigWindowEditsTheHiddenInput();
@@ -850,6 +851,21 @@ void tst_uMain::theToolBarFollowsTheCaret() {
   QVERIFY(!Button("EngFarsiToolBtn")->isChecked());
   QCOMPARE(form->findChild<QComboBox*>("ColorBox1")->currentText(), QStringLiteral("Black"));
   QCOMPARE(form->findChild<QComboBox*>("FontSizeCombo")->count(), 22);
+}
+
+void tst_uMain::ctrlBIAndUPressTheStyleButtons() {
+  ShowAndFocusInput();
+  Type("salam ");
+  Key(Qt::Key_B, Qt::ControlModifier);
+  Key(Qt::Key_I, Qt::ControlModifier);
+  Key(Qt::Key_U, Qt::ControlModifier);
+  Type("John");
+  QCOMPARE(in->FormatAt(8).Style, uint8_t(fsBold | fsItalic | fsUnderline));
+  QCOMPARE(Q(Out(0)), Q(kSalam + u" John"));
+  QVERIFY(Button("BoldToolBtn")->isChecked());
+  Key(Qt::Key_B, Qt::ControlModifier);
+  Type(" man");
+  QCOMPARE(in->FormatAt(in->TextLength()).Style, uint8_t(fsItalic | fsUnderline));
 }
 
 void tst_uMain::alignmentButtonsReachTheOutput() {
