@@ -58,6 +58,9 @@ void TMainForm::EnglishRichEditChange() {
     TRaisedFlag converting(Converting);
     CurrentLine = size_t(FarsiRichEdit->LineCount());
     const uint16_t layout = EnglishRichEdit->InputLayout();
+    // The selection too: a format set on it, or a letter about to replace it, must still find
+    // it after the conversion.
+    const int anchor = EnglishRichEdit->textCursor().anchor();
     const int caret = EnglishRichEdit->CaretPos();
     if (PendingFormat & pfStyle) InvalidateSelectedLines();
     {
@@ -69,7 +72,7 @@ void TMainForm::EnglishRichEditChange() {
     ScrollOutput();
     // The trip through the Persian output must not change what the keyboard types.
     FarsiRichEdit->SetInputLayout(layout);
-    EnglishRichEdit->SetCaret(caret);
+    EnglishRichEdit->SetSel(anchor, caret - anchor);
     if (SendingActive) SendToOutPut();
     RememberLines();
   } catch (const std::exception& error) {
@@ -102,7 +105,10 @@ void TMainForm::ConvertChangedLines() {
   ConvertedLines.clear();
   if (count == 0) FarsiRichEdit->ClearAll();
   const auto convertIfChanged = [&](size_t i) {
-    if (i < PreviousInputLines.size() && lines[i] == PreviousInputLines[i]) return;
+    // A line the edit touched may have kept its text and changed its English marking (a
+    // format set, undone or redone): it is converted again all the same.
+    const bool touched = i >= edited.First && i < edited.First + edited.Added;
+    if (!touched && i < PreviousInputLines.size() && lines[i] == PreviousInputLines[i]) return;
     ConvertInputLine(i, lines[i]);
     ConvertedLines.push_back(i);
   };

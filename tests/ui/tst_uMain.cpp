@@ -98,7 +98,8 @@ class tst_uMain : public QObject {
   void twoSpacesStartAPieceOfTheirOwn();
   void sameAttributesSwapsAlignmentAndKeepsBullets();
   void withoutSameAttributesNoFormatReachesTheOutput();
-  void aPendingStyleReconvertsTheSelectedLines();
+  void aChangeOfEnglishMarkingAloneReachesTheOutput();
+  void theSelectionOutlastsTheConversion();
   void loadingSuppressesConversion();
   void aTextLongerThan65535CharactersConvertsTheRightLine();
   void editsNearTheLastLineKeepEveryOutputLine();
@@ -456,21 +457,33 @@ void tst_uMain::withoutSameAttributesNoFormatReachesTheOutput() {
   QVERIFY(!out->document()->begin().blockFormat().hasProperty(QTextFormat::BlockAlignment));
 }
 
-void tst_uMain::aPendingStyleReconvertsTheSelectedLines() {
+void tst_uMain::aChangeOfEnglishMarkingAloneReachesTheOutput() {
   Insert(QStringLiteral("salam\nsalam\nsalam"));
   out->ReplaceLine(0, u"mark");
-  form->PendingFormat = pfStyle;
   in->SetSel(in->LineIndex(1), 5);
-  // A change of format alone changes no text; the pending style makes the line count as changed.
   in->setFontWeight(QFont::Bold);
   QCOMPARE(Q(Out(1)), QStringLiteral("salam"));
   QCOMPARE(Q(Out(0)), QStringLiteral("mark"));
   QCOMPARE(Q(Out(2)), Q(kSalam));
+  // Undone and redone, the format alone changes the output again.
+  in->undo();
+  QCOMPARE(Q(Out(1)), Q(kSalam));
+  in->redo();
+  QCOMPARE(Q(Out(1)), QStringLiteral("salam"));
+  QCOMPARE(Q(Out(0)), QStringLiteral("mark"));
+}
 
-  form->PendingFormat = 0;
-  in->SetSel(in->LineIndex(2), 5);
-  in->setFontWeight(QFont::Bold);
-  QCOMPARE(Q(Out(2)), Q(kSalam));
+void tst_uMain::theSelectionOutlastsTheConversion() {
+  ShowAndFocusInput();
+  // Text without a language of its own, as a loaded file has it.
+  Insert(QStringLiteral("salam khoobi"));
+  in->SetSel(6, 6);
+  QTest::mouseClick(Button("BoldToolBtn"), Qt::LeftButton);
+  QTest::mouseClick(Button("ItalicToolBtn"), Qt::LeftButton);
+  QCOMPARE(in->FormatAt(8).Style, uint8_t(fsBold | fsItalic));
+  in->setFocus();
+  Type("man");
+  QCOMPARE(in->toPlainText(), QStringLiteral("salam man"));
 }
 
 void tst_uMain::loadingSuppressesConversion() {
