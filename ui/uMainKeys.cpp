@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "CapsLock.h"
 #include "StandIns.h"
@@ -248,7 +249,8 @@ void TMainForm::PutInputCaretOnOutputWord(bool insideWord) {
   const size_t end = UnitsOf(input, start > 0 ? start - 1 : 0) + WordText(word, input).size();
   EnglishRichEdit->SetCaret(lineStart + int(end) + 1);
   const bool pairAtEnd = end >= 2 && QChar::isLowSurrogate(input[end - 1]);
-  EnglishRichEdit->SetCaret(lineStart + int(end) - (pairAtEnd ? 2 : 1));
+  // No word there (a click past the line's last one) leaves the caret in its own line.
+  EnglishRichEdit->SetCaret(std::max(lineStart, lineStart + int(end) - (pairAtEnd ? 2 : 1)));
 }
 
 void TMainForm::FarsiRichEditDoubleClick(QMouseEvent* mouse) {
