@@ -158,9 +158,16 @@ void RichEdit::ReplaceLine(int i, const std::u16string& text) {
   const QTextCharFormat format = cursor.charFormat();
   cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
   cursor.insertText(line, format);
-  // An emptied last paragraph would stop counting as a line, and the next appended line
-  // would take its place: a paragraph after it keeps it a line.
-  if (line.isEmpty() && !block.next().isValid()) cursor.insertBlock();
+  // An emptied last line needs an empty paragraph after it to count as a line, or the next
+  // appended line would take its place; a filled one needs none, or the text would end in a
+  // blank line.
+  const QTextBlock next = block.next();
+  if (line.isEmpty() && !next.isValid()) {
+    cursor.insertBlock();
+  } else if (!line.isEmpty() && next.isValid() && next.length() == 1 && !next.next().isValid()) {
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+  }
   cursor.endEditBlock();
 }
 
@@ -191,17 +198,21 @@ void RichEdit::InsertLine(int i, const std::u16string& text) {
 }
 
 void RichEdit::DeleteLine(int i) {
-  if (i < 0 || i >= LineCount()) return;
+  const int count = LineCount();
+  if (i < 0 || i >= count) return;
   const QTextBlock block = LineBlock(i);
-  const QTextBlock next = block.next();
   QTextCursor cursor(document());
-  if (next.isValid()) {
+  if (i < count - 1) {
     cursor.setPosition(block.position());
-    cursor.setPosition(next.position(), QTextCursor::KeepAnchor);
+    cursor.setPosition(block.next().position(), QTextCursor::KeepAnchor);
   } else {
-    // The last paragraph empties rather than goes: an empty line before it stays a line.
-    cursor.setPosition(block.position());
-    cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+    // The last line goes with everything after it. An empty line before it needs an empty
+    // paragraph after it to stay a line; any other line ends the text, or copies and saves of
+    // the pane would carry a blank line.
+    const QTextBlock previous = block.previous();
+    const bool keepMark = previous.isValid() && previous.length() == 1;
+    cursor.setPosition(keepMark || !previous.isValid() ? block.position() : block.position() - 1);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
   }
   cursor.removeSelectedText();
 }

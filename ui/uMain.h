@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "ParagraphCopy.h"
 #include "RTFSnapShot.h"
 #include "RichEdit.h"
 #include "RichEditToHtml.h"
@@ -30,7 +31,6 @@ class QToolButton;
 class TExClipboard;
 class THighlightFrame;
 class TMyStaticText;
-class TParagraphCopy;
 class QWidgetAction;
 class TDicEnterForm;
 struct TSimilarWord;
@@ -222,6 +222,9 @@ class TMainForm : public QWidget {
   void btnAboutClick();
 
   void ConvertChangedLines();
+  // Moves the line copies and output lines below an edit that made or removed line breaks
+  // with their input lines; false when they cannot follow and every later line must be compared.
+  bool FollowLineBreaks(const TParagraphCopy::TSplice& edited, size_t oldCount);
   void ConvertInputLine(size_t line, const std::u16string& text);
   std::u16string MarkEnglishRuns(int lineStart, const std::u16string& lineText);
   void CopyLineAttributes(int line);

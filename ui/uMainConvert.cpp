@@ -58,6 +58,9 @@ void TMainForm::EnglishRichEditChange() {
     TRaisedFlag converting(Converting);
     CurrentLine = size_t(FarsiRichEdit->LineCount());
     const uint16_t layout = EnglishRichEdit->InputLayout();
+    // The selection too: a format set on it, or a letter about to replace it, must still find
+    // it after the conversion.
+    const int anchor = EnglishRichEdit->textCursor().anchor();
     const int caret = EnglishRichEdit->CaretPos();
     if (PendingFormat & pfStyle) InvalidateSelectedLines();
     {
@@ -69,7 +72,7 @@ void TMainForm::EnglishRichEditChange() {
     ScrollOutput();
     // The trip through the Persian output must not change what the keyboard types.
     FarsiRichEdit->SetInputLayout(layout);
-    EnglishRichEdit->SetCaret(caret);
+    EnglishRichEdit->SetSel(anchor, caret - anchor);
     if (SendingActive) SendToOutPut();
     RememberLines();
   } catch (const std::exception& error) {
@@ -95,18 +98,22 @@ void TMainForm::InvalidateSelectedLines() {
 }
 
 void TMainForm::ConvertChangedLines() {
+  const size_t oldCount = InputParagraphs->LineCount();
   const TParagraphCopy::TSplice edited = InputParagraphs->Refresh();
   const std::vector<std::u16string>& lines = InputParagraphs->Paragraphs();
   const size_t count = InputParagraphs->LineCount();
   ConvertedLines.clear();
   if (count == 0) FarsiRichEdit->ClearAll();
   const auto convertIfChanged = [&](size_t i) {
-    if (i < PreviousInputLines.size() && lines[i] == PreviousInputLines[i]) return;
+    // A line the edit touched may have kept its text and changed its English marking (a
+    // format set, undone or redone): it is converted again all the same.
+    const bool touched = i >= edited.First && i < edited.First + edited.Added;
+    if (!touched && i < PreviousInputLines.size() && lines[i] == PreviousInputLines[i]) return;
     ConvertInputLine(i, lines[i]);
     ConvertedLines.push_back(i);
   };
   const bool listAsLeft = PreviousInputLines.Revision() == RememberedInputRevision;
-  if (listAsLeft && edited.Added == edited.Removed) {
+  if (FollowLineBreaks(edited, oldCount) && listAsLeft) {
     // Every other line kept its text and its number, and so still equals its copy.
     const size_t end = std::min(count, edited.First + edited.Added);
     for (size_t i = edited.First; i < end; ++i) convertIfChanged(i);
@@ -117,6 +124,30 @@ void TMainForm::ConvertChangedLines() {
     for (size_t i = listAsLeft ? edited.First : 0; i < count; ++i) convertIfChanged(i);
   }
   DeleteSurplusOutputLines(int(count));
+}
+
+bool TMainForm::FollowLineBreaks(const TParagraphCopy::TSplice& edited, size_t oldCount) {
+  // Decided from what the edit did, not from the key that made it: a key that made or removed
+  // no line break moves no output line.
+  if (edited.Added == edited.Removed) return true;
+  const size_t below = edited.First + edited.Removed;
+  if (below >= oldCount) return true;  // nothing below the edit to keep in step
+  if (PreviousInputLines.size() != oldCount || size_t(FarsiRichEdit->LineCount()) != oldCount)
+    return false;
+  // The lines below the edit move with their copies and output lines, so they keep comparing
+  // equal and are not converted again; the new lines get empty copies, which differ from every
+  // line, so they are.
+  if (edited.Added > edited.Removed) {
+    const size_t added = edited.Added - edited.Removed;
+    PreviousInputLines.Splice(below, 0, std::vector<std::u16string>(added));
+    for (size_t n = 0; n < added; ++n) FarsiRichEdit->InsertLine(int(below), u"\r");
+  } else {
+    const size_t first = edited.First + edited.Added;
+    const size_t removed = edited.Removed - edited.Added;
+    PreviousInputLines.Splice(first, removed, {});
+    for (size_t n = 0; n < removed; ++n) FarsiRichEdit->DeleteLine(int(first));
+  }
+  return true;
 }
 
 void TMainForm::ConvertInputLine(size_t line, const std::u16string& text) {

@@ -7,21 +7,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "CapsLock.h"
-#include "CodePage.h"
+#include "StandIns.h"
 #include "WordUtils.h"
 #include "uMain.h"
 
 namespace {
-
-// How many times a forwarded key is offered before it is given up: a refusing receiver must
-// never hold the window.
-constexpr int kForwardTries = 100;
-
-bool IsEnter(const QKeyEvent* key) {
-  return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-}
 
 bool IsPasteKey(const QKeyEvent* key) {
   const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
@@ -29,12 +22,44 @@ bool IsPasteKey(const QKeyEvent* key) {
          (key->key() == Qt::Key_Insert && modifiers == Qt::ShiftModifier);
 }
 
-// Delivers the key to the receiver as if typed there, offering it again while it is refused.
-void ForwardKey(QWidget* receiver, const QKeyEvent& key) {
-  for (int tries = 0; tries < kForwardTries; ++tries) {
-    QKeyEvent copy(key.type(), key.key(), key.modifiers(), key.text(), key.isAutoRepeat());
-    if (QCoreApplication::sendEvent(receiver, &copy) && copy.isAccepted()) return;
+// The UTF-16 units that the first count characters of line take: a character outside the
+// Basic Multilingual Plane is two.
+size_t UnitsOf(std::u16string_view line, size_t count) {
+  size_t units = 0;
+  for (; count > 0 && units < line.size(); --count)
+    units += QChar::isHighSurrogate(line[units]) && units + 1 < line.size() ? 2 : 1;
+  return units;
+}
+
+// Column of word n of an input line, counted in characters as the engine reads the line: in the
+// code page, with each character the code page lacks one byte of its own and no separator, so
+// that a FARSI YEH or an emoji neither splits a word nor moves the ones after it.
+size_t InputWordColumn(size_t n, const std::u16string& line) {
+  return AnsiWordStart(n, TStandIns(line).ToAnsi(line));
+}
+
+// What "Big Window" hands to the hidden input: typed characters and the keys that edit text.
+// Shortcuts stay with the output the user sees, so that Ctrl+C copies the Persian shown there
+// and Ctrl+A selects it, rather than acting unseen on the Romanesh.
+bool IsTypingKey(const QKeyEvent* key) {
+  if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  switch (key->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+      return true;
+    default:
+      return !key->text().isEmpty() && key->text().front().isPrint();
   }
+}
+
+// Delivers the key to the receiver as if typed there. Delivery is immediate, so a key the
+// receiver refuses once it would refuse again: it is offered once.
+void ForwardKey(QWidget* receiver, const QKeyEvent& key) {
+  QKeyEvent copy(key.type(), key.key(), key.modifiers(), key.text(), key.isAutoRepeat());
+  QCoreApplication::sendEvent(receiver, &copy);
 }
 
 }  // namespace
@@ -70,26 +95,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TMainForm::EnglishRichEditKeyDown(QKeyEvent* key) {
-  // A line break about to be made or removed is made or removed in the line copies and the
-  // output first, so that the lines below keep their numbers and are not converted again.
-  const int caret = EnglishRichEdit->CaretPos();
-  const int line = EnglishRichEdit->LineFromChar(caret);
-  const int copies = int(PreviousInputLines.size());
-  const int column = caret - EnglishRichEdit->LineIndex(line);
-  const bool selected = EnglishRichEdit->SelLength() > 0;
-  if (IsEnter(key) && line < copies - 1) {
-    PreviousInputLines.Insert(size_t(line + 1), u" ");
-    FarsiRichEdit->InsertLine(line + 1, u" ");
-  } else if (key->key() == Qt::Key_Delete && !selected && line < copies - 1 &&
-             (column == EnglishRichEdit->LineLength(line) ||
-              EnglishRichEdit->Line(line) == u"\r")) {
-    PreviousInputLines.Delete(size_t(line + 1));
-    FarsiRichEdit->DeleteLine(line + 1);
-  } else if (key->key() == Qt::Key_Backspace && !selected && column == 0 && line >= 1 &&
-             line <= copies - 1) {
-    PreviousInputLines.Delete(size_t(line));
-    FarsiRichEdit->DeleteLine(line);
-  } else if (IsPasteKey(key) && LowerCasePaste) {
+  // Line breaks made or removed by a key are followed by the conversion, from what the key
+  // actually did to the text.
+  if (IsPasteKey(key) && LowerCasePaste) {
+    // Nothing to paste (an empty clipboard, a picture): the selected text stays as it is.
+    if (!EnglishRichEdit->canPaste()) return true;
     // Pasted and lower-cased at once, whichever key the user lets go of first.
     PasteStart = EnglishRichEdit->SelStart();
     EnglishRichEdit->paste();
@@ -138,7 +148,9 @@ void TMainForm::ApplyPendingFormats() {
     format.Color = SelectedColor();
     fields |= TCharFormat::fColor;
   }
-  format.BackColor = PendingFormat & pfEnglishBackColor ? EnglishBackColor : 0xFFFFFF;
+  // Without the English background the text has none of its own: the pane's background shows,
+  // whatever the desktop's theme.
+  format.BackColor = PendingFormat & pfEnglishBackColor ? EnglishBackColor : clWindow;
   format.Animation = PendingFormat & pfEnglishAnimation ? EnglishAnimationType : 0;
   EnglishRichEdit->SetSelAttributes(format, fields);
   if (PendingFormat & pfStyle) InvalidateSelectedLines();
@@ -203,7 +215,7 @@ void TMainForm::CapsLockSwitch(QKeyEvent* key) {
     fields |= TCharFormat::fUnderlineType;
   }
   const bool backColor = (PendingFormat & pfEnglishBackColor) && EnglishStyle == esBackColor;
-  format.BackColor = backColor ? EnglishBackColor : 0xFFFFFF;
+  format.BackColor = backColor ? EnglishBackColor : clWindow;
   const bool animated = (PendingFormat & pfEnglishAnimation) && EnglishStyle == esAnimation;
   format.Animation = animated ? EnglishAnimationType : 0;
   EnglishRichEdit->SetSelAttributes(format, fields);
@@ -225,17 +237,20 @@ void TMainForm::PutInputCaretOnOutputWord(bool insideWord) {
   const size_t column = size_t(caret - FarsiRichEdit->LineIndex(line));
   const size_t word = WordNumberAt(column, FarsiRichEdit->Line(line));
   const std::u16string input = EnglishRichEdit->Line(line);
-  const size_t start = AnsiWordStart(word, CodePage::FromUnicode(input));
+  const size_t start = InputWordColumn(word, input);
   const int lineStart = EnglishRichEdit->LineIndex(line);
   if (lineStart < 0) return;
   if (!insideWord) {
-    EnglishRichEdit->SetCaret(lineStart + int(start));
+    // Just after the word's first character, where the dictionary menu finds the word.
+    EnglishRichEdit->SetCaret(lineStart + int(UnitsOf(input, start)));
     return;
   }
   // Inside the word, before its last character.
-  const int end = lineStart + int(start + WordText(word, input).size());
-  EnglishRichEdit->SetCaret(end);
-  EnglishRichEdit->SetCaret(end - 2);
+  const size_t end = UnitsOf(input, start > 0 ? start - 1 : 0) + WordText(word, input).size();
+  EnglishRichEdit->SetCaret(lineStart + int(end) + 1);
+  const bool pairAtEnd = end >= 2 && QChar::isLowSurrogate(input[end - 1]);
+  // No word there (a click past the line's last one) leaves the caret in its own line.
+  EnglishRichEdit->SetCaret(std::max(lineStart, lineStart + int(end) - (pairAtEnd ? 2 : 1)));
 }
 
 void TMainForm::FarsiRichEditDoubleClick(QMouseEvent* mouse) {
@@ -261,7 +276,7 @@ bool TMainForm::FarsiRichEditMouseDown(QMouseEvent* mouse) {
 }
 
 bool TMainForm::FarsiRichEditKeyDown(QKeyEvent* key) {
-  if (!OneWindow->isChecked()) return false;
+  if (!OneWindow->isChecked() || !IsTypingKey(key)) return false;
   // Typed into the enlarged output, the keys edit the hidden input, which the output follows.
   if (key->key() == Qt::Key_Backspace) {
     BackspaceLayout = EnglishRichEdit->InputLayout();
@@ -273,11 +288,9 @@ bool TMainForm::FarsiRichEditKeyDown(QKeyEvent* key) {
 }
 
 bool TMainForm::FarsiRichEditKeyPress(QKeyEvent* key) {
-  if (!OneWindow->isChecked()) return false;
-  if (!key->text().isEmpty()) {
-    ForwardKey(EnglishRichEdit, *key);
-    // The input pane's Enter makes the line itself: nothing more to append.
-  }
+  if (!OneWindow->isChecked() || !IsTypingKey(key)) return false;
+  // The input pane's Enter makes the line itself: nothing more to append.
+  ForwardKey(EnglishRichEdit, *key);
   return true;
 }
 

@@ -6,9 +6,11 @@
 #include <QFontComboBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <array>
+#include <utility>
 
 #include "CapsLock.h"
 #include "ToolbarImages.h"
@@ -93,6 +95,14 @@ void TMainForm::SetupToolBar() {
   CenterToolBtn = AddToolButton("CenterToolBtn", tiAlignCenter, QStringLiteral("Center"), true);
   RightToolBtn = AddToolButton("RightToolBtn", tiAlignRight, QStringLiteral("Align Right"), true);
   BulletToolBtn = AddToolButton("BulletToolBtn", tiBullets, QStringLiteral("Bullets"), true);
+  // The keys that every editor gives its styles. They click at once (a button's own shortcut
+  // clicks a moment later), so that the very next key typed takes the style.
+  const std::pair<QKeySequence::StandardKey, QToolButton*> styleKeys[] = {
+      {QKeySequence::Bold, BoldToolBtn},
+      {QKeySequence::Italic, ItalicToolBtn},
+      {QKeySequence::Underline, UnderLineToolBtn}};
+  for (const auto& [keys, button] : styleKeys)
+    connect(new QShortcut(keys, this), &QShortcut::activated, button, &QToolButton::click);
 
   ColorBox1 = new QComboBox(ToolBar1);
   ColorBox1->setObjectName(QStringLiteral("ColorBox1"));
