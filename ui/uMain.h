@@ -74,7 +74,9 @@ inline constexpr uint16_t FarsiLanguageId = LangPersian;
 // Start-up and the stored settings (uMainSettings.cpp).
 // Where users send bug reports and suggestions.
 inline constexpr char MakerEmail[] = "zefra@example.org";
-// The first run's welcome, or an upgrade's note and the tips switched on again; then "Version".
+// A note on a settings file Zefra could not read whole, of which it keeps a copy; the first run's
+// welcome (not after that note), or an upgrade's note and the tips switched on again; then
+// "Version".
 void CheckVersion(Registry& registry);
 // Reads the stored values into the settings and form, each applied at once: the engine and
 // English-word values, the window's, then the options that later versions added. The first

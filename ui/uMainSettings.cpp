@@ -178,8 +178,11 @@ constexpr TWindowSetting kWindowSettings[] = {
 }  // namespace
 
 void CheckVersion(Registry& registry) {
+  // A file Zefra could not read is no first run: the user hears about the file instead.
+  const std::optional<QString> damaged = registry.KeepDamagedFile();
+  if (damaged) MessageBoxes::Show(nullptr, MessageBoxes::Type::Warning, *damaged);
   if (!registry.KeyExists()) {
-    MessageBoxes::Show(nullptr, MessageBoxes::Type::Information, WelcomeText());
+    if (!damaged) MessageBoxes::Show(nullptr, MessageBoxes::Type::Information, WelcomeText());
     registry.WriteString(kVersionValue, kProgramVersion);
     SaveSettings(registry, true, nullptr);
     return;
