@@ -131,6 +131,7 @@ class TMainForm : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void SetupCaptions();

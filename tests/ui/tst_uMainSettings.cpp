@@ -90,6 +90,7 @@ class tst_uMainSettings : public QObject {
   void aDamagedFileNeverStopsTheStartAndIsWrittenCleanAgain();
   void theWindowStartsWithCapsLockOffAndTheInputFaceInTheToolBar();
   void closingTheWindowSavesTheDictionary();
+  void theWindowCannotBeMaximised();
 
  private:
   // The settings as a new process of the program has them before the stored ones are read.
@@ -450,6 +451,16 @@ void tst_uMainSettings::closingTheWindowSavesTheDictionary() {
   QFile file(dictionaryPath);
   QVERIFY(file.open(QIODevice::ReadOnly));
   QVERIFY(file.readAll().contains("ketab=ketaab"));
+}
+
+void tst_uMainSettings::theWindowCannotBeMaximised() {
+  Start();
+  const QRect place = form->geometry();
+  for (const Qt::WindowState larger : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
+    form->setWindowState(larger);
+    QTRY_COMPARE(form->geometry(), place);
+    QCOMPARE(form->windowState(), Qt::WindowNoState);
+  }
 }
 
 QTEST_MAIN(tst_uMainSettings)
