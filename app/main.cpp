@@ -1,12 +1,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QStandardPaths>
+#include <cstdio>
 #include <memory>
 
 #include "Dictionary.h"
 #include "MessageBoxes.h"
 #include "Registry.h"
 #include "WordList.h"
+#include "X11Start.h"
 #include "trans.h"
 #include "uMain.h"
 
@@ -28,13 +30,21 @@ std::string LocalPath(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
+int Refuse(const QString& problem) {
+  std::fprintf(stderr, "zefra: %s\n", qPrintable(problem));
+  return EXIT_FAILURE;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  QString problem;
+  if (!X11Start::ChoosePlatform(problem)) return Refuse(problem);
   // Qt needs the application object before any box or window, even the first run's note.
   QApplication app(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("Quorvel Software Company"));
   QApplication::setApplicationName(QStringLiteral("Zefra"));
+  if (!X11Start::InstallServices(problem)) return Refuse(problem);
 
   TBoxReporter reporter;
   StartDictionaryModule(

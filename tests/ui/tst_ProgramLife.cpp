@@ -1,0 +1,116 @@
+// The program as a user starts and ends it: a copy of the built program with a home of its own,
+// so that its dictionary, settings and lock are the test's alone.
+#include <signal.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kSettings =
+    "Windows Registry Editor Version 5.00\n\n"
+    "[HKEY_CURRENT_USER\\Software\\Quorvel Software Company\\Zefra]\n"
+    "\"Version\"=\"0.3.4a beta\"\n"
+    "\"Tips of Day\"=dword:00000000\n";
+
+constexpr int kStartMilliseconds = 30000;
+
+}  // namespace
+
+class tst_ProgramLife : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void withoutAnXDisplayZefraSaysSoAndEnds();
+
+ private:
+  QString Path(const QString& name) const { return dir->filePath(name); }
+  QString Settings() const {
+    return Path(QStringLiteral("config/Quorvel Software Company/Zefra.reg"));
+  }
+  QString Dictionary() const { return Path(QStringLiteral("bin/Zefra.txt")); }
+  QString Lock() const { return Path(QStringLiteral("runtime/Zefra.lock")); }
+  // A start on platform; nullptr when no X server is there for xcb.
+  QProcess* Start(const char* platform = "xcb");
+  // Waits until the process holds the lock, with its answer to signals in place.
+  void WaitUntilReady(QProcess& zefra);
+  QByteArray Read(const QString& path) const {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+
+  std::unique_ptr<QTemporaryDir> dir;
+  std::vector<std::unique_ptr<QProcess>> started;
+};
+
+void tst_ProgramLife::init() {
+  dir = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir->isValid());
+  for (const char* sub : {"bin", "home", "config/Quorvel Software Company", "runtime", "data"})
+    QVERIFY(QDir().mkpath(Path(QLatin1String(sub))));
+  QVERIFY(QFile::setPermissions(Path(QStringLiteral("runtime")),
+                                QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+  // Beside the copy, the dictionary is the test's own.
+  QVERIFY(QFile::copy(QStringLiteral(ZEFRA_PROGRAM), Path(QStringLiteral("bin/zefra"))));
+  QFile settings(Settings());
+  QVERIFY(settings.open(QIODevice::WriteOnly));
+  settings.write(kSettings);
+}
+
+void tst_ProgramLife::cleanup() {
+  for (const auto& zefra : started) {
+    if (zefra->state() == QProcess::NotRunning) continue;
+    zefra->kill();
+    zefra->waitForFinished();
+  }
+  started.clear();
+}
+
+QProcess* tst_ProgramLife::Start(const char* platform) {
+  // Only where the test itself runs on an X server of its own, never on the desktop's.
+  if (qstrcmp(platform, "xcb") == 0 && qgetenv("QT_QPA_PLATFORM") != "xcb") return nullptr;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1String(platform));
+  environment.insert(QStringLiteral("HOME"), Path(QStringLiteral("home")));
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), Path(QStringLiteral("data")));
+  environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), Path(QStringLiteral("runtime")));
+  auto zefra = std::make_unique<QProcess>();
+  zefra->setProcessEnvironment(environment);
+  zefra->start(Path(QStringLiteral("bin/zefra")), {});
+  if (!zefra->waitForStarted()) return nullptr;
+  started.push_back(std::move(zefra));
+  return started.back().get();
+}
+
+void tst_ProgramLife::WaitUntilReady(QProcess& zefra) {
+  const QByteArray pid = QByteArray::number(zefra.processId());
+  QTRY_VERIFY_WITH_TIMEOUT(
+      Read(Lock()).split('\n').value(0) == pid || zefra.state() == QProcess::NotRunning,
+      kStartMilliseconds);
+  QVERIFY2(zefra.state() == QProcess::Running, zefra.readAllStandardError().constData());
+}
+
+void tst_ProgramLife::withoutAnXDisplayZefraSaysSoAndEnds() {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove(QStringLiteral("DISPLAY"));
+  environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), Path(QStringLiteral("runtime")));
+  QProcess zefra;
+  zefra.setProcessEnvironment(environment);
+  zefra.start(Path(QStringLiteral("bin/zefra")), {});
+  QVERIFY(zefra.waitForFinished(kStartMilliseconds));
+  QCOMPARE(zefra.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(zefra.exitCode(), 1);
+  QVERIFY(zefra.readAllStandardError().contains("Zefra needs an X11 session"));
+}
+
+QTEST_GUILESS_MAIN(tst_ProgramLife)
+#include "tst_ProgramLife.moc"
