@@ -7,6 +7,7 @@
 #include "Dictionary.h"
 #include "MessageBoxes.h"
 #include "Registry.h"
+#include "SingleInstance.h"
 #include "WordList.h"
 #include "X11Start.h"
 #include "trans.h"
@@ -45,6 +46,9 @@ int main(int argc, char* argv[]) {
   QApplication::setOrganizationName(QStringLiteral("Quorvel Software Company"));
   QApplication::setApplicationName(QStringLiteral("Zefra"));
   if (!X11Start::InstallServices(problem)) return Refuse(problem);
+  // Before anything reads or writes the user's files.
+  TSingleInstance instance;
+  if (!instance.Start()) return EXIT_SUCCESS;
 
   TBoxReporter reporter;
   StartDictionaryModule(
@@ -65,6 +69,8 @@ int main(int argc, char* argv[]) {
   {
     TMainForm MainForm;
     LoadSettings(*registry, MainForm);
+    QObject::connect(&instance, &TSingleInstance::RaiseRequested, &MainForm,
+                     &TMainForm::BringToFront);
     MainForm.ShowAtStartUp();
     try {
       result = app.exec();

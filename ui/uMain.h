@@ -352,6 +352,8 @@ class TMainForm : public QWidget {
   void SetFarsiFontColor(uint32_t color);
   // Gives the output pane this font and colour, and every character of the output with them.
   void SetWholeOutputFont(const QFont& font, uint32_t color);
+  // Brings the window to the front, out of the task bar when minimised.
+  void BringToFront();
 
  private:
   void FormDestroy();

@@ -280,3 +280,10 @@ void TMainForm::FormDestroy() {
   // Nothing is shown this late: the settings dialog already reports a file it cannot write.
   SaveDictionary();
 }
+
+void TMainForm::BringToFront() {
+  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  show();
+  raise();
+  activateWindow();
+}

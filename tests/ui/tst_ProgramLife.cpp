@@ -27,6 +27,7 @@ class tst_ProgramLife : public QObject {
   void init();
   void cleanup();
 
+  void aSecondStartRaisesTheFirstAndEndsButALockOfTheDeadDoesNot();
   void withoutAnXDisplayZefraSaysSoAndEnds();
 
  private:
@@ -95,6 +96,24 @@ void tst_ProgramLife::WaitUntilReady(QProcess& zefra) {
       Read(Lock()).split('\n').value(0) == pid || zefra.state() == QProcess::NotRunning,
       kStartMilliseconds);
   QVERIFY2(zefra.state() == QProcess::Running, zefra.readAllStandardError().constData());
+}
+
+void tst_ProgramLife::aSecondStartRaisesTheFirstAndEndsButALockOfTheDeadDoesNot() {
+  QProcess* first = Start();
+  if (!first) QSKIP("needs an X display");
+  WaitUntilReady(*first);
+  QProcess* second = Start();
+  QVERIFY(second->waitForFinished(kStartMilliseconds));
+  QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+  QCOMPARE(second->exitCode(), 0);
+  QCOMPARE(first->state(), QProcess::Running);
+
+  // Killed without a chance to clean up: its lock and socket stay behind.
+  first->kill();
+  QVERIFY(first->waitForFinished());
+  QVERIFY(QFile::exists(Lock()));
+  QProcess* third = Start();
+  WaitUntilReady(*third);
 }
 
 void tst_ProgramLife::withoutAnXDisplayZefraSaysSoAndEnds() {
