@@ -354,9 +354,19 @@ class TMainForm : public QWidget {
   void SetWholeOutputFont(const QFont& font, uint32_t color);
   // Brings the window to the front, out of the task bar when minimised.
   void BringToFront();
+  // Writes the settings and the dictionary file, as at the end of the program; each file that
+  // cannot be written is reported once.
+  void SaveUserFiles(Registry& registry);
+  // Writes the settings, as SaveSettings at the end of the program, reporting a failure once.
+  void SaveSettingsFile(Registry& registry);
 
  private:
   void FormDestroy();
+  void SaveDictionaryFile();
+  // Says once per file that it could not be written and why: in a box while the window is shown,
+  // else on standard error.
+  void ReportUnsavedFile(const QString& fileName, const QString& reason);
+  QStringList UnsavedFilesReported;
   void TipOfDay1AfterExecute();
   uint32_t FarsiFontColorRef = clWindowText;
   TTipOfDay* TipOfDay1 = nullptr;

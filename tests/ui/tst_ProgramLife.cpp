@@ -27,8 +27,11 @@ class tst_ProgramLife : public QObject {
   void init();
   void cleanup();
 
+  void aSignalToEndSavesTheDictionaryAndTheSettings_data();
+  void aSignalToEndSavesTheDictionaryAndTheSettings();
   void aSecondStartRaisesTheFirstAndEndsButALockOfTheDeadDoesNot();
   void withoutAnXDisplayZefraSaysSoAndEnds();
+  void settingsThatCannotBeSavedAreToldOnce();
 
  private:
   QString Path(const QString& name) const { return dir->filePath(name); }
@@ -98,6 +101,31 @@ void tst_ProgramLife::WaitUntilReady(QProcess& zefra) {
   QVERIFY2(zefra.state() == QProcess::Running, zefra.readAllStandardError().constData());
 }
 
+void tst_ProgramLife::aSignalToEndSavesTheDictionaryAndTheSettings_data() {
+  QTest::addColumn<int>("quitSignal");
+  QTest::newRow("SIGTERM") << SIGTERM;
+  QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void tst_ProgramLife::aSignalToEndSavesTheDictionaryAndTheSettings() {
+  QFETCH(int, quitSignal);
+  // A file Zefra reads whole, but writes with every section.
+  QFile dictionary(Dictionary());
+  QVERIFY(dictionary.open(QIODevice::WriteOnly));
+  dictionary.write("[Whole Words]\nsalam=salaam\n");
+  dictionary.close();
+  QProcess* zefra = Start();
+  if (!zefra) QSKIP("needs an X display");
+  WaitUntilReady(*zefra);
+  QCOMPARE(::kill(pid_t(zefra->processId()), quitSignal), 0);
+  QVERIFY(zefra->waitForFinished(kStartMilliseconds));
+  QCOMPARE(zefra->exitStatus(), QProcess::NormalExit);
+  QCOMPARE(zefra->exitCode(), 0);
+  QVERIFY(Read(Settings()).contains("\"Copy Entire Mode\"="));
+  QVERIFY(Read(Dictionary()).contains("[Polite Words]"));
+  QVERIFY(Read(Dictionary()).contains("salam=salaam"));
+}
+
 void tst_ProgramLife::aSecondStartRaisesTheFirstAndEndsButALockOfTheDeadDoesNot() {
   QProcess* first = Start();
   if (!first) QSKIP("needs an X display");
@@ -129,6 +157,22 @@ void tst_ProgramLife::withoutAnXDisplayZefraSaysSoAndEnds() {
   QCOMPARE(zefra.exitStatus(), QProcess::NormalExit);
   QCOMPARE(zefra.exitCode(), 1);
   QVERIFY(zefra.readAllStandardError().contains("Zefra needs an X11 session"));
+}
+
+void tst_ProgramLife::settingsThatCannotBeSavedAreToldOnce() {
+  // A folder where the file should be: nothing can replace it, not even for the superuser.
+  QVERIFY(QFile::remove(Settings()));
+  QVERIFY(QDir().mkpath(Settings()));
+  // Headless: the boxes of the start answer themselves.
+  QProcess* zefra = Start("offscreen");
+  QVERIFY(zefra);
+  WaitUntilReady(*zefra);
+  QCOMPARE(::kill(pid_t(zefra->processId()), SIGTERM), 0);
+  QVERIFY(zefra->waitForFinished(kStartMilliseconds));
+  QCOMPARE(zefra->exitStatus(), QProcess::NormalExit);
+  const QByteArray errors = zefra->readAllStandardError();
+  QCOMPARE(errors.count("Zefra could not save \"" + QFile::encodeName(Settings()) + "\": "),
+           qsizetype(1));
 }
 
 QTEST_GUILESS_MAIN(tst_ProgramLife)

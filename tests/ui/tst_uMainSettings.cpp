@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "CapsLock.h"
@@ -90,6 +92,7 @@ class tst_uMainSettings : public QObject {
   void aDamagedFileNeverStopsTheStartAndIsWrittenCleanAgain();
   void theWindowStartsWithCapsLockOffAndTheInputFaceInTheToolBar();
   void closingTheWindowSavesTheDictionary();
+  void aDictionaryThatCannotBeSavedIsToldOnceWithTheReason();
   void theWindowCannotBeMaximised();
 
  private:
@@ -451,6 +454,23 @@ void tst_uMainSettings::closingTheWindowSavesTheDictionary() {
   QFile file(dictionaryPath);
   QVERIFY(file.open(QIODevice::ReadOnly));
   QVERIFY(file.readAll().contains("ketab=ketaab"));
+}
+
+void tst_uMainSettings::aDictionaryThatCannotBeSavedIsToldOnceWithTheReason() {
+  FinishDictionaryModule();
+  const QString gone = dir.filePath(QStringLiteral("gone/Zefra.txt"));
+  StartDictionaryModule(QFile::encodeName(gone).toStdString(), reporter);
+  Start();
+  boxes->Shown.clear();
+  WholeWords->AddEntry("ketab", "ketaab");
+  form->SaveUserFiles(*registry);
+  form->SaveUserFiles(*registry);
+  QCOMPARE(boxes->Shown.size(), size_t(1));
+  QCOMPARE(boxes->Shown[0].BoxType, MessageBoxes::Type::Error);
+  QCOMPARE(boxes->Shown[0].Text, QStringLiteral("Zefra could not save \"%1\": %2.")
+                                     .arg(gone, QString::fromLocal8Bit(std::strerror(ENOENT))));
+  // The settings beside it were saved.
+  QVERIFY(registry->ValueExists(QStringLiteral("Copy Entire Mode")));
 }
 
 void tst_uMainSettings::theWindowCannotBeMaximised() {
