@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 
 #include "CapsLock.h"
-#include "WindowTargets.h"
 
 #ifdef ZEFRA_X11
 #include <X11/Xlib.h>
@@ -45,19 +44,19 @@ bool ChoosePlatform(QString& problem) {
 }
 
 bool InstallServices(QString& problem) {
-  const QString platform = QGuiApplication::platformName();
-  std::unique_ptr<CapsLock::Service> capsLock = CapsLock::ForPlatform(platform);
-  std::unique_ptr<WindowTargets::Service> targets = WindowTargets::ForPlatform(platform);
-  if (!capsLock || !targets) {
+  // The windows of other programs need no more of the X server than Caps Lock does; they are
+  // made on their first use, which also joins the accessibility bus.
+  std::unique_ptr<CapsLock::Service> capsLock =
+      CapsLock::ForPlatform(QGuiApplication::platformName());
+  if (!capsLock) {
     problem = QStringLiteral(
                   "The Qt platform \"%1\" offers no X server with the XKB and XTEST "
                   "extensions. ")
-                  .arg(platform) +
+                  .arg(QGuiApplication::platformName()) +
               kNeedsX11 + QStringLiteral(" Unset QT_QPA_PLATFORM or set it to xcb.");
     return false;
   }
   CapsLock::Install(std::move(capsLock));
-  WindowTargets::Install(std::move(targets));
   return true;
 }
 
