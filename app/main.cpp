@@ -1,12 +1,17 @@
 #include <QApplication>
 #include <QFile>
+#include <QSessionManager>
 #include <QStandardPaths>
+#include <cstdio>
 #include <memory>
 
 #include "Dictionary.h"
 #include "MessageBoxes.h"
+#include "QuitSignals.h"
 #include "Registry.h"
+#include "SingleInstance.h"
 #include "WordList.h"
+#include "X11Start.h"
 #include "trans.h"
 #include "uMain.h"
 
@@ -28,13 +33,27 @@ std::string LocalPath(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
+int Refuse(const QString& problem) {
+  std::fprintf(stderr, "zefra: %s\n", qPrintable(problem));
+  return EXIT_FAILURE;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  QString problem;
+  if (!X11Start::ChoosePlatform(problem)) return Refuse(problem);
   // Qt needs the application object before any box or window, even the first run's note.
   QApplication app(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("Quorvel Software Company"));
   QApplication::setApplicationName(QStringLiteral("Zefra"));
+  if (!X11Start::InstallServices(problem)) return Refuse(problem);
+  TQuitSignals quitSignals;
+  // Every event loop ends, the main one and that of any box or dialog open at the moment.
+  QObject::connect(&quitSignals, &TQuitSignals::QuitRequested, &app, [] { QApplication::exit(); });
+  // Before anything reads or writes the user's files.
+  TSingleInstance instance;
+  if (!instance.Start()) return EXIT_SUCCESS;
 
   TBoxReporter reporter;
   StartDictionaryModule(
@@ -55,13 +74,26 @@ int main(int argc, char* argv[]) {
   {
     TMainForm MainForm;
     LoadSettings(*registry, MainForm);
-    MainForm.ShowAtStartUp();
-    try {
-      result = app.exec();
-    } catch (...) {
-      // Nothing is reported: the settings are still saved and the program ends.
+    QObject::connect(&instance, &TSingleInstance::RaiseRequested, &MainForm,
+                     &TMainForm::BringToFront);
+    // The session may end the program without a quit of its own after this.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &MainForm,
+                     [&](QSessionManager&) { MainForm.SaveUserFiles(*registry); });
+    // A signal during a note of the start ended that note's loop, not the main one to come.
+    if (!quitSignals.Received()) {
+      MainForm.ShowAtStartUp();
+      try {
+        result = app.exec();
+      } catch (...) {
+        // Nothing is reported: the settings are still saved and the program ends.
+      }
+    } else {
+      result = EXIT_SUCCESS;
     }
-    SaveSettings(*registry, false, &MainForm);
+    // What cannot be saved from here on is told on standard error, not in a box that would hold
+    // up a logout or a kill.
+    MainForm.hide();
+    MainForm.SaveSettingsFile(*registry);
     registry.reset();
   }
   FinishDictionaryModule();

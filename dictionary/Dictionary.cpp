@@ -635,6 +635,10 @@ bool SaveDictionary() {
   return true;
 }
 
+bool DictionaryFileKept() {
+  return gKeepFile;
+}
+
 void FinishDictionaryModule() {
   FreeSections();
   Ini().Clear();

@@ -227,6 +227,9 @@ bool CreateDefaultDictionary(TDictionaryReporter& reporter);
 TDictionaryIni SavedImage();
 // Writes the whole file; false (old file and sections untouched) when it could not be written.
 bool SaveDictionary();
+// Whether SaveDictionary leaves the file alone, as the user was told at the start: it could not
+// be read, or it held what a save would drop and no copy of it could be kept.
+bool DictionaryFileKept();
 // Frees the sections and the file image.
 void FinishDictionaryModule();
 

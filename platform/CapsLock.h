@@ -41,8 +41,8 @@ class InProcessService : public Service, private QObject {
   const QObject* nextReceiver_ = nullptr;
 };
 
-// The service for a Qt platform: "xcb" gets the X server's Caps Lock when the server offers the
-// keyboard and test extensions, every other platform the in-process one.
+// The service for a Qt platform: a headless one gets the in-process toggle, every other the X
+// server's Caps Lock, or none when there is no X server with the keyboard and test extensions.
 std::unique_ptr<Service> ForPlatform(const QString& platformName);
 
 // Makes service the one in use, returning the one it replaces (nullptr: none installed yet).

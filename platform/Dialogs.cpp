@@ -5,6 +5,8 @@
 #include <QFontDialog>
 #include <QGuiApplication>
 
+#include "ServiceSlot.h"
+
 namespace Dialogs {
 
 namespace {
@@ -84,8 +86,8 @@ std::optional<QColor> InProcessService::Colour(QWidget*, const QColor& initial) 
 }
 
 std::unique_ptr<Service> ForPlatform(const QString& platformName) {
-  if (platformName == QLatin1String("xcb")) return std::make_unique<QtService>();
-  return std::make_unique<InProcessService>();
+  if (IsHeadlessPlatform(platformName)) return std::make_unique<InProcessService>();
+  return std::make_unique<QtService>();
 }
 
 std::unique_ptr<Service> Install(std::unique_ptr<Service> service) {

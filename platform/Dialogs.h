@@ -71,8 +71,8 @@ class InProcessService : public Service {
   std::deque<std::optional<QColor>> ColourAnswers;
 };
 
-// The service for a Qt platform: "xcb" gets real dialogs, every other platform the in-process
-// one.
+// The service for a Qt platform: a headless one gets the in-process dialogs, every other real
+// ones.
 std::unique_ptr<Service> ForPlatform(const QString& platformName);
 
 // Makes service the one in use, returning the one it replaces (nullptr: none installed yet).

@@ -66,8 +66,8 @@ Answer InProcessService::Show(QWidget*, Type type, const QString& text, Buttons 
 }
 
 std::unique_ptr<Service> ForPlatform(const QString& platformName, const QString& caption) {
-  if (platformName == QLatin1String("xcb")) return std::make_unique<QtService>(caption);
-  return std::make_unique<InProcessService>();
+  if (IsHeadlessPlatform(platformName)) return std::make_unique<InProcessService>();
+  return std::make_unique<QtService>(caption);
 }
 
 std::unique_ptr<Service> Install(std::unique_ptr<Service> service) {

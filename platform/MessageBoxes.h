@@ -46,7 +46,7 @@ class InProcessService : public Service {
   std::deque<Answer> Answers;
 };
 
-// The service for a Qt platform: "xcb" gets real boxes, every other platform the in-process one.
+// The service for a Qt platform: a headless one gets the in-process boxes, every other real ones.
 std::unique_ptr<Service> ForPlatform(const QString& platformName, const QString& caption);
 
 // Makes service the one in use, returning the one it replaces (nullptr: none installed yet).

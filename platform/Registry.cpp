@@ -101,11 +101,13 @@ std::vector<TRegValue>::iterator FindValue(TRegKey& key, const QString& name) {
 
 }  // namespace
 
-TRegKey ParseRegFile(QByteArrayView bytes) {
+TRegKey ParseRegFile(QByteArrayView bytes, qsizetype* dropped) {
+  qsizetype skipped = 0;
   if (bytes.size() > kMaxFileBytes) {
     // The last line read would be cut short: it is left out.
     bytes = bytes.first(kMaxFileBytes);
     bytes = bytes.first(bytes.lastIndexOf('\n') + 1);
+    ++skipped;
   }
   TRegKey key;
   QHash<QString, size_t> places;  // case-folded name -> index in key.Values
@@ -113,15 +115,19 @@ TRegKey ParseRegFile(QByteArrayView bytes) {
   const QString text = Decode(bytes);
   for (QStringView line : QStringView(text).split(u'\n')) {
     line = line.trimmed();
+    if (line.isEmpty() || line == kSignature) continue;
     if (line.startsWith(u'[')) {
       inKey = line.endsWith(u']') &&
               line.sliced(1, line.size() - 2).compare(kKeyPath, Qt::CaseInsensitive) == 0;
       key.Exists = key.Exists || inKey;
+      if (!inKey) ++skipped;
       continue;
     }
-    if (!inKey) continue;
-    std::optional<TRegValue> value = ParseValue(line);
-    if (!value) continue;
+    std::optional<TRegValue> value = inKey ? ParseValue(line) : std::nullopt;
+    if (!value) {
+      ++skipped;
+      continue;
+    }
     const QString folded = value->Name.toCaseFolded();
     if (const auto place = places.constFind(folded); place != places.cend()) {
       key.Values[*place].Data = std::move(value->Data);
@@ -130,6 +136,7 @@ TRegKey ParseRegFile(QByteArrayView bytes) {
       key.Values.push_back(std::move(*value));
     }
   }
+  if (dropped) *dropped = skipped;
   return key;
 }
 
@@ -256,12 +263,53 @@ bool Registry::EndUpdate() {
   return stored;
 }
 
+std::optional<QString> Registry::KeepDamagedFile() {
+  if (!QFileInfo(fileName_).isFile()) return std::nullopt;
+  QFile file(fileName_);
+  const QString name = QDir::toNativeSeparators(fileName_);
+  if (!file.open(QIODevice::ReadOnly))
+    return QStringLiteral(
+               "Zefra could not read the settings in \"%1\" (%2), so they start "
+               "from their defaults and will be saved over it.")
+        .arg(name, file.errorString());
+  qsizetype dropped = 0;
+  ParseRegFile(file.read(kMaxFileBytes + 1), &dropped);
+  if (dropped == 0) return std::nullopt;
+  const QString backup = fileName_ + QStringLiteral(".bak");
+  QSaveFile copy(backup);
+  bool copied = file.seek(0) && copy.open(QIODevice::WriteOnly);
+  while (copied && !file.atEnd()) {
+    const QByteArray block = file.read(1 << 16);
+    copied = !block.isEmpty() && copy.write(block) == block.size();
+  }
+  if (copied && copy.commit())
+    return QStringLiteral(
+               "Zefra could not read all of \"%1\" and keeps a copy of it as \"%2\" "
+               "before saving the settings over it.")
+        .arg(name, QDir::toNativeSeparators(backup));
+  return QStringLiteral(
+             "Zefra could not read all of \"%1\" and could not keep a copy of it as "
+             "\"%2\" (%3).")
+      .arg(name, QDir::toNativeSeparators(backup), copy.errorString());
+}
+
 bool Registry::Store(const TRegKey& key) const {
-  if (!QDir().mkpath(QFileInfo(fileName_).absolutePath())) return false;
+  const QString dir = QFileInfo(fileName_).absolutePath();
+  if (!QDir().mkpath(dir)) {
+    error_ = QStringLiteral("the folder \"%1\" cannot be made").arg(QDir::toNativeSeparators(dir));
+    return false;
+  }
+  // A file of the user's that the user may not write is still theirs to replace, which the
+  // save below refuses to do.
+  const QFileInfo old(fileName_);
+  if (old.isFile() && !old.isWritable())
+    QFile::setPermissions(fileName_, old.permissions() | QFile::ReadOwner | QFile::WriteOwner);
   QSaveFile file(fileName_);
-  if (!file.open(QIODevice::WriteOnly)) return false;
   const QByteArray bytes = FormatRegFile(key);
-  if (file.write(bytes) != bytes.size() || !file.commit()) return false;
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    error_ = file.errorString();
+    return false;
+  }
   // The new file takes the permissions of the one it replaced: one the user could not read
   // would stay unreadable.
   QFile::setPermissions(fileName_,

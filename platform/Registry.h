@@ -25,7 +25,8 @@ struct TRegKey {
 
 /// Zefra's key as the bytes of a file hold it, damaged or edited by hand: what cannot be read
 /// (other keys, other value types, broken lines) is skipped, and a later value of a name wins.
-TRegKey ParseRegFile(QByteArrayView bytes);
+/// dropped, when given, counts the lines skipped that a file written by Zefra never holds.
+TRegKey ParseRegFile(QByteArrayView bytes, qsizetype* dropped = nullptr);
 /// The file for key in the export format, UTF-8 with LF line ends.
 QByteArray FormatRegFile(const TRegKey& key);
 
@@ -49,6 +50,13 @@ class Registry {
   bool WriteString(const QString& name, const QString& value);
   bool DeleteValue(const QString& name);
 
+  /// Why the last write failed.
+  const QString& ErrorString() const { return error_; }
+
+  /// Once, before the first write: when the file cannot be read, or holds what a write would
+  /// drop, keeps a copy of it as "Zefra.reg.bak" and returns a note saying so for the user.
+  std::optional<QString> KeepDamagedFile();
+
   /// Writes between BeginUpdate and the matching EndUpdate reach the file together, in one
   /// replacement at the end; EndUpdate returns whether that succeeded.
   void BeginUpdate();
@@ -63,6 +71,7 @@ class Registry {
   bool Store(const TRegKey& key) const;
 
   QString fileName_;
+  mutable QString error_;
   int updateCount_ = 0;
   TRegKey pending_;  // the key as it will be written, while an update is open
 };

@@ -137,7 +137,8 @@ std::unique_ptr<Service> ForPlatform(const QString& platformName) {
 #ifdef ZEFRA_X11_TARGETS
     return X11Service();
 #else
-    return std::unique_ptr<Service>();
+    // Built without the accessibility library: no window of another program is ever found.
+    return std::unique_ptr<Service>(std::make_unique<InProcessService>());
 #endif
   });
 }

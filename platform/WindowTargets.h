@@ -100,8 +100,8 @@ class InProcessService : public Service {
   std::vector<Window> windows_;
 };
 
-// The service for a Qt platform: "xcb" gets the X server's windows when the server offers the
-// test extension, every other platform the in-process one.
+// The service for a Qt platform: a headless one gets the in-process stand-ins, every other the X
+// server's windows, or none when there is no X server with the test extension.
 std::unique_ptr<Service> ForPlatform(const QString& platformName);
 
 // Makes service the one in use, returning the one it replaces (nullptr: none installed yet).

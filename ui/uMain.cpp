@@ -254,6 +254,15 @@ void TMainForm::CentreOnDesktop() {
   move(area.center() - rect().center());
 }
 
+void TMainForm::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // The panes and buttons are placed for one size: a window manager that maximises the window
+  // regardless of its fixed size, or a full-screen request, gets the normal window back.
+  constexpr Qt::WindowStates kLarger = Qt::WindowMaximized | Qt::WindowFullScreen;
+  if (event->type() == QEvent::WindowStateChange && (windowState() & kLarger))
+    setWindowState(windowState() & ~kLarger);
+}
+
 void TMainForm::btnSettingsClick() {
   if (!SettingsForm) SettingsForm = new TSettingsForm(this);
   SettingsForm->exec();

@@ -74,7 +74,9 @@ inline constexpr uint16_t FarsiLanguageId = LangPersian;
 // Start-up and the stored settings (uMainSettings.cpp).
 // Where users send bug reports and suggestions.
 inline constexpr char MakerEmail[] = "zefra@example.org";
-// The first run's welcome, or an upgrade's note and the tips switched on again; then "Version".
+// A note on a settings file Zefra could not read whole, of which it keeps a copy; the first run's
+// welcome (not after that note), or an upgrade's note and the tips switched on again; then
+// "Version".
 void CheckVersion(Registry& registry);
 // Reads the stored values into the settings and form, each applied at once: the engine and
 // English-word values, the window's, then the options that later versions added. The first
@@ -129,6 +131,7 @@ class TMainForm : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void SetupCaptions();
@@ -353,9 +356,21 @@ class TMainForm : public QWidget {
   void SetFarsiFontColor(uint32_t color);
   // Gives the output pane this font and colour, and every character of the output with them.
   void SetWholeOutputFont(const QFont& font, uint32_t color);
+  // Brings the window to the front, out of the task bar when minimised.
+  void BringToFront();
+  // Writes the settings and the dictionary file, as at the end of the program; each file that
+  // cannot be written is reported once.
+  void SaveUserFiles(Registry& registry);
+  // Writes the settings, as SaveSettings at the end of the program, reporting a failure once.
+  void SaveSettingsFile(Registry& registry);
 
  private:
   void FormDestroy();
+  void SaveDictionaryFile();
+  // Says once per file that it could not be written and why: in a box while the window is shown,
+  // else on standard error.
+  void ReportUnsavedFile(const QString& fileName, const QString& reason);
+  QStringList UnsavedFilesReported;
   void TipOfDay1AfterExecute();
   uint32_t FarsiFontColorRef = clWindowText;
   TTipOfDay* TipOfDay1 = nullptr;

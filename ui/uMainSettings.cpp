@@ -1,8 +1,12 @@
 // The program's start and end on the main window's side: the first run and upgrade notes, the
 // stored settings, the tips at start and the dictionary saved as the window goes.
 #include <QColor>
+#include <QDir>
 #include <QPalette>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <span>
@@ -178,8 +182,11 @@ constexpr TWindowSetting kWindowSettings[] = {
 }  // namespace
 
 void CheckVersion(Registry& registry) {
+  // A file Zefra could not read is no first run: the user hears about the file instead.
+  const std::optional<QString> damaged = registry.KeepDamagedFile();
+  if (damaged) MessageBoxes::Show(nullptr, MessageBoxes::Type::Warning, *damaged);
   if (!registry.KeyExists()) {
-    MessageBoxes::Show(nullptr, MessageBoxes::Type::Information, WelcomeText());
+    if (!damaged) MessageBoxes::Show(nullptr, MessageBoxes::Type::Information, WelcomeText());
     registry.WriteString(kVersionValue, kProgramVersion);
     SaveSettings(registry, true, nullptr);
     return;
@@ -274,6 +281,44 @@ void TMainForm::SetFarsiFontColor(uint32_t color) {
 }
 
 void TMainForm::FormDestroy() {
-  // Nothing is shown this late: the settings dialog already reports a file it cannot write.
-  SaveDictionary();
+  SaveDictionaryFile();
+}
+
+void TMainForm::BringToFront() {
+  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  show();
+  raise();
+  activateWindow();
+}
+
+void TMainForm::SaveUserFiles(Registry& registry) {
+  SaveSettingsFile(registry);
+  SaveDictionaryFile();
+}
+
+void TMainForm::SaveSettingsFile(Registry& registry) {
+  if (!SaveSettings(registry, false, this))
+    ReportUnsavedFile(registry.FileName(), registry.ErrorString());
+}
+
+void TMainForm::SaveDictionaryFile() {
+  if (DictionaryFileKept()) return;
+  errno = 0;
+  if (SaveDictionary()) return;
+  // The file's replacement ends at the call that failed, so errno still tells why.
+  ReportUnsavedFile(QString::fromStdString(DictionaryFileName),
+                    errno ? QString::fromLocal8Bit(std::strerror(errno))
+                          : QStringLiteral("the file could not be replaced"));
+}
+
+void TMainForm::ReportUnsavedFile(const QString& fileName, const QString& reason) {
+  if (UnsavedFilesReported.contains(fileName)) return;
+  UnsavedFilesReported.append(fileName);
+  const QString text = QStringLiteral("Zefra could not save \"%1\": %2.")
+                           .arg(QDir::toNativeSeparators(fileName), reason);
+  // After the window has gone, a box would hold up a logout or a kill.
+  if (isVisible())
+    MessageBoxes::Show(this, MessageBoxes::Type::Error, text);
+  else
+    std::fprintf(stderr, "zefra: %s\n", qPrintable(text));
 }

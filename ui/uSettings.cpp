@@ -293,6 +293,7 @@ void TSettingsForm::ApplyBtnClick() {
   if (!SameAttributes) MainForm->SetWholeOutputFont(FontDialogFont, FontDialogColor);
   EngFaAttrComboSelect(false);
   if (OptionsChanged) MainForm->ReconvertAll();
+  ReportMissingWordLists();
 }
 
 void TSettingsForm::OkBtnClick() {
@@ -383,7 +384,8 @@ void TSettingsForm::EnglishDetectchkClick() {
 }
 
 void TSettingsForm::ReportMissingWordLists() {
-  if (WordListsReported) return;
+  // Only smart spelling needs the lists; asking about them would load them.
+  if (WordListsReported || !SmartSpelling) return;
   const std::string missing = MissingWordListsText();
   if (missing.empty()) return;
   WordListsReported = true;

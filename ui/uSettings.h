@@ -80,7 +80,7 @@ class TSettingsForm : public QDialog {
   void EnglishDetectchkClick();
   // The font dialog's font and colour shown beside FontBtn.
   void ShowDialogFont();
-  // Says once a run which word list smart spelling lacks.
+  // Says once a run, while smart spelling is on, which word list it lacks.
   void ReportMissingWordLists();
 
   // The dictionary tab (uSettingsDictionary.cpp).

@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -61,6 +62,7 @@ class tst_Registry : public QObject {
   void otherEncodingsAndLineEndsAreRead();
   void whatIsNoRegularFileReadsAsNoKeyWithoutWaiting();
   void aFileTheUserCouldNotReadIsReplacedByAReadableOne();
+  void aFileWithWhatAWriteWouldDropIsKeptAsACopyFirst();
 
  private:
   QString Path() const { return dir.filePath(QStringLiteral("cfg/Zefra.reg")); }
@@ -319,14 +321,39 @@ void tst_Registry::whatIsNoRegularFileReadsAsNoKeyWithoutWaiting() {
 }
 
 void tst_Registry::aFileTheUserCouldNotReadIsReplacedByAReadableOne() {
+  if (::geteuid() == 0) QSKIP("permissions do not bind the superuser");
   Put(Path(), kHeader + "\"A\"=dword:00000001\n");
   QVERIFY(QFile::setPermissions(Path(), QFileDevice::Permissions()));
   Registry registry(Path());
+  QVERIFY(!registry.KeyExists());
+  const std::optional<QString> note = registry.KeepDamagedFile();
+  QVERIFY(note && note->contains(Path()));
   QVERIFY(registry.WriteInteger(QStringLiteral("B"), 2));
   const QFileDevice::Permissions permissions = QFile::permissions(Path());
   QVERIFY(permissions & QFileDevice::ReadOwner);
   QVERIFY(permissions & QFileDevice::WriteOwner);
   QCOMPARE(registry.ReadInteger(QStringLiteral("B")), std::optional<uint32_t>(2));
+}
+
+void tst_Registry::aFileWithWhatAWriteWouldDropIsKeptAsACopyFirst() {
+  const QByteArray damaged = kHeader +
+                             "\"A\"=dword:00000001\n"
+                             "; kept by hand\n"
+                             "\"B\"=dword:0000zz01\n"
+                             "[HKEY_CURRENT_USER\\Software\\Other]\n"
+                             "\"C\"=\"c\"\n";
+  Put(Path(), damaged);
+  Registry registry(Path());
+  const std::optional<QString> note = registry.KeepDamagedFile();
+  const QString backup = Path() + QStringLiteral(".bak");
+  QVERIFY(note && note->contains(u'"' + Path() + u'"') && note->contains(u'"' + backup + u'"'));
+  QCOMPARE(FileBytes(backup), damaged);
+  QCOMPARE(registry.ReadInteger(QStringLiteral("A")), std::optional<uint32_t>(1));
+
+  // What Zefra writes holds nothing it would drop, and the copy stays as it was.
+  QVERIFY(registry.WriteInteger(QStringLiteral("A"), 2));
+  QVERIFY(!registry.KeepDamagedFile());
+  QCOMPARE(FileBytes(backup), damaged);
 }
 
 QTEST_GUILESS_MAIN(tst_Registry)

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "CapsLock.h"
@@ -90,6 +92,8 @@ class tst_uMainSettings : public QObject {
   void aDamagedFileNeverStopsTheStartAndIsWrittenCleanAgain();
   void theWindowStartsWithCapsLockOffAndTheInputFaceInTheToolBar();
   void closingTheWindowSavesTheDictionary();
+  void aDictionaryThatCannotBeSavedIsToldOnceWithTheReason();
+  void theWindowCannotBeMaximised();
 
  private:
   // The settings as a new process of the program has them before the stored ones are read.
@@ -392,8 +396,13 @@ void tst_uMainSettings::aDamagedFileNeverStopsTheStartAndIsWrittenCleanAgain() {
       "\"Trans.Chat Mode\"=\"0\"\n"
       "\"Trans.Tashdid Mode\"=dword:0000");
   file.close();
+  const QString backup = registry->FileName() + QStringLiteral(".bak");
   Start();
-  QVERIFY(boxes->Shown.empty());
+  // Said once, with the copy named; the file Zefra then writes holds nothing it would drop.
+  QCOMPARE(boxes->Shown.size(), size_t(1));
+  QCOMPARE(boxes->Shown[0].BoxType, MessageBoxes::Type::Warning);
+  QVERIFY(boxes->Shown[0].Text.contains(u'"' + backup + u'"'));
+  QVERIFY(QFile::exists(backup));
   QVERIFY(!DictionaryMode);
   QVERIFY(ChatMode);  // of the wrong type: the reading ends here
   const QString face = Output()->font().family();
@@ -404,14 +413,19 @@ void tst_uMainSettings::aDamagedFileNeverStopsTheStartAndIsWrittenCleanAgain() {
                   ".Font Color=" + QString::number(clWindowText), "Copy Entire Mode=0"};
   QCOMPARE(Stored(*registry), expected);
 
-  // Nothing readable at all: a first run, and a clean file after it.
+  NewProcess();
+  Start();
+  QVERIFY(boxes->Shown.empty());
+
+  // Nothing readable at all: no welcome for a user who is not new, and a clean file after it.
   NewProcess();
   QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
   file.write(QByteArray(4096, '\0'));
   file.close();
   Start();
   QCOMPARE(boxes->Shown.size(), size_t(1));
-  QCOMPARE(boxes->Shown[0].Text, kWelcome);
+  QCOMPARE(boxes->Shown[0].BoxType, MessageBoxes::Type::Warning);
+  QCOMPARE(QFile(backup).size(), 4096);
   QCOMPARE(Stored(*registry), QStringList{"Version=\"0.3.4a beta\""} + kEngineDefaults);
 }
 
@@ -440,6 +454,33 @@ void tst_uMainSettings::closingTheWindowSavesTheDictionary() {
   QFile file(dictionaryPath);
   QVERIFY(file.open(QIODevice::ReadOnly));
   QVERIFY(file.readAll().contains("ketab=ketaab"));
+}
+
+void tst_uMainSettings::aDictionaryThatCannotBeSavedIsToldOnceWithTheReason() {
+  FinishDictionaryModule();
+  const QString gone = dir.filePath(QStringLiteral("gone/Zefra.txt"));
+  StartDictionaryModule(QFile::encodeName(gone).toStdString(), reporter);
+  Start();
+  boxes->Shown.clear();
+  WholeWords->AddEntry("ketab", "ketaab");
+  form->SaveUserFiles(*registry);
+  form->SaveUserFiles(*registry);
+  QCOMPARE(boxes->Shown.size(), size_t(1));
+  QCOMPARE(boxes->Shown[0].BoxType, MessageBoxes::Type::Error);
+  QCOMPARE(boxes->Shown[0].Text, QStringLiteral("Zefra could not save \"%1\": %2.")
+                                     .arg(gone, QString::fromLocal8Bit(std::strerror(ENOENT))));
+  // The settings beside it were saved.
+  QVERIFY(registry->ValueExists(QStringLiteral("Copy Entire Mode")));
+}
+
+void tst_uMainSettings::theWindowCannotBeMaximised() {
+  Start();
+  const QRect place = form->geometry();
+  for (const Qt::WindowState larger : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
+    form->setWindowState(larger);
+    QTRY_COMPARE(form->geometry(), place);
+    QCOMPARE(form->windowState(), Qt::WindowNoState);
+  }
 }
 
 QTEST_MAIN(tst_uMainSettings)
