@@ -12,8 +12,8 @@
 #include <QToolButton>
 
 #include "BitmapFile.h"
-#include "CodePage.h"
 #include "ExClipboard.h"
+#include "ExportFile.h"
 #include "MessageBoxes.h"
 #include "NamedButton.h"
 #include "PdfFile.h"
@@ -32,20 +32,6 @@ const QString kAnsiTextType = QStringLiteral("text/plain;charset=windows-1256");
 // The copy-all button spans this many cells of the button grid: room for its longest caption
 // and its arrow.
 constexpr int kArrowButtonCells = 3;
-
-// Code page 1256 bytes of text. Persian letters that the code page lacks (FARSI YEH, ...) take
-// the byte of the Arabic letter that the engine's letter table gives them, so that no Persian
-// word turns into question marks.
-QByteArray AnsiBytes(const QString& text) {
-  std::u16string units = text.toStdU16String();
-  for (char16_t& unit : units) {
-    if (CodePage::FromUnicode(unit) != CodePage::DefaultChar) continue;
-    const std::string letter = PersianToAnsi(std::u16string_view(&unit, 1));
-    if (!letter.empty()) unit = CodePage::ToUnicode(static_cast<unsigned char>(letter[0]));
-  }
-  const std::string bytes = CodePage::FromUnicode(units);
-  return QByteArray(bytes.data(), qsizetype(bytes.size()));
-}
 
 QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
   QAction* item = menu->addAction(caption);

@@ -342,6 +342,8 @@ void tst_uMainExport::theCopyAllButtonCopiesInTheChosenMode() {
   QVERIFY(html.startsWith(QStringLiteral("<html dir=\"rtl\">\r\n")));
   QVERIFY(html.contains(QStringLiteral("charset=windows-1256")));
   QVERIFY(html.contains(kSalam + QStringLiteral("\r\n<br>\r\n")));
+  // The same YEH as the 8-bit text copy, not a question mark.
+  QVERIFY(html.contains(kKhoobi.chopped(1) + QChar(0x064A)));
 
   ChooseCopyAllItem("CopyAlltoClipboardasHTMLformat1", "UnicodeSubPopUp");
   clickButton();
