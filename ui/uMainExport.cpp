@@ -290,6 +290,13 @@ void TMainForm::LoadFromFileBtnClick() {
   if (!choice) return;
   OpenRequest.FilterIndex = choice->FilterIndex;
   OpenRequest.FileName = choice->FileName;
+  // The loaded file replaces the typed text and its undo history: nothing typed goes unasked.
+  if (!EnglishRichEdit->document()->isEmpty() &&
+      MessageBoxes::Show(this, MessageBoxes::Type::Warning,
+                         QStringLiteral("The input holds text.\nDo you want to replace it with %1?")
+                             .arg(QFileInfo(choice->FileName).fileName()),
+                         MessageBoxes::Buttons::YesNo) != MessageBoxes::Answer::Yes)
+    return;
   const QString error = LoadInput(choice->FileName, TLoadFormat(choice->FilterIndex));
   if (!error.isEmpty()) MessageBoxes::Show(this, MessageBoxes::Type::Error, error);
 }
@@ -300,14 +307,20 @@ QString TMainForm::LoadInput(const QString& fileName, TLoadFormat format) {
   {
     TFrozenDisplay frozen(*EnglishRichEdit);
     Loading = true;
-    // A file that cannot be read leaves the input as it was.
+    // A file that cannot be read leaves the input as it was, its undo history included.
     error = format == lfRichText ? LoadRtfFile(input, fileName) : LoadTextFile(input, fileName);
-    // Lines are paragraphs: a line break inside a paragraph would join two lines into one.
-    EnglishRichEdit->BreakSoftLines(0, EnglishRichEdit->TextLength());
-    // A loaded file starts a history of its own.
-    input.clearUndoRedoStacks();
+    if (error.isEmpty()) {
+      // Lines are paragraphs: a line break inside a paragraph would join two lines into one.
+      EnglishRichEdit->BreakSoftLines(0, EnglishRichEdit->TextLength());
+      // A loaded file starts a history of its own.
+      input.clearUndoRedoStacks();
+    }
     Loading = false;
   }
-  if (error.isEmpty()) ReconvertAll();
-  return error;
+  if (!error.isEmpty()) return error;
+  // Every line is converted afresh: the output is rebuilt from empty rather than trimmed, which
+  // would leave the old output's line ends behind a shorter file's lines.
+  FarsiRichEdit->ClearAll();
+  ReconvertAll();
+  return {};
 }
