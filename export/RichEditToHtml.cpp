@@ -31,6 +31,23 @@ std::string NumericReference(uint32_t code) {
   return "&#" + std::to_string(code) + ";";
 }
 
+// What a character that would otherwise open a tag, an entity or end an attribute is written as;
+// empty for every other character.
+std::string_view MarkupEscape(char16_t unit) {
+  switch (unit) {
+    case u'&':
+      return "&amp;";
+    case u'<':
+      return "&lt;";
+    case u'>':
+      return "&gt;";
+    case u'"':
+      return "&quot;";
+    default:
+      return {};
+  }
+}
+
 bool IsHighSurrogate(char16_t unit) {
   return unit >= 0xD800 && unit <= 0xDBFF;
 }
@@ -148,6 +165,8 @@ bool TRichEditToHtml::FontsDiffer(const TCharFormat& a, const TCharFormat& b) {
 
 std::string TRichEditToHtml::WideCharToHtml(char16_t unit) {
   if (unit > 0xFF) return NumericReference(unit);
+  if (const std::string_view escaped = MarkupEscape(unit); !escaped.empty())
+    return std::string(escaped);
   for (const THtmlEntity& entity : HtmlEntityTable)
     if (entity.Code == unit) return std::string(entity.Text);
   // A raw byte above ASCII would be invalid in the UTF-8 document ("«" and "»" among them).
@@ -164,8 +183,10 @@ std::string TRichEditToHtml::CharsToHtml(const std::u16string& text, size_t& i) 
     ++i;
     return StrTranslation == ansi ? std::string(1, CodePage::DefaultChar) : NumericReference(code);
   }
-  if (StrTranslation == ansi) return std::string(1, CodePage::FromUnicode(unit));
-  return WideCharToHtml(unit);
+  if (StrTranslation == unicode) return WideCharToHtml(unit);
+  if (const std::string_view escaped = MarkupEscape(unit); !escaped.empty())
+    return std::string(escaped);
+  return std::string(1, AnsiChar(unit));
 }
 
 void TRichEditToHtml::ConvertToHtmlLines(const RichEdit& edit, std::vector<std::string>& lines,

@@ -1,7 +1,8 @@
 #pragma once
 // The formatted text of a rich-text pane as HTML lines: a whole right-to-left document or a
 // fragment, with font, style and paragraph tags wherever they change. Characters go out either
-// as code page 1256 bytes or as ASCII with character references.
+// as code page 1256 bytes or as ASCII with character references; in both, "&", "<", ">" and '"'
+// are escaped, so that text typed as English never becomes markup.
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -17,7 +18,7 @@ inline constexpr std::string_view ZefraWebAddress = "https://zefra.example.org";
 // How characters are written.
 enum TStrTransKind : uint8_t {
   unicode = 0,  // ASCII, entities and numeric references
-  ansi = 1,     // the code page 1256 bytes, unescaped
+  ansi = 1,     // the code page 1256 bytes, markup characters escaped
 };
 
 struct THtmlEntity {
@@ -26,8 +27,8 @@ struct THtmlEntity {
 };
 
 // Searched in order, the first match wins: the named entries shadow the numeric ones after them.
-inline constexpr std::array<THtmlEntity, 79> HtmlEntityTable = {{
-    {0x22, "&quot;"},
+// The characters a reader would take for markup are escaped before this table is searched.
+inline constexpr std::array<THtmlEntity, 74> HtmlEntityTable = {{
     {0xE0, "&agrave;"},
     {0xE7, "&ccedil;"},
     {0xE9, "&eacute;"},
@@ -35,10 +36,6 @@ inline constexpr std::array<THtmlEntity, 79> HtmlEntityTable = {{
     {0xEA, "&ecirc;"},
     {0xF9, "&ugrave;"},
     {0xEB, "&euml;"},
-    {0x3C, "&lt;"},
-    {0x3E, "&gt;"},
-    {0x5E, "&#136;"},
-    {0x7E, "&#152;"},
     // A3 A7 B0 B2 B3 B5 B7 BC BD BF
     {0xA3, "&#163;"},
     {0xA7, "&#167;"},

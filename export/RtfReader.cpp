@@ -606,8 +606,8 @@ bool ReadRtf(const QByteArray& bytes, QTextDocument& document) {
 }
 
 QString LoadRtfFile(QTextDocument& document, const QString& fileName) {
-  const std::optional<QByteArray> bytes = ReadWholeFile(fileName);
-  if (!bytes) return ExportErrors::FailedToLoadStream;
-  if (!ReadRtf(*bytes, document)) ReadTextFile(*bytes, document);
+  QByteArray bytes;
+  if (QString error = ReadWholeFile(fileName, bytes); !error.isEmpty()) return error;
+  if (!ReadRtf(bytes, document)) ReadTextFile(bytes, document);
   return {};
 }

@@ -72,8 +72,8 @@ QString SaveTextFile(const QTextDocument& document, const QString& fileName) {
 }
 
 QString LoadTextFile(QTextDocument& document, const QString& fileName) {
-  const std::optional<QByteArray> bytes = ReadWholeFile(fileName);
-  if (!bytes) return ExportErrors::FailedToLoadStream;
-  ReadTextFile(*bytes, document);
+  QByteArray bytes;
+  if (QString error = ReadWholeFile(fileName, bytes); !error.isEmpty()) return error;
+  ReadTextFile(bytes, document);
   return {};
 }

@@ -15,6 +15,7 @@
 #include "ExportFile.h"
 #include "RTFSnapShot.h"
 // clang-format off: jpeglib.h needs the FILE of <cstdio> first
+#include <jerror.h>
 #include <jpeglib.h>
 // clang-format on
 
@@ -30,13 +31,52 @@ constexpr QSize kFormSize(255, 96);
 struct TJpegState {
   jpeg_compress_struct Info{};
   jpeg_error_mgr Errors{};
+  jpeg_destination_mgr Destination{};
   std::jmp_buf Jump{};
+  // The compressed bytes, in a buffer that only this code allocates and frees. libjpeg's own
+  // memory destination frees its buffer whenever it grows it and reports the new one only at
+  // the end, so after an error midway the pointer it handed out may already be freed.
   unsigned char* Buffer = nullptr;
-  unsigned long Size = 0;
+  size_t Capacity = 0;
+  size_t Size = 0;
 };
+
+constexpr size_t kFirstBufferSize = 64 * 1024;
+
+TJpegState* StateOf(j_compress_ptr info) {
+  return static_cast<TJpegState*>(info->client_data);
+}
 
 void ErrorExit(j_common_ptr info) {
   std::longjmp(static_cast<TJpegState*>(info->client_data)->Jump, 1);
+}
+
+// Gives the buffer room for capacity bytes, keeping what it holds. Without the memory the
+// buffer stays as it was, still ours to free, and libjpeg is told of the failure.
+void GrowBuffer(j_compress_ptr info, size_t capacity) {
+  TJpegState* state = StateOf(info);
+  const size_t used = state->Capacity - info->dest->free_in_buffer;
+  auto* grown = static_cast<unsigned char*>(std::realloc(state->Buffer, capacity));
+  if (!grown) ERREXIT1(info, JERR_OUT_OF_MEMORY, 0);
+  state->Buffer = grown;
+  state->Capacity = capacity;
+  info->dest->next_output_byte = grown + used;
+  info->dest->free_in_buffer = capacity - used;
+}
+
+void InitDestination(j_compress_ptr info) {
+  GrowBuffer(info, kFirstBufferSize);
+}
+
+// Called when the buffer is full.
+boolean EmptyOutputBuffer(j_compress_ptr info) {
+  GrowBuffer(info, StateOf(info)->Capacity * 2);
+  return TRUE;
+}
+
+void TermDestination(j_compress_ptr info) {
+  TJpegState* state = StateOf(info);
+  state->Size = state->Capacity - info->dest->free_in_buffer;
 }
 
 // Warnings stay quiet: a window program has no console to print them on.
@@ -54,7 +94,10 @@ bool Compress(TJpegState* state, const QImage& rows, bool grayscale, int quality
     return false;
   }
   jpeg_create_compress(info);
-  jpeg_mem_dest(info, &state->Buffer, &state->Size);
+  state->Destination.init_destination = InitDestination;
+  state->Destination.empty_output_buffer = EmptyOutputBuffer;
+  state->Destination.term_destination = TermDestination;
+  info->dest = &state->Destination;
   info->image_width = JDIMENSION(rows.width());
   info->image_height = JDIMENSION(rows.height());
   info->input_components = grayscale ? 1 : 3;

@@ -13,8 +13,8 @@
 
 #include "AccessibleMenus.h"
 #include "BitmapFile.h"
-#include "CodePage.h"
 #include "ExClipboard.h"
+#include "ExportFile.h"
 #include "MessageBoxes.h"
 #include "NamedButton.h"
 #include "PdfFile.h"
@@ -33,20 +33,6 @@ const QString kAnsiTextType = QStringLiteral("text/plain;charset=windows-1256");
 // The copy-all button spans this many cells of the button grid: room for its longest caption
 // and its arrow.
 constexpr int kArrowButtonCells = 3;
-
-// Code page 1256 bytes of text. Persian letters that the code page lacks (FARSI YEH, ...) take
-// the byte of the Arabic letter that the engine's letter table gives them, so that no Persian
-// word turns into question marks.
-QByteArray AnsiBytes(const QString& text) {
-  std::u16string units = text.toStdU16String();
-  for (char16_t& unit : units) {
-    if (CodePage::FromUnicode(unit) != CodePage::DefaultChar) continue;
-    const std::string letter = PersianToAnsi(std::u16string_view(&unit, 1));
-    if (!letter.empty()) unit = CodePage::ToUnicode(static_cast<unsigned char>(letter[0]));
-  }
-  const std::string bytes = CodePage::FromUnicode(units);
-  return QByteArray(bytes.data(), qsizetype(bytes.size()));
-}
 
 QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
   QAction* item = menu->addAction(caption);
@@ -321,6 +307,13 @@ void TMainForm::LoadFromFileBtnClick() {
   if (!choice) return;
   OpenRequest.FilterIndex = choice->FilterIndex;
   OpenRequest.FileName = choice->FileName;
+  // The loaded file replaces the typed text and its undo history: nothing typed goes unasked.
+  if (!EnglishRichEdit->document()->isEmpty() &&
+      MessageBoxes::Show(this, MessageBoxes::Type::Warning,
+                         QStringLiteral("The input holds text.\nDo you want to replace it with %1?")
+                             .arg(QFileInfo(choice->FileName).fileName()),
+                         MessageBoxes::Buttons::YesNo) != MessageBoxes::Answer::Yes)
+    return;
   const QString error = LoadInput(choice->FileName, TLoadFormat(choice->FilterIndex));
   if (!error.isEmpty()) MessageBoxes::Show(this, MessageBoxes::Type::Error, error);
 }
@@ -331,14 +324,20 @@ QString TMainForm::LoadInput(const QString& fileName, TLoadFormat format) {
   {
     TFrozenDisplay frozen(*EnglishRichEdit);
     Loading = true;
-    // A file that cannot be read leaves the input as it was.
+    // A file that cannot be read leaves the input as it was, its undo history included.
     error = format == lfRichText ? LoadRtfFile(input, fileName) : LoadTextFile(input, fileName);
-    // Lines are paragraphs: a line break inside a paragraph would join two lines into one.
-    EnglishRichEdit->BreakSoftLines(0, EnglishRichEdit->TextLength());
-    // A loaded file starts a history of its own.
-    input.clearUndoRedoStacks();
+    if (error.isEmpty()) {
+      // Lines are paragraphs: a line break inside a paragraph would join two lines into one.
+      EnglishRichEdit->BreakSoftLines(0, EnglishRichEdit->TextLength());
+      // A loaded file starts a history of its own.
+      input.clearUndoRedoStacks();
+    }
     Loading = false;
   }
-  if (error.isEmpty()) ReconvertAll();
-  return error;
+  if (!error.isEmpty()) return error;
+  // Every line is converted afresh: the output is rebuilt from empty rather than trimmed, which
+  // would leave the old output's line ends behind a shorter file's lines.
+  FarsiRichEdit->ClearAll();
+  ReconvertAll();
+  return {};
 }

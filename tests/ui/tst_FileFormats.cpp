@@ -1,10 +1,17 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
 #include <QtTest>
+#include <future>
+#include <thread>
 
+#include "ExportFile.h"
 #include "PdfFile.h"
 #include "RichEdit.h"
 #include "RtfReader.h"
@@ -51,6 +58,7 @@ class tst_FileFormats : public QObject {
   void damagedRtfGivesWhatCouldBeRead_data();
   void damagedRtfGivesWhatCouldBeRead();
   void loadingFallsBackToTextAndReportsUnreadableFiles();
+  void onlyFilesUpToTheLimitAreRead();
   void textFilesDecodeEachEncoding_data();
   void textFilesDecodeEachEncoding();
   void textFilesAreUtf8WithLfAfterEveryLine();
@@ -273,8 +281,47 @@ void tst_FileFormats::loadingFallsBackToTextAndReportsUnreadableFiles() {
 
   QCOMPARE(LoadRtfFile(document, dir.filePath(QStringLiteral("missing.rtf"))),
            QStringLiteral("Failed to Load Stream"));
-  QCOMPARE(LoadTextFile(document, dir.path()), QStringLiteral("Failed to Load Stream"));
   QCOMPARE(PlainText(document), QStringLiteral(u"not rich \u0633\nsecond"));
+}
+
+void tst_FileFormats::onlyFilesUpToTheLimitAreRead() {
+  QTemporaryDir dir;
+  QTextDocument document;
+  QTextCursor(&document).insertText(QStringLiteral("typed"));
+  const QString notAFile =
+      QStringLiteral("%1 cannot be loaded: it is a folder, a pipe or a device, not a file.");
+  QCOMPARE(LoadTextFile(document, dir.path()), notAFile.arg(QFileInfo(dir.path()).fileName()));
+  QCOMPARE(LoadTextFile(document, QStringLiteral("/dev/zero")), notAFile.arg("zero"));
+
+  // A pipe whose writer never finishes: reading it would wait for ever. Should it be read all the
+  // same, the writer goes after a while, so that the test fails rather than hangs.
+  const QString pipe = dir.filePath(QStringLiteral("pipe.txt"));
+  QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  const int writer = ::open(QFile::encodeName(pipe).constData(), O_RDWR);
+  QVERIFY(writer >= 0);
+  std::promise<void> loaded;
+  std::thread closer([writer, done = loaded.get_future()] {
+    done.wait_for(std::chrono::seconds(5));
+    ::close(writer);
+  });
+  const QString piped = LoadRtfFile(document, pipe);
+  loaded.set_value();
+  closer.join();
+  QCOMPARE(piped, notAFile.arg("pipe.txt"));
+
+  // Sparse files: the size costs no disk.
+  const QString big = dir.filePath(QStringLiteral("big.txt"));
+  QFile bigFile(big);
+  QVERIFY(bigFile.open(QIODevice::WriteOnly));
+  QVERIFY(bigFile.resize(MaxReadBytes));
+  QByteArray bytes;
+  QCOMPARE(ReadWholeFile(big, bytes), QString());
+  QCOMPARE(bytes.size(), MaxReadBytes);
+  QVERIFY(bigFile.resize(MaxReadBytes + 1));
+  QCOMPARE(LoadTextFile(document, big),
+           QStringLiteral("big.txt cannot be loaded: it is larger than 8 MiB, the largest file "
+                          "that loads."));
+  QCOMPARE(PlainText(document), QStringLiteral("typed"));
 }
 
 void tst_FileFormats::textFilesDecodeEachEncoding_data() {

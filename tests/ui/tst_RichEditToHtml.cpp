@@ -1,3 +1,4 @@
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -41,7 +42,7 @@ class tst_RichEditToHtml : public QObject {
   void anEmptyOutputGivesHeaderOuterRunAndClosesOnly();
   void aRightAlignedPersianLineOpensItsParagraphAndEndsInABreak();
   void aLeftAlignedPlainLineOpensNoParagraph();
-  void charactersAreEscapedOnlyInUnicodeMode();
+  void aReaderSeesTheTypedTextInBothModes();
   void namedEntitiesWinAndWideCharactersBecomeReferences();
   void aFragmentHoldsTheRangeAndStopsBeforeTheBreakWhereItIsCut();
   void aFragmentAcrossLinesSkipsLinesBeforeTheRange();
@@ -114,20 +115,35 @@ void tst_RichEditToHtml::aLeftAlignedPlainLineOpensNoParagraph() {
   QCOMPARE(lines[body + 7], "");  // no paragraph was opened, so none closes
 }
 
-void tst_RichEditToHtml::charactersAreEscapedOnlyInUnicodeMode() {
-  edit->setPlainText(QStringLiteral(u"a<b&c\"\u00E9>"));
-  const size_t body = kHeadUnicode.size() + 1;
-  QCOMPARE(Convert()[body], "<p align=\"right\">a&lt;b&c&quot;&eacute;&gt;");
-  html.StrTranslation = ansi;
-  QCOMPARE(Convert()[body], "<p align=\"right\">a<b&c\"\xE9>");
+void tst_RichEditToHtml::aReaderSeesTheTypedTextInBothModes() {
+  // English-marked text that looks like markup, and a Persian word ending in FARSI YEH.
+  const QString typed = QStringLiteral(u"<b>x</b> & \"q\" ^ ~ \u00E9 \u062E\u0648\u0628\u06CC");
+  edit->setPlainText(typed);
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("out.htm"));
+  for (const TStrTransKind kind : {unicode, ansi}) {
+    html.StrTranslation = kind;
+    QCOMPARE(html.ConvertToHtmlFile(*edit, path), QString());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    // Read as a browser reads it: in the character set that the document names.
+    QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
+    QVERIFY(decoder.isValid());
+    QTextDocument reader;
+    reader.setHtml(decoder.decode(bytes));
+    QString expected = typed;
+    // The code page lacks FARSI YEH; ARABIC YEH looks the same, and is what the 8-bit copy holds.
+    if (kind == ansi) expected.replace(u'\u06CC', u'\u064A');
+    QCOMPARE(reader.toPlainText().trimmed(), expected);
+  }
 }
 
 void tst_RichEditToHtml::namedEntitiesWinAndWideCharactersBecomeReferences() {
   QCOMPARE(TRichEditToHtml::WideCharToHtml(0xE0), "&agrave;");
   QCOMPARE(TRichEditToHtml::WideCharToHtml(0xE1), "&#225;");
-  QCOMPARE(TRichEditToHtml::WideCharToHtml(0x5E), "&#136;");
-  QCOMPARE(TRichEditToHtml::WideCharToHtml(0x7E), "&#152;");
-  QCOMPARE(TRichEditToHtml::WideCharToHtml(u'&'), "&");
+  QCOMPARE(TRichEditToHtml::WideCharToHtml(0x5E), "^");
+  QCOMPARE(TRichEditToHtml::WideCharToHtml(0x7E), "~");
   QCOMPARE(TRichEditToHtml::WideCharToHtml(0x0633), "&#1587;");
   // Bytes without an entry would break the UTF-8 document; Persian quotes are among them.
   QCOMPARE(TRichEditToHtml::WideCharToHtml(0xAB), "&#171;");

@@ -105,6 +105,7 @@ class tst_uMainExport : public QObject {
   void anAppendedExtensionAsksBeforeReplacingAFile();
   void loadingFillsTheInputAndConvertsIt_data();
   void loadingFillsTheInputAndConvertsIt();
+  void loadingOverTypedTextAsksFirst();
   void failuresShowTheExactMessageAndChangeNothing();
   void anOutputTooTallForAPictureIsRefusedSayingHowMuchFits();
   void theDialogServiceRecordsRequestsAndAnswersInOrder();
@@ -343,6 +344,8 @@ void tst_uMainExport::theCopyAllButtonCopiesInTheChosenMode() {
   QVERIFY(html.startsWith(QStringLiteral("<html dir=\"rtl\">\r\n")));
   QVERIFY(html.contains(QStringLiteral("charset=windows-1256")));
   QVERIFY(html.contains(kSalam + QStringLiteral("\r\n<br>\r\n")));
+  // The same YEH as the 8-bit text copy, not a question mark.
+  QVERIFY(html.contains(kKhoobi.chopped(1) + QChar(0x064A)));
 
   ChooseCopyAllItem("CopyAlltoClipboardasHTMLformat1", "UnicodeSubPopUp");
   clickButton();
@@ -525,10 +528,12 @@ void tst_uMainExport::loadingFillsTheInputAndConvertsIt() {
   QFETCH(QStringList, output);
   WriteFile(Path("loaded"), bytes);
   LoadFrom(Path("loaded"), filter);
+  QVERIFY(boxes->Shown.empty());
   QCOMPARE(Shown(*in), lines);
   QCOMPARE(Shown(*out), output.isEmpty() ? Converted(*in) : output);
 
-  // What stood in the panes before is replaced, longer output included.
+  // What stood in the panes before is replaced, longer output included: no line of it stays,
+  // not even empty.
   in->SetCaret(in->TextLength());
   QTest::keyClick(in, Qt::Key_Return);
   QTest::keyClicks(in, QStringLiteral("old"));
@@ -537,21 +542,35 @@ void tst_uMainExport::loadingFillsTheInputAndConvertsIt() {
     QTest::keyClicks(in, QStringLiteral("old"));
   }
   LoadFrom(Path("loaded"), filter);
-  QVERIFY(boxes->Shown.empty());
   QCOMPARE(Shown(*in), lines);
-  QCOMPARE(Shown(*out), output.isEmpty() ? Converted(*in) : output);
+  QCOMPARE(out->toPlainText().split(u'\n'), output.isEmpty() ? Converted(*in) : output);
+  QCOMPARE(boxes->Shown.size(), size_t(1));  // the question before replacing the typed lines
+}
+
+void tst_uMainExport::loadingOverTypedTextAsksFirst() {
+  WriteFile(Path("loaded.txt"), "salam");
+  TypeSalamKhoobi();
+  boxes->Answers.push_back(MessageBoxes::Answer::No);
+  LoadFrom(Path("loaded.txt"), lfText);
+  QCOMPARE(boxes->Shown.size(), size_t(1));
+  QCOMPARE(boxes->Shown[0].Text,
+           QStringLiteral("The input holds text.\nDo you want to replace it with loaded.txt?"));
+  QCOMPARE(boxes->Shown[0].BoxButtons, MessageBoxes::Buttons::YesNo);
+  QCOMPARE(Shown(*in), QStringList{QStringLiteral("salam khoobi")});
+  QVERIFY(in->document()->isUndoAvailable());
 }
 
 void tst_uMainExport::failuresShowTheExactMessageAndChangeNothing() {
   TypeSalamKhoobi();
   SaveAs(Path("missing/out"), sfRichText);
   LoadFrom(Path("missing.txt"), lfText);
-  QCOMPARE(boxes->Shown.size(), size_t(2));
-  for (const MessageBoxes::InProcessService::Box& box : boxes->Shown)
-    QCOMPARE(box.BoxType, MessageBoxes::Type::Error);
+  // The second box asked whether to replace the input.
+  QCOMPARE(boxes->Shown.size(), size_t(3));
+  for (size_t i : {0, 2}) QCOMPARE(boxes->Shown[i].BoxType, MessageBoxes::Type::Error);
   QCOMPARE(boxes->Shown[0].Text, QStringLiteral("Failed to Save Stream"));
-  QCOMPARE(boxes->Shown[1].Text, QStringLiteral("Failed to Load Stream"));
+  QCOMPARE(boxes->Shown[2].Text, QStringLiteral("Failed to Load Stream"));
   QCOMPARE(Shown(*in), QStringList{QStringLiteral("salam khoobi")});
+  QVERIFY(in->document()->isUndoAvailable());
   QTest::keyClicks(in, QStringLiteral(" salam"));
   QCOMPARE(Shown(*out), Converted(*in));
 }
