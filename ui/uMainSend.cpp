@@ -40,6 +40,21 @@ WindowTargets::Service& Targets() {
   return WindowTargets::Current();
 }
 
+// Whether the icon's corner is over one of the program's own windows, whose controls are never
+// targets: the windows behind them are hidden from the user.
+bool OverOwnWindow(const QWidget* mainWindow, const QWidget* highlightFrame, QPoint corner) {
+  const QRect bounds = mainWindow->frameGeometry();
+  // Bounds included on every side.
+  if (corner.x() >= bounds.left() && corner.x() <= bounds.left() + bounds.width() &&
+      corner.y() >= bounds.top() && corner.y() <= bounds.top() + bounds.height())
+    return true;
+  const QWidgetList windows = QApplication::topLevelWidgets();
+  return std::any_of(windows.begin(), windows.end(), [&](const QWidget* window) {
+    return window != highlightFrame && window->isVisible() &&
+           window->frameGeometry().contains(corner);
+  });
+}
+
 // The program's icon: the Persian letter ze on a blue tile.
 QPixmap ZefraIcon() {
   QPixmap icon(kIconSize, kIconSize);
@@ -144,11 +159,7 @@ void TMainForm::ZefraImageStartDrag() {
 
 void TMainForm::FollowDragPointer(QPoint pointer) {
   const QPoint point = pointer - QPoint(kCornerOffset, kCornerOffset);
-  const QRect bounds = frameGeometry();
-  // Bounds included on every side.
-  if (point.x() >= bounds.left() && point.x() <= bounds.left() + bounds.width() &&
-      point.y() >= bounds.top() && point.y() <= bounds.top() + bounds.height())
-    return;
+  if (OverOwnWindow(this, HighlightFrame, point)) return;
   const WindowTargets::Handle window = Targets().WindowFromPoint(point);
   if (window == HighlightedWindow) return;
   HighlightFrame->Frame(window ? Targets().WindowRect(window) : QRect());
@@ -164,8 +175,9 @@ void TMainForm::ZefraImageEndDrag(int X, int Y) {
   HighlightFrame->Frame({});
   HighlightedWindow = 0;
 
-  const WindowTargets::Handle candidate =
-      Targets().WindowFromPoint({X - kCornerOffset, Y - kCornerOffset});
+  const QPoint corner(X - kCornerOffset, Y - kCornerOffset);
+  if (OverOwnWindow(this, HighlightFrame, corner)) return;
+  const WindowTargets::Handle candidate = Targets().WindowFromPoint(corner);
   if (!candidate) return;
   const QString className = Targets().ClassName(candidate).left(kClassNameLength).toUpper();
   const QString text = Targets().Text(candidate);
@@ -182,6 +194,8 @@ void TMainForm::ZefraImageEndDrag(int X, int Y) {
     LoadTargetText(text);
   } else {
     Targets().RequestLayout(SendTarget, FarsiLanguageId);
+    // A tick left from a previous target would send this one whole texts, which it refuses.
+    CheckBox2->setChecked(false);
     CheckBox2->setEnabled(false);
   }
   SendingActive = true;

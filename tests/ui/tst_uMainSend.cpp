@@ -83,6 +83,7 @@ class tst_uMainSend : public QObject {
   void theItWorksTestChoosesTheMethod_data();
   void theItWorksTestChoosesTheMethod();
   void anEndedChoiceKeepsThePreviousTarget();
+  void theSpecialMethodAfterAStandardTargetTypesKeys();
   void theSpecialMethodTypesOnlyTheChangedMiddle();
   void theSpecialMethodRequestsEachCharactersLayout();
   void aLineThatStaysEmptyIsNotTypedAgain();
@@ -229,10 +230,16 @@ void tst_uMainSend::draggingFramesTheWindowUnderTheIconsCorner() {
 }
 
 void tst_uMainSend::aDropWithoutAFramedWindowChangesNothing() {
+  // A text box hidden behind the main window is never a target.
+  targets->AddWindow(form->frameGeometry(), QStringLiteral("EDIT hidden"),
+                     QStringLiteral("secret"));
   targets->AddWindow(kEditPlace, QStringLiteral("EDIT one"), QStringLiteral("kept"));
-  // On the main window itself, then on the desktop beside the window after framing it.
+  // On the main window itself, then on the desktop beside the window after framing it, then
+  // back on the main window after framing it.
   Drag(form->frameGeometry().center() - QPoint(16, 16));
   Drag(kEditPlace.bottomRight() + QPoint(20, 20), {kEditPlace.center()});
+  Drag(form->frameGeometry().center() - QPoint(16, 16), {kEditPlace.center()});
+  QVERIFY(in->toPlainText().isEmpty());
   QVERIFY(boxes->Shown.empty());
   QVERIFY(!Box("CheckBox1")->isEnabled());
   QVERIFY(!QApplication::overrideCursor());
@@ -351,6 +358,15 @@ void tst_uMainSend::anEndedChoiceKeepsThePreviousTarget() {
   Type(QStringLiteral("salam"));
   QCOMPARE(targets->At(first).Text, Output() + "\r\n");
   QVERIFY(Box("CheckBox1")->isChecked());
+}
+
+void tst_uMainSend::theSpecialMethodAfterAStandardTargetTypesKeys() {
+  Pick(QStringLiteral("EDIT first"), QString());
+  const auto second = Pick(QStringLiteral("PANEL second"), QStringLiteral("own text"),
+                           {Answer::No, Answer::Yes}, kOtherPlace);
+  QVERIFY(!Box("CheckBox2")->isChecked() && !Box("CheckBox2")->isEnabled());
+  TypeBold(QStringLiteral("ab"));
+  QCOMPARE(targets->At(second).Text, QStringLiteral("own textab"));
 }
 
 void tst_uMainSend::theSpecialMethodTypesOnlyTheChangedMiddle() {
