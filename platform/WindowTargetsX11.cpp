@@ -185,8 +185,6 @@ class X11Targets : public Service {
   std::optional<QByteArray> Property(Window window, const char* name, Atom type, int format);
   long WindowPid(Window client);
   TRef<AtspiAccessible> AccessibleAt(Window client, QPoint at);
-  QString Title(Window client);
-  bool SetTitle(Window client, const QString& text);
   bool Focus(Handle window);
   bool Tap(KeyCode code);
   KeyCode KeycodeFor(char32_t character);
@@ -429,7 +427,7 @@ QString X11Targets::ClassName(Handle window) {
 QString X11Targets::Text(Handle window) {
   const TTarget* target = Find(window);
   if (!target) return {};
-  if (!target->Accessible) return Title(target->Client);
+  if (!target->Accessible) return {};
   TIgnoredError error;
   if (TRef<AtspiText> text{atspi_accessible_get_text_iface(target->Accessible)}) {
     const int count = atspi_text_get_character_count(text.get(), error);
@@ -441,34 +439,12 @@ QString X11Targets::Text(Handle window) {
 bool X11Targets::SetText(Handle window, const QString& text) {
   const TTarget* target = Find(window);
   if (!target) return false;
-  if (!target->Accessible) return SetTitle(target->Client, text);
+  if (!target->Accessible) return false;
   TIgnoredError error;
   TRef<AtspiEditableText> editable(atspi_accessible_get_editable_text_iface(target->Accessible));
   return editable &&
          atspi_editable_text_set_text_contents(editable.get(), text.toUtf8().constData(), error) &&
          !error.Failed();
-}
-
-QString X11Targets::Title(Window client) {
-  if (const auto title = Property(client, "_NET_WM_NAME", Intern("UTF8_STRING"), 8))
-    return QString::fromUtf8(*title);
-  TErrorTrap trap(display_);
-  char* name = nullptr;
-  QString title;
-  if (XFetchName(display_, client, &name) && name) title = QString::fromLatin1(name);
-  if (name) XFree(name);
-  return title;
-}
-
-bool X11Targets::SetTitle(Window client, const QString& text) {
-  TErrorTrap trap(display_);
-  const QByteArray utf8 = text.toUtf8();
-  const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.constData());
-  const Atom type = Intern("UTF8_STRING");
-  for (const char* property : {"_NET_WM_NAME", "WM_NAME"})
-    XChangeProperty(display_, client, Intern(property), type, 8, PropModeReplace, bytes,
-                    int(utf8.size()));
-  return !trap.Failed();
 }
 
 bool X11Targets::IsWindow(Handle window) {

@@ -213,12 +213,16 @@ bool TMainForm::ChooseMethod(WindowTargets::Handle candidate, const QString& cla
   standard = true;
   if (className.contains(QLatin1String("EDIT"))) return true;
 
-  Targets().SetText(candidate, kItWorks);
-  const MessageBoxes::Answer seen = MessageBoxes::Show(
-      this, MessageBoxes::Type::Information, ItWorksQuestion(), MessageBoxes::Buttons::YesNoCancel);
-  Targets().SetText(candidate, text);
-  if (seen == MessageBoxes::Answer::Yes) return true;
-  if (seen != MessageBoxes::Answer::No) return false;
+  // A window without a text control takes no text, and its title is no place for the output:
+  // only keys can reach it.
+  if (Targets().SetText(candidate, kItWorks)) {
+    const MessageBoxes::Answer seen =
+        MessageBoxes::Show(this, MessageBoxes::Type::Information, ItWorksQuestion(),
+                           MessageBoxes::Buttons::YesNoCancel);
+    Targets().SetText(candidate, text);
+    if (seen == MessageBoxes::Answer::Yes) return true;
+    if (seen != MessageBoxes::Answer::No) return false;
+  }
   standard = false;
   return MessageBoxes::Show(this, MessageBoxes::Type::Warning, SpecialMethodQuestion(),
                             MessageBoxes::Buttons::YesNo) == MessageBoxes::Answer::Yes;

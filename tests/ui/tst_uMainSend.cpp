@@ -82,6 +82,7 @@ class tst_uMainSend : public QObject {
   void controlsThatAreNoEditBoxesAreAskedAbout();
   void theItWorksTestChoosesTheMethod_data();
   void theItWorksTestChoosesTheMethod();
+  void aWindowThatTakesNoTextIsOfferedOnlyKeys();
   void anEndedChoiceKeepsThePreviousTarget();
   void theSpecialMethodAfterAStandardTargetTypesKeys();
   void theSpecialMethodTypesOnlyTheChangedMiddle();
@@ -350,6 +351,20 @@ void tst_uMainSend::theItWorksTestChoosesTheMethod() {
   if (chosen && standard) QCOMPARE(targets->At(target).Text, Output() + "\r\n");
   // The special method types at the caret, after the target's own text.
   if (chosen && !standard) QCOMPARE(targets->At(target).Text, "old text" + Output());
+}
+
+void tst_uMainSend::aWindowThatTakesNoTextIsOfferedOnlyKeys() {
+  // No text control found (a sandboxed program's window): its title is not its text.
+  const auto target = targets->AddWindow(kEditPlace, QStringLiteral("PANEL sandboxed"),
+                                         QStringLiteral("Window title"), false);
+  boxes->Answers = {Answer::Yes};
+  Drag(kEditPlace.center());
+  QCOMPARE(boxes->Shown.size(), size_t(1));
+  QCOMPARE(boxes->Shown[0].Text, kSpecialQuestion);
+  QVERIFY(Box("CheckBox1")->isChecked() && !Box("CheckBox2")->isChecked());
+  QVERIFY(in->toPlainText().isEmpty());
+  TypeBold(QStringLiteral("ab"));
+  QCOMPARE(targets->At(target).Text, QStringLiteral("Window titleab"));
 }
 
 void tst_uMainSend::anEndedChoiceKeepsThePreviousTarget() {
