@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QTextBoundaryFinder>
 #include <algorithm>
 #include <array>
 
@@ -71,6 +72,24 @@ QPixmap ZefraIcon() {
   painter.setPen(Qt::white);
   painter.drawText(icon.rect(), Qt::AlignCenter, QStringLiteral(u"\u0632"));
   return icon;
+}
+
+// Text boxes move the caret and delete by characters as the user sees them (a letter with its
+// shadda, an emoji), so the keys are counted in those, and no edit starts or ends inside one.
+bool IsCharacterBoundary(const QString& text, int pos) {
+  if (pos <= 0 || pos >= text.size()) return true;
+  QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+  finder.setPosition(pos);
+  return finder.isAtBoundary();
+}
+
+// The characters as the user sees them between two of their boundaries.
+int CharacterCount(const QString& text, int from, int to) {
+  QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+  finder.setPosition(from);
+  int count = 0;
+  while (finder.position() < to && finder.toNextBoundary() >= 0) ++count;
+  return count;
 }
 
 QString NotAnEditBoxText(const char* fragment) {
@@ -287,14 +306,21 @@ void TMainForm::SendChangedLines() {
     if (old.empty()) {
       delivered = TypeCharacters(line, 1, int(line.size()));
     } else if (old != line) {
-      const int p = int(CommonPrefixLength(line, old));
-      int s = int(CommonSuffixLength(line, old));
+      const QString oldText = QString::fromStdU16String(old);
+      const QString newText = QString::fromStdU16String(line);
+      const auto atBoundaries = [&](int oldPos, int newPos) {
+        return IsCharacterBoundary(oldText, oldPos) && IsCharacterBoundary(newText, newPos);
+      };
+      int p = int(CommonPrefixLength(line, old));
+      while (!atBoundaries(p, p)) --p;
       const int m = int(std::min(old.size(), line.size()));
-      if (p + s > m) s = m - p;
+      int s = std::min(int(CommonSuffixLength(line, old)), m - p);
       const int oldLength = int(old.size());
-      Targets().SetCaretLine(SendTarget, QString::fromStdU16String(old));
-      delivered = PostKeyPresses(Key::Down, i) && PostKeyPresses(Key::Left, oldLength - p) &&
-                  PostKeyPresses(Key::Delete, oldLength - p - s) &&
+      while (!atBoundaries(oldLength - s, int(line.size()) - s)) --s;
+      Targets().SetCaretLine(SendTarget, oldText);
+      delivered = PostKeyPresses(Key::Down, i) &&
+                  PostKeyPresses(Key::Left, CharacterCount(oldText, p, oldLength)) &&
+                  PostKeyPresses(Key::Delete, CharacterCount(oldText, p, oldLength - s)) &&
                   TypeCharacters(line, p + 1, int(line.size()) - s) && PostKeyPresses(Key::End, 1);
     }
     // A target that takes no keys any more is found gone at the next change.

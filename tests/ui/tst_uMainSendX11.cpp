@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 #include "Dictionary.h"
@@ -114,6 +115,9 @@ class tst_uMainSendX11 : public QObject {
  private:
   std::unique_ptr<TTargetProgram> StartQtTarget();
   void Drag(QPoint corner, std::initializer_list<Answer> answers = {});
+  // Sends a line with letters that carry a shadda and an emoji by the special method, then edits
+  // it in the middle, before each of them; after every change the target's text is the output.
+  void TypeAndEditInTheMiddle(const std::function<QString()>& targetText);
   void Type(const QString& text) { QTest::keyClicks(in, text); }
   QCheckBox* Box(const char* name) const { return form->findChild<QCheckBox*>(name); }
   QString Output() const { return out->toPlainText(); }
@@ -176,6 +180,28 @@ void tst_uMainSendX11::Drag(QPoint corner, std::initializer_list<Answer> answers
   QTest::mouseRelease(icon, Qt::LeftButton, {}, icon->mapFromGlobal(corner + QPoint(16, 16)));
 }
 
+void tst_uMainSendX11::TypeAndEditInTheMiddle(const std::function<QString()>& targetText) {
+  const auto edit = [&](const std::function<void()>& change) {
+    change();
+    QTRY_COMPARE_WITH_TIMEOUT(targetText(), Output(), kDeliveryMs);
+  };
+  for (const char* step : {"salam", " amma", " motavajjeh?"})
+    edit([&] { Type(QString::fromLatin1(step)); });
+  edit([&] { in->ReplaceSel(u" \U0001F600 mer30"); });
+  edit([&] {
+    in->SetCaret(6);
+    Type(QStringLiteral("chetori "));
+  });
+  edit([&] {
+    in->SetCaret(int(in->toPlainText().indexOf(QStringLiteral("jj"))) + 1);
+    QTest::keyClick(in, Qt::Key_Delete);
+  });
+  edit([&] {
+    in->SetSel(int(in->toPlainText().indexOf(QStringLiteral(" m"))), 2);
+    QTest::keyClick(in, Qt::Key_Backspace);
+  });
+}
+
 void tst_uMainSendX11::controlsOfAQtProgramAreFramedAndAskedAbout() {
   auto target = StartQtTarget();
   QVERIFY(!QTest::currentTestFailed());
@@ -217,14 +243,7 @@ void tst_uMainSendX11::bothMethodsReachAQtLineEdit() {
 
   // The special method: keys typed into the program's focused control.
   QTest::mouseClick(Box("CheckBox2"), Qt::LeftButton);
-  for (const char* step : {"salam", " khoobi", "? mer30"}) {
-    Type(QString::fromLatin1(step));
-    QTRY_COMPARE_WITH_TIMEOUT(target->Text("line"), Output(), kDeliveryMs);
-  }
-  // A change in the middle: the cursor goes back, deletes and types only the middle.
-  in->SetSel(6, 6);
-  Type(QStringLiteral("chetori"));
-  QTRY_COMPARE_WITH_TIMEOUT(target->Text("line"), Output(), kDeliveryMs);
+  TypeAndEditInTheMiddle([&] { return target->Text("line"); });
 }
 
 void tst_uMainSendX11::theStandardMethodFillsAQtTextEdit() {
@@ -260,13 +279,7 @@ void tst_uMainSendX11::bothMethodsReachAGtkEntry() {
   QTRY_COMPARE_WITH_TIMEOUT(target.Text("entry"), QString(), kDeliveryMs);
 
   QTest::mouseClick(Box("CheckBox2"), Qt::LeftButton);
-  for (const char* step : {"khoobi", " jan", "?"}) {
-    Type(QString::fromLatin1(step));
-    QTRY_COMPARE_WITH_TIMEOUT(target.Text("entry"), Output(), kDeliveryMs);
-  }
-  in->SetSel(2, 3);
-  QTest::keyClick(in, Qt::Key_Backspace);
-  QTRY_COMPARE_WITH_TIMEOUT(target.Text("entry"), Output(), kDeliveryMs);
+  TypeAndEditInTheMiddle([&] { return target.Text("entry"); });
 }
 
 void tst_uMainSendX11::theSpecialMethodTypesIntoATerminal() {
