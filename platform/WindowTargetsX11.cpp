@@ -64,6 +64,9 @@ constexpr std::array<TRoleClass, 25> kRoleClasses = {{
 // How deep the window and accessible trees are searched: real trees are far shallower, and a
 // broken one must not keep the search going.
 constexpr int kMaxDepth = 64;
+// How many windows and controls found are remembered: far more than a pointer passes over
+// during one drag.
+constexpr size_t kMaxKnownTargets = 256;
 // Characters mapped onto spare keycodes stay mapped this long after the last typing, so that the
 // target has read the keymap it needs before the keycodes are given back.
 constexpr int kKeymapRestoreMs = 2000;
@@ -169,13 +172,19 @@ class X11Targets : public Service {
   // A window found: the application's top-level window, the deepest X window at the point and
   // the control there, when the application shows its controls on the accessibility bus.
   struct TTarget {
+    Handle Id;
     Window Client;
     Window Deepest;
     AtspiAccessible* Accessible;
+    uint64_t LastUse;  // when it was last found or asked about
   };
 
   TTarget* Find(Handle window) {
-    return window > 0 && window <= targets_.size() ? &targets_[window - 1] : nullptr;
+    const auto found = std::find_if(targets_.begin(), targets_.end(),
+                                    [window](const TTarget& known) { return known.Id == window; });
+    if (found == targets_.end()) return nullptr;
+    found->LastUse = ++uses_;
+    return &*found;
   }
   Handle Remember(Window client, Window deepest, TRef<AtspiAccessible> accessible);
   Window ClientWindow(Window window, int depth = 0);
@@ -205,7 +214,11 @@ class X11Targets : public Service {
   Display* display_;  // Qt's connection, open for the life of the application
   Window root_;
   bool accessibility_;
+  // The windows and controls found lately, each holding its control: the pointer passes over
+  // many during a drag.
   std::vector<TTarget> targets_;
+  Handle lastHandle_ = 0;
+  uint64_t uses_ = 0;
   // Where the keyboard was before a run of posts.
   bool focusSaved_ = false;
   Window savedFocus_ = 0;
@@ -221,13 +234,24 @@ class X11Targets : public Service {
 };
 
 Handle X11Targets::Remember(Window client, Window deepest, TRef<AtspiAccessible> accessible) {
-  for (size_t i = 0; i < targets_.size(); ++i) {
-    const TTarget& known = targets_[i];
-    if (known.Client == client && known.Deepest == deepest && known.Accessible == accessible.get())
-      return i + 1;
+  for (TTarget& known : targets_) {
+    if (known.Client == client && known.Deepest == deepest &&
+        known.Accessible == accessible.get()) {
+      known.LastUse = ++uses_;
+      return known.Id;
+    }
   }
-  targets_.push_back({client, deepest, accessible.release()});
-  return targets_.size();
+  if (targets_.size() == kMaxKnownTargets) {
+    // The one left alone longest goes; the window receiving the output is asked about at every
+    // change, and the framed one was found just now.
+    const auto oldest =
+        std::min_element(targets_.begin(), targets_.end(),
+                         [](const TTarget& a, const TTarget& b) { return a.LastUse < b.LastUse; });
+    if (oldest->Accessible) g_object_unref(oldest->Accessible);
+    targets_.erase(oldest);
+  }
+  targets_.push_back({++lastHandle_, client, deepest, accessible.release(), ++uses_});
+  return lastHandle_;
 }
 
 Handle X11Targets::WindowFromPoint(QPoint point) {
@@ -355,8 +379,8 @@ TRef<AtspiAccessible> X11Targets::AccessibleAt(Window client, QPoint at) {
         component = TRef<AtspiComponent>(atspi_accessible_get_component_iface(found.get()));
       }
       // Up to the control whose text can be replaced, when the point is inside one.
-      for (TRef<AtspiAccessible> up(static_cast<AtspiAccessible*>(g_object_ref(found.get())));
-           up;) {
+      TRef<AtspiAccessible> up(static_cast<AtspiAccessible*>(g_object_ref(found.get())));
+      for (int depth = 0; depth < kMaxDepth && up; ++depth) {
         if (TRef<AtspiEditableText>(atspi_accessible_get_editable_text_iface(up.get()))) return up;
         if (atspi_accessible_get_role(up.get(), error) == ATSPI_ROLE_FRAME) break;
         up = TRef<AtspiAccessible>(atspi_accessible_get_parent(up.get(), error));
