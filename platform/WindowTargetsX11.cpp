@@ -195,8 +195,11 @@ class X11Targets : public Service {
   long WindowPid(Window client);
   TRef<AtspiAccessible> AccessibleAt(Window client, QPoint at);
   bool Focus(Handle window);
-  bool Tap(KeyCode code);
-  KeyCode KeycodeFor(char32_t character);
+  // One press and release of the symbol. Every symbol is typed on a spare keycode lent to it:
+  // the user's own key may still be down while this program sends, and the X server drops a
+  // press of a key that is down.
+  bool Tap(KeySym symbol);
+  KeyCode KeycodeFor(KeySym symbol);
   void RestoreKeymap();
 
   QPoint Native(QPoint point) const { return (QPointF(point) * Ratio()).toPoint(); }
@@ -225,11 +228,11 @@ class X11Targets : public Service {
   int savedRevert_ = RevertToParent;
   Handle focused_ = 0;
   bool caretLineRightToLeft_ = false;
-  // Keycodes without symbols, lent to the characters typed; the most recently typed last.
+  // Keycodes without symbols, lent to the symbols typed; the most recently typed last.
   std::vector<KeyCode> spare_;
   bool spareKnown_ = false;
-  std::map<char32_t, KeyCode> mapped_;
-  std::deque<char32_t> lent_;
+  std::map<KeySym, KeyCode> mapped_;
+  std::deque<KeySym> lent_;
   QTimer restoreTimer_;
 };
 
@@ -495,8 +498,11 @@ bool X11Targets::Focus(Handle window) {
   return true;
 }
 
-bool X11Targets::Tap(KeyCode code) {
-  return code && XTestFakeKeyEvent(display_, code, True, CurrentTime) &&
+bool X11Targets::Tap(KeySym symbol) {
+  const KeyCode code = KeycodeFor(symbol);
+  if (!code) return false;
+  restoreTimer_.stop();
+  return XTestFakeKeyEvent(display_, code, True, CurrentTime) &&
          XTestFakeKeyEvent(display_, code, False, CurrentTime);
 }
 
@@ -507,20 +513,21 @@ bool X11Targets::PostKey(Handle window, Key key) {
   // Text controls lay a right-to-left line out from the right; terminals show every line left
   // to right.
   if (key == Key::Left && caretLineRightToLeft_ && Find(window)->Accessible) symbol = XK_Right;
-  return Tap(XKeysymToKeycode(display_, symbol));
+  return Tap(symbol);
 }
 
 bool X11Targets::PostCharacter(Handle window, char32_t character) {
   if (!Focus(window)) return false;
-  const KeyCode code = KeycodeFor(character);
-  if (code) restoreTimer_.stop();
-  return Tap(code);
+  // Latin-1 keysyms are the code points themselves; the others are offset.
+  return Tap((character >= 0x20 && character <= 0x7E) || (character >= 0xA0 && character <= 0xFF)
+                 ? KeySym(character)
+                 : KeySym(0x01000000 | character));
 }
 
-KeyCode X11Targets::KeycodeFor(char32_t character) {
-  if (const auto known = mapped_.find(character); known != mapped_.end()) {
-    lent_.erase(std::find(lent_.begin(), lent_.end(), character));
-    lent_.push_back(character);
+KeyCode X11Targets::KeycodeFor(KeySym symbol) {
+  if (const auto known = mapped_.find(symbol); known != mapped_.end()) {
+    lent_.erase(std::find(lent_.begin(), lent_.end(), symbol));
+    lent_.push_back(symbol);
     return known->second;
   }
   if (!spareKnown_) {
@@ -530,7 +537,7 @@ KeyCode X11Targets::KeycodeFor(char32_t character) {
     KeySym* symbols = XGetKeyboardMapping(display_, KeyCode(first), last - first + 1, &perCode);
     for (int code = first; symbols && code <= last; ++code) {
       const KeySym* row = symbols + (code - first) * perCode;
-      if (std::all_of(row, row + perCode, [](KeySym symbol) { return symbol == NoSymbol; }))
+      if (std::all_of(row, row + perCode, [](KeySym none) { return none == NoSymbol; }))
         spare_.push_back(KeyCode(code));
     }
     if (symbols) XFree(symbols);
@@ -546,16 +553,11 @@ KeyCode X11Targets::KeycodeFor(char32_t character) {
   } else {
     return 0;
   }
-  // Latin-1 keysyms are the code points themselves; the others are offset. The same symbol on
-  // both levels: Shift and Caps Lock change nothing.
-  const KeySym symbol =
-      (character >= 0x20 && character <= 0x7E) || (character >= 0xA0 && character <= 0xFF)
-          ? KeySym(character)
-          : KeySym(0x01000000 | character);
+  // The same symbol on both levels: Shift and Caps Lock change nothing.
   std::array<KeySym, 2> symbols = {symbol, symbol};
   XChangeKeyboardMapping(display_, code, int(symbols.size()), symbols.data(), 1);
-  mapped_[character] = code;
-  lent_.push_back(character);
+  mapped_[symbol] = code;
+  lent_.push_back(symbol);
   return code;
 }
 
@@ -572,7 +574,7 @@ void X11Targets::FinishPosts() {
 
 void X11Targets::RestoreKeymap() {
   std::array<KeySym, 2> none = {NoSymbol, NoSymbol};
-  for (const auto& [character, code] : mapped_)
+  for (const auto& [symbol, code] : mapped_)
     XChangeKeyboardMapping(display_, code, int(none.size()), none.data(), 1);
   mapped_.clear();
   lent_.clear();
