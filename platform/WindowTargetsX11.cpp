@@ -198,6 +198,10 @@ class X11Targets : public Service {
   // One press and release of the symbol. Every symbol is typed on a spare keycode lent to it:
   // the user's own key may still be down while this program sends, and the X server drops a
   // press of a key that is down.
+  // The modifiers the user holds (Shift of a capital, Ctrl of a paste) would make the keys
+  // typed into the target select, jump words or run shortcuts: they are let go for a run of
+  // posts and pressed again after it. Caps Lock and Num Lock stay: pressing them toggles.
+  void ReleaseHeldModifiers();
   bool Tap(KeySym symbol);
   KeyCode KeycodeFor(KeySym symbol);
   void RestoreKeymap();
@@ -226,6 +230,7 @@ class X11Targets : public Service {
   bool focusSaved_ = false;
   Window savedFocus_ = 0;
   int savedRevert_ = RevertToParent;
+  std::vector<KeyCode> releasedModifiers_;
   Handle focused_ = 0;
   bool caretLineRightToLeft_ = false;
   // Keycodes without symbols, lent to the symbols typed; the most recently typed last.
@@ -490,12 +495,31 @@ bool X11Targets::Focus(Handle window) {
   if (!focusSaved_) {
     XGetInputFocus(display_, &savedFocus_, &savedRevert_);
     focusSaved_ = true;
+    ReleaseHeldModifiers();
   }
   // XTest types into the window that has the keyboard.
   XSetInputFocus(display_, target->Client, RevertToParent, CurrentTime);
   if (trap.Failed()) return false;
   focused_ = window;
   return true;
+}
+
+void X11Targets::ReleaseHeldModifiers() {
+  std::array<char, 32> down{};
+  XQueryKeymap(display_, down.data());
+  XModifierKeymap* modifiers = XGetModifierMapping(display_);
+  if (!modifiers) return;
+  for (const int modifier :
+       {ShiftMapIndex, ControlMapIndex, Mod1MapIndex, Mod3MapIndex, Mod4MapIndex, Mod5MapIndex}) {
+    for (int k = 0; k < modifiers->max_keypermod; ++k) {
+      const KeyCode code = modifiers->modifiermap[modifier * modifiers->max_keypermod + k];
+      if (code && (down[code / 8] >> (code % 8)) & 1) {
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        releasedModifiers_.push_back(code);
+      }
+    }
+  }
+  XFreeModifiermap(modifiers);
 }
 
 bool X11Targets::Tap(KeySym symbol) {
@@ -565,6 +589,9 @@ void X11Targets::FinishPosts() {
   if (focusSaved_) {
     TErrorTrap trap(display_);
     XSetInputFocus(display_, savedFocus_, savedRevert_, CurrentTime);
+    for (const KeyCode code : releasedModifiers_)
+      XTestFakeKeyEvent(display_, code, True, CurrentTime);
+    releasedModifiers_.clear();
   }
   focusSaved_ = false;
   focused_ = 0;

@@ -92,8 +92,9 @@ WindowTargets::Service& Targets() {
   return WindowTargets::Current();
 }
 
-// The key of the X server's keyboard held down while it lives, as a user holds the key whose
-// press changed the input while the output is sent; no window has the keyboard meanwhile.
+// The key of the X server's keyboard held down while it lives, as a user holds the key (or the
+// Ctrl of a paste) whose press changed the input while the output is sent; no window has the
+// keyboard meanwhile.
 class THeldKey {
  public:
   explicit THeldKey([[maybe_unused]] const char* keyName) {
@@ -226,6 +227,7 @@ void tst_uMainSendX11::TypeAndEditInTheMiddle(const std::function<QString()>& ta
   edit([&] { in->ReplaceSel(u" \U0001F600 mer30"); });
   edit([&] {
     in->SetCaret(6);
+    THeldKey held("Control_L");
     Type(QStringLiteral("chetori "));
   });
   edit([&] {
