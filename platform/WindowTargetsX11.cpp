@@ -195,13 +195,13 @@ class X11Targets : public Service {
   long WindowPid(Window client);
   TRef<AtspiAccessible> AccessibleAt(Window client, QPoint at);
   bool Focus(Handle window);
-  // One press and release of the symbol. Every symbol is typed on a spare keycode lent to it:
-  // the user's own key may still be down while this program sends, and the X server drops a
-  // press of a key that is down.
   // The modifiers the user holds (Shift of a capital, Ctrl of a paste) would make the keys
   // typed into the target select, jump words or run shortcuts: they are let go for a run of
   // posts and pressed again after it. Caps Lock and Num Lock stay: pressing them toggles.
   void ReleaseHeldModifiers();
+  // One press and release of the symbol. Every symbol is typed on a spare keycode lent to it:
+  // the user's own key may still be down while this program sends, and the X server drops a
+  // press of a key that is down.
   bool Tap(KeySym symbol);
   KeyCode KeycodeFor(KeySym symbol);
   void RestoreKeymap();
@@ -230,6 +230,7 @@ class X11Targets : public Service {
   bool focusSaved_ = false;
   Window savedFocus_ = 0;
   int savedRevert_ = RevertToParent;
+  // The user's modifier keys let go for the run.
   std::vector<KeyCode> releasedModifiers_;
   Handle focused_ = 0;
   bool caretLineRightToLeft_ = false;
