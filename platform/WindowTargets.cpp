@@ -74,7 +74,7 @@ void Edit(InProcessService::Window& window, const QString& post) {
 
 Handle InProcessService::AddWindow(QRect rect, const QString& className, const QString& text,
                                    bool takesText) {
-  windows_.push_back({rect, className, text, takesText, true, int(text.size()), 0});
+  windows_.push_back({rect, className, text, takesText, false, true, int(text.size()), 0});
   return windows_.size();
 }
 
@@ -112,6 +112,11 @@ bool InProcessService::SetText(Handle window, const QString& text) {
   found->Caret = int(text.size());
   TextsSet.push_back(text);
   return true;
+}
+
+bool InProcessService::SingleLine(Handle window) {
+  const Window* found = Live(window);
+  return found && found->SingleLine;
 }
 
 bool InProcessService::IsWindow(Handle window) {

@@ -159,6 +159,7 @@ class X11Targets : public Service {
   QString ClassName(Handle window) override;
   QString Text(Handle window) override;
   bool SetText(Handle window, const QString& text) override;
+  bool SingleLine(Handle window) override;
   bool IsWindow(Handle window) override;
   void RequestLayout(Handle, uint16_t) override {}
   void SetCaretLine(Handle, const QString& line) override {
@@ -478,6 +479,14 @@ bool X11Targets::SetText(Handle window, const QString& text) {
   return editable &&
          atspi_editable_text_set_text_contents(editable.get(), text.toUtf8().constData(), error) &&
          !error.Failed();
+}
+
+bool X11Targets::SingleLine(Handle window) {
+  const TTarget* target = Find(window);
+  if (!target || !target->Accessible) return false;
+  // Multi-line controls say so; single-line ones do not all say that they are.
+  TRef<AtspiStateSet> states(atspi_accessible_get_state_set(target->Accessible));
+  return states && !atspi_state_set_contains(states.get(), ATSPI_STATE_MULTI_LINE);
 }
 
 bool X11Targets::IsWindow(Handle window) {

@@ -288,8 +288,13 @@ void TMainForm::SendWholeOutput() {
   SendTextLines.Clear();
   for (const QString& line : lines)
     SendTextLines.Insert(SendTextLines.size(), line.toStdU16String());
+  // A single-line box shows line breaks as stray marks: there the lines stand side by side.
+  const bool singleLine = Targets().SingleLine(SendTarget);
   std::u16string text;
-  for (const std::u16string& line : SendTextLines) text += line + u"\r\n";
+  for (const std::u16string& line : SendTextLines) {
+    if (singleLine && !text.empty()) text += u' ';
+    text += singleLine ? line : line + u"\r\n";
+  }
   Targets().SetText(SendTarget, QString::fromStdU16String(text));
 }
 
