@@ -1,6 +1,7 @@
 #include "WindowTargets.h"
 
 #include <QGuiApplication>
+#include <QTextBoundaryFinder>
 #include <algorithm>
 
 #include "ServiceSlot.h"
@@ -39,14 +40,23 @@ int LineEnd(const QString& text, int pos) {
   return end < 0 ? int(text.size()) : int(end);
 }
 
-// What a plain editor does with the post at its caret.
+// The position one character as the user sees it (a letter with its marks, an emoji) away.
+int NextCharacter(const QString& text, int pos, bool forward) {
+  QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+  finder.setPosition(pos);
+  const qsizetype next = forward ? finder.toNextBoundary() : finder.toPreviousBoundary();
+  return next < 0 ? pos : int(next);
+}
+
+// What a plain editor does with the post at its caret: like Qt's and GTK's text boxes, it moves
+// and deletes by characters as the user sees them.
 void Edit(InProcessService::Window& window, const QString& post) {
   QString& text = window.Text;
   int& caret = window.Caret;
   if (post == QLatin1String("Left")) {
-    caret = std::max(caret - 1, 0);
+    caret = NextCharacter(text, caret, false);
   } else if (post == QLatin1String("Delete")) {
-    text.remove(caret, 1);
+    text.remove(caret, NextCharacter(text, caret, true) - caret);
   } else if (post == QLatin1String("End")) {
     caret = LineEnd(text, caret);
   } else if (post == QLatin1String("Down")) {
@@ -64,7 +74,7 @@ void Edit(InProcessService::Window& window, const QString& post) {
 
 Handle InProcessService::AddWindow(QRect rect, const QString& className, const QString& text,
                                    bool takesText) {
-  windows_.push_back({rect, className, text, takesText, true, int(text.size()), 0});
+  windows_.push_back({rect, className, text, takesText, false, true, int(text.size()), 0});
   return windows_.size();
 }
 
@@ -102,6 +112,11 @@ bool InProcessService::SetText(Handle window, const QString& text) {
   found->Caret = int(text.size());
   TextsSet.push_back(text);
   return true;
+}
+
+bool InProcessService::SingleLine(Handle window) {
+  const Window* found = Live(window);
+  return found && found->SingleLine;
 }
 
 bool InProcessService::IsWindow(Handle window) {

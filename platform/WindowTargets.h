@@ -36,6 +36,8 @@ class Service {
   virtual QString Text(Handle window) = 0;
   /// Replaces its whole text; false when it takes no text.
   virtual bool SetText(Handle window, const QString& text) = 0;
+  /// Whether its text is a single line, as in a chat's entry box.
+  virtual bool SingleLine(Handle window) = 0;
   /// Whether the window still exists.
   virtual bool IsWindow(Handle window) = 0;
   /// Asks for the keyboard layout that the next typed character belongs to. Where characters are
@@ -62,6 +64,7 @@ class InProcessService : public Service {
     QString ClassName;
     QString Text;
     bool TakesText = true;  // SetText replaces the text
+    bool SingleLine = false;
     bool Exists = true;
     int Caret = 0;
     int RefusedPosts = 0;  // the next posts refused, as by a full queue
@@ -79,6 +82,7 @@ class InProcessService : public Service {
   QString ClassName(Handle window) override;
   QString Text(Handle window) override;
   bool SetText(Handle window, const QString& text) override;
+  bool SingleLine(Handle window) override;
   bool IsWindow(Handle window) override;
   void RequestLayout(Handle window, uint16_t layout) override;
   void SetCaretLine(Handle, const QString&) override {}

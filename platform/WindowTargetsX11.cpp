@@ -64,6 +64,9 @@ constexpr std::array<TRoleClass, 25> kRoleClasses = {{
 // How deep the window and accessible trees are searched: real trees are far shallower, and a
 // broken one must not keep the search going.
 constexpr int kMaxDepth = 64;
+// How many windows and controls found are remembered: far more than a pointer passes over
+// during one drag.
+constexpr size_t kMaxKnownTargets = 256;
 // Characters mapped onto spare keycodes stay mapped this long after the last typing, so that the
 // target has read the keymap it needs before the keycodes are given back.
 constexpr int kKeymapRestoreMs = 2000;
@@ -156,6 +159,7 @@ class X11Targets : public Service {
   QString ClassName(Handle window) override;
   QString Text(Handle window) override;
   bool SetText(Handle window, const QString& text) override;
+  bool SingleLine(Handle window) override;
   bool IsWindow(Handle window) override;
   void RequestLayout(Handle, uint16_t) override {}
   void SetCaretLine(Handle, const QString& line) override {
@@ -169,13 +173,19 @@ class X11Targets : public Service {
   // A window found: the application's top-level window, the deepest X window at the point and
   // the control there, when the application shows its controls on the accessibility bus.
   struct TTarget {
+    Handle Id;
     Window Client;
     Window Deepest;
     AtspiAccessible* Accessible;
+    uint64_t LastUse;  // when it was last found or asked about
   };
 
   TTarget* Find(Handle window) {
-    return window > 0 && window <= targets_.size() ? &targets_[window - 1] : nullptr;
+    const auto found = std::find_if(targets_.begin(), targets_.end(),
+                                    [window](const TTarget& known) { return known.Id == window; });
+    if (found == targets_.end()) return nullptr;
+    found->LastUse = ++uses_;
+    return &*found;
   }
   Handle Remember(Window client, Window deepest, TRef<AtspiAccessible> accessible);
   Window ClientWindow(Window window, int depth = 0);
@@ -185,11 +195,16 @@ class X11Targets : public Service {
   std::optional<QByteArray> Property(Window window, const char* name, Atom type, int format);
   long WindowPid(Window client);
   TRef<AtspiAccessible> AccessibleAt(Window client, QPoint at);
-  QString Title(Window client);
-  bool SetTitle(Window client, const QString& text);
   bool Focus(Handle window);
-  bool Tap(KeyCode code);
-  KeyCode KeycodeFor(char32_t character);
+  // The modifiers the user holds (Shift of a capital, Ctrl of a paste) would make the keys
+  // typed into the target select, jump words or run shortcuts: they are let go for a run of
+  // posts and pressed again after it. Caps Lock and Num Lock stay: pressing them toggles.
+  void ReleaseHeldModifiers();
+  // One press and release of the symbol. Every symbol is typed on a spare keycode lent to it:
+  // the user's own key may still be down while this program sends, and the X server drops a
+  // press of a key that is down.
+  bool Tap(KeySym symbol);
+  KeyCode KeycodeFor(KeySym symbol);
   void RestoreKeymap();
 
   QPoint Native(QPoint point) const { return (QPointF(point) * Ratio()).toPoint(); }
@@ -207,29 +222,46 @@ class X11Targets : public Service {
   Display* display_;  // Qt's connection, open for the life of the application
   Window root_;
   bool accessibility_;
+  // The windows and controls found lately, each holding its control: the pointer passes over
+  // many during a drag.
   std::vector<TTarget> targets_;
+  Handle lastHandle_ = 0;
+  uint64_t uses_ = 0;
   // Where the keyboard was before a run of posts.
   bool focusSaved_ = false;
   Window savedFocus_ = 0;
   int savedRevert_ = RevertToParent;
+  // The user's modifier keys let go for the run.
+  std::vector<KeyCode> releasedModifiers_;
   Handle focused_ = 0;
   bool caretLineRightToLeft_ = false;
-  // Keycodes without symbols, lent to the characters typed; the most recently typed last.
+  // Keycodes without symbols, lent to the symbols typed; the most recently typed last.
   std::vector<KeyCode> spare_;
   bool spareKnown_ = false;
-  std::map<char32_t, KeyCode> mapped_;
-  std::deque<char32_t> lent_;
+  std::map<KeySym, KeyCode> mapped_;
+  std::deque<KeySym> lent_;
   QTimer restoreTimer_;
 };
 
 Handle X11Targets::Remember(Window client, Window deepest, TRef<AtspiAccessible> accessible) {
-  for (size_t i = 0; i < targets_.size(); ++i) {
-    const TTarget& known = targets_[i];
-    if (known.Client == client && known.Deepest == deepest && known.Accessible == accessible.get())
-      return i + 1;
+  for (TTarget& known : targets_) {
+    if (known.Client == client && known.Deepest == deepest &&
+        known.Accessible == accessible.get()) {
+      known.LastUse = ++uses_;
+      return known.Id;
+    }
   }
-  targets_.push_back({client, deepest, accessible.release()});
-  return targets_.size();
+  if (targets_.size() == kMaxKnownTargets) {
+    // The one left alone longest goes; the window receiving the output is asked about at every
+    // change, and the framed one was found just now.
+    const auto oldest =
+        std::min_element(targets_.begin(), targets_.end(),
+                         [](const TTarget& a, const TTarget& b) { return a.LastUse < b.LastUse; });
+    if (oldest->Accessible) g_object_unref(oldest->Accessible);
+    targets_.erase(oldest);
+  }
+  targets_.push_back({++lastHandle_, client, deepest, accessible.release(), ++uses_});
+  return lastHandle_;
 }
 
 Handle X11Targets::WindowFromPoint(QPoint point) {
@@ -357,8 +389,8 @@ TRef<AtspiAccessible> X11Targets::AccessibleAt(Window client, QPoint at) {
         component = TRef<AtspiComponent>(atspi_accessible_get_component_iface(found.get()));
       }
       // Up to the control whose text can be replaced, when the point is inside one.
-      for (TRef<AtspiAccessible> up(static_cast<AtspiAccessible*>(g_object_ref(found.get())));
-           up;) {
+      TRef<AtspiAccessible> up(static_cast<AtspiAccessible*>(g_object_ref(found.get())));
+      for (int depth = 0; depth < kMaxDepth && up; ++depth) {
         if (TRef<AtspiEditableText>(atspi_accessible_get_editable_text_iface(up.get()))) return up;
         if (atspi_accessible_get_role(up.get(), error) == ATSPI_ROLE_FRAME) break;
         up = TRef<AtspiAccessible>(atspi_accessible_get_parent(up.get(), error));
@@ -429,7 +461,7 @@ QString X11Targets::ClassName(Handle window) {
 QString X11Targets::Text(Handle window) {
   const TTarget* target = Find(window);
   if (!target) return {};
-  if (!target->Accessible) return Title(target->Client);
+  if (!target->Accessible) return {};
   TIgnoredError error;
   if (TRef<AtspiText> text{atspi_accessible_get_text_iface(target->Accessible)}) {
     const int count = atspi_text_get_character_count(text.get(), error);
@@ -441,7 +473,7 @@ QString X11Targets::Text(Handle window) {
 bool X11Targets::SetText(Handle window, const QString& text) {
   const TTarget* target = Find(window);
   if (!target) return false;
-  if (!target->Accessible) return SetTitle(target->Client, text);
+  if (!target->Accessible) return false;
   TIgnoredError error;
   TRef<AtspiEditableText> editable(atspi_accessible_get_editable_text_iface(target->Accessible));
   return editable &&
@@ -449,26 +481,12 @@ bool X11Targets::SetText(Handle window, const QString& text) {
          !error.Failed();
 }
 
-QString X11Targets::Title(Window client) {
-  if (const auto title = Property(client, "_NET_WM_NAME", Intern("UTF8_STRING"), 8))
-    return QString::fromUtf8(*title);
-  TErrorTrap trap(display_);
-  char* name = nullptr;
-  QString title;
-  if (XFetchName(display_, client, &name) && name) title = QString::fromLatin1(name);
-  if (name) XFree(name);
-  return title;
-}
-
-bool X11Targets::SetTitle(Window client, const QString& text) {
-  TErrorTrap trap(display_);
-  const QByteArray utf8 = text.toUtf8();
-  const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.constData());
-  const Atom type = Intern("UTF8_STRING");
-  for (const char* property : {"_NET_WM_NAME", "WM_NAME"})
-    XChangeProperty(display_, client, Intern(property), type, 8, PropModeReplace, bytes,
-                    int(utf8.size()));
-  return !trap.Failed();
+bool X11Targets::SingleLine(Handle window) {
+  const TTarget* target = Find(window);
+  if (!target || !target->Accessible) return false;
+  // Multi-line controls say so; single-line ones do not all say that they are.
+  TRef<AtspiStateSet> states(atspi_accessible_get_state_set(target->Accessible));
+  return states && !atspi_state_set_contains(states.get(), ATSPI_STATE_MULTI_LINE);
 }
 
 bool X11Targets::IsWindow(Handle window) {
@@ -487,6 +505,7 @@ bool X11Targets::Focus(Handle window) {
   if (!focusSaved_) {
     XGetInputFocus(display_, &savedFocus_, &savedRevert_);
     focusSaved_ = true;
+    ReleaseHeldModifiers();
   }
   // XTest types into the window that has the keyboard.
   XSetInputFocus(display_, target->Client, RevertToParent, CurrentTime);
@@ -495,8 +514,29 @@ bool X11Targets::Focus(Handle window) {
   return true;
 }
 
-bool X11Targets::Tap(KeyCode code) {
-  return code && XTestFakeKeyEvent(display_, code, True, CurrentTime) &&
+void X11Targets::ReleaseHeldModifiers() {
+  std::array<char, 32> down{};
+  XQueryKeymap(display_, down.data());
+  XModifierKeymap* modifiers = XGetModifierMapping(display_);
+  if (!modifiers) return;
+  for (const int modifier :
+       {ShiftMapIndex, ControlMapIndex, Mod1MapIndex, Mod3MapIndex, Mod4MapIndex, Mod5MapIndex}) {
+    for (int k = 0; k < modifiers->max_keypermod; ++k) {
+      const KeyCode code = modifiers->modifiermap[modifier * modifiers->max_keypermod + k];
+      if (code && (down[code / 8] >> (code % 8)) & 1) {
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        releasedModifiers_.push_back(code);
+      }
+    }
+  }
+  XFreeModifiermap(modifiers);
+}
+
+bool X11Targets::Tap(KeySym symbol) {
+  const KeyCode code = KeycodeFor(symbol);
+  if (!code) return false;
+  restoreTimer_.stop();
+  return XTestFakeKeyEvent(display_, code, True, CurrentTime) &&
          XTestFakeKeyEvent(display_, code, False, CurrentTime);
 }
 
@@ -507,20 +547,21 @@ bool X11Targets::PostKey(Handle window, Key key) {
   // Text controls lay a right-to-left line out from the right; terminals show every line left
   // to right.
   if (key == Key::Left && caretLineRightToLeft_ && Find(window)->Accessible) symbol = XK_Right;
-  return Tap(XKeysymToKeycode(display_, symbol));
+  return Tap(symbol);
 }
 
 bool X11Targets::PostCharacter(Handle window, char32_t character) {
   if (!Focus(window)) return false;
-  const KeyCode code = KeycodeFor(character);
-  if (code) restoreTimer_.stop();
-  return Tap(code);
+  // Latin-1 keysyms are the code points themselves; the others are offset.
+  return Tap((character >= 0x20 && character <= 0x7E) || (character >= 0xA0 && character <= 0xFF)
+                 ? KeySym(character)
+                 : KeySym(0x01000000 | character));
 }
 
-KeyCode X11Targets::KeycodeFor(char32_t character) {
-  if (const auto known = mapped_.find(character); known != mapped_.end()) {
-    lent_.erase(std::find(lent_.begin(), lent_.end(), character));
-    lent_.push_back(character);
+KeyCode X11Targets::KeycodeFor(KeySym symbol) {
+  if (const auto known = mapped_.find(symbol); known != mapped_.end()) {
+    lent_.erase(std::find(lent_.begin(), lent_.end(), symbol));
+    lent_.push_back(symbol);
     return known->second;
   }
   if (!spareKnown_) {
@@ -530,7 +571,7 @@ KeyCode X11Targets::KeycodeFor(char32_t character) {
     KeySym* symbols = XGetKeyboardMapping(display_, KeyCode(first), last - first + 1, &perCode);
     for (int code = first; symbols && code <= last; ++code) {
       const KeySym* row = symbols + (code - first) * perCode;
-      if (std::all_of(row, row + perCode, [](KeySym symbol) { return symbol == NoSymbol; }))
+      if (std::all_of(row, row + perCode, [](KeySym none) { return none == NoSymbol; }))
         spare_.push_back(KeyCode(code));
     }
     if (symbols) XFree(symbols);
@@ -546,16 +587,11 @@ KeyCode X11Targets::KeycodeFor(char32_t character) {
   } else {
     return 0;
   }
-  // Latin-1 keysyms are the code points themselves; the others are offset. The same symbol on
-  // both levels: Shift and Caps Lock change nothing.
-  const KeySym symbol =
-      (character >= 0x20 && character <= 0x7E) || (character >= 0xA0 && character <= 0xFF)
-          ? KeySym(character)
-          : KeySym(0x01000000 | character);
+  // The same symbol on both levels: Shift and Caps Lock change nothing.
   std::array<KeySym, 2> symbols = {symbol, symbol};
   XChangeKeyboardMapping(display_, code, int(symbols.size()), symbols.data(), 1);
-  mapped_[character] = code;
-  lent_.push_back(character);
+  mapped_[symbol] = code;
+  lent_.push_back(symbol);
   return code;
 }
 
@@ -563,6 +599,9 @@ void X11Targets::FinishPosts() {
   if (focusSaved_) {
     TErrorTrap trap(display_);
     XSetInputFocus(display_, savedFocus_, savedRevert_, CurrentTime);
+    for (const KeyCode code : releasedModifiers_)
+      XTestFakeKeyEvent(display_, code, True, CurrentTime);
+    releasedModifiers_.clear();
   }
   focusSaved_ = false;
   focused_ = 0;
@@ -572,7 +611,7 @@ void X11Targets::FinishPosts() {
 
 void X11Targets::RestoreKeymap() {
   std::array<KeySym, 2> none = {NoSymbol, NoSymbol};
-  for (const auto& [character, code] : mapped_)
+  for (const auto& [symbol, code] : mapped_)
     XChangeKeyboardMapping(display_, code, int(none.size()), none.data(), 1);
   mapped_.clear();
   lent_.clear();

@@ -6,7 +6,8 @@
 namespace WindowTargets {
 
 /// The service on the application's X display; nullptr when there is none or when the server
-/// lacks the XTest extension. Without an accessibility bus, windows have their titles as texts.
+/// lacks the XTest extension. A window whose control is not found on the accessibility bus (none
+/// is, without the bus) has no text and takes none: only keys reach it.
 std::unique_ptr<Service> X11Service();
 
 }  // namespace WindowTargets

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QTextBoundaryFinder>
 #include <algorithm>
 #include <array>
 
@@ -40,6 +41,21 @@ WindowTargets::Service& Targets() {
   return WindowTargets::Current();
 }
 
+// Whether the icon's corner is over one of the program's own windows, whose controls are never
+// targets: the windows behind them are hidden from the user.
+bool OverOwnWindow(const QWidget* mainWindow, const QWidget* highlightFrame, QPoint corner) {
+  const QRect bounds = mainWindow->frameGeometry();
+  // Bounds included on every side.
+  if (corner.x() >= bounds.left() && corner.x() <= bounds.left() + bounds.width() &&
+      corner.y() >= bounds.top() && corner.y() <= bounds.top() + bounds.height())
+    return true;
+  const QWidgetList windows = QApplication::topLevelWidgets();
+  return std::any_of(windows.begin(), windows.end(), [&](const QWidget* window) {
+    return window != highlightFrame && window->isVisible() &&
+           window->frameGeometry().contains(corner);
+  });
+}
+
 // The program's icon: the Persian letter ze on a blue tile.
 QPixmap ZefraIcon() {
   QPixmap icon(kIconSize, kIconSize);
@@ -56,6 +72,24 @@ QPixmap ZefraIcon() {
   painter.setPen(Qt::white);
   painter.drawText(icon.rect(), Qt::AlignCenter, QStringLiteral(u"\u0632"));
   return icon;
+}
+
+// Text boxes move the caret and delete by characters as the user sees them (a letter with its
+// shadda, an emoji), so the keys are counted in those, and no edit starts or ends inside one.
+bool IsCharacterBoundary(const QString& text, int pos) {
+  if (pos <= 0 || pos >= text.size()) return true;
+  QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+  finder.setPosition(pos);
+  return finder.isAtBoundary();
+}
+
+// The characters as the user sees them between two of their boundaries.
+int CharacterCount(const QString& text, int from, int to) {
+  QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+  finder.setPosition(from);
+  int count = 0;
+  while (finder.position() < to && finder.toNextBoundary() >= 0) ++count;
+  return count;
 }
 
 QString NotAnEditBoxText(const char* fragment) {
@@ -144,11 +178,7 @@ void TMainForm::ZefraImageStartDrag() {
 
 void TMainForm::FollowDragPointer(QPoint pointer) {
   const QPoint point = pointer - QPoint(kCornerOffset, kCornerOffset);
-  const QRect bounds = frameGeometry();
-  // Bounds included on every side.
-  if (point.x() >= bounds.left() && point.x() <= bounds.left() + bounds.width() &&
-      point.y() >= bounds.top() && point.y() <= bounds.top() + bounds.height())
-    return;
+  if (OverOwnWindow(this, HighlightFrame, point)) return;
   const WindowTargets::Handle window = Targets().WindowFromPoint(point);
   if (window == HighlightedWindow) return;
   HighlightFrame->Frame(window ? Targets().WindowRect(window) : QRect());
@@ -164,8 +194,9 @@ void TMainForm::ZefraImageEndDrag(int X, int Y) {
   HighlightFrame->Frame({});
   HighlightedWindow = 0;
 
-  const WindowTargets::Handle candidate =
-      Targets().WindowFromPoint({X - kCornerOffset, Y - kCornerOffset});
+  const QPoint corner(X - kCornerOffset, Y - kCornerOffset);
+  if (OverOwnWindow(this, HighlightFrame, corner)) return;
+  const WindowTargets::Handle candidate = Targets().WindowFromPoint(corner);
   if (!candidate) return;
   const QString className = Targets().ClassName(candidate).left(kClassNameLength).toUpper();
   const QString text = Targets().Text(candidate);
@@ -182,6 +213,8 @@ void TMainForm::ZefraImageEndDrag(int X, int Y) {
     LoadTargetText(text);
   } else {
     Targets().RequestLayout(SendTarget, FarsiLanguageId);
+    // A tick left from a previous target would send this one whole texts, which it refuses.
+    CheckBox2->setChecked(false);
     CheckBox2->setEnabled(false);
   }
   SendingActive = true;
@@ -199,12 +232,16 @@ bool TMainForm::ChooseMethod(WindowTargets::Handle candidate, const QString& cla
   standard = true;
   if (className.contains(QLatin1String("EDIT"))) return true;
 
-  Targets().SetText(candidate, kItWorks);
-  const MessageBoxes::Answer seen = MessageBoxes::Show(
-      this, MessageBoxes::Type::Information, ItWorksQuestion(), MessageBoxes::Buttons::YesNoCancel);
-  Targets().SetText(candidate, text);
-  if (seen == MessageBoxes::Answer::Yes) return true;
-  if (seen != MessageBoxes::Answer::No) return false;
+  // A window without a text control takes no text, and its title is no place for the output:
+  // only keys can reach it.
+  if (Targets().SetText(candidate, kItWorks)) {
+    const MessageBoxes::Answer seen =
+        MessageBoxes::Show(this, MessageBoxes::Type::Information, ItWorksQuestion(),
+                           MessageBoxes::Buttons::YesNoCancel);
+    Targets().SetText(candidate, text);
+    if (seen == MessageBoxes::Answer::Yes) return true;
+    if (seen != MessageBoxes::Answer::No) return false;
+  }
   standard = false;
   return MessageBoxes::Show(this, MessageBoxes::Type::Warning, SpecialMethodQuestion(),
                             MessageBoxes::Buttons::YesNo) == MessageBoxes::Answer::Yes;
@@ -251,8 +288,13 @@ void TMainForm::SendWholeOutput() {
   SendTextLines.Clear();
   for (const QString& line : lines)
     SendTextLines.Insert(SendTextLines.size(), line.toStdU16String());
+  // A single-line box shows line breaks as stray marks: there the lines stand side by side.
+  const bool singleLine = Targets().SingleLine(SendTarget);
   std::u16string text;
-  for (const std::u16string& line : SendTextLines) text += line + u"\r\n";
+  for (const std::u16string& line : SendTextLines) {
+    if (singleLine && !text.empty()) text += u' ';
+    text += singleLine ? line : line + u"\r\n";
+  }
   Targets().SetText(SendTarget, QString::fromStdU16String(text));
 }
 
@@ -269,14 +311,21 @@ void TMainForm::SendChangedLines() {
     if (old.empty()) {
       delivered = TypeCharacters(line, 1, int(line.size()));
     } else if (old != line) {
-      const int p = int(CommonPrefixLength(line, old));
-      int s = int(CommonSuffixLength(line, old));
+      const QString oldText = QString::fromStdU16String(old);
+      const QString newText = QString::fromStdU16String(line);
+      const auto atBoundaries = [&](int oldPos, int newPos) {
+        return IsCharacterBoundary(oldText, oldPos) && IsCharacterBoundary(newText, newPos);
+      };
+      int p = int(CommonPrefixLength(line, old));
+      while (!atBoundaries(p, p)) --p;
       const int m = int(std::min(old.size(), line.size()));
-      if (p + s > m) s = m - p;
+      int s = std::min(int(CommonSuffixLength(line, old)), m - p);
       const int oldLength = int(old.size());
-      Targets().SetCaretLine(SendTarget, QString::fromStdU16String(old));
-      delivered = PostKeyPresses(Key::Down, i) && PostKeyPresses(Key::Left, oldLength - p) &&
-                  PostKeyPresses(Key::Delete, oldLength - p - s) &&
+      while (!atBoundaries(oldLength - s, int(line.size()) - s)) --s;
+      Targets().SetCaretLine(SendTarget, oldText);
+      delivered = PostKeyPresses(Key::Down, i) &&
+                  PostKeyPresses(Key::Left, CharacterCount(oldText, p, oldLength)) &&
+                  PostKeyPresses(Key::Delete, CharacterCount(oldText, p, oldLength - s)) &&
                   TypeCharacters(line, p + 1, int(line.size()) - s) && PostKeyPresses(Key::End, 1);
     }
     // A target that takes no keys any more is found gone at the next change.

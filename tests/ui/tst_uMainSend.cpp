@@ -82,7 +82,9 @@ class tst_uMainSend : public QObject {
   void controlsThatAreNoEditBoxesAreAskedAbout();
   void theItWorksTestChoosesTheMethod_data();
   void theItWorksTestChoosesTheMethod();
+  void aWindowThatTakesNoTextIsOfferedOnlyKeys();
   void anEndedChoiceKeepsThePreviousTarget();
+  void theSpecialMethodAfterAStandardTargetTypesKeys();
   void theSpecialMethodTypesOnlyTheChangedMiddle();
   void theSpecialMethodRequestsEachCharactersLayout();
   void aLineThatStaysEmptyIsNotTypedAgain();
@@ -229,10 +231,16 @@ void tst_uMainSend::draggingFramesTheWindowUnderTheIconsCorner() {
 }
 
 void tst_uMainSend::aDropWithoutAFramedWindowChangesNothing() {
+  // A text box hidden behind the main window is never a target.
+  targets->AddWindow(form->frameGeometry(), QStringLiteral("EDIT hidden"),
+                     QStringLiteral("secret"));
   targets->AddWindow(kEditPlace, QStringLiteral("EDIT one"), QStringLiteral("kept"));
-  // On the main window itself, then on the desktop beside the window after framing it.
+  // On the main window itself, then on the desktop beside the window after framing it, then
+  // back on the main window after framing it.
   Drag(form->frameGeometry().center() - QPoint(16, 16));
   Drag(kEditPlace.bottomRight() + QPoint(20, 20), {kEditPlace.center()});
+  Drag(form->frameGeometry().center() - QPoint(16, 16), {kEditPlace.center()});
+  QVERIFY(in->toPlainText().isEmpty());
   QVERIFY(boxes->Shown.empty());
   QVERIFY(!Box("CheckBox1")->isEnabled());
   QVERIFY(!QApplication::overrideCursor());
@@ -345,12 +353,35 @@ void tst_uMainSend::theItWorksTestChoosesTheMethod() {
   if (chosen && !standard) QCOMPARE(targets->At(target).Text, "old text" + Output());
 }
 
+void tst_uMainSend::aWindowThatTakesNoTextIsOfferedOnlyKeys() {
+  // No text control found (a sandboxed program's window): its title is not its text.
+  const auto target = targets->AddWindow(kEditPlace, QStringLiteral("PANEL sandboxed"),
+                                         QStringLiteral("Window title"), false);
+  boxes->Answers = {Answer::Yes};
+  Drag(kEditPlace.center());
+  QCOMPARE(boxes->Shown.size(), size_t(1));
+  QCOMPARE(boxes->Shown[0].Text, kSpecialQuestion);
+  QVERIFY(Box("CheckBox1")->isChecked() && !Box("CheckBox2")->isChecked());
+  QVERIFY(in->toPlainText().isEmpty());
+  TypeBold(QStringLiteral("ab"));
+  QCOMPARE(targets->At(target).Text, QStringLiteral("Window titleab"));
+}
+
 void tst_uMainSend::anEndedChoiceKeepsThePreviousTarget() {
   const auto first = Pick(QStringLiteral("EDIT first"), QString());
   Pick(QStringLiteral("BUTTON second"), QString(), {Answer::Cancel}, kOtherPlace);
   Type(QStringLiteral("salam"));
   QCOMPARE(targets->At(first).Text, Output() + "\r\n");
   QVERIFY(Box("CheckBox1")->isChecked());
+}
+
+void tst_uMainSend::theSpecialMethodAfterAStandardTargetTypesKeys() {
+  Pick(QStringLiteral("EDIT first"), QString());
+  const auto second = Pick(QStringLiteral("PANEL second"), QStringLiteral("own text"),
+                           {Answer::No, Answer::Yes}, kOtherPlace);
+  QVERIFY(!Box("CheckBox2")->isChecked() && !Box("CheckBox2")->isEnabled());
+  TypeBold(QStringLiteral("ab"));
+  QCOMPARE(targets->At(second).Text, QStringLiteral("own textab"));
 }
 
 void tst_uMainSend::theSpecialMethodTypesOnlyTheChangedMiddle() {
@@ -433,16 +464,23 @@ void tst_uMainSend::aLineThatStaysEmptyIsNotTypedAgain() {
 void tst_uMainSend::theSpecialMethodKeepsASingleLineTargetInStep() {
   const auto target = Pick(QStringLiteral("PANEL chat"), QString(), {Answer::No, Answer::Yes});
   targets->TextsSet.clear();
-  for (const QChar c : QStringLiteral("salam, khoobi? mer30 az hame chiz")) {
+  // Letters with a shadda, and an emoji, which the target moves over and deletes as one.
+  for (const QChar c : QStringLiteral("salam, amma motavajjeh shodi? mer30")) {
     Type(QString(c));
     QCOMPARE(targets->At(target).Text, Output());
   }
+  in->ReplaceSel(u" \U0001F600");
+  QCOMPARE(targets->At(target).Text, Output());
   // Edits in the middle, and deletions.
   in->SetCaret(3);
   Type(QStringLiteral("aa"));
   QCOMPARE(targets->At(target).Text, Output());
   in->SetSel(6, 8);
   QTest::keyClick(in, Qt::Key_Backspace);
+  QCOMPARE(targets->At(target).Text, Output());
+  // Right before a shadda: the shared start ends before the letter that carries it.
+  in->SetCaret(in->toPlainText().indexOf(QStringLiteral("jj")) + 1);
+  QTest::keyClick(in, Qt::Key_Delete);
   QCOMPARE(targets->At(target).Text, Output());
   QVERIFY(targets->TextsSet.empty());
 }
