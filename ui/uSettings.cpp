@@ -22,6 +22,7 @@
 #include "Registry.h"
 #include "RichEdit.h"
 #include "SmartSpelling.h"
+#include "ValueListEditor.h"
 #include "WordList.h"
 #include "trans.h"
 #include "uMain.h"
@@ -148,6 +149,13 @@ TSettingsForm::TSettingsForm(TMainForm* mainForm)
   }
   InitButtons();
   connect(PageControl1, &QTabWidget::currentChanged, this, &TSettingsForm::PageControl1Change);
+}
+
+TSettingsForm::~TSettingsForm() {
+  // Hiding the dialog as it is destroyed takes the focus from a grid, whose handlers would then
+  // run on a form that is already half gone.
+  for (TValueListEditor* grid : ValueListEditors)
+    if (grid) grid->disconnect(this);
 }
 
 void TSettingsForm::InitCommonTab(QWidget* tab) {

@@ -51,6 +51,7 @@ class TSettingsForm : public QDialog {
  public:
   // mainForm is the window whose output and input the options apply to.
   explicit TSettingsForm(TMainForm* mainForm);
+  ~TSettingsForm() override;
   // Shows whether the tips window shows at start, without writing it again.
   void SetTipsAtStartUp(bool on);
 
