@@ -8,6 +8,7 @@ work=$(mktemp -d)
 zefra_pid=
 cleanup() {
   [[ -n $zefra_pid ]] && kill "$zefra_pid" 2>/dev/null
+  chmod -R u+w "$work"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -42,6 +43,13 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$wo
 export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 settings="$XDG_CONFIG_HOME/Quorvel Software Company/Zefra.reg"
+# Installed where the user may not write, the dictionary is the user's own.
+if [[ $(id -u) -ne 0 ]]; then
+  chmod a-w "$installed/bin"
+  dictionary="$XDG_DATA_HOME/Quorvel Software Company/Zefra/Zefra.txt"
+else
+  dictionary="$installed/bin/Zefra.txt"
+fi
 "$installed/bin/zefra" 2>"$work/zefra.err" &
 zefra_pid=$!
 note=$(timeout 30 xdotool search --sync --onlyvisible --pid "$zefra_pid" --name '^Zefra$' | head -1) ||
@@ -56,4 +64,5 @@ for _ in $(seq 100); do [[ -s $settings ]] && break; sleep 0.1; done
 kill -TERM "$zefra_pid"
 wait "$zefra_pid" || fail "zefra ended with status $?"
 zefra_pid=
+[[ -f $dictionary ]] || fail "the dictionary was not saved as $dictionary"
 echo "installed programs work"
