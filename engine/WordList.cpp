@@ -269,7 +269,7 @@ void TWordList::Clear() {
 
 TWordListSources DefaultWordListSources(const std::string& programDir) {
   TWordListSources sources;
-  sources.FrequencyFile = programDir + "/" + std::string(kFrequencyListBesidePrograms);
+  sources.FrequencyFile = programDir + "/" + std::string(kDataBesidePrograms) + "/fa_50k.txt";
   return sources;
 }
 

@@ -107,8 +107,8 @@ struct TWordListSources {
   std::string AspellDictDir;             // empty: where aspell keeps its dictionaries
 };
 
-// The shipped frequency list, relative to the directory of a program of this project.
-inline constexpr std::string_view kFrequencyListBesidePrograms = "../data/fa_50k.txt";
+// The shipped data, relative to the directory of a program of this project, installed or built.
+inline constexpr std::string_view kDataBesidePrograms = ZEFRA_DATA_FROM_PROGRAMS;
 // The sources a program in programDir uses: the shipped frequency list and the installed
 // aspell-fa.
 TWordListSources DefaultWordListSources(const std::string& programDir);

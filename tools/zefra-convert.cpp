@@ -11,10 +11,12 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#include <unistd.h>
 
 #include "Dictionary.h"
 #include "FilterDictionary.h"
 #include "LinePieces.h"
+#include "ProgressBar.h"
 #include "SmartSpelling.h"
 #include "StandIns.h"
 #include "Utf8.h"
@@ -42,6 +44,8 @@ constexpr const char* kUsage =
     "  --smart=on|off      choose spellings by Persian word lists; default off\n"
     "  --modern=on|off     FARSI YEH and ZWNJ after mi-, nemi- and before -ha; default off\n"
     "  --cp1256            write Windows-1256 bytes instead of UTF-8\n"
+    "  --progress          show bytes done, rate and time left on standard error while a\n"
+    "                      large file converts, when standard error is a terminal\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n";
 
@@ -53,11 +57,13 @@ struct Options {
   std::optional<std::string> dictionary;
   bool useDictionary = true;
   bool cp1256 = false;
+  bool progress = false;
   std::vector<std::string> files;
 };
 
 [[noreturn]] void Fail(int status, const std::string& message, bool usage = false) {
   std::fflush(stdout);
+  ProgressBar::Interrupt();
   std::fprintf(stderr, "zefra-convert: %s\n", message.c_str());
   if (usage) std::fputs(kUsage, stderr);
   std::exit(status);
@@ -101,6 +107,8 @@ Options ParseArguments(int argc, char** argv) {
       options.useDictionary = false;
     } else if (arg == "--cp1256") {
       options.cp1256 = true;
+    } else if (arg == "--progress") {
+      options.progress = true;
     } else if (!(ParseSwitch(arg, "--chat", ChatMode) ||
                  ParseSwitch(arg, "--tashdid", TashdidMode) ||
                  ParseSwitch(arg, "--suffix", PrefixMode) ||
@@ -148,7 +156,9 @@ class Writer {
 };
 
 // Reads one input, line by line; false after reporting invalid UTF-8.
-bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
+bool ConvertStream(std::FILE* in, const std::string& name, Writer& out, bool progress) {
+  // Converted lines on the same screen would break the bar's line.
+  ProgressBar bar(stderr, progress && !isatty(STDOUT_FILENO) ? ProgressBar::SizeOf(in) : 0);
   std::string raw;
   std::string line;
   std::vector<char> block(1 << 16);
@@ -162,6 +172,7 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
     TStandIns standIns(raw);
     if (!DecodeLine(raw, line, kDecodeBlockBytes, &standIns)) {
       out.Flush();
+      ProgressBar::Interrupt();
       std::fprintf(stderr, "zefra-convert: %s:%zu: invalid UTF-8\n", name.c_str(), lineNumber);
       return false;
     }
@@ -178,6 +189,7 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
   };
   size_t got;
   while ((got = std::fread(block.data(), 1, block.size(), in)) > 0) {
+    bar.Advance(got);
     std::string_view data(block.data(), got);
     for (size_t lf; (lf = data.find('\n')) != std::string_view::npos; data.remove_prefix(lf + 1)) {
       raw.append(data.substr(0, lf));
@@ -189,6 +201,7 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out) {
   // A file that holds nothing but its byte-order mark is empty.
   if (atStart && raw == "\xEF\xBB\xBF") raw.clear();
   if (!raw.empty() && !finishLine(false)) return false;
+  bar.Finish();
   return true;
 }
 
@@ -221,7 +234,7 @@ int main(int argc, char** argv) {
       out.Flush();
       Fail(1, "cannot read " + name + ": " + std::strerror(errno));
     }
-    const bool ok = ConvertStream(in, name, out);
+    const bool ok = ConvertStream(in, name, out, options.progress);
     if (in != stdin) std::fclose(in);
     if (!ok) return 1;
   }

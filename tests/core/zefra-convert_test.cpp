@@ -1,12 +1,16 @@
 // The filter as a whole program: its input and output contract and its error paths.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "EngineTestSupport.h"
 
@@ -39,6 +43,35 @@ class ZefraConvertTest : public ::testing::Test {
                                 out.string() + "' 2>'" + err.string() + "'";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, FileText(out), FileText(err)};
+  }
+
+  // Runs the filter with its standard error on a terminal of the test's own and its output into
+  // a file; what the terminal showed goes into err.
+  Result RunOnTerminal(const std::vector<std::string>& args) {
+    const fs::path out = dir_ / "stdout";
+    int terminal, side;
+    if (openpty(&terminal, &side, nullptr, nullptr, nullptr) != 0) return {-1, "", "no terminal"};
+    const pid_t child = fork();
+    if (child == 0) {
+      const int output = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
+      dup2(output, STDOUT_FILENO);
+      dup2(side, STDERR_FILENO);
+      std::vector<char*> argv{const_cast<char*>(ZEFRA_CONVERT)};
+      for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+      argv.push_back(nullptr);
+      execv(ZEFRA_CONVERT, argv.data());
+      _exit(127);
+    }
+    close(side);
+    std::string shown;
+    char block[4096];
+    // The terminal's reads fail once the program and its standard error are gone.
+    for (ssize_t got; (got = read(terminal, block, sizeof block)) > 0;) shown.append(block, got);
+    close(terminal);
+    int raw = 0;
+    waitpid(child, &raw, 0);
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, FileText(out), shown};
   }
 
   fs::path dir_;
@@ -162,6 +195,24 @@ TEST_F(ZefraConvertTest, SmartSpellingAndModernOrthographyOptions) {
   EXPECT_EQ(Run("--smart=on --modern=on", "ketab ha\n").out, ketaab + "\u200C\u0647\u0627\n");
   EXPECT_EQ(Run("--smart=yes").status, 2);
   EXPECT_NE(Run("--help").out.find("--modern=on|off"), std::string::npos);
+}
+
+TEST_F(ZefraConvertTest, ProgressShowsOnATerminalOnlyAndNeverInTheOutput) {
+  std::string text;
+  while (text.size() < 5'000'000) text += "salam khoobi\n";
+  const std::string large = File("large.txt", text), small = File("small.txt", "salam\n");
+  const std::string converted = Run("'" + large + "'").out;
+
+  Result r = RunOnTerminal({"--progress", large});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out == converted) << "output of " << r.out.size() << " bytes differs";
+  EXPECT_NE(r.err.find("100%  5.0 MB of 5.0 MB"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(" MB/s  in "), std::string::npos) << r.err;
+
+  EXPECT_EQ(RunOnTerminal({"--progress", small}).err, "");
+  r = Run("--progress '" + large + "'");
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(r.out == converted);
 }
 
 }  // namespace
