@@ -15,11 +15,9 @@
 
 #include "Dictionary.h"
 #include "FilterDictionary.h"
-#include "LinePieces.h"
+#include "LineConverter.h"
 #include "ProgressBar.h"
 #include "SmartSpelling.h"
-#include "StandIns.h"
-#include "Utf8.h"
 #include "WordList.h"
 #include "trans.h"
 
@@ -48,10 +46,6 @@ constexpr const char* kUsage =
     "                      large file converts, when standard error is a terminal\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n";
-
-// Lines longer than this are converted in pieces cut after a separator, so that memory stays
-// bounded by the line and not by its several converted copies.
-constexpr size_t kPieceUnits = 1 << 16;
 
 struct Options {
   std::optional<std::string> dictionary;
@@ -124,25 +118,8 @@ Options ParseArguments(int argc, char** argv) {
 }
 
 class Writer {
-  static constexpr size_t kBlockUnits = 1 << 16;
-
  public:
-  explicit Writer(bool cp1256) : cp1256_(cp1256) {}
-  void Write(std::u16string_view text) {
-    // In blocks, so that a long line's output is never held twice over; a block never ends
-    // between the two halves of a surrogate pair.
-    while (!text.empty()) {
-      size_t n = std::min(text.size(), kBlockUnits);
-      if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) ++n;
-      if (cp1256_)
-        buffer_ += PersianToAnsi(text.substr(0, n));
-      else
-        Utf8::Append(text.substr(0, n), buffer_);
-      if (buffer_.size() >= kBlockUnits) Flush();
-      text.remove_prefix(n);
-    }
-  }
-  void EndLine() { buffer_ += '\n'; }
+  std::string& Buffer() { return buffer_; }
   void Flush() {
     if (!buffer_.empty() &&
         std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
@@ -151,17 +128,17 @@ class Writer {
   }
 
  private:
-  bool cp1256_;
   std::string buffer_;
 };
 
 // Reads one input, line by line; false after reporting invalid UTF-8.
-bool ConvertStream(std::FILE* in, const std::string& name, Writer& out, bool progress) {
+bool ConvertStream(std::FILE* in, const std::string& name, TLineConverter& converter, Writer& out,
+                   bool progress) {
   // Converted lines on the same screen would break the bar's line.
   ProgressBar bar(stderr, progress && !isatty(STDOUT_FILENO) ? ProgressBar::SizeOf(in) : 0);
   std::string raw;
-  std::string line;
   std::vector<char> block(1 << 16);
+  const TLineConverter::TSpill spill = [&out](std::string&) { out.Flush(); };
   size_t lineNumber = 0;
   bool atStart = true;
   const auto finishLine = [&](bool endedByLf) {
@@ -169,22 +146,15 @@ bool ConvertStream(std::FILE* in, const std::string& name, Writer& out, bool pro
     if (endedByLf && !raw.empty() && raw.back() == '\r') raw.pop_back();
     if (atStart && raw.starts_with("\xEF\xBB\xBF")) raw.erase(0, 3);
     atStart = false;
-    TStandIns standIns(raw);
-    if (!DecodeLine(raw, line, kDecodeBlockBytes, &standIns)) {
+    if (!converter.Convert(raw, out.Buffer(), spill)) {
       out.Flush();
       ProgressBar::Interrupt();
       std::fprintf(stderr, "zefra-convert: %s:%zu: invalid UTF-8\n", name.c_str(), lineNumber);
       return false;
     }
-    // A very long line's bytes are let go before it is converted.
-    if (raw.capacity() > kPieceUnits) std::string().swap(raw);
     raw.clear();
-    ConvertInPieces(line, kPieceUnits, [&](std::u16string_view text) {
-      std::u16string restored(text);
-      standIns.Restore(restored);
-      out.Write(restored);
-    });
-    out.EndLine();
+    out.Buffer() += '\n';
+    if (out.Buffer().size() >= TLineConverter::kBlockBytes) out.Flush();
     return true;
   };
   size_t got;
@@ -225,7 +195,8 @@ int main(int argc, char** argv) {
   if (!PrepareFilterDictionary(options.dictionary ? &*options.dictionary : nullptr, error))
     Fail(1, error);
 
-  Writer out(options.cp1256);
+  Writer out;
+  TLineConverter converter(options.cp1256);
   const std::vector<std::string> files =
       options.files.empty() ? std::vector<std::string>{"-"} : options.files;
   for (const std::string& name : files) {
@@ -234,7 +205,7 @@ int main(int argc, char** argv) {
       out.Flush();
       Fail(1, "cannot read " + name + ": " + std::strerror(errno));
     }
-    const bool ok = ConvertStream(in, name, out, options.progress);
+    const bool ok = ConvertStream(in, name, converter, out, options.progress);
     if (in != stdin) std::fclose(in);
     if (!ok) return 1;
   }
