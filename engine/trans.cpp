@@ -218,7 +218,8 @@ void AppendLetter(std::u16string& out, int letter) {
 }
 
 bool Is(const char* cand, int n, std::string_view key) {
-  return static_cast<size_t>(n) == key.size() && std::memcmp(cand, key.data(), n) == 0;
+  // Compared over the key's own length, a constant where this is inlined.
+  return static_cast<size_t>(n) == key.size() && std::memcmp(cand, key.data(), key.size()) == 0;
 }
 
 // Letters written for a candidate at the start of the word, or false when it has none there.
@@ -366,11 +367,9 @@ void Normalise(std::string& word) {
       };
       for (const auto& pair : kMarked) ReplaceAll(word, pair[0], pair[1]);
     }
-    if (has('i') || has('y')) {
-      ReplaceAll(word, "iii", "i`i");
-      ReplaceAll(word, "yyy", "y`y");
-      ReplaceAll(word, "yii", "y`i");
-    }
+    if (has('i')) ReplaceAll(word, "iii", "i`i");
+    if (has('y')) ReplaceAll(word, "yyy", "y`y");
+    if (has('y') && has('i')) ReplaceAll(word, "yii", "y`i");
     if (has('x')) ReplaceAll(word, "x", "ks");
     if (TashdidMode && has('h')) {
       static constexpr std::string_view kDoubledDigraphs[][2] = {
