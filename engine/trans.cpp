@@ -378,7 +378,9 @@ void Normalise(std::string& word) {
           {"cch", "cech"},
           {"zzh", "zezh"},
       };
-      for (const auto& pair : kDoubledDigraphs) ReplaceAll(word, pair[0], pair[1]);
+      // The x above brings in a k only before an s, never doubled before an h.
+      for (const auto& pair : kDoubledDigraphs)
+        if (has(pair[0][0])) ReplaceAll(word, pair[0], pair[1]);
     }
   }
   PolitePass(word);
