@@ -378,7 +378,8 @@ void Normalise(std::string& word) {
           {"cch", "cech"},
           {"zzh", "zezh"},
       };
-      // The x above brings in a k only before an s, never doubled before an h.
+      // Each pair's first letter was in the word before: the k and s that x brings in stand
+      // as "ks", which begins neither kkh nor ssh without an s of the word's own.
       for (const auto& pair : kDoubledDigraphs)
         if (has(pair[0][0])) ReplaceAll(word, pair[0], pair[1]);
     }
