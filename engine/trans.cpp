@@ -577,7 +577,7 @@ constexpr size_t kCacheSlots = 1 << 14;
 
 }  // namespace
 
-TWordCache::TWordCache() : slots_(kCacheSlots), flags_(CurrentFlags()) {}
+TWordCache::TWordCache() : hashes_(kCacheSlots), slots_(kCacheSlots), flags_(CurrentFlags()) {}
 
 uint32_t TWordCache::CurrentFlags() const {
   const uint8_t flags[] = {DictionaryMode, ChatMode,          TashdidMode,       PrefixMode,
@@ -588,10 +588,10 @@ uint32_t TWordCache::CurrentFlags() const {
   return bits;
 }
 
-TWordCache::TSlot& TWordCache::SlotOf(std::string_view word) {
+uint32_t TWordCache::Hash(std::string_view word) {
   uint32_t hash = 2166136261u;  // FNV-1a
   for (const char c : word) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  return slots_[(hash ^ hash >> 15) & (kCacheSlots - 1)];
+  return hash ^ hash >> 15;
 }
 
 const std::u16string* TWordCache::Find(std::string_view word) {
@@ -600,7 +600,10 @@ const std::u16string* TWordCache::Find(std::string_view word) {
     flags_ = flags;
     return nullptr;
   }
-  const TSlot& slot = SlotOf(word);
+  const uint32_t hash = Hash(word);
+  const size_t at = hash & (kCacheSlots - 1);
+  if (hashes_[at] != hash) return nullptr;
+  const TSlot& slot = slots_[at];
   if (slot.Length != word.size() || std::memcmp(slot.Word, word.data(), word.size()) != 0)
     return nullptr;
   return &slot.Conversion;
@@ -608,7 +611,10 @@ const std::u16string* TWordCache::Find(std::string_view word) {
 
 void TWordCache::Remember(std::string_view word, std::u16string_view conversion) {
   if (word.empty() || word.size() > kLongestWord) return;
-  TSlot& slot = SlotOf(word);
+  const uint32_t hash = Hash(word);
+  const size_t at = hash & (kCacheSlots - 1);
+  hashes_[at] = hash;
+  TSlot& slot = slots_[at];
   slot.Length = static_cast<uint8_t>(word.size());
   std::memcpy(slot.Word, word.data(), word.size());
   slot.Conversion.assign(conversion);

@@ -58,9 +58,11 @@ class TWordCache {
     char Word[kLongestWord];
     std::u16string Conversion;
   };
-  TSlot& SlotOf(std::string_view word);
+  static uint32_t Hash(std::string_view word);
   uint32_t CurrentFlags() const;
 
+  // Each slot's word hash, apart and small, so that most misses never touch a slot.
+  std::vector<uint32_t> hashes_;
   std::vector<TSlot> slots_;
   uint32_t flags_;
 };
