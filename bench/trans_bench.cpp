@@ -57,22 +57,24 @@ void BM_ConvertTextDefaultDictionary(benchmark::State& state) {
 }
 BENCHMARK(BM_ConvertTextDefaultDictionary)->Unit(benchmark::kMillisecond);
 
-// A grown dictionary: 65,535 entries in the whole, prefix and suffix sections, 1,000 middle
-// entries and 5,000 English words.
-void BM_ConvertTextLargeDictionary(benchmark::State& state) {
+// A grown dictionary: 65,535 entries in the whole, prefix and suffix sections, and middle and
+// English entries (1,000 and 5,000, or 65,535 of each when full).
+void ConvertWithLargeDictionary(benchmark::State& state, size_t middleCount, size_t englishCount) {
   SetFlags(true);
   CreateSections();
   AddDefaultEntries();
-  const std::vector<std::string> keys = corpus::Words(65535 * 3 + 6000, 7);
+  constexpr size_t kSection = 65535;
+  const std::vector<std::string> keys = corpus::Words(kSection * 3 + middleCount + englishCount, 7);
   std::vector<std::string> whole, prefix, suffix, middle, english;
-  for (size_t i = 0; i < 65535; ++i) {
+  for (size_t i = 0; i < kSection; ++i) {
     whole.push_back(keys[i] + "=" + keys[i] + "a");
-    prefix.push_back(keys[65535 + i] + "=" + keys[65535 + i] + "e");
-    suffix.push_back(keys[131070 + i] + "=" + keys[131070 + i] + "o");
+    prefix.push_back(keys[kSection + i] + "=" + keys[kSection + i] + "e");
+    suffix.push_back(keys[2 * kSection + i] + "=" + keys[2 * kSection + i] + "o");
   }
-  for (size_t i = 0; i < 1000; ++i) middle.push_back(keys[196605 + i] + "q=" + keys[196605 + i]);
-  for (size_t i = 0; i < 5000; ++i)
-    english.push_back(keys[197605 + i] + "x" + (i % 2 ? "=Whole" : "=Prefix"));
+  for (size_t i = 0, at = 3 * kSection; i < middleCount; ++i)
+    middle.push_back(keys[at + i] + "q=" + keys[at + i]);
+  for (size_t i = 0, at = 3 * kSection + middleCount; i < englishCount; ++i)
+    english.push_back(keys[at + i] + "x" + (i % 2 ? "=Whole" : "=Prefix"));
   WholeWords->LoadFromStrings(whole);
   PrefixWords->LoadFromStrings(prefix);
   SuffixWords->LoadFromStrings(suffix);
@@ -81,7 +83,16 @@ void BM_ConvertTextLargeDictionary(benchmark::State& state) {
   PrefixMode = 1;
   ConvertLines(state);
 }
+
+void BM_ConvertTextLargeDictionary(benchmark::State& state) {
+  ConvertWithLargeDictionary(state, 1000, 5000);
+}
 BENCHMARK(BM_ConvertTextLargeDictionary)->Unit(benchmark::kMillisecond);
+
+void BM_ConvertTextFullDictionary(benchmark::State& state) {
+  ConvertWithLargeDictionary(state, 65535, 65535);
+}
+BENCHMARK(BM_ConvertTextFullDictionary)->Unit(benchmark::kMillisecond);
 
 // One word made of a verbal prefix repeated: the dictionary stage peels the prefixes one by one.
 void BM_VerbalPrefixRun(benchmark::State& state, const std::string& prefix) {

@@ -8,6 +8,10 @@ _zefra_convert() {
       _filedir
       return
       ;;
+    --jobs)
+      COMPREPLY=($(compgen -W "$(nproc 2>/dev/null || echo 1)" -- "$cur"))
+      return
+      ;;
     --chat | --tashdid | --suffix | --polite | --english | --treat-ae | --smart | --modern)
       # These take their value only after "=".
       if $split; then
@@ -20,7 +24,7 @@ _zefra_convert() {
 
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W '--dictionary --no-dictionary --chat= --tashdid= --suffix=
-      --polite= --english= --treat-ae= --smart= --modern= --cp1256 --progress --help
+      --polite= --english= --treat-ae= --smart= --modern= --cp1256 --jobs --progress --help
       --version' -- "$cur"))
     [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
     return

@@ -218,7 +218,8 @@ void AppendLetter(std::u16string& out, int letter) {
 }
 
 bool Is(const char* cand, int n, std::string_view key) {
-  return static_cast<size_t>(n) == key.size() && std::memcmp(cand, key.data(), n) == 0;
+  // Compared over the key's own length, a constant where this is inlined.
+  return static_cast<size_t>(n) == key.size() && std::memcmp(cand, key.data(), key.size()) == 0;
 }
 
 // Letters written for a candidate at the start of the word, or false when it has none there.
@@ -366,11 +367,9 @@ void Normalise(std::string& word) {
       };
       for (const auto& pair : kMarked) ReplaceAll(word, pair[0], pair[1]);
     }
-    if (has('i') || has('y')) {
-      ReplaceAll(word, "iii", "i`i");
-      ReplaceAll(word, "yyy", "y`y");
-      ReplaceAll(word, "yii", "y`i");
-    }
+    if (has('i')) ReplaceAll(word, "iii", "i`i");
+    if (has('y')) ReplaceAll(word, "yyy", "y`y");
+    if (has('y') && has('i')) ReplaceAll(word, "yii", "y`i");
     if (has('x')) ReplaceAll(word, "x", "ks");
     if (TashdidMode && has('h')) {
       static constexpr std::string_view kDoubledDigraphs[][2] = {
@@ -379,7 +378,10 @@ void Normalise(std::string& word) {
           {"cch", "cech"},
           {"zzh", "zezh"},
       };
-      for (const auto& pair : kDoubledDigraphs) ReplaceAll(word, pair[0], pair[1]);
+      // Each pair's first letter was in the word before: the k and s that x brings in stand
+      // as "ks", which begins neither kkh nor ssh without an s of the word's own.
+      for (const auto& pair : kDoubledDigraphs)
+        if (has(pair[0][0])) ReplaceAll(word, pair[0], pair[1]);
     }
   }
   PolitePass(word);
@@ -489,7 +491,19 @@ void AppendSeparator(unsigned char c, std::u16string& out) {
   }
 }
 
-void AppendSegment(std::string_view segment, std::u16string& out) {
+void AppendWord(std::string_view segment, size_t wordAt, size_t wordEnd, std::u16string& out) {
+  const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
+  if (IsEnglishWord(word))
+    out.append(word.begin(), word.end());  // word characters are ASCII
+  else if (SmartSpelling || ModernOrthography)
+    AppendOptionalWord(segment, wordAt, wordEnd, out);
+  else
+    AppendTransliteration(word, out);
+}
+
+void AppendSegment(std::string_view segment, std::u16string& out, TWordCache* cache) {
+  // The optional spellings read a word's neighbours, so that a word alone is no key.
+  if (SmartSpelling || ModernOrthography) cache = nullptr;
   std::string treated;
   if (TreatAeMode && segment.find('\'') != std::string_view::npos) {
     treated = segment;
@@ -503,14 +517,17 @@ void AppendSegment(std::string_view segment, std::u16string& out) {
     for (; at < segment.size() && !IsWordChar(segment[at]); ++at) AppendSeparator(segment[at], out);
     const size_t wordAt = at;
     while (at < segment.size() && IsWordChar(segment[at])) ++at;
+    if (at == wordAt) break;
     const std::string_view word = segment.substr(wordAt, at - wordAt);
-    if (word.empty()) break;
-    if (IsEnglishWord(word))
-      out.append(word.begin(), word.end());  // word characters are ASCII
-    else if (SmartSpelling || ModernOrthography)
-      AppendOptionalWord(segment, wordAt, at, out);
-    else
-      AppendTransliteration(word, out);
+    if (!cache || word.size() > TWordCache::kLongestWord) {
+      AppendWord(segment, wordAt, at, out);
+    } else if (const std::u16string* known = cache->Find(word)) {
+      out += *known;
+    } else {
+      const size_t start = out.size();
+      AppendWord(segment, wordAt, at, out);
+      cache->Remember(word, std::u16string_view(out).substr(start));
+    }
   }
 }
 
@@ -518,13 +535,16 @@ void AppendSegment(std::string_view segment, std::u16string& out) {
 
 std::u16string ConvertSegment(std::string_view segment) {
   std::u16string out;
-  AppendSegment(segment, out);
+  AppendSegment(segment, out, nullptr);
   return out;
 }
 
-std::u16string ConvertLine(std::string_view line) {
-  if (line.find('\r') == std::string_view::npos) return ConvertSegment(line);
+std::u16string ConvertLine(std::string_view line, TWordCache* cache) {
   std::u16string out;
+  if (line.find('\r') == std::string_view::npos) {
+    AppendSegment(line, out, cache);
+    return out;
+  }
   std::vector<size_t> runEnds;  // in out, for the reversed order
   bool typed = false;           // runs alternate: converted, left as typed, converted, ...
   size_t at = 0;
@@ -534,7 +554,7 @@ std::u16string ConvertLine(std::string_view line) {
     if (typed)
       for (const char c : run) out += CodePage::ToUnicode(static_cast<unsigned char>(c));
     else
-      AppendSegment(run, out);
+      AppendSegment(run, out, cache);
     runEnds.push_back(out.size());
     if (cr == std::string_view::npos) break;
     at = cr + 1;
@@ -549,6 +569,55 @@ std::u16string ConvertLine(std::string_view line) {
     reversed.append(out, start, runEnds[i] - start);
   }
   return reversed;
+}
+
+namespace {
+
+constexpr size_t kCacheSlots = 1 << 14;
+
+}  // namespace
+
+TWordCache::TWordCache() : hashes_(kCacheSlots), slots_(kCacheSlots), flags_(CurrentFlags()) {}
+
+uint32_t TWordCache::CurrentFlags() const {
+  const uint8_t flags[] = {DictionaryMode, ChatMode,          TashdidMode,       PrefixMode,
+                           MiddleMode,     PoliteMode,        EnglishDetectMode, TreatAeMode,
+                           SmartSpelling,  ModernOrthography, FarsiEnabled};
+  uint32_t bits = 0;
+  for (const uint8_t flag : flags) bits = bits << 1 | (flag ? 1 : 0);
+  return bits;
+}
+
+uint32_t TWordCache::Hash(std::string_view word) {
+  uint32_t hash = 2166136261u;  // FNV-1a
+  for (const char c : word) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash ^ hash >> 15;
+}
+
+const std::u16string* TWordCache::Find(std::string_view word) {
+  if (const uint32_t flags = CurrentFlags(); flags != flags_) {
+    for (TSlot& slot : slots_) slot.Length = 0;
+    flags_ = flags;
+    return nullptr;
+  }
+  const uint32_t hash = Hash(word);
+  const size_t at = hash & (kCacheSlots - 1);
+  if (hashes_[at] != hash) return nullptr;
+  const TSlot& slot = slots_[at];
+  if (slot.Length != word.size() || std::memcmp(slot.Word, word.data(), word.size()) != 0)
+    return nullptr;
+  return &slot.Conversion;
+}
+
+void TWordCache::Remember(std::string_view word, std::u16string_view conversion) {
+  if (word.empty() || word.size() > kLongestWord) return;
+  const uint32_t hash = Hash(word);
+  const size_t at = hash & (kCacheSlots - 1);
+  hashes_[at] = hash;
+  TSlot& slot = slots_[at];
+  slot.Length = static_cast<uint8_t>(word.size());
+  std::memcpy(slot.Word, word.data(), word.size());
+  slot.Conversion.assign(conversion);
 }
 
 std::u16string ConvertText(std::u16string_view text) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // One Persian letter: its UTF-16 code unit and its byte in code page 1256.
 struct TPersianLetter {
@@ -38,8 +39,37 @@ void InitializeEngine();
 std::u16string TransliterateWord(std::string_view word);
 // A whole text of lines separated by CR LF.
 std::u16string ConvertText(std::u16string_view text);
-// One 8-bit line in which single CRs mark runs left as typed.
-std::u16string ConvertLine(std::string_view line);
+// Conversions of recent words, for a run of lines over which the engine's flags and the
+// dictionary stay as they are, as in the filter: words recur, and while smart spelling and the
+// modern orthography are off a word's conversion depends on the word alone. Bounded: each slot
+// holds one word, and a new word takes the place of the one in its slot. Changed flags empty it.
+class TWordCache {
+ public:
+  static constexpr size_t kLongestWord = 23;
+
+  TWordCache();
+  // The conversion of word remembered, or null.
+  const std::u16string* Find(std::string_view word);
+  void Remember(std::string_view word, std::u16string_view conversion);
+
+ private:
+  struct TSlot {
+    uint8_t Length = 0;  // 0: empty
+    char Word[kLongestWord];
+    std::u16string Conversion;
+  };
+  static uint32_t Hash(std::string_view word);
+  uint32_t CurrentFlags() const;
+
+  // Each slot's word hash, apart and small, so that most misses never touch a slot.
+  std::vector<uint32_t> hashes_;
+  std::vector<TSlot> slots_;
+  uint32_t flags_;
+};
+
+// One 8-bit line in which single CRs mark runs left as typed; with a cache, its words are looked
+// up there first.
+std::u16string ConvertLine(std::string_view line, TWordCache* cache = nullptr);
 // The characters words are made of: A-Z, a-z, the backtick, and the digits when ChatMode is on;
 // every other character separates words.
 bool IsWordChar(unsigned char c);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 class TStandIns;
+class TWordCache;
 
 // The code page form of one line of UTF-8, as ConvertText reads its UTF-16 form, decoded
 // blockBytes at a time so that the UTF-16 form is never held whole; false when the line is not
@@ -15,6 +16,7 @@ bool DecodeLine(std::string_view utf8, std::string& line, size_t blockBytes = kD
                 TStandIns* standIns = nullptr);
 // Converts a line as ConvertLine does, in pieces of at least pieceBytes cut only between words,
 // handing each piece's result to write in order. With FarsiEnabled on, the results joined are
-// ConvertLine's result for the whole line.
+// ConvertLine's result for the whole line. Words are looked up in cache first when it is given.
 void ConvertInPieces(std::string_view line, size_t pieceBytes,
-                     const std::function<void(std::u16string_view)>& write);
+                     const std::function<void(std::u16string_view)>& write,
+                     TWordCache* cache = nullptr);

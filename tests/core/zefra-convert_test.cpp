@@ -183,6 +183,44 @@ TEST_F(ZefraConvertTest, AVeryLongLineConvertsWhole) {
   EXPECT_TRUE(r.out == expected + "\n") << "output of " << r.out.size() << " bytes differs";
 }
 
+// The filter keeps nothing from one line to the next that changes an output byte, so that an
+// input may be cut at any line end and converted in parts, on one machine or many.
+TEST_F(ZefraConvertTest, PartsCutAtAnyLineEndConvertAsTheWhole) {
+  const std::string input =
+      "\xEF\xBB\xBFsalam, khoobi?\nmer30 \rhello\r ab\r\n\nab \u06CC \U0001F600ab\nsalam salam "
+      "abba\r\nkhoobi";
+  const std::string whole = Run("", input).out;
+  for (size_t cut = input.find('\n'); cut != std::string::npos; cut = input.find('\n', cut + 1)) {
+    const std::string first = File("first.txt", input.substr(0, cut + 1));
+    const std::string second = File("second.txt", input.substr(cut + 1));
+    EXPECT_EQ(Run("'" + first + "'").out + Run("'" + second + "'").out, whole) << "cut at " << cut;
+  }
+}
+
+TEST_F(ZefraConvertTest, JobsWriteTheSameBytesInOrder) {
+  // Several rounds of parts, lines of every kind, and no LF at the very end.
+  const std::string kinds[] = {"salam, khoobi? mer30", "ab \rhello\r ab\r", "",
+                               "ab \u06CC \U0001F600ab", "abba 2ta be2n sa'at"};
+  std::string input = "\xEF\xBB\xBF";
+  for (size_t i = 0; input.size() < 5'000'000; ++i)
+    input += kinds[i % std::size(kinds)] + " w" + std::to_string(i) + "\n";
+  input += "khoobi";
+  const Result one = Run("", input);
+  const Result three = Run("--jobs 3", input);
+  EXPECT_EQ(three.status, 0);
+  EXPECT_TRUE(three.out == one.out)
+      << "outputs of " << three.out.size() << " and " << one.out.size() << " bytes differ";
+  // A bad line in a later part: the lines before it written, and its number counted across parts.
+  input.insert(input.size() * 3 / 4, "b\xFF\n");
+  const Result bad = Run("--jobs=3", input);
+  const Result badOne = Run("", input);
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, badOne.err);
+  EXPECT_TRUE(bad.out == badOne.out);
+  EXPECT_EQ(Run("--jobs 0").status, 2);
+  EXPECT_EQ(Run("--jobs=two").status, 2);
+}
+
 TEST_F(ZefraConvertTest, SmartSpellingAndModernOrthographyOptions) {
   const std::string ketab = "\u06A9\u062A\u0628", ketaab = "\u06A9\u062A\u0627\u0628";
   EXPECT_EQ(Run("", "ketab\n").out, ketab + "\n");

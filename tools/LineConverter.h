@@ -1,0 +1,29 @@
+#pragma once
+// The filter's conversion of one line of UTF-8 to its output bytes, remembering the words it has
+// converted (the engine's flags and the dictionary stay as they are for the filter's whole run).
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "trans.h"
+
+class TLineConverter {
+ public:
+  // Called with the output gathered so far once it passes a block, to write it and empty it, so
+  // that a very long line's output is never held whole.
+  using TSpill = std::function<void(std::string& out)>;
+  static constexpr size_t kBlockBytes = 1 << 16;
+
+  explicit TLineConverter(bool cp1256);
+
+  // Appends the output of one line of UTF-8 (its end and any byte-order mark removed) to out;
+  // false when the line is not valid UTF-8. A line longer than a block is released once read.
+  bool Convert(std::string& line, std::string& out, const TSpill& spill = {});
+
+ private:
+  void Append(std::u16string_view text, std::string& out, const TSpill& spill);
+
+  bool cp1256_;
+  TWordCache cache_;
+  std::string ansi_;
+};
