@@ -13,6 +13,8 @@
 
 uint8_t SmartSpelling = 0;
 uint8_t ModernOrthography = 0;
+TSkeletonCosts SkeletonCosts;
+std::vector<TSmartSource>* SmartSourceLog = nullptr;
 
 namespace {
 
@@ -348,11 +350,27 @@ constexpr TSeparateWord kSeparateWords[] = {
 // number of transliterations.
 constexpr int kMaxSpellings = 48;
 
+// Whether the rules' code page holds every letter of a lookup key.
+bool IsWritable(std::u16string_view key) {
+  return std::all_of(key.begin(), key.end(), [](char16_t c) {
+    return (c >= 0x0621 && c <= 0x063A) || (c >= 0x0641 && c <= 0x064A) || c == 0x067E ||
+           c == 0x0686 || c == 0x0698 || c == 0x06A9 || c == 0x06AF || c == 0x06CC;
+  });
+}
+
+// A lookup key as the rules write it: ARABIC YEH, which modern orthography makes FARSI again.
+std::u16string WrittenAsRules(std::u16string_view key) {
+  std::u16string written(key);
+  std::replace(written.begin(), written.end(), kFarsiYeh, kArabicYeh);
+  return written;
+}
+
 // One reading of a spelling in Persian, with the end of its verbal prefix (0: none).
 struct TReading {
   std::u16string Persian;
   size_t PrefixEnd = 0;
   bool Joined = false;  // the prefix is one that modern orthography joins with a ZWNJ
+  TSmartSource Source = TSmartSource::Rules;
 };
 
 class TChooser {
@@ -373,7 +391,8 @@ class TChooser {
   }
   // The same for a reading whose lookup key is known.
   void Consider(TReading&& reading, std::u16string_view key, float cost) {
-    float penalty = Penalty(lists_.Find(key));
+    const float listed = Penalty(lists_.Find(key));
+    float penalty = listed;
     // A derived form never costs less than the floor and Derived: look for one only when it
     // could win.
     const float leastDerived = floor_ + kRanking.Derived;
@@ -383,8 +402,36 @@ class TChooser {
         penalty = std::min(penalty, DerivedPenalty(key.substr(reading.PrefixEnd), true));
     }
     if (cost + penalty < bestScore_) {
+      if (penalty < listed)
+        reading.Source = TSmartSource::Affix;
+      else if (cost > 0)
+        reading.Source = TSmartSource::Variant;
       bestScore_ = cost + penalty;
       best_ = std::move(reading);
+    }
+  }
+  // Whether a word the frequency list does not count is the best so far: only then are the
+  // words of its skeleton worth the search, since a counted one is nearly always what was meant.
+  bool WantsSkeleton() const { return bestScore_ > floor_; }
+  // The listed words with the skeleton of the rules' reading, each at its distance from it.
+  void ConsiderSameSkeleton(std::u16string_view typed) {
+    std::u16string skeleton;
+    AppendSkeleton(typed, skeleton);
+    if (skeleton.size() < 2) return;
+    const float cheapestAdded = std::min(SkeletonCosts.Added, SkeletonCosts.AddedAin);
+    for (const uint32_t entry : lists_.SameSkeleton(skeleton)) {
+      const std::u16string_view listed = lists_.Key(entry);
+      const float penalty = Penalty(&lists_.Info(entry));
+      // Each letter one has more than the other is added or dropped: a bound without the search.
+      const float least = listed.size() > typed.size()
+                              ? float(listed.size() - typed.size()) * cheapestAdded
+                              : float(typed.size() - listed.size()) * SkeletonCosts.Dropped;
+      if (least + penalty >= bestScore_ || !IsWritable(listed)) continue;
+      const float distance = SkeletonDistance(typed, listed, SkeletonCosts);
+      if (distance + penalty >= bestScore_) continue;
+      bestScore_ = distance + penalty;
+      best_ = {WrittenAsRules(listed)};
+      best_.Source = TSmartSource::Skeleton;
     }
   }
   float BestScore() const { return bestScore_; }
@@ -521,6 +568,8 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   TChooser chooser(WordLists());
   // Without a verbal prefix split off, the rules' reading is the word's own spelling read alone.
   const std::u16string plain = rules.PrefixEnd ? std::u16string() : rules.Persian;
+  std::u16string rulesKey;
+  AppendLookupKey(rules.Persian, rulesKey);
   chooser.Consider(std::move(rules), 0);
   const TDictionaryOff rulesOnly;
   // A spelling that costs as much as an unknown word above the floor could win only as one of
@@ -548,6 +597,7 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
     }
     chooser.Consider(std::move(whole), key, spelling.Cost);
   }
+  if (chooser.WantsSkeleton()) chooser.ConsiderSameSkeleton(rulesKey);
   return std::move(chooser.Best());
 }
 
@@ -581,6 +631,7 @@ class TChoiceCache {
     choice.Persian.assign(slot.Persian, slot.Length);
     choice.PrefixEnd = slot.PrefixEnd;
     choice.Joined = slot.Joined;
+    choice.Source = slot.Source;
     return true;
   }
   void Add(uint64_t key, const TReading& choice) {
@@ -590,6 +641,7 @@ class TChoiceCache {
     slot.Length = uint8_t(choice.Persian.size());
     slot.PrefixEnd = uint8_t(choice.PrefixEnd);
     slot.Joined = choice.Joined;
+    slot.Source = choice.Source;
     std::copy(choice.Persian.begin(), choice.Persian.end(), slot.Persian);
   }
   void Clear() { ++age_; }
@@ -602,6 +654,7 @@ class TChoiceCache {
     uint8_t Length = 0;
     uint8_t PrefixEnd = 0;
     bool Joined = false;
+    TSmartSource Source = TSmartSource::Rules;
     char16_t Persian[kLongest];
   };
   std::vector<TSlot> slots_;  // allocated on first use
@@ -706,14 +759,18 @@ void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
   const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
   bool handled;
   TReading reading = RulesReading(word, handled);
+  if (SmartSpelling && handled && SmartSourceLog)
+    SmartSourceLog->push_back(TSmartSource::Dictionary);
   if (SmartSpelling && !handled) {
     if (const TSeparateWord* separate = SeparateWordAt(segment, wordAt, wordEnd)) {
+      if (SmartSourceLog) SmartSourceLog->push_back(TSmartSource::Apart);
       if (separate->Attaches)
         while (!out.empty() && out.back() == u' ') out.pop_back();
       out += separate->Written;
       return;
     }
     reading = ChooseSpelling(word, EndsClause(segment, wordEnd), std::move(reading));
+    if (SmartSourceLog) SmartSourceLog->push_back(reading.Source);
   }
   if (ModernOrthography)
     ApplyModernOrthography(reading.Persian, reading.Joined ? reading.PrefixEnd : 0);

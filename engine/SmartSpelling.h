@@ -7,10 +7,27 @@
 #include <string_view>
 #include <vector>
 
+#include "Skeleton.h"
+
 // Engine option flags: bytes, true when non-zero, off at start. With both off every result is
 // the letter rules' own.
 extern uint8_t SmartSpelling;
 extern uint8_t ModernOrthography;
+
+// What a listed word found by its consonant skeleton costs besides its rank.
+extern TSkeletonCosts SkeletonCosts;
+
+// Where smart spelling found a word's Persian, for the accuracy benchmark's tally.
+enum class TSmartSource : uint8_t {
+  Dictionary,  // the user's dictionary or a chat digit rewrote the word; nothing was chosen
+  Rules,       // the letter rules' own spelling won
+  Variant,     // a letter variant of the typed word
+  Affix,       // a listed stem with a verbal prefix or an ending
+  Skeleton,    // a listed word of the same consonant skeleton
+  Apart,       // a short word typed apart: a plural ending, an ezafe, "o"
+};
+// When set, every word that AppendOptionalWord converts with smart spelling on appends its source.
+extern std::vector<TSmartSource>* SmartSourceLog;
 
 // One spelling of a romanized word and the sum of its substitutions' costs.
 struct TSpelling {

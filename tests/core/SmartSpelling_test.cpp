@@ -189,6 +189,14 @@ TEST_F(SmartSpellingTest, AVerbalPrefixAListedStemAndAnEnding) {
   EXPECT_UNITS(Convert("khoram"), (std::u16string{KHAH, WAW, REH, MEEM}));  // a stem and an ending
 }
 
+TEST_F(SmartSpellingTest, AListedWordOfTheSameSkeletonThatNoVariantReaches) {
+  // vaziat: DAD for ZAIN and an unwritten AIN, which no letter variant adds.
+  files_.Use("", "", "\u0648\u0636\u0639\u06CC\u062A 50\n\u0645\u0646 50\n");
+  EXPECT_UNITS(Convert("vaziat"), (std::u16string{WAW, DAD, AIN, YEH, TEH}));
+  // A vowel the typist wrote is not dropped for a common word.
+  EXPECT_UNITS(Convert("amin"), (std::u16string{ALEF, MEEM, YEH, NOON}));
+}
+
 TEST_F(SmartSpellingTest, TheUsersDictionaryAndEnglishWordsComeFirst) {
   files_.Use("", "", kKetab + " 50\n");
   WholeWords->AddEntry("ketab", "kitab");
