@@ -147,15 +147,28 @@ TRun ConvertAll(const std::vector<TPair>& pairs,
   return run;
 }
 
-// The costs tried for the words found by their skeleton.
-std::vector<TSkeletonCosts> CostGrid() {
-  std::vector<TSkeletonCosts> grid;
-  for (const float sameSound : {1.0f, 1.5f, 2.5f})
-    for (const float rare : {3.0f, 4.0f, 5.0f})
-      for (const float added : {3.0f, 4.0f})
-        for (const float ain : {0.5f, 1.0f})
-          for (const float dropped : {5.0f, 8.0f})
-            grid.push_back({sameSound, rare, added, ain, dropped});
+// The costs fitted to the pairs: a long vowel where "a" or "o" was typed, and those of a listed
+// word found by its skeleton.
+struct TCosts {
+  float LongA;
+  float LongO;
+  TSkeletonCosts Skeleton;
+};
+
+void UseCosts(const TCosts& costs) {
+  SubstitutionCost("a", "aa") = costs.LongA;
+  SubstitutionCost("o", "oo") = costs.LongO;
+  SkeletonCosts = costs.Skeleton;
+}
+
+std::vector<TCosts> CostGrid() {
+  std::vector<TCosts> grid;
+  for (const float longA : {0.05f, 0.2f, 0.4f})
+    for (const float longO : {0.1f, 0.3f, 0.6f})
+      for (const float sameSound : {1.0f, 1.5f})
+        for (const float rare : {3.0f, 4.0f})
+          for (const float added : {3.0f, 4.0f})
+            grid.push_back({longA, longO, {sameSound, rare, added, 0.5f, 8.0f}});
   return grid;
 }
 
@@ -233,7 +246,7 @@ int main(int argc, char** argv) {
     return bool(out);
   };
   int status = 0;
-  const TSkeletonCosts defaults = SkeletonCosts;
+  const TCosts defaults{SubstitutionCost("a", "aa"), SubstitutionCost("o", "oo"), SkeletonCosts};
   for (const TConfiguration& c : kConfigurations) {
     const std::string output = outputPath(std::to_string(&c - kConfigurations));
     TWordListSources sources;
@@ -255,16 +268,16 @@ int main(int argc, char** argv) {
 
   // Cross-validation, with both lists (the last configuration): every pair is converted with the
   // costs that scored best on the pairs of the other folds.
-  const std::vector<TSkeletonCosts> grid = CostGrid();
+  const std::vector<TCosts> grid = CostGrid();
   std::vector<TRun> runs;
-  for (const TSkeletonCosts& costs : grid) {
-    SkeletonCosts = costs;
+  for (const TCosts& costs : grid) {
+    UseCosts(costs);
     runs.push_back(ConvertAll(pairs, references));
   }
   std::vector<size_t> chosen(pairs.size());
   std::printf(
-      "costs learned per fold (same sound, rare same sound, vowel letter added, ain added, "
-      "dropped):");
+      "costs learned per fold (long a, long o; skeleton: same sound, rare same sound, vowel letter "
+      "added, ain added, dropped):\n");
   for (size_t fold = 0; fold < kFolds; ++fold) {
     size_t best = 0, bestRight = 0;
     for (size_t g = 0; g < grid.size(); ++g) {
@@ -274,10 +287,10 @@ int main(int argc, char** argv) {
       if (right > bestRight) best = g, bestRight = right;
     }
     for (size_t i = fold; i < pairs.size(); i += kFolds) chosen[i] = best;
-    std::printf(" (%.1f %.1f %.1f %.1f %.1f)", grid[best].SameSound, grid[best].RareSound,
-                grid[best].Added, grid[best].AddedAin, grid[best].Dropped);
+    const TCosts& c = grid[best];
+    std::printf("  %.1f %.1f; %.1f %.1f %.1f %.1f %.1f\n", c.LongA, c.LongO, c.Skeleton.SameSound,
+                c.Skeleton.RareSound, c.Skeleton.Added, c.Skeleton.AddedAin, c.Skeleton.Dropped);
   }
-  std::printf("\n");
   std::vector<std::u16string> crossValidated;
   for (size_t i = 0; i < pairs.size(); ++i) crossValidated.push_back(runs[chosen[i]].Lines[i]);
   const std::string output = outputPath("cross-validated");
@@ -315,7 +328,7 @@ int main(int argc, char** argv) {
   std::sort(byCount.rbegin(), byCount.rend());
   std::printf("remaining errors by kind (%zu):\n", errors);
   for (const auto& [count, kind] : byCount) std::printf("  %5zu  %s\n", count, kind.c_str());
-  SkeletonCosts = defaults;
+  UseCosts(defaults);
   FinishDictionaryModule();
   return status;
 }

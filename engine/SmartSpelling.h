@@ -29,6 +29,11 @@ enum class TSmartSource : uint8_t {
 // When set, every word that AppendOptionalWord converts with smart spelling on appends its source.
 extern std::vector<TSmartSource>* SmartSourceLog;
 
+// The cost in use of the substitution of a row of the table (from "a" to "aa", say), for the
+// accuracy benchmark to fit; std::invalid_argument when the table has no such row. A change
+// holds for the spellings read afterwards, once ForgetSmartChoices has been called.
+float& SubstitutionCost(std::string_view from, std::string_view to);
+
 // One spelling of a romanized word and the sum of its substitutions' costs.
 struct TSpelling {
   std::string Text;
