@@ -147,28 +147,33 @@ TRun ConvertAll(const std::vector<TPair>& pairs,
   return run;
 }
 
-// The costs fitted to the pairs: a long vowel where "a" or "o" was typed, and those of a listed
-// word found by its skeleton.
+// The costs fitted to the pairs: a long vowel where "a" or "o" was typed, the ranks of a word
+// only aspell-fa's full list holds and of a listed stem with an affix, and those of a listed word
+// found by its skeleton.
 struct TCosts {
   float LongA;
   float LongO;
+  float Full;
+  float Derived;
   TSkeletonCosts Skeleton;
 };
 
 void UseCosts(const TCosts& costs) {
   SubstitutionCost("a", "aa") = costs.LongA;
   SubstitutionCost("o", "oo") = costs.LongO;
+  ListRanking.Full = costs.Full;
+  ListRanking.Derived = costs.Derived;
   SkeletonCosts = costs.Skeleton;
 }
 
 std::vector<TCosts> CostGrid() {
   std::vector<TCosts> grid;
-  for (const float longA : {0.05f, 0.2f, 0.4f})
-    for (const float longO : {0.1f, 0.3f, 0.6f})
-      for (const float sameSound : {1.0f, 1.5f})
-        for (const float rare : {3.0f, 4.0f})
-          for (const float added : {3.0f, 4.0f})
-            grid.push_back({longA, longO, {sameSound, rare, added, 0.5f, 8.0f}});
+  for (const float longA : {0.1f, 0.2f, 0.4f})
+    for (const float longO : {0.1f, 0.3f})
+      for (const float full : {2.5f, 3.5f, 5.0f})
+        for (const float derived : {4.0f, 6.0f, 7.9f})
+          for (const float rare : {3.0f, 4.0f})
+            grid.push_back({longA, longO, full, derived, {1.0f, rare, 3.0f, 0.5f, 8.0f}});
   return grid;
 }
 
@@ -246,7 +251,8 @@ int main(int argc, char** argv) {
     return bool(out);
   };
   int status = 0;
-  const TCosts defaults{SubstitutionCost("a", "aa"), SubstitutionCost("o", "oo"), SkeletonCosts};
+  const TCosts defaults{SubstitutionCost("a", "aa"), SubstitutionCost("o", "oo"), ListRanking.Full,
+                        ListRanking.Derived, SkeletonCosts};
   for (const TConfiguration& c : kConfigurations) {
     const std::string output = outputPath(std::to_string(&c - kConfigurations));
     TWordListSources sources;
@@ -276,7 +282,8 @@ int main(int argc, char** argv) {
   }
   std::vector<size_t> chosen(pairs.size());
   std::printf(
-      "costs learned per fold (long a, long o; skeleton: same sound, rare same sound, vowel letter "
+      "costs learned per fold (long a, long o; full list, derived; skeleton: same sound, rare same "
+      "sound, vowel letter "
       "added, ain added, dropped):\n");
   for (size_t fold = 0; fold < kFolds; ++fold) {
     size_t best = 0, bestRight = 0;
@@ -288,8 +295,9 @@ int main(int argc, char** argv) {
     }
     for (size_t i = fold; i < pairs.size(); i += kFolds) chosen[i] = best;
     const TCosts& c = grid[best];
-    std::printf("  %.1f %.1f; %.1f %.1f %.1f %.1f %.1f\n", c.LongA, c.LongO, c.Skeleton.SameSound,
-                c.Skeleton.RareSound, c.Skeleton.Added, c.Skeleton.AddedAin, c.Skeleton.Dropped);
+    std::printf("  %.1f %.1f; %.1f %.1f; %.1f %.1f %.1f %.1f %.1f\n", c.LongA, c.LongO, c.Full,
+                c.Derived, c.Skeleton.SameSound, c.Skeleton.RareSound, c.Skeleton.Added,
+                c.Skeleton.AddedAin, c.Skeleton.Dropped);
   }
   std::vector<std::u16string> crossValidated;
   for (size_t i = 0; i < pairs.size(); ++i) crossValidated.push_back(runs[chosen[i]].Lines[i]);

@@ -16,6 +16,7 @@ uint8_t SmartSpelling = 0;
 uint8_t ModernOrthography = 0;
 TSkeletonCosts SkeletonCosts;
 std::vector<TSmartSource>* SmartSourceLog = nullptr;
+TListRanking ListRanking;
 
 namespace {
 
@@ -253,22 +254,6 @@ bool TSpellingCandidates::Next(TSpelling& spelling) {
 
 namespace {
 
-// How a spelling's Persian ranks by the lists, in the units of the substitution costs (about the
-// negative logarithm of how likely each is): a word the frequency list counts n times, against
-// the most frequent word's N, costs FrequencyScale * ln(N / n). Every word that the frequency
-// list lacks is rarer than its rarest, so the other classes cost that much (the floor) and more:
-// a word only aspell-fa lists, a form derived from a listed stem, and last a word no list knows.
-// A known spelling replaces the rules' unknown one only when its substitutions cost less than
-// the difference.
-struct TRanking {
-  float FrequencyScale;
-  float Core;     // listed in aspell-fa's core list
-  float Full;     // listed in aspell-fa's full list only
-  float Derived;  // not listed, but a listed stem with a verbal prefix or an ending
-  float Unknown;
-};
-constexpr TRanking kRanking{1.0f, 0.0f, 3.5f, 4.0f, 8.0f};
-
 // The verbal prefixes as typed and as written. mi and nemi end in the ARABIC YEH that joins the
 // verb, as the rules write them.
 struct TVerbalPrefix {
@@ -403,7 +388,7 @@ class TChooser {
         floor_(lists.TopCount() ? FrequencyPenalty(lists.LeastCount()) : 0) {}
 
   // What a word that no list knows costs.
-  float Unknown() const { return floor_ + kRanking.Unknown; }
+  float Unknown() const { return floor_ + ListRanking.Unknown; }
 
   // Ranks a reading; keeps it when it beats the best so far.
   void Consider(TReading&& reading, float cost) {
@@ -417,7 +402,7 @@ class TChooser {
     float penalty = listed;
     // A derived form never costs less than the floor and Derived: look for one only when it
     // could win.
-    const float leastDerived = floor_ + kRanking.Derived;
+    const float leastDerived = floor_ + ListRanking.Derived;
     if (penalty > leastDerived && cost + leastDerived < bestScore_) {
       penalty = std::min(penalty, DerivedPenalty(key, false));
       if (reading.PrefixEnd)
@@ -473,20 +458,20 @@ class TChooser {
     float least = LeastPenalty(settled);
     if (prefix && settled.size() > prefix->Written.size() &&
         MayBegin(settled.substr(prefix->Written.size())))
-      least = std::min(least, floor_ + kRanking.Derived);
+      least = std::min(least, floor_ + ListRanking.Derived);
     return cost + least < bestScore_;
   }
 
  private:
   float FrequencyPenalty(uint32_t count) const {
-    return kRanking.FrequencyScale * std::log(top_ / float(count));
+    return ListRanking.FrequencyScale * std::log(top_ / float(count));
   }
   float Penalty(const TWordInfo* info) const {
     float p = Unknown();
     if (!info) return p;
     if (info->Count) p = std::min(p, FrequencyPenalty(info->Count));
-    if (info->Lists & wlCore) p = std::min(p, floor_ + kRanking.Core);
-    if (info->Lists & wlFull) p = std::min(p, floor_ + kRanking.Full);
+    if (info->Lists & wlCore) p = std::min(p, floor_ + ListRanking.Core);
+    if (info->Lists & wlFull) p = std::min(p, floor_ + ListRanking.Full);
     return p;
   }
 
@@ -514,7 +499,7 @@ class TChooser {
     const auto stem = [&](std::u16string_view s) {
       if (s.size() < 2) return;
       if (const TWordInfo* info = lists_.Find(s))
-        p = std::min(p, std::max(Penalty(info), floor_) + kRanking.Derived);
+        p = std::min(p, std::max(Penalty(info), floor_) + ListRanking.Derived);
     };
     if (afterPrefix) stem(word);
     for (const std::u16string_view ending : kEndings)
@@ -596,7 +581,7 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   const TDictionaryOff rulesOnly;
   // A spelling that costs as much as an unknown word above the floor could win only as one of
   // the commonest words, which nobody misspells that badly: it is not read.
-  TSpellingCandidates candidates(word, clauseEnd, kRanking.Unknown);
+  TSpellingCandidates candidates(word, clauseEnd, ListRanking.Unknown);
   TSpelling spelling;
   std::u16string key;
   for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
