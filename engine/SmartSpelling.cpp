@@ -42,27 +42,43 @@ struct TSubstitution {
 
 // Costs are in the order of how often each slip occurs in real chat text: the cheaper, the more
 // often the typist meant the other spelling. "q" writes nothing by the rules and an initial "u"
-// is nearly always "oo", so both are almost free. At a word's end the rules write WAW for each of
-// "o", "oo", "ou" and "u", so those trade places only before another letter. A final "a" as
+// or "ou" is nearly always "oo", so those are almost free. At a word's end the rules write WAW for
+// each of "o", "oo", "ou" and "u", so those trade places only before another letter. A final "a" as
 // tanvin is left out: the lists write it as the plain alef. Chat writes a long "a" or "o" inside a
 // word as often as not with one letter, so those cost next to nothing and the word's rank decides
 // (bench/accuracy fits both to real chat text by cross-validation).
 constexpr TSubstitution kSubstitutions[] = {
-    {"q", "gh", 0.05f, TPlace::Anywhere},       {"u", "oo", 0.05f, TPlace::WordStart},
-    {"x", "kh", 0.69f, TPlace::Anywhere},       {"e", "", 1.0f, TPlace::Ezafe},
-    {"eye", "e", 1.0f, TPlace::Ezafe},          {"kha", "khava", 1.1f, TPlace::Anywhere},
-    {"khaa", "khavaa", 1.1f, TPlace::Anywhere}, {"an", "a``", 1.1f, TPlace::WordEnd},
-    {"ean", "e`a``", 1.1f, TPlace::WordEnd},    {"h", "h`", 1.4f, TPlace::Anywhere},
-    {"o", "oo", 0.1f, TPlace::BeforeLetter},    {"ou", "o", 1.6f, TPlace::BeforeLetter},
-    {"a", "aa", 0.2f, TPlace::BeforeLetter},    {"c", "ch", 1.8f, TPlace::Anywhere},
-    {"gh", "gh`", 2.0f, TPlace::Anywhere},      {"t", "t`", 2.3f, TPlace::Anywhere},
-    {"z", "z`", 2.4f, TPlace::Anywhere},        {"s", "s`", 2.6f, TPlace::Anywhere},
-    {"u", "o", 2.8f, TPlace::BeforeLetter},     {"z", "z``", 3.0f, TPlace::Anywhere},
-    {"z", "z```", 3.0f, TPlace::Anywhere},      {"kha", "khavaa", 3.3f, TPlace::Anywhere},
-    {"s", "s``", 3.8f, TPlace::Anywhere},       {"e", "e`", 4.0f, TPlace::Anywhere},
-    {"oo", "o", 4.0f, TPlace::BeforeLetter},    {"a", "a`", 4.4f, TPlace::Anywhere},
-    {"aa", "a`aa", 4.4f, TPlace::Anywhere},     {"aa", "aa`", 4.4f, TPlace::Anywhere},
-    {"o", "o`", 4.8f, TPlace::Anywhere},        {"oo", "oo`", 4.8f, TPlace::Anywhere},
+    {"q", "gh", 0.05f, TPlace::Anywhere},
+    {"u", "oo", 0.05f, TPlace::WordStart},
+    {"ou", "oo", 0.05f, TPlace::WordStart},
+    {"x", "kh", 0.69f, TPlace::Anywhere},
+    {"e", "", 1.0f, TPlace::Ezafe},
+    {"eye", "e", 1.0f, TPlace::Ezafe},
+    {"kha", "khava", 1.1f, TPlace::Anywhere},
+    {"khaa", "khavaa", 1.1f, TPlace::Anywhere},
+    {"an", "a``", 1.1f, TPlace::WordEnd},
+    {"ean", "e`a``", 1.1f, TPlace::WordEnd},
+    {"h", "h`", 1.4f, TPlace::Anywhere},
+    {"o", "oo", 0.1f, TPlace::BeforeLetter},
+    {"ou", "o", 1.6f, TPlace::BeforeLetter},
+    {"a", "aa", 0.2f, TPlace::BeforeLetter},
+    {"c", "ch", 1.8f, TPlace::Anywhere},
+    {"gh", "gh`", 2.0f, TPlace::Anywhere},
+    {"t", "t`", 2.3f, TPlace::Anywhere},
+    {"z", "z`", 2.4f, TPlace::Anywhere},
+    {"s", "s`", 2.6f, TPlace::Anywhere},
+    {"u", "o", 2.8f, TPlace::BeforeLetter},
+    {"z", "z``", 3.0f, TPlace::Anywhere},
+    {"z", "z```", 3.0f, TPlace::Anywhere},
+    {"kha", "khavaa", 3.3f, TPlace::Anywhere},
+    {"s", "s``", 3.8f, TPlace::Anywhere},
+    {"e", "e`", 4.0f, TPlace::Anywhere},
+    {"oo", "o", 4.0f, TPlace::BeforeLetter},
+    {"a", "a`", 4.4f, TPlace::Anywhere},
+    {"aa", "a`aa", 4.4f, TPlace::Anywhere},
+    {"aa", "aa`", 4.4f, TPlace::Anywhere},
+    {"o", "o`", 4.8f, TPlace::Anywhere},
+    {"oo", "oo`", 4.8f, TPlace::Anywhere},
     {"e", "i", 5.4f, TPlace::Anywhere},
 };
 

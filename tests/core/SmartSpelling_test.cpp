@@ -189,10 +189,13 @@ TEST_F(SmartSpellingTest, AVerbalPrefixAListedStemAndAnEnding) {
   EXPECT_UNITS(Convert("khoram"), (std::u16string{KHAH, WAW, REH, MEEM}));  // a stem and an ending
 }
 
-TEST_F(SmartSpellingTest, AListedWordOfTheSameSkeletonThatNoVariantReaches) {
+TEST_F(SmartSpellingTest, ListedWordsThatTheLetterVariantsOnceMissed) {
   // vaziat: DAD for ZAIN and an unwritten AIN, which no letter variant adds.
   files_.Use("", "", "\u0648\u0636\u0639\u06CC\u062A 50\n\u0645\u0646 50\n");
   EXPECT_UNITS(Convert("vaziat"), (std::u16string{WAW, DAD, AIN, YEH, TEH}));
+  // An initial "ou" is the long "oo" that begins with an alef.
+  files_.Use("", "", "\u0627\u0648\u0646 50\n\u0645\u0646 50\n");
+  EXPECT_UNITS(Convert("oun"), (std::u16string{ALEF, WAW, NOON}));
   // A vowel the typist wrote is not dropped for a common word.
   EXPECT_UNITS(Convert("amin"), (std::u16string{ALEF, MEEM, YEH, NOON}));
 }
