@@ -180,7 +180,7 @@ void TWordList::BuildSkeletonIndex() const {
   for (uint32_t i = 0; i < entries_.size(); ++i) {
     skeleton.clear();
     AppendSkeleton(Key(i), skeleton);
-    if (!skeleton.empty()) index.emplace_back(HashKey(skeleton) | 1, i);
+    if (!skeleton.empty()) index.emplace_back(HashKey(skeleton), i);
   }
   const auto rank = [&](uint32_t e) {
     return std::pair(entries_[e].Info.Count, (entries_[e].Info.Lists & wlCore) != 0);
@@ -189,32 +189,21 @@ void TWordList::BuildSkeletonIndex() const {
     if (a.first != b.first) return a.first < b.first;
     return rank(a.second) > rank(b.second);
   });
+  skeletonHashes_.clear();
   skeletonEntries_.clear();
-  std::vector<TSkeletonRun> runs;
-  for (size_t i = 0; i < index.size(); ++i) {
-    const uint64_t hash = index[i].first;
-    if (runs.empty() || runs.back().Hash != hash)
-      runs.push_back({hash, uint32_t(skeletonEntries_.size()), 0});
-    if (runs.back().Count == kMostPerSkeleton) continue;
-    ++runs.back().Count;
+  for (size_t i = 0, run = 0; i < index.size(); ++i) {
+    run = i > 0 && index[i].first == index[i - 1].first ? run + 1 : 0;
+    if (run >= kMostPerSkeleton) continue;
+    skeletonHashes_.push_back(index[i].first);
     skeletonEntries_.push_back(index[i].second);
   }
-  size_t slots = 1024;
-  while (slots < runs.size() * 2) slots *= 2;
-  skeletonRuns_.assign(slots, {});
-  for (const TSkeletonRun& run : runs) skeletonRuns_[SkeletonSlot(run.Hash)] = run;
-}
-
-size_t TWordList::SkeletonSlot(uint64_t hash) const {
-  const size_t mask = skeletonRuns_.size() - 1;
-  for (size_t i = hash & mask;; i = (i + 1) & mask)
-    if (skeletonRuns_[i].Hash == 0 || skeletonRuns_[i].Hash == hash) return i;
 }
 
 std::span<const uint32_t> TWordList::SameSkeleton(std::u16string_view skeleton) const {
   if (prefixStale_) BuildPrefixTables();
-  const TSkeletonRun& run = skeletonRuns_[SkeletonSlot(HashKey(skeleton) | 1)];
-  return {skeletonEntries_.data() + run.First, run.Count};
+  const uint64_t hash = HashKey(skeleton);
+  const auto [first, last] = std::equal_range(skeletonHashes_.begin(), skeletonHashes_.end(), hash);
+  return {skeletonEntries_.data() + (first - skeletonHashes_.begin()), size_t(last - first)};
 }
 
 TWordList::TCountedPrefix& TWordList::CountedPrefix(uint64_t hash) const {
@@ -308,8 +297,8 @@ size_t TWordList::Bytes() const {
   return keys_.capacity() * sizeof(char16_t) + entries_.capacity() * sizeof(TEntry) +
          slots_.capacity() * sizeof(uint64_t) + prefixBlocks_.capacity() * sizeof(uint64_t) +
          countedPrefixes_.capacity() * sizeof(TCountedPrefix) +
-         skeletonEntries_.capacity() * sizeof(uint32_t) +
-         skeletonRuns_.capacity() * sizeof(TSkeletonRun);
+         skeletonHashes_.capacity() * sizeof(uint64_t) +
+         skeletonEntries_.capacity() * sizeof(uint32_t);
 }
 
 void TWordList::Clear() {

@@ -105,17 +105,9 @@ class TWordList {
   mutable std::vector<uint64_t> prefixBlocks_;
   // For the keys of the frequency list, every prefix with the largest count of a key it begins.
   mutable std::vector<TCountedPrefix> countedPrefixes_;
-  // The entries by the hash of their skeleton, each skeleton's as SameSkeleton gives them, and
-  // where each skeleton's run begins: open addressing by the hash, odd; 0 in a free slot.
-  struct TSkeletonRun {
-    uint64_t Hash = 0;
-    uint32_t First = 0;
-    uint32_t Count = 0;
-  };
-  // The slot of a skeleton's run, or the free one where it would go.
-  size_t SkeletonSlot(uint64_t hash) const;
+  // The hash of each key's skeleton and the entry, by hash, then as SameSkeleton gives them.
+  mutable std::vector<uint64_t> skeletonHashes_;
   mutable std::vector<uint32_t> skeletonEntries_;
-  mutable std::vector<TSkeletonRun> skeletonRuns_;
   mutable bool prefixStale_ = true;
   uint32_t topCount_ = 0;
   uint32_t leastCount_ = 0;
