@@ -61,7 +61,7 @@ constexpr TSubstitution kSubstitutions[] = {
     {"h", "h`", 1.4f, TPlace::Anywhere},
     {"o", "oo", 0.1f, TPlace::BeforeLetter},
     {"ou", "o", 1.6f, TPlace::BeforeLetter},
-    {"a", "aa", 0.2f, TPlace::BeforeLetter},
+    {"a", "aa", 0.1f, TPlace::BeforeLetter},
     {"c", "ch", 1.8f, TPlace::Anywhere},
     {"gh", "gh`", 2.0f, TPlace::Anywhere},
     {"t", "t`", 2.3f, TPlace::Anywhere},
@@ -371,7 +371,7 @@ constexpr TSeparateWord kSeparateWords[] = {
 
 // Candidates beyond this many are not read, so that a long word costs no more than a bounded
 // number of transliterations.
-constexpr int kMaxSpellings = 48;
+constexpr int kMaxSpellings = 32;
 
 // Whether the rules' code page holds every letter of a lookup key.
 bool IsWritable(std::u16string_view key) {
