@@ -7,6 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "CodePage.h"
 #include "Dictionary.h"
 #include "DictionaryStage.h"
 #include "WordList.h"
@@ -373,11 +374,11 @@ constexpr TSeparateWord kSeparateWords[] = {
 // number of transliterations.
 constexpr int kMaxSpellings = 32;
 
-// Whether the rules' code page holds every letter of a lookup key.
+// Whether the rules' code page holds every letter of a lookup key, whose FARSI YEH is written as
+// the ARABIC one.
 bool IsWritable(std::u16string_view key) {
   return std::all_of(key.begin(), key.end(), [](char16_t c) {
-    return (c >= 0x0621 && c <= 0x063A) || (c >= 0x0641 && c <= 0x064A) || c == 0x067E ||
-           c == 0x0686 || c == 0x0698 || c == 0x06A9 || c == 0x06AF || c == 0x06CC;
+    return c == kFarsiYeh || CodePage::FromUnicode(c) != CodePage::DefaultChar;
   });
 }
 
