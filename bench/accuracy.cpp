@@ -1,12 +1,18 @@
 // Word accuracy on real Romanesh: converts the development set's Romanesh side with the filter's
-// settings, once per word-list configuration, and prints what the scorer measures.
+// settings, once per word-list configuration, and prints what the scorer measures. Then, for
+// smart spelling with both lists, the score by k-fold cross-validation of the costs it learns
+// from the pairs (each fold converted with the costs that did best on the other folds), how
+// often each source of a chosen spelling was right, and the commonest kinds of remaining errors.
 // Usage: accuracy [PAIRS.tsv [SCORER [OUTPUT_DIR]]]; with OUTPUT_DIR each configuration's output
 // stays there as <n>.txt, for a look at the errors.
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,12 +39,21 @@ constexpr TConfiguration kConfigurations[] = {
     {"smart, frequency list alone", true, false, true},
     {"smart, aspell-fa and frequency list", true, true, true},
 };
+constexpr size_t kFolds = 5;
 
-std::vector<std::string> RomaneshLines(const std::string& path) {
+struct TPair {
+  std::string Romanesh;
+  std::string Persian;
+};
+
+std::vector<TPair> ReadPairs(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.find('\t')));
-  return lines;
+  std::vector<TPair> pairs;
+  for (std::string line; std::getline(in, line);) {
+    const size_t tab = line.find('\t');
+    pairs.push_back({line.substr(0, tab), tab == std::string::npos ? "" : line.substr(tab + 1)});
+  }
+  return pairs;
 }
 
 // The filter's flags and its built-in dictionary entries.
@@ -50,35 +65,196 @@ void UseFilterSettings() {
   PrepareFilterDictionary(nullptr, error);
 }
 
-// The filter's conversion of one line.
-std::string Convert(const std::string& line) {
+// The filter's conversion of one line, in UTF-16.
+std::u16string Convert(const std::string& line) {
   std::u16string text;
   if (!Utf8::Decode(line, text)) return {};
+  return ConvertLine(CodePage::FromUnicode(text));
+}
+
+std::string ToUtf8(std::u16string_view text) {
   std::string out;
-  Utf8::Append(ConvertLine(CodePage::FromUnicode(text)), out);
+  Utf8::Append(text, out);
   return out;
+}
+
+// The words of Persian text as the scorer compares them (its normalisation without NFKC, which
+// the choice of costs can do without): YEH and KAF folded, digits as ASCII, invisible marks and
+// diacritics left out, punctuation between words.
+std::vector<std::u16string> ScoredWords(std::u16string_view text) {
+  static const std::u16string_view kPunctuation =
+      u".,!?;:()[]{}\"'`-_/\\*\u00AB\u00BB\u060C\u061B\u061F\u066A\u066B\u066C\u2026";
+  std::vector<std::u16string> words(1);
+  for (char16_t c : text) {
+    if (c == 0x064A || c == 0x0649) c = 0x06CC;
+    if (c == 0x0643) c = 0x06A9;
+    if (c >= 0x06F0 && c <= 0x06F9) c = char16_t('0' + c - 0x06F0);
+    if (c >= 0x0660 && c <= 0x0669) c = char16_t('0' + c - 0x0660);
+    const bool dropped = (c >= 0x0610 && c <= 0x061A) || (c >= 0x064B && c <= 0x065F) ||
+                         c == 0x0670 || c == 0x0640 || (c >= 0x06D6 && c <= 0x06ED) ||
+                         (c >= 0x200C && c <= 0x200F) || c == 0xFEFF || c == 0x061C;
+    if (dropped) continue;
+    const bool apart = c == u' ' || c == u'\t' || c == 0x00A0 ||
+                       kPunctuation.find(c) != std::u16string_view::npos ||
+                       (c >= 0x2010 && c <= 0x2015) || (c >= 0x2018 && c <= 0x201F);
+    if (!apart)
+      words.back() += c;
+    else if (!words.back().empty())
+      words.emplace_back();
+  }
+  if (words.back().empty()) words.pop_back();
+  return words;
+}
+
+// The scorer's count for one pair: reference words less the word-level edit distance.
+size_t RightWords(const std::vector<std::u16string>& ref, const std::vector<std::u16string>& hyp) {
+  std::vector<size_t> row(hyp.size() + 1), next(hyp.size() + 1);
+  for (size_t j = 0; j <= hyp.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= ref.size(); ++i) {
+    next[0] = i;
+    for (size_t j = 1; j <= hyp.size(); ++j)
+      next[j] = std::min({row[j] + 1, next[j - 1] + 1, row[j - 1] + (ref[i - 1] != hyp[j - 1])});
+    std::swap(row, next);
+  }
+  return ref.size() - std::min(row[hyp.size()], ref.size());
+}
+
+// Runs the scorer on output (one line per pair); false when it fails.
+bool Score(const std::string& scorer, const std::string& pairs, const std::string& output) {
+  const std::string command = "'" + scorer + "' '" + pairs + "' '" + output + "'";
+  return std::system(command.c_str()) == 0;
+}
+
+struct TRun {
+  std::vector<std::u16string> Lines;
+  std::vector<size_t> Right;  // per pair
+  std::vector<std::vector<TSmartSource>> Sources;
+};
+
+TRun ConvertAll(const std::vector<TPair>& pairs,
+                const std::vector<std::vector<std::u16string>>& references) {
+  ForgetSmartChoices();
+  TRun run;
+  std::vector<TSmartSource> sources;
+  SmartSourceLog = &sources;
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    sources.clear();
+    run.Lines.push_back(Convert(pairs[i].Romanesh));
+    run.Right.push_back(RightWords(references[i], ScoredWords(run.Lines.back())));
+    run.Sources.push_back(sources);
+  }
+  SmartSourceLog = nullptr;
+  return run;
+}
+
+// The costs fitted to the pairs: a long vowel where "a" or "o" was typed, the ranks of a word
+// only aspell-fa's full list holds and of a listed stem with an affix, and those of a listed word
+// found by its skeleton.
+struct TCosts {
+  float LongA;
+  float LongO;
+  float Full;
+  float Derived;
+  TSkeletonCosts Skeleton;
+};
+
+void UseCosts(const TCosts& costs) {
+  SubstitutionCost("a", "aa") = costs.LongA;
+  SubstitutionCost("o", "oo") = costs.LongO;
+  ListRanking.Full = costs.Full;
+  ListRanking.Derived = costs.Derived;
+  SkeletonCosts = costs.Skeleton;
+}
+
+std::vector<TCosts> CostGrid() {
+  std::vector<TCosts> grid;
+  for (const float longA : {0.1f, 0.2f, 0.4f})
+    for (const float longO : {0.1f, 0.3f})
+      for (const float full : {2.5f, 3.5f, 5.0f})
+        for (const float derived : {4.0f, 6.0f, 7.9f})
+          for (const float rare : {3.0f, 4.0f})
+            grid.push_back({longA, longO, full, derived, {1.0f, rare, 3.0f, 0.5f, 8.0f}});
+  return grid;
+}
+
+const char* SourceName(TSmartSource source) {
+  switch (source) {
+    case TSmartSource::Dictionary:
+      return "user's dictionary";
+    case TSmartSource::Rules:
+      return "letter rules";
+    case TSmartSource::Variant:
+      return "letter variant";
+    case TSmartSource::Affix:
+      return "stem and affix";
+    case TSmartSource::Skeleton:
+      return "consonant skeleton";
+    case TSmartSource::Apart:
+      return "typed apart";
+  }
+  return "?";
+}
+
+// What sets a wrong word apart from the right one.
+std::string ErrorKind(std::u16string_view right, std::u16string_view wrong) {
+  const auto without = [](std::u16string_view word, std::u16string_view letters) {
+    std::u16string kept;
+    for (const char16_t c : word)
+      if (letters.find(c) == std::u16string_view::npos) kept += c;
+    return kept;
+  };
+  static constexpr std::u16string_view kVowelLetters =
+      u"\u0627\u0622\u0648\u06CC\u0639\u0621\u0626";
+  std::u16string skeletonRight, skeletonWrong;
+  AppendSkeleton(right, skeletonRight);
+  AppendSkeleton(wrong, skeletonWrong);
+  if (without(right, kVowelLetters) == without(wrong, kVowelLetters))
+    return "vowel letters (\u0627 \u0648 \u06CC \u0639) written or left out";
+  if (right.size() == wrong.size() && skeletonRight == skeletonWrong)
+    return "a letter of the same sound";
+  if (skeletonRight == skeletonWrong) return "same-sound letters and vowel letters";
+  if (right.starts_with(wrong) || wrong.starts_with(right)) return "an ending added or left out";
+  if (right.size() + 1 >= wrong.size() && right.substr(0, 2) == wrong.substr(0, 2))
+    return "spoken or written form, or a changed ending";
+  return "another word";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string pairs = argc > 1 ? argv[1] : ZEFRA_DEV_SET;
+  const std::string pairsPath = argc > 1 ? argv[1] : ZEFRA_DEV_SET;
   const std::string scorer = argc > 2 ? argv[2] : ZEFRA_SCORER;
-  const std::vector<std::string> lines = RomaneshLines(pairs);
-  if (lines.empty()) {
-    std::fprintf(stderr, "accuracy: cannot read %s\n", pairs.c_str());
+  const std::vector<TPair> pairs = ReadPairs(pairsPath);
+  if (pairs.empty()) {
+    std::fprintf(stderr, "accuracy: cannot read %s\n", pairsPath.c_str());
     return 1;
+  }
+  std::vector<std::vector<std::u16string>> references;
+  for (const TPair& pair : pairs) {
+    std::u16string persian;
+    Utf8::Decode(pair.Persian, persian);
+    references.push_back(ScoredWords(persian));
   }
   UseFilterSettings();
 
   const bool keep = argc > 3;
   const std::filesystem::path directory =
       keep ? std::filesystem::path(argv[3]) : std::filesystem::temp_directory_path();
+  if (keep) std::filesystem::create_directories(directory);
+  const auto outputPath = [&](const std::string& name) {
+    return (directory / (keep ? name + ".txt" : "zefra-accuracy-" + std::to_string(getpid())))
+        .string();
+  };
+  const auto write = [&](const std::string& path, const std::vector<std::u16string>& lines) {
+    std::ofstream out(path, std::ios::binary);
+    for (const std::u16string& line : lines) out << ToUtf8(line) << '\n';
+    return bool(out);
+  };
   int status = 0;
+  const TCosts defaults{SubstitutionCost("a", "aa"), SubstitutionCost("o", "oo"), ListRanking.Full,
+                        ListRanking.Derived, SkeletonCosts};
   for (const TConfiguration& c : kConfigurations) {
-    const std::string output = (directory / (keep ? std::to_string(&c - kConfigurations) + ".txt"
-                                                  : "zefra-accuracy-" + std::to_string(getpid())))
-                                   .string();
+    const std::string output = outputPath(std::to_string(&c - kConfigurations));
     TWordListSources sources;
     sources.FrequencyFile = c.Frequency ? ZEFRA_FREQUENCY_LIST : "";
     if (!c.Aspell) sources.AspellProgram.clear();
@@ -89,16 +265,78 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "accuracy: %s: a word list is missing\n", c.Name);
       status = 1;
     }
-    {
-      std::ofstream out(output, std::ios::binary);
-      for (const std::string& line : lines) out << Convert(line) << '\n';
-    }
+    if (!write(output, ConvertAll(pairs, references).Lines)) status = 1;
     std::printf("%-38s ", c.Name);
     std::fflush(stdout);
-    const std::string command = "'" + scorer + "' '" + pairs + "' '" + output + "'";
-    if (std::system(command.c_str()) != 0) status = 1;
+    if (!Score(scorer, pairsPath, output)) status = 1;
     if (!keep) std::filesystem::remove(output);
   }
+
+  // Cross-validation, with both lists (the last configuration): every pair is converted with the
+  // costs that scored best on the pairs of the other folds.
+  const std::vector<TCosts> grid = CostGrid();
+  std::vector<TRun> runs;
+  for (const TCosts& costs : grid) {
+    UseCosts(costs);
+    runs.push_back(ConvertAll(pairs, references));
+  }
+  std::vector<size_t> chosen(pairs.size());
+  std::printf(
+      "costs learned per fold (long a, long o; full list, derived; skeleton: same sound, rare same "
+      "sound, vowel letter "
+      "added, ain added, dropped):\n");
+  for (size_t fold = 0; fold < kFolds; ++fold) {
+    size_t best = 0, bestRight = 0;
+    for (size_t g = 0; g < grid.size(); ++g) {
+      size_t right = 0;
+      for (size_t i = 0; i < pairs.size(); ++i)
+        if (i % kFolds != fold) right += runs[g].Right[i];
+      if (right > bestRight) best = g, bestRight = right;
+    }
+    for (size_t i = fold; i < pairs.size(); i += kFolds) chosen[i] = best;
+    const TCosts& c = grid[best];
+    std::printf("  %.1f %.1f; %.1f %.1f; %.1f %.1f %.1f %.1f %.1f\n", c.LongA, c.LongO, c.Full,
+                c.Derived, c.Skeleton.SameSound, c.Skeleton.RareSound, c.Skeleton.Added,
+                c.Skeleton.AddedAin, c.Skeleton.Dropped);
+  }
+  std::vector<std::u16string> crossValidated;
+  for (size_t i = 0; i < pairs.size(); ++i) crossValidated.push_back(runs[chosen[i]].Lines[i]);
+  const std::string output = outputPath("cross-validated");
+  if (!write(output, crossValidated)) status = 1;
+  std::printf("%-38s ", "smart, cross-validated costs");
+  std::fflush(stdout);
+  if (!Score(scorer, pairsPath, output)) status = 1;
+  if (!keep) std::filesystem::remove(output);
+
+  // Per source and per kind of error, on the pairs whose words line up one for one.
+  std::map<std::string, std::pair<size_t, size_t>> perSource;  // right, all
+  std::map<std::string, size_t> kinds;
+  size_t errors = 0;
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    const std::vector<std::u16string> hyp = ScoredWords(crossValidated[i]);
+    const std::vector<TSmartSource>& sources = runs[chosen[i]].Sources[i];
+    if (hyp.size() != references[i].size() || sources.size() != hyp.size()) continue;
+    for (size_t w = 0; w < hyp.size(); ++w) {
+      auto& [right, all] = perSource[SourceName(sources[w])];
+      ++all;
+      if (hyp[w] == references[i][w]) {
+        ++right;
+        continue;
+      }
+      ++errors;
+      ++kinds[ErrorKind(references[i][w], hyp[w])];
+    }
+  }
+  std::printf("per source, on the pairs whose words line up:\n");
+  for (const auto& [name, counts] : perSource)
+    std::printf("  %-20s %5zu words, %5.1f%% right\n", name.c_str(), counts.second,
+                100.0 * double(counts.first) / double(counts.second));
+  std::vector<std::pair<size_t, std::string>> byCount;
+  for (const auto& [kind, count] : kinds) byCount.emplace_back(count, kind);
+  std::sort(byCount.rbegin(), byCount.rend());
+  std::printf("remaining errors by kind (%zu):\n", errors);
+  for (const auto& [count, kind] : byCount) std::printf("  %5zu  %s\n", count, kind.c_str());
+  UseCosts(defaults);
   FinishDictionaryModule();
   return status;
 }

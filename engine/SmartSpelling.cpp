@@ -5,7 +5,9 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
+#include "CodePage.h"
 #include "Dictionary.h"
 #include "DictionaryStage.h"
 #include "WordList.h"
@@ -13,6 +15,9 @@
 
 uint8_t SmartSpelling = 0;
 uint8_t ModernOrthography = 0;
+TSkeletonCosts SkeletonCosts;
+std::vector<TSmartSource>* SmartSourceLog = nullptr;
+TListRanking ListRanking;
 
 namespace {
 
@@ -38,27 +43,55 @@ struct TSubstitution {
 
 // Costs are in the order of how often each slip occurs in real chat text: the cheaper, the more
 // often the typist meant the other spelling. "q" writes nothing by the rules and an initial "u"
-// is nearly always "oo", so both are almost free. At a word's end the rules write WAW for each of
-// "o", "oo", "ou" and "u", so those trade places only before another letter. A final "a" as
-// tanvin is left out: the lists write it as the plain alef.
+// or "ou" is nearly always "oo", so those are almost free. At a word's end the rules write WAW for
+// each of "o", "oo", "ou" and "u", so those trade places only before another letter. A final "a" as
+// tanvin is left out: the lists write it as the plain alef. Chat writes a long "a" or "o" inside a
+// word as often as not with one letter, so those cost next to nothing and the word's rank decides
+// (bench/accuracy fits both to real chat text by cross-validation).
 constexpr TSubstitution kSubstitutions[] = {
-    {"q", "gh", 0.05f, TPlace::Anywhere},       {"u", "oo", 0.05f, TPlace::WordStart},
-    {"x", "kh", 0.69f, TPlace::Anywhere},       {"e", "", 1.0f, TPlace::Ezafe},
-    {"eye", "e", 1.0f, TPlace::Ezafe},          {"kha", "khava", 1.1f, TPlace::Anywhere},
-    {"khaa", "khavaa", 1.1f, TPlace::Anywhere}, {"an", "a``", 1.1f, TPlace::WordEnd},
-    {"ean", "e`a``", 1.1f, TPlace::WordEnd},    {"h", "h`", 1.4f, TPlace::Anywhere},
-    {"o", "oo", 1.5f, TPlace::BeforeLetter},    {"ou", "o", 1.6f, TPlace::BeforeLetter},
-    {"a", "aa", 1.8f, TPlace::BeforeLetter},    {"c", "ch", 1.8f, TPlace::Anywhere},
-    {"gh", "gh`", 2.0f, TPlace::Anywhere},      {"t", "t`", 2.3f, TPlace::Anywhere},
-    {"z", "z`", 2.4f, TPlace::Anywhere},        {"s", "s`", 2.6f, TPlace::Anywhere},
-    {"u", "o", 2.8f, TPlace::BeforeLetter},     {"z", "z``", 3.0f, TPlace::Anywhere},
-    {"z", "z```", 3.0f, TPlace::Anywhere},      {"kha", "khavaa", 3.3f, TPlace::Anywhere},
-    {"s", "s``", 3.8f, TPlace::Anywhere},       {"e", "e`", 4.0f, TPlace::Anywhere},
-    {"oo", "o", 4.0f, TPlace::BeforeLetter},    {"a", "a`", 4.4f, TPlace::Anywhere},
-    {"aa", "a`aa", 4.4f, TPlace::Anywhere},     {"aa", "aa`", 4.4f, TPlace::Anywhere},
-    {"o", "o`", 4.8f, TPlace::Anywhere},        {"oo", "oo`", 4.8f, TPlace::Anywhere},
+    {"q", "gh", 0.05f, TPlace::Anywhere},
+    {"u", "oo", 0.05f, TPlace::WordStart},
+    {"ou", "oo", 0.05f, TPlace::WordStart},
+    {"x", "kh", 0.69f, TPlace::Anywhere},
+    {"e", "", 1.0f, TPlace::Ezafe},
+    {"eye", "e", 1.0f, TPlace::Ezafe},
+    {"kha", "khava", 1.1f, TPlace::Anywhere},
+    {"khaa", "khavaa", 1.1f, TPlace::Anywhere},
+    {"an", "a``", 1.1f, TPlace::WordEnd},
+    {"ean", "e`a``", 1.1f, TPlace::WordEnd},
+    {"h", "h`", 1.4f, TPlace::Anywhere},
+    {"o", "oo", 0.1f, TPlace::BeforeLetter},
+    {"ou", "o", 1.6f, TPlace::BeforeLetter},
+    {"a", "aa", 0.1f, TPlace::BeforeLetter},
+    {"c", "ch", 1.8f, TPlace::Anywhere},
+    {"gh", "gh`", 2.0f, TPlace::Anywhere},
+    {"t", "t`", 2.3f, TPlace::Anywhere},
+    {"z", "z`", 2.4f, TPlace::Anywhere},
+    {"s", "s`", 2.6f, TPlace::Anywhere},
+    {"u", "o", 2.8f, TPlace::BeforeLetter},
+    {"z", "z``", 3.0f, TPlace::Anywhere},
+    {"z", "z```", 3.0f, TPlace::Anywhere},
+    {"kha", "khavaa", 3.3f, TPlace::Anywhere},
+    {"s", "s``", 3.8f, TPlace::Anywhere},
+    {"e", "e`", 4.0f, TPlace::Anywhere},
+    {"oo", "o", 4.0f, TPlace::BeforeLetter},
+    {"a", "a`", 4.4f, TPlace::Anywhere},
+    {"aa", "a`aa", 4.4f, TPlace::Anywhere},
+    {"aa", "aa`", 4.4f, TPlace::Anywhere},
+    {"o", "o`", 4.8f, TPlace::Anywhere},
+    {"oo", "oo`", 4.8f, TPlace::Anywhere},
     {"e", "i", 5.4f, TPlace::Anywhere},
 };
+
+// The costs in use, the table's to begin with; the accuracy benchmark fits some to real text.
+auto& CostsInUse() {
+  static auto costs = [] {
+    std::array<float, std::size(kSubstitutions)> table;
+    for (size_t row = 0; row < table.size(); ++row) table[row] = kSubstitutions[row].Cost;
+    return table;
+  }();
+  return costs;
+}
 
 // For each letter a..z, the rows of kSubstitutions that begin with it, as bits.
 constexpr auto kRowsOf = [] {
@@ -133,6 +166,12 @@ bool PlaceHolds(TPlace place, std::string_view word, size_t at, size_t end, bool
 
 }  // namespace
 
+float& SubstitutionCost(std::string_view from, std::string_view to) {
+  for (size_t row = 0; row < std::size(kSubstitutions); ++row)
+    if (kSubstitutions[row].From == from && kSubstitutions[row].To == to) return CostsInUse()[row];
+  throw std::invalid_argument("no such substitution");
+}
+
 TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost)
     : word_(word), maxCost_(maxCost) {
   if (word_.size() > kLongestWord) return;
@@ -152,18 +191,21 @@ TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, 
     i = end;
   }
   boundary |= uint64_t(1) << word_.size();
+  const auto& costs = CostsInUse();
   for (size_t at = 0; at < word_.size(); ++at) {
     if (!(boundary >> at & 1) || (marked >> at & 1) || !IsLetter(word_[at])) continue;
     for (uint32_t rows = kRowsOf[word_[at] - 'a']; rows != 0; rows &= rows - 1) {
-      const TSubstitution& s = kSubstitutions[std::countr_zero(rows)];
+      const int row = std::countr_zero(rows);
+      const TSubstitution& s = kSubstitutions[row];
+      const float cost = costs[row];
       const size_t end = at + s.From.size();
-      if (s.Cost >= maxCost_ || end > word_.size() || !(boundary >> end & 1) ||
+      if (cost >= maxCost_ || end > word_.size() || !(boundary >> end & 1) ||
           word_.compare(at, s.From.size(), s.From) != 0 ||
           !PlaceHolds(s.Place, word_, at, end, clauseEnd))
         continue;
       // A substitution that ends where a backtick follows would take the mark from its letter.
       if (end < word_.size() && word_[end] == '`') continue;
-      sites_.push_back({uint16_t(at), uint8_t(s.From.size()), s.To, s.Cost});
+      sites_.push_back({uint16_t(at), uint8_t(s.From.size()), s.To, cost});
     }
   }
 }
@@ -228,22 +270,6 @@ bool TSpellingCandidates::Next(TSpelling& spelling) {
 }
 
 namespace {
-
-// How a spelling's Persian ranks by the lists, in the units of the substitution costs (about the
-// negative logarithm of how likely each is): a word the frequency list counts n times, against
-// the most frequent word's N, costs FrequencyScale * ln(N / n). Every word that the frequency
-// list lacks is rarer than its rarest, so the other classes cost that much (the floor) and more:
-// a word only aspell-fa lists, a form derived from a listed stem, and last a word no list knows.
-// A known spelling replaces the rules' unknown one only when its substitutions cost less than
-// the difference.
-struct TRanking {
-  float FrequencyScale;
-  float Core;     // listed in aspell-fa's core list
-  float Full;     // listed in aspell-fa's full list only
-  float Derived;  // not listed, but a listed stem with a verbal prefix or an ending
-  float Unknown;
-};
-constexpr TRanking kRanking{1.0f, 0.0f, 3.5f, 4.0f, 8.0f};
 
 // The verbal prefixes as typed and as written. mi and nemi end in the ARABIC YEH that joins the
 // verb, as the rules write them.
@@ -346,13 +372,29 @@ constexpr TSeparateWord kSeparateWords[] = {
 
 // Candidates beyond this many are not read, so that a long word costs no more than a bounded
 // number of transliterations.
-constexpr int kMaxSpellings = 48;
+constexpr int kMaxSpellings = 32;
+
+// Whether the rules' code page holds every letter of a lookup key, whose FARSI YEH is written as
+// the ARABIC one.
+bool IsWritable(std::u16string_view key) {
+  return std::all_of(key.begin(), key.end(), [](char16_t c) {
+    return c == kFarsiYeh || CodePage::FromUnicode(c) != CodePage::DefaultChar;
+  });
+}
+
+// A lookup key as the rules write it: ARABIC YEH, which modern orthography makes FARSI again.
+std::u16string WrittenAsRules(std::u16string_view key) {
+  std::u16string written(key);
+  std::replace(written.begin(), written.end(), kFarsiYeh, kArabicYeh);
+  return written;
+}
 
 // One reading of a spelling in Persian, with the end of its verbal prefix (0: none).
 struct TReading {
   std::u16string Persian;
   size_t PrefixEnd = 0;
   bool Joined = false;  // the prefix is one that modern orthography joins with a ZWNJ
+  TSmartSource Source = TSmartSource::Rules;
 };
 
 class TChooser {
@@ -363,7 +405,7 @@ class TChooser {
         floor_(lists.TopCount() ? FrequencyPenalty(lists.LeastCount()) : 0) {}
 
   // What a word that no list knows costs.
-  float Unknown() const { return floor_ + kRanking.Unknown; }
+  float Unknown() const { return floor_ + ListRanking.Unknown; }
 
   // Ranks a reading; keeps it when it beats the best so far.
   void Consider(TReading&& reading, float cost) {
@@ -373,18 +415,47 @@ class TChooser {
   }
   // The same for a reading whose lookup key is known.
   void Consider(TReading&& reading, std::u16string_view key, float cost) {
-    float penalty = Penalty(lists_.Find(key));
+    const float listed = Penalty(lists_.Find(key));
+    float penalty = listed;
     // A derived form never costs less than the floor and Derived: look for one only when it
     // could win.
-    const float leastDerived = floor_ + kRanking.Derived;
+    const float leastDerived = floor_ + ListRanking.Derived;
     if (penalty > leastDerived && cost + leastDerived < bestScore_) {
       penalty = std::min(penalty, DerivedPenalty(key, false));
       if (reading.PrefixEnd)
         penalty = std::min(penalty, DerivedPenalty(key.substr(reading.PrefixEnd), true));
     }
     if (cost + penalty < bestScore_) {
+      if (penalty < listed)
+        reading.Source = TSmartSource::Affix;
+      else if (cost > 0)
+        reading.Source = TSmartSource::Variant;
       bestScore_ = cost + penalty;
       best_ = std::move(reading);
+    }
+  }
+  // Whether a word the frequency list does not count is the best so far: only then are the
+  // words of its skeleton worth the search, since a counted one is nearly always what was meant.
+  bool WantsSkeleton() const { return bestScore_ > floor_; }
+  // The listed words with the skeleton of the rules' reading, each at its distance from it.
+  void ConsiderSameSkeleton(std::u16string_view typed) {
+    std::u16string skeleton;
+    AppendSkeleton(typed, skeleton);
+    if (skeleton.size() < 2) return;
+    const float cheapestAdded = std::min(SkeletonCosts.Added, SkeletonCosts.AddedAin);
+    for (const uint32_t entry : lists_.SameSkeleton(skeleton)) {
+      const std::u16string_view listed = lists_.Key(entry);
+      const float penalty = Penalty(&lists_.Info(entry));
+      // Each letter one has more than the other is added or dropped: a bound without the search.
+      const float least = listed.size() > typed.size()
+                              ? float(listed.size() - typed.size()) * cheapestAdded
+                              : float(typed.size() - listed.size()) * SkeletonCosts.Dropped;
+      if (least + penalty >= bestScore_ || !IsWritable(listed)) continue;
+      const float distance = SkeletonDistance(typed, listed, SkeletonCosts);
+      if (distance + penalty >= bestScore_) continue;
+      bestScore_ = distance + penalty;
+      best_ = {WrittenAsRules(listed)};
+      best_.Source = TSmartSource::Skeleton;
     }
   }
   float BestScore() const { return bestScore_; }
@@ -404,20 +475,20 @@ class TChooser {
     float least = LeastPenalty(settled);
     if (prefix && settled.size() > prefix->Written.size() &&
         MayBegin(settled.substr(prefix->Written.size())))
-      least = std::min(least, floor_ + kRanking.Derived);
+      least = std::min(least, floor_ + ListRanking.Derived);
     return cost + least < bestScore_;
   }
 
  private:
   float FrequencyPenalty(uint32_t count) const {
-    return kRanking.FrequencyScale * std::log(top_ / float(count));
+    return ListRanking.FrequencyScale * std::log(top_ / float(count));
   }
   float Penalty(const TWordInfo* info) const {
     float p = Unknown();
     if (!info) return p;
     if (info->Count) p = std::min(p, FrequencyPenalty(info->Count));
-    if (info->Lists & wlCore) p = std::min(p, floor_ + kRanking.Core);
-    if (info->Lists & wlFull) p = std::min(p, floor_ + kRanking.Full);
+    if (info->Lists & wlCore) p = std::min(p, floor_ + ListRanking.Core);
+    if (info->Lists & wlFull) p = std::min(p, floor_ + ListRanking.Full);
     return p;
   }
 
@@ -445,7 +516,7 @@ class TChooser {
     const auto stem = [&](std::u16string_view s) {
       if (s.size() < 2) return;
       if (const TWordInfo* info = lists_.Find(s))
-        p = std::min(p, std::max(Penalty(info), floor_) + kRanking.Derived);
+        p = std::min(p, std::max(Penalty(info), floor_) + ListRanking.Derived);
     };
     if (afterPrefix) stem(word);
     for (const std::u16string_view ending : kEndings)
@@ -521,11 +592,13 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   TChooser chooser(WordLists());
   // Without a verbal prefix split off, the rules' reading is the word's own spelling read alone.
   const std::u16string plain = rules.PrefixEnd ? std::u16string() : rules.Persian;
+  std::u16string rulesKey;
+  AppendLookupKey(rules.Persian, rulesKey);
   chooser.Consider(std::move(rules), 0);
   const TDictionaryOff rulesOnly;
   // A spelling that costs as much as an unknown word above the floor could win only as one of
   // the commonest words, which nobody misspells that badly: it is not read.
-  TSpellingCandidates candidates(word, clauseEnd, kRanking.Unknown);
+  TSpellingCandidates candidates(word, clauseEnd, ListRanking.Unknown);
   TSpelling spelling;
   std::u16string key;
   for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
@@ -548,6 +621,7 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
     }
     chooser.Consider(std::move(whole), key, spelling.Cost);
   }
+  if (chooser.WantsSkeleton()) chooser.ConsiderSameSkeleton(rulesKey);
   return std::move(chooser.Best());
 }
 
@@ -581,6 +655,7 @@ class TChoiceCache {
     choice.Persian.assign(slot.Persian, slot.Length);
     choice.PrefixEnd = slot.PrefixEnd;
     choice.Joined = slot.Joined;
+    choice.Source = slot.Source;
     return true;
   }
   void Add(uint64_t key, const TReading& choice) {
@@ -590,6 +665,7 @@ class TChoiceCache {
     slot.Length = uint8_t(choice.Persian.size());
     slot.PrefixEnd = uint8_t(choice.PrefixEnd);
     slot.Joined = choice.Joined;
+    slot.Source = choice.Source;
     std::copy(choice.Persian.begin(), choice.Persian.end(), slot.Persian);
   }
   void Clear() { ++age_; }
@@ -602,6 +678,7 @@ class TChoiceCache {
     uint8_t Length = 0;
     uint8_t PrefixEnd = 0;
     bool Joined = false;
+    TSmartSource Source = TSmartSource::Rules;
     char16_t Persian[kLongest];
   };
   std::vector<TSlot> slots_;  // allocated on first use
@@ -706,14 +783,18 @@ void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
   const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
   bool handled;
   TReading reading = RulesReading(word, handled);
+  if (SmartSpelling && handled && SmartSourceLog)
+    SmartSourceLog->push_back(TSmartSource::Dictionary);
   if (SmartSpelling && !handled) {
     if (const TSeparateWord* separate = SeparateWordAt(segment, wordAt, wordEnd)) {
+      if (SmartSourceLog) SmartSourceLog->push_back(TSmartSource::Apart);
       if (separate->Attaches)
         while (!out.empty() && out.back() == u' ') out.pop_back();
       out += separate->Written;
       return;
     }
     reading = ChooseSpelling(word, EndsClause(segment, wordEnd), std::move(reading));
+    if (SmartSourceLog) SmartSourceLog->push_back(reading.Source);
   }
   if (ModernOrthography)
     ApplyModernOrthography(reading.Persian, reading.Joined ? reading.PrefixEnd : 0);

@@ -7,10 +7,48 @@
 #include <string_view>
 #include <vector>
 
+#include "Skeleton.h"
+
 // Engine option flags: bytes, true when non-zero, off at start. With both off every result is
 // the letter rules' own.
 extern uint8_t SmartSpelling;
 extern uint8_t ModernOrthography;
+
+// How a spelling's Persian ranks by the lists, in the units of the substitution costs (about the
+// negative logarithm of how likely each is): a word the frequency list counts n times, against
+// the most frequent word's N, costs FrequencyScale * ln(N / n). Every word that the frequency
+// list lacks is rarer than its rarest, so the other classes cost that much (the floor) and more:
+// a word only aspell-fa lists, a form derived from a listed stem, and last a word no list knows.
+// A known spelling replaces the rules' unknown one only when its substitutions cost less than
+// the difference. The accuracy benchmark fits them to real text.
+struct TListRanking {
+  float FrequencyScale = 1.0f;
+  float Core = 0.0f;     // listed in aspell-fa's core list
+  float Full = 3.5f;     // listed in aspell-fa's full list only
+  float Derived = 4.0f;  // not listed, but a listed stem with a verbal prefix or an ending
+  float Unknown = 8.0f;
+};
+extern TListRanking ListRanking;
+
+// What a listed word found by its consonant skeleton costs besides its rank.
+extern TSkeletonCosts SkeletonCosts;
+
+// Where smart spelling found a word's Persian, for the accuracy benchmark's tally.
+enum class TSmartSource : uint8_t {
+  Dictionary,  // the user's dictionary or a chat digit rewrote the word; nothing was chosen
+  Rules,       // the letter rules' own spelling won
+  Variant,     // a letter variant of the typed word
+  Affix,       // a listed stem with a verbal prefix or an ending
+  Skeleton,    // a listed word of the same consonant skeleton
+  Apart,       // a short word typed apart: a plural ending, an ezafe, "o"
+};
+// When set, every word that AppendOptionalWord converts with smart spelling on appends its source.
+extern std::vector<TSmartSource>* SmartSourceLog;
+
+// The cost in use of the substitution of a row of the table (from "a" to "aa", say), for the
+// accuracy benchmark to fit; std::invalid_argument when the table has no such row. A change
+// holds for the spellings read afterwards, once ForgetSmartChoices has been called.
+float& SubstitutionCost(std::string_view from, std::string_view to);
 
 // One spelling of a romanized word and the sum of its substitutions' costs.
 struct TSpelling {

@@ -13,6 +13,8 @@
 #include <functional>
 #include <sstream>
 
+#include "Skeleton.h"
+
 extern char** environ;
 
 namespace {
@@ -144,6 +146,7 @@ void TWordList::AddLines(std::string_view text, TWordListBit list) {
 
 void TWordList::BuildPrefixTables() const {
   prefixStale_ = false;
+  BuildSkeletonIndex();
   // About ten bits for each distinct prefix: a key has some seven letters, and most of its
   // prefixes it shares with other keys.
   size_t blocks = 1;
@@ -168,6 +171,39 @@ void TWordList::BuildPrefixTables() const {
       }
     }
   }
+}
+
+void TWordList::BuildSkeletonIndex() const {
+  std::vector<std::pair<uint64_t, uint32_t>> index;
+  index.reserve(entries_.size());
+  std::u16string skeleton;
+  for (uint32_t i = 0; i < entries_.size(); ++i) {
+    skeleton.clear();
+    AppendSkeleton(Key(i), skeleton);
+    if (!skeleton.empty()) index.emplace_back(HashKey(skeleton), i);
+  }
+  const auto rank = [&](uint32_t e) {
+    return std::pair(entries_[e].Info.Count, (entries_[e].Info.Lists & wlCore) != 0);
+  };
+  std::sort(index.begin(), index.end(), [&](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return rank(a.second) > rank(b.second);
+  });
+  skeletonHashes_.clear();
+  skeletonEntries_.clear();
+  for (size_t i = 0, run = 0; i < index.size(); ++i) {
+    run = i > 0 && index[i].first == index[i - 1].first ? run + 1 : 0;
+    if (run >= kMostPerSkeleton) continue;
+    skeletonHashes_.push_back(index[i].first);
+    skeletonEntries_.push_back(index[i].second);
+  }
+}
+
+std::span<const uint32_t> TWordList::SameSkeleton(std::u16string_view skeleton) const {
+  if (prefixStale_) BuildPrefixTables();
+  const uint64_t hash = HashKey(skeleton);
+  const auto [first, last] = std::equal_range(skeletonHashes_.begin(), skeletonHashes_.end(), hash);
+  return {skeletonEntries_.data() + (first - skeletonHashes_.begin()), size_t(last - first)};
 }
 
 TWordList::TCountedPrefix& TWordList::CountedPrefix(uint64_t hash) const {
@@ -260,7 +296,9 @@ const TWordInfo* TWordList::Find(std::u16string_view key) const {
 size_t TWordList::Bytes() const {
   return keys_.capacity() * sizeof(char16_t) + entries_.capacity() * sizeof(TEntry) +
          slots_.capacity() * sizeof(uint64_t) + prefixBlocks_.capacity() * sizeof(uint64_t) +
-         countedPrefixes_.capacity() * sizeof(TCountedPrefix);
+         countedPrefixes_.capacity() * sizeof(TCountedPrefix) +
+         skeletonHashes_.capacity() * sizeof(uint64_t) +
+         skeletonEntries_.capacity() * sizeof(uint32_t);
 }
 
 void TWordList::Clear() {

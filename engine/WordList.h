@@ -3,6 +3,7 @@
 // (its small core list and the full one) and a word frequency list, in one compact table.
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,13 @@ class TWordList {
   // The largest count of a key that begins with prefix (or with its first kLongestFiltered
   // letters); 0 when no counted key does, TopCount for a prefix shorter than kShortestFiltered.
   uint32_t MostCountBeginning(std::u16string_view prefix) const;
+  // The entries whose keys have the given skeleton (AppendSkeleton), the most counted first and
+  // the core list's before the others, at most kMostPerSkeleton of them.
+  std::span<const uint32_t> SameSkeleton(std::u16string_view skeleton) const;
+  std::u16string_view Key(uint32_t entry) const {
+    return {keys_.data() + entries_[entry].KeyAt, entries_[entry].KeyLength};
+  }
+  const TWordInfo& Info(uint32_t entry) const { return entries_[entry].Info; }
   // The bits of the lists that gave at least one word.
   uint8_t Loaded() const { return loaded_; }
   // The largest count of a key and the smallest of a line of the frequency list; 0 without one.
@@ -65,6 +73,8 @@ class TWordList {
   static constexpr size_t kLongestFiltered = 12;
   static constexpr size_t kBlockWords = 8;  // 64-bit words in a block of the prefix filter
   static constexpr size_t kBlockBits = kBlockWords * 64;
+  // A skeleton of a short word stands for many words; its rarer ones are never the typist's.
+  static constexpr size_t kMostPerSkeleton = 4;
 
  private:
   struct TEntry {
@@ -85,6 +95,7 @@ class TWordList {
   // The slot of a counted prefix, or the free one where it would go.
   TCountedPrefix& CountedPrefix(uint64_t hash) const;
   void SetPrefixBits(uint64_t hash) const;
+  void BuildSkeletonIndex() const;
 
   std::u16string keys_;          // all keys, one after another
   std::vector<TEntry> entries_;  // in the order added
@@ -94,6 +105,9 @@ class TWordList {
   mutable std::vector<uint64_t> prefixBlocks_;
   // For the keys of the frequency list, every prefix with the largest count of a key it begins.
   mutable std::vector<TCountedPrefix> countedPrefixes_;
+  // The hash of each key's skeleton and the entry, by hash, then as SameSkeleton gives them.
+  mutable std::vector<uint64_t> skeletonHashes_;
+  mutable std::vector<uint32_t> skeletonEntries_;
   mutable bool prefixStale_ = true;
   uint32_t topCount_ = 0;
   uint32_t leastCount_ = 0;

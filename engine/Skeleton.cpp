@@ -1,0 +1,105 @@
+#include "Skeleton.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace {
+
+constexpr char16_t kAlef = 0x0627;
+constexpr char16_t kAlefMadda = 0x0622;
+constexpr char16_t kHeh = 0x0647;
+
+// The letter that stands for a letter's sound.
+char16_t SoundOf(char16_t c) {
+  switch (c) {
+    case 0x0637:  // TAH
+      return 0x062A;
+    case 0x0635:  // SAD
+    case 0x062B:  // THEH
+      return 0x0633;
+    case 0x0630:  // THAL
+    case 0x0636:  // DAD
+    case 0x0638:  // ZAH
+      return 0x0632;
+    case 0x062D:  // HAH
+      return kHeh;
+    case 0x063A:  // GHAIN
+      return 0x0642;
+    default:
+      return c;
+  }
+}
+
+// Letters that stand for a vowel, or for nothing a typist writes, as often as for a consonant.
+bool IsVowelLetter(char16_t c) {
+  switch (c) {
+    case kAlef:
+    case kAlefMadda:
+    case 0x0648:  // WAW
+    case 0x06CC:  // FARSI YEH
+    case 0x0639:  // AIN
+    case 0x0621:  // HAMZA
+    case 0x0623:  // ALEF WITH HAMZA ABOVE
+    case 0x0624:  // WAW WITH HAMZA ABOVE
+    case 0x0625:  // ALEF WITH HAMZA BELOW
+    case 0x0626:  // YEH WITH HAMZA ABOVE
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The letters that few words hold: Arabic loans' own sounds.
+bool IsRare(char16_t c) {
+  return c == 0x062B || c == 0x0630 || c == 0x0638;  // THEH, THAL, ZAH
+}
+
+bool IsAinOrHamza(char16_t c) {
+  return c == 0x0639 || (c >= 0x0621 && c <= 0x0626 && c != kAlefMadda);
+}
+
+bool Droppable(std::u16string_view key, size_t i) {
+  return IsVowelLetter(key[i]) || (key[i] == kHeh && i + 1 == key.size());
+}
+
+float AddedCost(std::u16string_view listed, size_t j, const TSkeletonCosts& costs) {
+  if (!Droppable(listed, j)) return std::numeric_limits<float>::infinity();
+  return IsAinOrHamza(listed[j]) ? costs.AddedAin : costs.Added;
+}
+
+}  // namespace
+
+void AppendSkeleton(std::u16string_view key, std::u16string& skeleton) {
+  for (size_t i = 0; i < key.size(); ++i)
+    if (!Droppable(key, i)) skeleton += SoundOf(key[i]);
+}
+
+float SkeletonDistance(std::u16string_view typed, std::u16string_view listed,
+                       const TSkeletonCosts& costs) {
+  constexpr float kUnrelated = std::numeric_limits<float>::infinity();
+  constexpr size_t kLongest = 31;
+  if (typed.size() > kLongest || listed.size() > kLongest) return kUnrelated;
+  const auto substitution = [&](char16_t a, char16_t b) {
+    if (a == b) return 0.0f;
+    if ((a == kAlef && b == kAlefMadda) || (a == kAlefMadda && b == kAlef)) return 0.1f;
+    if (SoundOf(a) == SoundOf(b)) return IsRare(a) || IsRare(b) ? costs.RareSound : costs.SameSound;
+    if (IsVowelLetter(a) && IsVowelLetter(b)) return costs.Added + costs.Dropped;
+    return kUnrelated;
+  };
+  std::array<float, kLongest + 1> row, next;
+  row[0] = 0;
+  for (size_t j = 1; j <= listed.size(); ++j) row[j] = row[j - 1] + AddedCost(listed, j - 1, costs);
+  for (size_t i = 1; i <= typed.size(); ++i) {
+    const float drop = Droppable(typed, i - 1) ? costs.Dropped : kUnrelated;
+    next[0] = row[0] + drop;
+    for (size_t j = 1; j <= listed.size(); ++j) {
+      // A word's ending is its grammar: a letter added after the typed word's last is no slip.
+      const float add = i < typed.size() ? AddedCost(listed, j - 1, costs) : kUnrelated;
+      next[j] = std::min({row[j - 1] + substitution(typed[i - 1], listed[j - 1]), row[j] + drop,
+                          next[j - 1] + add});
+    }
+    std::copy_n(next.begin(), listed.size() + 1, row.begin());
+  }
+  return row[listed.size()];
+}
