@@ -23,8 +23,9 @@ std::u16string OptionsSpelling(std::u16string persian) {
 
 bool TRomaneshComposer::Handle(const TComposerEvent& event) {
   if (event.Key == TComposerKey::CapsLock) {
-    // Shift+Caps Lock asks for real capitals and leaves the switch alone.
-    if (!event.Shift) SetEnglish(!english_);
+    // Shift+Caps Lock asks for real capitals, and turning those off again leaves the switch
+    // alone too; while English is on, any plain press switches back.
+    if (!event.Shift && (!event.CapsLockOn || english_)) SetEnglish(!english_);
     return false;
   }
   if (!candidates_.empty() && HandleCandidateKey(event)) return true;
@@ -40,6 +41,11 @@ bool TRomaneshComposer::Handle(const TComposerEvent& event) {
 void TRomaneshComposer::Flush() {
   candidates_.clear();
   CommitWord();
+}
+
+void TRomaneshComposer::Clear() {
+  candidates_.clear();
+  SetTyped({});
 }
 
 std::u16string TRomaneshComposer::TakeCommitted() {
@@ -75,7 +81,7 @@ bool TRomaneshComposer::HandleCandidateKey(const TComposerEvent& event) {
       cursor_ -= std::min(cursor_, kPageSize);
       return true;
     case TComposerKey::Enter:
-      Choose(cursor_);
+      ChooseCandidate(cursor_);
       return true;
     case TComposerKey::Escape:
       candidates_.clear();
@@ -83,7 +89,7 @@ bool TRomaneshComposer::HandleCandidateKey(const TComposerEvent& event) {
     case TComposerKey::Character:
       if (event.Character >= U'1' && event.Character <= U'9' && !event.Command) {
         const size_t index = cursor_ / kPageSize * kPageSize + (event.Character - U'1');
-        if (index < count) Choose(index);
+        if (index < count) ChooseCandidate(index);
         return true;
       }
       break;
@@ -155,7 +161,7 @@ void TRomaneshComposer::OpenCandidates() {
   cursor_ = 0;
 }
 
-void TRomaneshComposer::Choose(size_t index) {
+void TRomaneshComposer::ChooseCandidate(size_t index) {
   const std::u16string persian = candidates_[index].Persian;
   candidates_.clear();
   SetTyped({});

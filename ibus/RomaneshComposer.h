@@ -25,7 +25,8 @@ struct TComposerEvent {
   TComposerKey Key = TComposerKey::Other;
   char32_t Character = 0;  // for TComposerKey::Character
   bool Shift = false;
-  bool Command = false;  // Control, Alt or Super held: a shortcut, never text
+  bool Command = false;     // Control, Alt or Super held: a shortcut, never text
+  bool CapsLockOn = false;  // Caps Lock was on before this key
 };
 
 /// One spelling the lookup table offers: its Romanesh and its Persian.
@@ -42,8 +43,12 @@ class TRomaneshComposer {
   /// Handles one key press; false when the key is left to the program, after whatever it
   /// committed first.
   bool Handle(const TComposerEvent& event);
-  /// Commits the word being typed, as Persian (the focus leaves, the program resets).
+  /// Commits the word being typed, as Persian.
   void Flush();
+  /// Drops the word being typed: the program has taken the pre-edit itself (the focus left).
+  void Clear();
+  /// Commits the candidate at index of Candidates() and closes the table.
+  void ChooseCandidate(size_t index);
 
   /// The current word's Persian as the engine writes it with the options in force.
   const std::u16string& Preedit() const { return preedit_; }
@@ -66,7 +71,6 @@ class TRomaneshComposer {
   bool HandleCharacter(char32_t c);
   bool TakesIntoWord(char c) const;
   void OpenCandidates();
-  void Choose(size_t index);
   void Commit(std::u16string_view text);
   void CommitWord(std::string_view separator = {});
   void SetTyped(std::string typed);

@@ -76,6 +76,9 @@ TEST_F(RomaneshComposerTest, CapsLockSwitchesToEnglishAndBack) {
   composer.Handle(Key(TComposerKey::CapsLock));
   EXPECT_FALSE(composer.English());
   EXPECT_TRUE(composer.Handle(Char(U'h')));
+  // Caps Lock that turns real capitals off again stays in Romanesh.
+  composer.Handle({TComposerKey::CapsLock, 0, false, false, true});
+  EXPECT_FALSE(composer.English());
 }
 
 TEST_F(RomaneshComposerTest, CandidatesOfferSimilarWordsOnceEachAndChoose) {
