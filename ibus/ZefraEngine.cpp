@@ -1,5 +1,10 @@
 #include "ZefraEngine.h"
 
+#include <sys/stat.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -98,13 +103,26 @@ TEngineHost& EngineHost() {
   return host;
 }
 
-void TEngineHost::Reload() {
+TEngineHost::TStamp TEngineHost::StampOf(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return {};
+  return {true, uint64_t(info.st_ino), int64_t(info.st_size),
+          int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+bool TEngineHost::ReloadIfChanged() {
+  const TStamp settings = StampOf(Files.Settings);
+  const TStamp dictionary = StampOf(Files.Dictionary);
+  if (settingsStamp_ == settings && dictionaryStamp_ == dictionary) return false;
+  settingsStamp_ = settings;
+  dictionaryStamp_ = dictionary;
   LogChange(settingsNote_, LoadEngineOptions(Files.Settings));
   LogChange(dictionaryNote_, LoadSharedDictionary(Files.Dictionary));
   // The file now says what the user wants.
   Smart.reset();
   Modern.reset();
   ApplySessionOptions();
+  return true;
 }
 
 void TEngineHost::ApplySessionOptions() {
@@ -115,6 +133,10 @@ void TEngineHost::ApplySessionOptions() {
   if (SmartSpelling || ModernOrthography) {
     const std::string missing = MissingWordListsText();
     if (!missing.empty()) Log(missing);
+#ifdef __GLIBC__
+    // Loading leaves the word dumps' freed blocks in the heap; the engine lives all session.
+    malloc_trim(0);
+#endif
   }
   ++Generation;
 }
@@ -200,8 +222,11 @@ void OpenZefra() {
   }
 }
 
-// The options changed while a word was pending: it is shown converted anew.
+// The window may have saved its files since: they are looked at as each word starts, which is
+// cheaper than a key's work and needs no watch on folders that may not exist yet. A word
+// pending when the options changed is shown converted anew.
 void CatchUp(ZefraEngine* zefra) {
+  if (zefra->composer->Preedit().empty()) EngineHost().ReloadIfChanged();
   if (zefra->generation == EngineHost().Generation) return;
   zefra->generation = EngineHost().Generation;
   zefra->composer->Refresh();

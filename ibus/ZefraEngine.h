@@ -20,12 +20,25 @@ struct TEngineHost {
   std::optional<bool> Smart;
   std::optional<bool> Modern;
 
-  /// Reads both files again, logging once what is missing.
-  void Reload();
+  /// Reads both files again when either changed since they were last read (or never was),
+  /// logging once what is missing. True when it read them.
+  bool ReloadIfChanged();
   /// Applies the session's choices over the options read, and makes ready what they need.
   void ApplySessionOptions();
 
  private:
+  // What tells a file replaced or written since it was read.
+  struct TStamp {
+    bool Exists = false;
+    uint64_t Inode = 0;
+    int64_t Size = 0;
+    int64_t ModifiedNs = 0;
+    bool operator==(const TStamp&) const = default;
+  };
+  static TStamp StampOf(const std::string& path);
+
+  std::optional<TStamp> settingsStamp_;
+  std::optional<TStamp> dictionaryStamp_;
   std::string settingsNote_;
   std::string dictionaryNote_;
 };

@@ -11,36 +11,6 @@
 
 namespace {
 
-// A file saved whole arrives as several events; they are read once, after a pause.
-constexpr guint kReloadDelayMs = 200;
-
-guint pendingReload = 0;
-
-gboolean ReloadNow(gpointer) {
-  pendingReload = 0;
-  EngineHost().Reload();
-  return G_SOURCE_REMOVE;
-}
-
-void FileChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent, gpointer) {
-  if (pendingReload) g_source_remove(pendingReload);
-  pendingReload = g_timeout_add(kReloadDelayMs, ReloadNow, nullptr);
-}
-
-// The window replaces its files whole, so the watch is on the name, not on an open file.
-void Watch(const std::string& path) {
-  GFile* file = g_file_new_for_path(path.c_str());
-  GError* error = nullptr;
-  GFileMonitor* monitor = g_file_monitor_file(file, G_FILE_MONITOR_WATCH_MOVES, nullptr, &error);
-  g_object_unref(file);
-  if (!monitor) {
-    std::fprintf(stderr, "zefra-ibus: cannot watch %s: %s\n", path.c_str(), error->message);
-    g_error_free(error);
-    return;
-  }
-  g_signal_connect(monitor, "changed", G_CALLBACK(FileChanged), nullptr);
-}
-
 void Disconnected(IBusBus*, gpointer) {
   ibus_quit();
 }
@@ -60,9 +30,7 @@ int main(int argc, char** argv) {
   TEngineHost& host = EngineHost();
   host.Files = LocateSharedFiles(ProgramDir(argc, argv));
   SetWordListSources(DefaultWordListSources(host.Files.ProgramDir));
-  host.Reload();
-  Watch(host.Files.Settings);
-  Watch(host.Files.Dictionary);
+  host.ReloadIfChanged();
 
   ibus_init();
   IBusBus* bus = ibus_bus_new();
