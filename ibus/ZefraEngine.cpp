@@ -39,7 +39,9 @@ void TurnCapsLockOff() {
 #endif
 }
 
+// Caps Lock, among them, is the English switch.
 bool IsModifierKey(guint keyval) {
+  if (keyval == IBUS_KEY_Caps_Lock) return false;
   return (keyval >= IBUS_KEY_Shift_L && keyval <= IBUS_KEY_Hyper_R) ||
          (keyval >= IBUS_KEY_ISO_Lock && keyval <= IBUS_KEY_ISO_Level5_Lock) ||
          keyval == IBUS_KEY_Num_Lock || keyval == IBUS_KEY_Mode_switch;

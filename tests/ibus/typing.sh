@@ -47,7 +47,7 @@ within() {
   done
 }
 
-ibus-daemon --panel=disable --emoji-extension=disable --config=disable --cache=none \
+ibus-daemon -v --panel=disable --emoji-extension=disable --config=disable --cache=none \
   >"$work/daemon.log" 2>&1 &
 pids+=($!)
 within bash -c 'ibus list-engine 2>/dev/null | grep -q "zefra - Persian (Zefra Romanesh)"' ||
@@ -98,6 +98,22 @@ start zefra-gtk env GTK_IM_MODULE=ibus "$python" "$here/gtk_entry.py"
 type_into zefra-gtk
 start zefra-qt env QT_IM_MODULE=ibus QT_QPA_PLATFORM=xcb "$qt_probe"
 type_into zefra-qt
+
+# Caps Lock: the word goes unchanged, and in small letters, for Caps Lock is off again.
+text=$(last zefra-qt TEXT)
+xdotool key Caps_Lock
+xdotool type --delay 40 'salam '
+xdotool key Caps_Lock
+xdotool type --delay 40 'salam '
+expect zefra-qt TEXT "${text}salam $(convert 'salam ')"
+
+# ibus-daemon restarted: the engine comes back as it was.
+ibus restart >/dev/null 2>&1 || fail "ibus-daemon did not restart"
+within bash -c 'ibus list-engine 2>/dev/null | grep -q "Zefra Romanesh"' || fail "no engine after the restart"
+within ibus engine zefra 2>/dev/null || fail "the engine cannot be chosen after the restart"
+text=$(last zefra-qt TEXT)
+xdotool type --delay 40 'khoobi? '
+expect zefra-qt TEXT "${text}$(convert 'khoobi? ')"
 
 # The window's files change: the engine reads them again without a restart.
 printf '[English Words]\nzefra=Whole\n' >"$work/app/Zefra.txt"
