@@ -6,8 +6,6 @@
 #endif
 
 #include <cstdio>
-#include <memory>
-#include <vector>
 #ifdef ZEFRA_X11
 #include <X11/XKBlib.h>
 #endif
