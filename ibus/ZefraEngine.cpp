@@ -16,7 +16,12 @@
 
 namespace {
 
+// To the journal as well: ibus-daemon drops its engines' standard error unless it is verbose.
 void Log(const std::string& line) {
+  const GLogField fields[] = {{"MESSAGE", line.c_str(), -1},
+                              {"PRIORITY", "4", -1},
+                              {"SYSLOG_IDENTIFIER", "zefra-ibus", -1}};
+  g_log_writer_journald(G_LOG_LEVEL_WARNING, fields, G_N_ELEMENTS(fields), nullptr);
   std::fprintf(stderr, "zefra-ibus: %s\n", line.c_str());
 }
 

@@ -109,6 +109,10 @@ xdotool key Caps_Lock
 xdotool type --delay 40 'salam '
 expect zefra-qt TEXT "${text}salam $(convert 'salam ')"
 
+# Without the window's files the engine uses the defaults, and says so once.
+notes=$(grep -c "zefra-ibus: no settings in" "$work/daemon.log")
+((notes == 1)) || fail "the missing settings were told $notes times"
+
 # ibus-daemon restarted: the engine comes back as it was.
 ibus restart >/dev/null 2>&1 || fail "ibus-daemon did not restart"
 within bash -c 'ibus list-engine 2>/dev/null | grep -q "Zefra Romanesh"' || fail "no engine after the restart"
