@@ -17,7 +17,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${ZEFRA_HOMEPAGE})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The libraries the programs load, as dpkg-shlibdeps finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Smart spelling reads aspell-fa through aspell; the Persian face comes from the Noto fonts.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "aspell-fa, fonts-noto-core")
+# Smart spelling reads aspell-fa through aspell; the Persian face comes from the Noto fonts; the
+# input method runs under ibus-daemon.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "aspell-fa, fonts-noto-core, ibus")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -512,12 +512,19 @@ bool TDicValueObject::MatchMiddle(std::string_view word, std::string& out) {
   return true;
 }
 
-std::string ChooseDictionaryFile(const std::string& programDir, const std::string& perUserDir) {
+std::string DictionaryFileFor(const std::string& programDir, const std::string& perUserDir) {
   namespace fs = std::filesystem;
   const fs::path programFile = fs::path(programDir) / "Zefra.txt";
   if (AtomicFile::IsWritableDirectory(programDir)) return programFile.string();
+  return (fs::path(perUserDir) / "Zefra.txt").string();
+}
+
+std::string ChooseDictionaryFile(const std::string& programDir, const std::string& perUserDir) {
+  namespace fs = std::filesystem;
+  const fs::path programFile = fs::path(programDir) / "Zefra.txt";
+  const fs::path userFile = DictionaryFileFor(programDir, perUserDir);
+  if (userFile == programFile) return userFile.string();
   std::error_code ec;
-  const fs::path userFile = fs::path(perUserDir) / "Zefra.txt";
   fs::create_directories(perUserDir, ec);
   if (!fs::exists(userFile, ec) && fs::is_regular_file(programFile, ec))
     fs::copy_file(programFile, userFile, ec);

@@ -211,6 +211,8 @@ inline constexpr std::array<TDicPair, 8> DefaultSuffixWords{{
 // Where the dictionary file lives: in programDir when that directory is writable, else in
 // perUserDir (created when needed), seeded from a copy of programDir's file when there is one.
 std::string ChooseDictionaryFile(const std::string& programDir, const std::string& perUserDir);
+// The file ChooseDictionaryFile picks, without creating or copying anything.
+std::string DictionaryFileFor(const std::string& programDir, const std::string& perUserDir);
 // The module's start: flag defaults, sections, file loaded or created with default entries.
 void StartDictionaryModule(const std::string& fileName, TDictionaryReporter& reporter);
 // Loads the given file sections from the file image into the sections; false, changing nothing,

@@ -1,3 +1,9 @@
+# The settings file needs Qt Core only, so that the input method reads it without the widgets.
+add_library(zefra_registry STATIC ${CMAKE_CURRENT_LIST_DIR}/Registry.cpp
+                                  ${CMAKE_CURRENT_LIST_DIR}/Registry.h)
+target_include_directories(zefra_registry PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(zefra_registry PUBLIC Qt6::Core)
+
 # The Qt side of the platform layer: the rich-text pane and its layout, the modal message boxes
 # and common dialogs, Caps Lock, the settings registry and the windows that receive the output.
 add_library(zefra_platform STATIC
@@ -13,13 +19,11 @@ add_library(zefra_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Dialogs.h
   ${CMAKE_CURRENT_LIST_DIR}/CapsLock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CapsLock.h
-  ${CMAKE_CURRENT_LIST_DIR}/Registry.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Registry.h
   ${CMAKE_CURRENT_LIST_DIR}/ServiceSlot.h
   ${CMAKE_CURRENT_LIST_DIR}/WindowTargets.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowTargets.h)
 target_include_directories(zefra_platform PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(zefra_platform PUBLIC zefra_codepage zefra_keyboard Qt6::Widgets)
+target_link_libraries(zefra_platform PUBLIC zefra_codepage zefra_keyboard zefra_registry Qt6::Widgets)
 
 if(ZEFRA_X11)
   target_sources(zefra_platform PRIVATE

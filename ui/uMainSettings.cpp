@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "Dictionary.h"
+#include "EngineOptionNames.h"
 #include "MessageBoxes.h"
 #include "Registry.h"
 #include "SmartSpelling.h"
@@ -94,17 +95,17 @@ constexpr TModuleSetting Integer(const char* name) {
 
 // The engine's and the English-word marking's values, also written at the first run.
 constexpr TModuleSetting kModuleSettings[] = {
-    Boolean<DictionaryMode>("Trans.Dictionary Mode"),
-    Boolean<ChatMode>("Trans.Chat Mode"),
-    Boolean<TashdidMode>("Trans.Tashdid Mode"),
-    Boolean<PrefixMode>("Trans.Prefix Mode"),
+    Boolean<DictionaryMode>(EngineOptionNames::kDictionaryMode),
+    Boolean<ChatMode>(EngineOptionNames::kChatMode),
+    Boolean<TashdidMode>(EngineOptionNames::kTashdidMode),
+    Boolean<PrefixMode>(EngineOptionNames::kPrefixMode),
     Boolean<SameAttributes>("Same Attributes"),
     Integer<EnglishStyle>("English_Romanesh.Style"),
     Integer<EnglishUnderlineType>("English_Romanesh.UnderLineType"),
     Integer<EnglishAnimationType>("English_Romanesh.AnimationType"),
     Integer<EnglishBackColor>("English_Romanesh.Background Color"),
-    Boolean<SmartSpelling>("Trans.Smart Spelling"),
-    Boolean<ModernOrthography>("Trans.Modern Orthography"),
+    Boolean<SmartSpelling>(EngineOptionNames::kSmartSpelling),
+    Boolean<ModernOrthography>(EngineOptionNames::kModernOrthography),
 };
 // How many of the values above versions before smart spelling wrote. Their files lack the later
 // ones, and a missing value ends the reading, so those are read last, after the window's values:

@@ -30,6 +30,12 @@ for file in bin/zefra bin/zefra-convert share/zefra/fa_50k.txt share/zefra/LICEN
   share/icons/hicolor/48x48/apps/com.quorvel.Zefra.png share/icons/hicolor/256x256/apps/com.quorvel.Zefra.png; do
   [[ -s "$installed/$file" ]] || fail "$file is not installed"
 done
+# ibus-daemon starts the input method by the absolute name its component file gives.
+if [[ -x "$build/ibus/zefra-ibus" ]]; then
+  [[ -x "$installed/libexec/zefra-ibus" ]] || fail "libexec/zefra-ibus is not installed"
+  grep -q "<exec>$prefix/libexec/zefra-ibus " "$installed/share/ibus/component/zefra.xml" ||
+    fail "the IBus component file does not name the installed engine"
+fi
 desktop-file-validate "$installed/share/applications/com.quorvel.Zefra.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$installed/share/metainfo/com.quorvel.Zefra.metainfo.xml" >/dev/null ||
   fail "AppStream metadata"

@@ -27,7 +27,8 @@ done
 contents=$(dpkg-deb --contents "$deb")
 for file in usr/bin/zefra usr/bin/zefra-convert usr/share/zefra/fa_50k.txt \
   usr/share/applications/com.quorvel.Zefra.desktop usr/share/metainfo/com.quorvel.Zefra.metainfo.xml \
-  usr/share/man/man1/zefra-convert.1.gz usr/share/doc/zefra/copyright usr/share/doc/zefra/changelog.gz; do
+  usr/share/man/man1/zefra-convert.1.gz usr/share/doc/zefra/copyright usr/share/doc/zefra/changelog.gz \
+  $([[ -x "$build/ibus/zefra-ibus" ]] && echo usr/libexec/zefra-ibus usr/share/ibus/component/zefra.xml); do
   grep -q " \./$file\$" <<<"$contents" || fail "the package lacks $file"
 done
 lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian"; }
