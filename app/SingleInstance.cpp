@@ -2,16 +2,12 @@
 
 #include <QDeadlineTimer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
 #include <cstdio>
 
-namespace {
+#include "RuntimeFiles.h"
 
-QString RuntimePath(const char* name) {
-  return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + u'/' +
-         QLatin1String(name);
-}
+namespace {
 
 // How long a later start waits for the first to listen: it takes the lock before it listens.
 constexpr int kConnectMilliseconds = 5000;
@@ -21,7 +17,7 @@ constexpr char kRaiseRequest[] = "raise\n";
 }  // namespace
 
 TSingleInstance::TSingleInstance()
-    : socketName_(RuntimePath("Zefra.socket")), lock_(RuntimePath("Zefra.lock")) {
+    : socketName_(RuntimePath(kInstanceSocketName)), lock_(RuntimePath(kInstanceLockName)) {
   // Only a lock of a process that is gone is stale, however long Zefra has been running.
   lock_.setStaleLockTime(0);
 }

@@ -1,6 +1,7 @@
 #include "RomaneshComposer.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "SmartSpelling.h"
 #include "Variants.h"
@@ -52,6 +53,10 @@ std::u16string TRomaneshComposer::TakeCommitted() {
   std::u16string text;
   text.swap(committed_);
   return text;
+}
+
+std::optional<TLearnedWord> TRomaneshComposer::TakeLearned() {
+  return std::exchange(learned_, std::nullopt);
 }
 
 void TRomaneshComposer::SetEnglish(bool english) {
@@ -163,6 +168,8 @@ void TRomaneshComposer::OpenCandidates() {
 
 void TRomaneshComposer::ChooseCandidate(size_t index) {
   const std::u16string persian = candidates_[index].Persian;
+  // The first candidate is the rules' own spelling: choosing it teaches nothing.
+  if (index > 0) learned_ = TLearnedWord{typed_, candidates_[index].Romanesh};
   candidates_.clear();
   SetTyped({});
   Commit(persian);

@@ -4,6 +4,7 @@
 // engine and the dictionary; the input-method framework only feeds it keys and shows its state.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,13 @@ struct TComposerCandidate {
   std::u16string Persian;
 };
 
+/// A choice the user made over the rules' spelling, for the dictionary's whole words: the word
+/// as typed and the Romanesh of the spelling chosen.
+struct TLearnedWord {
+  std::string Typed;
+  std::string Chosen;
+};
+
 class TRomaneshComposer {
  public:
   /// Digits choose among this many candidates, the page the cursor is on.
@@ -57,6 +65,8 @@ class TRomaneshComposer {
   /// The lookup table: empty when it is closed, else the pre-edit's own spelling first.
   const std::vector<TComposerCandidate>& Candidates() const { return candidates_; }
   size_t CandidateCursor() const { return cursor_; }
+  /// The last candidate chosen that differs from the rules' spelling, handed over once.
+  std::optional<TLearnedWord> TakeLearned();
 
   /// English typing, switched by Caps Lock: keys then reach the program as they are.
   bool English() const { return english_; }
@@ -79,6 +89,7 @@ class TRomaneshComposer {
   std::u16string preedit_;
   std::u16string committed_;
   std::vector<TComposerCandidate> candidates_;
+  std::optional<TLearnedWord> learned_;
   size_t cursor_ = 0;
   bool english_ = false;
 };

@@ -7,6 +7,7 @@
 #include "EngineOptionNames.h"
 #include "FilterDictionary.h"
 #include "Registry.h"
+#include "RuntimeFiles.h"
 #include "SmartSpelling.h"
 #include "trans.h"
 
@@ -26,7 +27,7 @@ TSharedFiles LocateSharedFiles(const std::string& programDir) {
   const std::string perUserDir =
       QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
   return {programDir, Registry::UserFileName().toStdString(),
-          DictionaryFileFor(programDir, perUserDir)};
+          DictionaryFileFor(programDir, perUserDir), RuntimePath(kInstanceLockName).toStdString()};
 }
 
 std::string LoadEngineOptions(const std::string& settingsFile) {

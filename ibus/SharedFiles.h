@@ -1,12 +1,13 @@
 #pragma once
-// The window's settings file and dictionary, as the input method reads them: never written, so
-// that the window stays their only writer, and the defaults when one is missing or unreadable.
+// The window's settings file and dictionary, as the input method reads them, with the defaults
+// when one is missing or unreadable. Only a chosen spelling is ever written back (LearnedWords).
 #include <string>
 
 struct TSharedFiles {
   std::string ProgramDir;  // the window's directory: its program and its shipped data
   std::string Settings;
   std::string Dictionary;
+  std::string WindowLock;  // held while the window runs
 };
 
 /// The files the window in programDir uses, under the same rules it finds them by.

@@ -10,6 +10,7 @@
 #include <X11/XKBlib.h>
 #endif
 
+#include "LearnedWords.h"
 #include "RomaneshComposer.h"
 #include "SmartSpelling.h"
 #include "WordList.h"
@@ -184,8 +185,12 @@ void Show(ZefraEngine* zefra) {
   const auto& candidates = composer.Candidates();
   if (candidates.empty()) {
     ibus_engine_hide_lookup_table(engine);
+    ibus_engine_hide_auxiliary_text(engine);
     return;
   }
+  // Said before the choice, not after it: a choice that cannot be kept is still typed.
+  const std::string note = LearningNote(EngineHost().Files.WindowLock);
+  ibus_engine_update_auxiliary_text(engine, ibus_text_new_from_string(note.c_str()), !note.empty());
   ibus_lookup_table_clear(zefra->table);
   for (const TComposerCandidate& candidate : candidates)
     ibus_lookup_table_append_candidate(zefra->table, TextOf(candidate.Persian));
@@ -227,6 +232,15 @@ void OpenZefra() {
   }
 }
 
+// A spelling chosen over the rules' is kept in the dictionary, as the window keeps it.
+void KeepLearned(ZefraEngine* zefra) {
+  const std::optional<TLearnedWord> learned = zefra->composer->TakeLearned();
+  if (!learned) return;
+  const TSharedFiles& files = EngineHost().Files;
+  const std::string refused = StoreLearnedWord(files.Dictionary, files.WindowLock, *learned);
+  if (!refused.empty()) Log(refused);
+}
+
 // The window may have saved its files since: they are looked at as each word starts, which is
 // cheaper than a key's work and needs no watch on folders that may not exist yet. A word
 // pending when the options changed is shown converted anew.
@@ -244,6 +258,7 @@ gboolean ProcessKeyEvent(IBusEngine* engine, guint keyval, guint /*keycode*/, gu
   const TComposerEvent event = EventOf(keyval, state);
   const bool wasEnglish = zefra->composer->English();
   const bool handled = zefra->composer->Handle(event);
+  KeepLearned(zefra);
   if (zefra->composer->English() != wasEnglish) {
     TurnCapsLockOff();
     ShowProperties(zefra);
@@ -292,6 +307,7 @@ void CandidateClicked(IBusEngine* engine, guint index, guint /*button*/, guint /
   const size_t at = ibus_lookup_table_get_cursor_pos(zefra->table) / page * page + index;
   if (at >= zefra->composer->Candidates().size()) return;
   zefra->composer->ChooseCandidate(at);
+  KeepLearned(zefra);
   Show(zefra);
 }
 

@@ -94,12 +94,23 @@ TEST_F(RomaneshComposerTest, CandidatesOfferSimilarWordsOnceEachAndChoose) {
     for (size_t j = i + 1; j < candidates.size(); ++j)
       EXPECT_NE(candidates[i].Persian, candidates[j].Persian) << i << " " << j;
 
+  composer.Handle(Key(TComposerKey::Enter));  // the rules' own spelling: nothing to learn
+  EXPECT_EQ(composer.TakeCommitted(), ConvertSegment("sabt"));
+  EXPECT_FALSE(composer.TakeLearned());
+
+  Type("sabt");
+  composer.Handle(Key(TComposerKey::Tab));
   composer.Handle(Key(TComposerKey::Down));
-  const std::u16string second = candidates[1].Persian;
+  const TComposerCandidate second = candidates[1];
   composer.Handle(Key(TComposerKey::Enter));
-  EXPECT_EQ(composer.TakeCommitted(), second);
+  EXPECT_EQ(composer.TakeCommitted(), second.Persian);
   EXPECT_TRUE(composer.Candidates().empty());
   EXPECT_TRUE(composer.Preedit().empty());
+  const std::optional<TLearnedWord> learned = composer.TakeLearned();
+  ASSERT_TRUE(learned);
+  EXPECT_EQ(learned->Typed, "sabt");
+  EXPECT_EQ(learned->Chosen, second.Romanesh);
+  EXPECT_FALSE(composer.TakeLearned());  // handed over once
 
   Type("sabt");
   composer.Handle(Key(TComposerKey::Down));
