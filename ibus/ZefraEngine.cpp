@@ -147,6 +147,11 @@ void TEngineHost::ApplySessionOptions() {
   ++Generation;
 }
 
+void TEngineHost::DictionaryWritten() {
+  dictionaryStamp_ = StampOf(Files.Dictionary);
+  ++Generation;
+}
+
 struct ZefraEngine {
   IBusEngine parent;
   TRomaneshComposer* composer;
@@ -238,7 +243,10 @@ void KeepLearned(ZefraEngine* zefra) {
   if (!learned) return;
   const TSharedFiles& files = EngineHost().Files;
   const std::string refused = StoreLearnedWord(files.Dictionary, files.WindowLock, *learned);
-  if (!refused.empty()) Log(refused);
+  if (refused.empty())
+    EngineHost().DictionaryWritten();
+  else
+    Log(refused);
 }
 
 // The window may have saved its files since: they are looked at as each word starts, which is

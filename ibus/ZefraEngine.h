@@ -25,6 +25,9 @@ struct TEngineHost {
   bool ReloadIfChanged();
   /// Applies the session's choices over the options read, and makes ready what they need.
   void ApplySessionOptions();
+  /// The dictionary file now holds what the sections hold, written by this process: not a
+  /// change of the window's that would end the session's choices.
+  void DictionaryWritten();
 
  private:
   // What tells a file replaced or written since it was read.
