@@ -4,6 +4,8 @@
 
 #include "EngineTestSupport.h"
 #include "SmartSpelling.h"
+#include "Utf8.h"
+#include "WordListFiles.h"
 
 namespace {
 
@@ -117,6 +119,33 @@ TEST_F(RomaneshComposerTest, CandidatesOfferSimilarWordsOnceEachAndChoose) {
   const std::u16string third = composer.Candidates()[2].Persian;
   EXPECT_TRUE(composer.Handle(Char(U'3')));
   EXPECT_EQ(composer.TakeCommitted(), third);
+}
+
+// The panel's smart spelling: the spellings the word lists know come first, the pre-edit too.
+TEST_F(RomaneshComposerTest, SmartSpellingRanksListedSpellingsFirst) {
+  Type("sabt");
+  composer.Handle(Key(TComposerKey::Tab));
+  const auto& candidates = composer.Candidates();
+  ASSERT_GT(candidates.size(), 3u);
+  const std::u16string last = candidates.back().Persian;
+  const std::u16string beforeLast = candidates[candidates.size() - 2].Persian;
+  composer.Clear();
+
+  TWordListFiles files;
+  std::string frequency;
+  for (const std::u16string& listed : {last, beforeLast}) {
+    Utf8::Append(listed, frequency);
+    frequency += " 10\n";
+  }
+  files.Use("", "", frequency);
+  SmartSpelling = 1;
+  Type("sabt");
+  composer.Handle(Key(TComposerKey::Tab));
+  ASSERT_GT(candidates.size(), 2u);
+  EXPECT_TRUE(IsListedWord(candidates[0].Persian));
+  EXPECT_TRUE(IsListedWord(candidates[1].Persian));
+  EXPECT_FALSE(IsListedWord(candidates[2].Persian));
+  SetWordListSources({});
 }
 
 TEST_F(RomaneshComposerTest, TypingOnClosesTheTableAndKeepsTheWord) {
