@@ -216,10 +216,24 @@ class TMiddleMatcher {
 
  private:
   uint32_t Link(uint32_t node) const { return TKeyTrie::Load(trie_.Read(node).Fields + 4); }
+  // Whether word holds the last two letters of a key (its one letter when that short) anywhere:
+  // no key occurs in a word without its ending, and most words hold none, which a few bit tests
+  // in tables that stay in the cache tell, where the automaton costs a cache miss per letter.
+  bool MayHoldKey(std::string_view word) const {
+    auto has = [](const auto& bits, size_t i) { return (bits[i / 64] >> (i % 64)) & 1; };
+    for (size_t i = 0; i < word.size(); ++i) {
+      const auto c = static_cast<unsigned char>(word[i]);
+      if (has(lastLetters_, c)) return true;
+      if (i > 0 && has(lastPairs_, static_cast<unsigned char>(word[i - 1]) << 8 | c)) return true;
+    }
+    return false;
+  }
 
   // Each node's first line becomes the smallest among the keys ending there or at any node of its
   // failure chain, that is, among all keys that end where the walk stands.
   TKeyTrie trie_;
+  std::array<uint64_t, 256 / 64> lastLetters_{};  // of the keys of one letter
+  std::array<uint64_t, 65536 / 64> lastPairs_{};  // of the longer keys, as first << 8 | second
 };
 
 }  // namespace detail
