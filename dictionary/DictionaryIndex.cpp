@@ -87,6 +87,7 @@ TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t
   while (2 * size < 3 * (last - first)) size *= 2;
   slots_.resize(size);
   mask_ = size - 1;
+  filter_.assign(std::bit_ceil((last - first) / 8 + 1), 0);
   std::string_view previous;
   for (size_t i = first; i < last; ++i) {
     const std::string_view key = std::string_view(lines[i]).substr(0, lines[i].find('='));
@@ -97,6 +98,7 @@ TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t
     size_t slot = h & mask_;
     while (slots_[slot].Line != kNoLine) slot = (slot + 1) & mask_;
     slots_[slot] = {static_cast<uint32_t>(h >> 32), static_cast<uint32_t>(i)};
+    filter_[FilterWord(h)] |= FilterBits(h);
   }
 }
 
