@@ -87,6 +87,7 @@ TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t
   while (2 * size < 3 * (last - first)) size *= 2;
   slots_.resize(size);
   mask_ = size - 1;
+  filter_.assign(std::bit_ceil((last - first) / 8 + 1), 0);
   std::string_view previous;
   for (size_t i = first; i < last; ++i) {
     const std::string_view key = std::string_view(lines[i]).substr(0, lines[i].find('='));
@@ -97,11 +98,23 @@ TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t
     size_t slot = h & mask_;
     while (slots_[slot].Line != kNoLine) slot = (slot + 1) & mask_;
     slots_[slot] = {static_cast<uint32_t>(h >> 32), static_cast<uint32_t>(i)};
+    filter_[FilterWord(h)] |= FilterBits(h);
   }
 }
 
 TMiddleMatcher::TMiddleMatcher(const std::vector<std::string>& lines)
     : trie_(lines, 0, lines.size(), true) {
+  for (const std::string& line : lines) {
+    const std::string_view key = std::string_view(line).substr(0, line.find('='));
+    if (key.empty()) continue;
+    const auto last = static_cast<unsigned char>(key.back());
+    if (key.size() == 1) {
+      lastLetters_[last / 64] |= uint64_t(1) << (last % 64);
+    } else {
+      const unsigned pair = static_cast<unsigned char>(key[key.size() - 2]) << 8 | last;
+      lastPairs_[pair / 64] |= uint64_t(1) << (pair % 64);
+    }
+  }
   // Failure links breadth first: a node's link points to a shallower node, whose own link and
   // first line are then final.
   std::vector<uint32_t> queue{TKeyTrie::kRoot};
@@ -131,6 +144,7 @@ TMiddleMatcher::TMiddleMatcher(const std::vector<std::string>& lines)
 }
 
 uint32_t TMiddleMatcher::FirstKeyIn(std::string_view word) const {
+  if (!MayHoldKey(word)) return kNone;
   uint32_t best = kNone;
   uint32_t node = TKeyTrie::kRoot;
   TKeyTrie::TRecord record{};  // of node, when it is not the root

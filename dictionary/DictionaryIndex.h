@@ -166,6 +166,8 @@ class TKeyTable {
   uint32_t Find(const std::vector<std::string>& lines, std::string_view key) const {
     if (slots_.empty()) return kNoLine;
     const uint64_t h = Hash(key);
+    const uint64_t bits = FilterBits(h);
+    if ((filter_[FilterWord(h)] & bits) != bits) return kNoLine;
     const uint32_t tag = static_cast<uint32_t>(h >> 32);
     for (size_t i = h & mask_;; i = (i + 1) & mask_) {
       const TSlot& slot = slots_[i];
@@ -199,8 +201,18 @@ class TKeyTable {
     h = (h ^ tail) * 0xC4CEB9FE1A85EC53u;
     return h ^ (h >> 29);
   }
+  // Two bits of a 64-bit word of filter_ for a key's hash.
+  size_t FilterWord(uint64_t h) const { return (h >> 20) & (filter_.size() - 1); }
+  static uint64_t FilterBits(uint64_t h) {
+    return uint64_t(1) << ((h >> 52) & 63) | uint64_t(1) << ((h >> 58) & 63);
+  }
+
   std::vector<TSlot> slots_;
   size_t mask_ = 0;
+  // A Bloom filter of the keys, some eight bits each: most words asked about are no key, and
+  // the filter, small enough to stay in the cache, turns nearly all of them away, where the
+  // slots, eight bytes a key and more, cost a cache miss.
+  std::vector<uint64_t> filter_;
 };
 
 // Aho-Corasick automaton over the keys of a middle section: one pass over a word gives the first
@@ -216,10 +228,24 @@ class TMiddleMatcher {
 
  private:
   uint32_t Link(uint32_t node) const { return TKeyTrie::Load(trie_.Read(node).Fields + 4); }
+  // Whether word holds the last two letters of a key (its one letter when that short) anywhere:
+  // no key occurs in a word without its ending, and most words hold none, which a few bit tests
+  // in tables that stay in the cache tell, where the automaton costs a cache miss per letter.
+  bool MayHoldKey(std::string_view word) const {
+    auto has = [](const auto& bits, size_t i) { return (bits[i / 64] >> (i % 64)) & 1; };
+    for (size_t i = 0; i < word.size(); ++i) {
+      const auto c = static_cast<unsigned char>(word[i]);
+      if (has(lastLetters_, c)) return true;
+      if (i > 0 && has(lastPairs_, static_cast<unsigned char>(word[i - 1]) << 8 | c)) return true;
+    }
+    return false;
+  }
 
   // Each node's first line becomes the smallest among the keys ending there or at any node of its
   // failure chain, that is, among all keys that end where the walk stands.
   TKeyTrie trie_;
+  std::array<uint64_t, 256 / 64> lastLetters_{};  // of the keys of one letter
+  std::array<uint64_t, 65536 / 64> lastPairs_{};  // of the longer keys, as first << 8 | second
 };
 
 }  // namespace detail

@@ -1,11 +1,13 @@
 #include "WordList.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -157,8 +159,9 @@ void TWordList::BuildPrefixTables() const {
   size_t slots = 1024;
   while (slots < counted * 8) slots *= 2;
   countedPrefixes_.assign(slots, {});
-  for (const TEntry& e : entries_) {
-    const std::u16string_view key(keys_.data() + e.KeyAt, e.KeyLength);
+  for (uint32_t i = 0; i < entries_.size(); ++i) {
+    const TEntry& e = entries_[i];
+    const std::u16string_view key = Key(i);
     TKeyHash hash;
     for (size_t n = 0; n < std::min(key.size(), kLongestFiltered); ++n) {
       hash.Add(key[n]);
@@ -197,6 +200,8 @@ void TWordList::BuildSkeletonIndex() const {
     skeletonHashes_.push_back(index[i].first);
     skeletonEntries_.push_back(index[i].second);
   }
+  skeletonHashes_.shrink_to_fit();
+  skeletonEntries_.shrink_to_fit();
 }
 
 std::span<const uint32_t> TWordList::SameSkeleton(std::u16string_view skeleton) const {
@@ -237,22 +242,21 @@ bool TWordList::BeginsKey(std::u16string_view prefix) const {
 }
 
 bool TWordList::Add(std::string_view word, TWordListBit list, uint32_t count) {
-  const size_t keyAt = keys_.size();
+  // The key is made aside: the last entry's key runs to the end of keys_.
+  std::u16string& key = newKey_;
+  key.clear();
   bool zwnj;
-  if (!AppendUtf8Key(word, keys_, zwnj)) return false;
-  const std::u16string_view key(keys_.data() + keyAt, keys_.size() - keyAt);
-  if (key.empty()) return false;
+  if (!AppendUtf8Key(word, key, zwnj) || key.empty()) return false;
   if ((entries_.size() + 1) * 2 > slots_.size()) Grow(entries_.size() + 1);
   const uint64_t hash = HashKey(key);
-  uint64_t& slot = slots_[Probe(key, hash)];
+  uint32_t& slot = slots_[Probe(key, hash)];
   if (slot == 0) {
-    entries_.push_back({uint32_t(keyAt), uint32_t(key.size()), {}});
-    slot = (hash & ~uint64_t(0xFFFFFFFF)) | entries_.size();
-  } else {
-    keys_.resize(keyAt);  // known already: the key's copy goes
+    entries_.push_back({uint32_t(keys_.size()), {}});
+    keys_ += key;
+    slot = SlotValue(uint32_t(entries_.size() - 1), hash);
   }
   prefixStale_ = true;
-  TWordInfo& info = entries_[uint32_t(slot) - 1].Info;
+  TWordInfo& info = entries_[EntryOf(slot)].Info;
   info.Lists |= list;
   if (zwnj) info.Joiners |= JoinersOf(word);
   info.Count = uint32_t(std::min<uint64_t>(uint64_t(info.Count) + count, UINT32_MAX));
@@ -261,41 +265,57 @@ bool TWordList::Add(std::string_view word, TWordListBit list, uint32_t count) {
   return true;
 }
 
+uint32_t TWordList::SlotValue(uint32_t entry, uint64_t hash) const {
+  return uint32_t(((hash >> 32) << slotIndexBits_) | (entry + 1));
+}
+
+bool TWordList::SamePrint(uint32_t slot, uint64_t hash) const {
+  return ((slot ^ SlotValue(0, hash)) >> slotIndexBits_) == 0;
+}
+
 size_t TWordList::Probe(std::u16string_view key, uint64_t hash) const {
   const size_t mask = slots_.size() - 1;
-  const uint32_t print = uint32_t(hash >> 32);
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
-    const uint64_t slot = slots_[i];
+    const uint32_t slot = slots_[i];
     if (slot == 0) return i;
-    if (uint32_t(slot >> 32) != print) continue;
-    const TEntry& e = entries_[uint32_t(slot) - 1];
-    if (std::u16string_view(keys_.data() + e.KeyAt, e.KeyLength) == key) return i;
+    if (SamePrint(slot, hash) && Key(EntryOf(slot)) == key) return i;
   }
 }
 
 void TWordList::Grow(size_t entries) {
   size_t size = slots_.empty() ? 1024 : slots_.size();
   while (size < entries * 2) size *= 2;
-  if (size == slots_.size()) return;
+  if (size != slots_.size()) Rehash(size);
+}
+
+void TWordList::Rehash(size_t size) {
   slots_.assign(size, 0);
+  slotIndexBits_ = unsigned(std::countr_zero(size));
   for (uint32_t i = 0; i < entries_.size(); ++i) {
-    const TEntry& e = entries_[i];
-    const std::u16string_view key(keys_.data() + e.KeyAt, e.KeyLength);
+    const std::u16string_view key = Key(i);
     const uint64_t hash = HashKey(key);
-    slots_[Probe(key, hash)] = (hash & ~uint64_t(0xFFFFFFFF)) | (i + 1);
+    slots_[Probe(key, hash)] = SlotValue(i, hash);
   }
+}
+
+void TWordList::ShrinkToFit() {
+  keys_.shrink_to_fit();
+  entries_.shrink_to_fit();
+  size_t size = 1024;
+  while (size < entries_.size() * 2) size *= 2;
+  if (size < slots_.size()) Rehash(size);
 }
 
 const TWordInfo* TWordList::Find(std::u16string_view key) const {
   // Most keys asked for are no word; the filter answers that from one cache line.
   if (slots_.empty() || key.empty() || !BeginsKey(key)) return nullptr;
-  const uint64_t slot = slots_[Probe(key, HashKey(key))];
-  return slot ? &entries_[uint32_t(slot) - 1].Info : nullptr;
+  const uint32_t slot = slots_[Probe(key, HashKey(key))];
+  return slot ? &entries_[EntryOf(slot)].Info : nullptr;
 }
 
 size_t TWordList::Bytes() const {
   return keys_.capacity() * sizeof(char16_t) + entries_.capacity() * sizeof(TEntry) +
-         slots_.capacity() * sizeof(uint64_t) + prefixBlocks_.capacity() * sizeof(uint64_t) +
+         slots_.capacity() * sizeof(uint32_t) + prefixBlocks_.capacity() * sizeof(uint64_t) +
          countedPrefixes_.capacity() * sizeof(TCountedPrefix) +
          skeletonHashes_.capacity() * sizeof(uint64_t) +
          skeletonEntries_.capacity() * sizeof(uint32_t);
@@ -390,7 +410,13 @@ void Load(TLoadedLists& lists) {
     content << in.rdbuf();
     if (in) lists.List.AddLines(content.str(), wlFrequency);
   }
+  lists.List.ShrinkToFit();
   lists.List.BuildPrefixTables();
+#ifdef __GLIBC__
+  // Loading freed much more than the lists keep; the heap gives those pages back now rather
+  // than holding them for a process that stays up all session.
+  malloc_trim(0);
+#endif
   lists.Loaded = true;
   ++lists.Generation;
 }

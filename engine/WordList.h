@@ -47,6 +47,8 @@ class TWordList {
   bool BeginsKey(std::u16string_view prefix) const;
   // Builds the tables of prefixes now, which else the first question above builds.
   void BuildPrefixTables() const;
+  // Gives back the room kept for words still to come, once all are added.
+  void ShrinkToFit();
   // The largest count of a key that begins with prefix (or with its first kLongestFiltered
   // letters); 0 when no counted key does, TopCount for a prefix shorter than kShortestFiltered.
   uint32_t MostCountBeginning(std::u16string_view prefix) const;
@@ -54,7 +56,9 @@ class TWordList {
   // the core list's before the others, at most kMostPerSkeleton of them.
   std::span<const uint32_t> SameSkeleton(std::u16string_view skeleton) const;
   std::u16string_view Key(uint32_t entry) const {
-    return {keys_.data() + entries_[entry].KeyAt, entries_[entry].KeyLength};
+    // Keys lie in the order of their entries, so a key ends where the next one begins.
+    const uint32_t end = entry + 1 < entries_.size() ? entries_[entry + 1].KeyAt : keys_.size();
+    return {keys_.data() + entries_[entry].KeyAt, end - entries_[entry].KeyAt};
   }
   const TWordInfo& Info(uint32_t entry) const { return entries_[entry].Info; }
   // The bits of the lists that gave at least one word.
@@ -79,7 +83,6 @@ class TWordList {
  private:
   struct TEntry {
     uint32_t KeyAt;
-    uint32_t KeyLength;
     TWordInfo Info;
   };
   // Adds one UTF-8 word; false when it is no Persian word.
@@ -88,6 +91,15 @@ class TWordList {
   size_t Probe(std::u16string_view key, uint64_t hash) const;
   // Makes room for the given number of entries at half load.
   void Grow(size_t entries);
+  // Puts every entry into slots_ sized anew to the given power of two.
+  void Rehash(size_t size);
+  // A slot's value for an entry: the entry's index + 1 in the low bits that slots_'s size needs,
+  // and above it as many bits of the key's hash as are left, to skip most other keys unread.
+  uint32_t SlotValue(uint32_t entry, uint64_t hash) const;
+  bool SamePrint(uint32_t slot, uint64_t hash) const;
+  uint32_t EntryOf(uint32_t slot) const {
+    return (slot & ((uint32_t(1) << slotIndexBits_) - 1)) - 1;
+  }
   struct TCountedPrefix {
     uint32_t Print = 0;  // the high half of the prefix's hash, odd; 0 in a free slot
     uint32_t Count = 0;
@@ -98,9 +110,11 @@ class TWordList {
   void BuildSkeletonIndex() const;
 
   std::u16string keys_;          // all keys, one after another
+  std::u16string newKey_;        // the key of the word being added
   std::vector<TEntry> entries_;  // in the order added
-  // Open addressing: the high half of the key's hash and the entry's index + 1; 0 when free.
-  std::vector<uint64_t> slots_;
+  // Open addressing by SlotValue; 0 when free.
+  std::vector<uint32_t> slots_;
+  unsigned slotIndexBits_ = 0;  // log2 of slots_.size()
   // A blocked Bloom filter of every prefix of every key, built on the first test after a change.
   mutable std::vector<uint64_t> prefixBlocks_;
   // For the keys of the frequency list, every prefix with the largest count of a key it begins.
