@@ -189,6 +189,12 @@ TEST_F(SmartSpellingTest, AVerbalPrefixAListedStemAndAnEnding) {
   EXPECT_UNITS(Convert("khoram"), (std::u16string{KHAH, WAW, REH, MEEM}));  // a stem and an ending
 }
 
+TEST_F(SmartSpellingTest, AnIAfterAFinalVowelIsWrittenApartFromItsListedStem) {
+  files_.Use("", "", "\u0634\u0628\u06A9\u0647 50\n\u062C\u0627\u06CC\u06CC 50\n");
+  EXPECT_UNITS(Convert("shabakei"), (std::u16string{SHEEN, BEH, KEHEH, HEH, ALEF, YEH}));
+  EXPECT_UNITS(Convert("jaaei"), (std::u16string{JEEM, ALEF, YEH, YEH}));
+}
+
 TEST_F(SmartSpellingTest, ListedWordsThatTheLetterVariantsOnceMissed) {
   // vaziat: DAD for ZAIN and an unwritten AIN, which no letter variant adds.
   files_.Use("", "", "\u0648\u0636\u0639\u06CC\u062A 50\n\u0645\u0646 50\n");
