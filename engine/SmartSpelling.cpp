@@ -62,7 +62,7 @@ constexpr TSubstitution kSubstitutions[] = {
     {"h", "h`", 1.4f, TPlace::Anywhere},
     {"o", "oo", 0.1f, TPlace::BeforeLetter},
     {"ou", "o", 1.6f, TPlace::BeforeLetter},
-    {"a", "aa", 0.1f, TPlace::BeforeLetter},
+    {"a", "aa", 0.2f, TPlace::BeforeLetter},
     {"c", "ch", 1.8f, TPlace::Anywhere},
     {"gh", "gh`", 2.0f, TPlace::Anywhere},
     {"t", "t`", 2.3f, TPlace::Anywhere},

@@ -39,11 +39,11 @@ TEST(SpellingCandidatesTest, CheapestFirstWithTheTableCosts) {
       // A final o is WAW however it is typed: only its AIN reading is an alternative.
       {"to", false, {{"to", 0}, {"t`o", 2.3f}, {"to`", 4.8f}}},
       // "sh" is one letter: its s never becomes s`, nor its h h`.
-      {"kash", false, {{"kash", 0}, {"kaash", 0.1f}, {"ka`sh", 4.4f}}},
+      {"kash", false, {{"kash", 0}, {"kaash", 0.2f}, {"ka`sh", 4.4f}}},
       // An initial u is "oo" almost always.
       {"ush", false, {{"ush", 0}, {"oosh", 0.05f}, {"osh", 2.8f}}},
       // A letter marked with a backtick keeps its mark.
-      {"s`ab", false, {{"s`ab", 0}, {"s`aab", 0.1f}, {"s`a`b", 4.4f}}},
+      {"s`ab", false, {{"s`ab", 0}, {"s`aab", 0.2f}, {"s`a`b", 4.4f}}},
   };
   for (const CandidateCase& c : cases) {
     SCOPED_TRACE(c.word);
