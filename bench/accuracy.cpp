@@ -156,6 +156,7 @@ struct TCosts {
   float Full;
   float Derived;
   TSkeletonCosts Skeleton;
+  float FrequencyScale;
 };
 
 void UseCosts(const TCosts& costs) {
@@ -164,6 +165,7 @@ void UseCosts(const TCosts& costs) {
   ListRanking.Full = costs.Full;
   ListRanking.Derived = costs.Derived;
   SkeletonCosts = costs.Skeleton;
+  ListRanking.FrequencyScale = costs.FrequencyScale;
 }
 
 std::vector<TCosts> CostGrid() {
@@ -173,7 +175,8 @@ std::vector<TCosts> CostGrid() {
       for (const float full : {2.5f, 3.5f, 5.0f})
         for (const float derived : {4.0f, 6.0f, 7.9f})
           for (const float rare : {3.0f, 4.0f})
-            grid.push_back({longA, longO, full, derived, {1.0f, rare, 3.0f, 0.5f, 8.0f}});
+            for (const float scale : {1.0f, 1.4f, 2.0f})
+              grid.push_back({longA, longO, full, derived, {1.0f, rare, 3.0f, 0.5f, 8.0f}, scale});
   return grid;
 }
 
@@ -251,8 +254,12 @@ int main(int argc, char** argv) {
     return bool(out);
   };
   int status = 0;
-  const TCosts defaults{SubstitutionCost("a", "aa"), SubstitutionCost("o", "oo"), ListRanking.Full,
-                        ListRanking.Derived, SkeletonCosts};
+  const TCosts defaults{SubstitutionCost("a", "aa"),
+                        SubstitutionCost("o", "oo"),
+                        ListRanking.Full,
+                        ListRanking.Derived,
+                        SkeletonCosts,
+                        ListRanking.FrequencyScale};
   for (const TConfiguration& c : kConfigurations) {
     const std::string output = outputPath(std::to_string(&c - kConfigurations));
     TWordListSources sources;
@@ -284,7 +291,7 @@ int main(int argc, char** argv) {
   std::printf(
       "costs learned per fold (long a, long o; full list, derived; skeleton: same sound, rare same "
       "sound, vowel letter "
-      "added, ain added, dropped):\n");
+      "added, ain added, dropped; frequency scale):\n");
   for (size_t fold = 0; fold < kFolds; ++fold) {
     size_t best = 0, bestRight = 0;
     for (size_t g = 0; g < grid.size(); ++g) {
@@ -295,9 +302,9 @@ int main(int argc, char** argv) {
     }
     for (size_t i = fold; i < pairs.size(); i += kFolds) chosen[i] = best;
     const TCosts& c = grid[best];
-    std::printf("  %.1f %.1f; %.1f %.1f; %.1f %.1f %.1f %.1f %.1f\n", c.LongA, c.LongO, c.Full,
-                c.Derived, c.Skeleton.SameSound, c.Skeleton.RareSound, c.Skeleton.Added,
-                c.Skeleton.AddedAin, c.Skeleton.Dropped);
+    std::printf("  %.1f %.1f; %.1f %.1f; %.1f %.1f %.1f %.1f %.1f; %.1f\n", c.LongA, c.LongO,
+                c.Full, c.Derived, c.Skeleton.SameSound, c.Skeleton.RareSound, c.Skeleton.Added,
+                c.Skeleton.AddedAin, c.Skeleton.Dropped, c.FrequencyScale);
   }
   std::vector<std::u16string> crossValidated;
   for (size_t i = 0; i < pairs.size(); ++i) crossValidated.push_back(runs[chosen[i]].Lines[i]);

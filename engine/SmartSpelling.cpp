@@ -62,7 +62,7 @@ constexpr TSubstitution kSubstitutions[] = {
     {"h", "h`", 1.4f, TPlace::Anywhere},
     {"o", "oo", 0.1f, TPlace::BeforeLetter},
     {"ou", "o", 1.6f, TPlace::BeforeLetter},
-    {"a", "aa", 0.1f, TPlace::BeforeLetter},
+    {"a", "aa", 0.2f, TPlace::BeforeLetter},
     {"c", "ch", 1.8f, TPlace::Anywhere},
     {"gh", "gh`", 2.0f, TPlace::Anywhere},
     {"t", "t`", 2.3f, TPlace::Anywhere},
@@ -544,6 +544,33 @@ bool StartsWithConsonant(std::string_view rest) {
          std::string_view("aeiouy").find(rest[0]) == std::string_view::npos;
 }
 
+// Endings that the rules read into the stem before them: after a final "e", "i" is the
+// indefinite or relative -i, written after the HEH ("shabakei"); after a long "a" or "o", "ei" is
+// -i, written with YEH twice ("jaaei"). The stem keeps its own final letter and the ending is
+// written apart.
+struct TTypedEnding {
+  std::string_view Typed;
+  size_t StemKeeps;  // letters of Typed that stay with the stem
+  std::u16string_view Written;
+};
+// Longest first: the first that the spelling ends with is taken.
+constexpr TTypedEnding kTypedEndings[] = {
+    {"aaei", 2, u"\u064A\u064A"}, {"ooei", 2, u"\u064A\u064A"}, {"aei", 1, u"\u064A\u064A"},
+    {"oei", 1, u"\u064A\u064A"},  {"eei", 1, u"\u0627\u064A"},  {"ei", 1, u"\u0627\u064A"},
+};
+
+// The rules' reading of a spelling whose typed ending they would read into its stem, or an
+// empty one.
+TReading EndingReading(std::string_view spelling) {
+  for (const TTypedEnding& ending : kTypedEndings) {
+    if (!spelling.ends_with(ending.Typed) || spelling.size() < ending.Typed.size() + 2) continue;
+    const std::string_view stem =
+        spelling.substr(0, spelling.size() - ending.Typed.size() + ending.StemKeeps);
+    return {TransliterateWord(stem) + std::u16string(ending.Written)};
+  }
+  return {};
+}
+
 // The rules' reading of a spelling split after its verbal prefix.
 TReading SplitReading(const TVerbalPrefix& prefix, std::string_view spelling) {
   TReading reading;
@@ -620,6 +647,8 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
       chooser.Consider(SplitReading(*prefix, spelling.Text), spelling.Cost);
     }
     chooser.Consider(std::move(whole), key, spelling.Cost);
+    if (TReading split = EndingReading(spelling.Text); !split.Persian.empty())
+      chooser.Consider(std::move(split), spelling.Cost);
   }
   if (chooser.WantsSkeleton()) chooser.ConsiderSameSkeleton(rulesKey);
   return std::move(chooser.Best());

@@ -22,10 +22,10 @@ extern uint8_t ModernOrthography;
 // A known spelling replaces the rules' unknown one only when its substitutions cost less than
 // the difference. The accuracy benchmark fits them to real text.
 struct TListRanking {
-  float FrequencyScale = 1.0f;
+  float FrequencyScale = 1.4f;
   float Core = 0.0f;     // listed in aspell-fa's core list
-  float Full = 3.5f;     // listed in aspell-fa's full list only
-  float Derived = 4.0f;  // not listed, but a listed stem with a verbal prefix or an ending
+  float Full = 5.0f;     // listed in aspell-fa's full list only
+  float Derived = 6.0f;  // not listed, but a listed stem with a verbal prefix or an ending
   float Unknown = 8.0f;
 };
 extern TListRanking ListRanking;

@@ -39,11 +39,11 @@ TEST(SpellingCandidatesTest, CheapestFirstWithTheTableCosts) {
       // A final o is WAW however it is typed: only its AIN reading is an alternative.
       {"to", false, {{"to", 0}, {"t`o", 2.3f}, {"to`", 4.8f}}},
       // "sh" is one letter: its s never becomes s`, nor its h h`.
-      {"kash", false, {{"kash", 0}, {"kaash", 0.1f}, {"ka`sh", 4.4f}}},
+      {"kash", false, {{"kash", 0}, {"kaash", 0.2f}, {"ka`sh", 4.4f}}},
       // An initial u is "oo" almost always.
       {"ush", false, {{"ush", 0}, {"oosh", 0.05f}, {"osh", 2.8f}}},
       // A letter marked with a backtick keeps its mark.
-      {"s`ab", false, {{"s`ab", 0}, {"s`aab", 0.1f}, {"s`a`b", 4.4f}}},
+      {"s`ab", false, {{"s`ab", 0}, {"s`aab", 0.2f}, {"s`a`b", 4.4f}}},
   };
   for (const CandidateCase& c : cases) {
     SCOPED_TRACE(c.word);
@@ -187,6 +187,12 @@ TEST_F(SmartSpellingTest, AVerbalPrefixAListedStemAndAnEnding) {
   EXPECT_UNITS(Convert("mikhoram"), (std::u16string{MEEM, YEH, KHAH, WAW, REH, MEEM}));
   EXPECT_UNITS(Convert("nakhoram"), (std::u16string{NOON, KHAH, WAW, REH, MEEM}));
   EXPECT_UNITS(Convert("khoram"), (std::u16string{KHAH, WAW, REH, MEEM}));  // a stem and an ending
+}
+
+TEST_F(SmartSpellingTest, AnIAfterAFinalVowelIsWrittenApartFromItsListedStem) {
+  files_.Use("", "", "\u0634\u0628\u06A9\u0647 50\n\u062C\u0627\u06CC\u06CC 50\n");
+  EXPECT_UNITS(Convert("shabakei"), (std::u16string{SHEEN, BEH, KEHEH, HEH, ALEF, YEH}));
+  EXPECT_UNITS(Convert("jaaei"), (std::u16string{JEEM, ALEF, YEH, YEH}));
 }
 
 TEST_F(SmartSpellingTest, ListedWordsThatTheLetterVariantsOnceMissed) {
