@@ -45,8 +45,7 @@ int main(int argc, char* argv[]) {
   if (!X11Start::ChoosePlatform(problem)) return Refuse(problem);
   // Qt needs the application object before any box or window, even the first run's note.
   QApplication app(argc, argv);
-  QApplication::setOrganizationName(QStringLiteral("Quorvel Software Company"));
-  QApplication::setApplicationName(QStringLiteral("Zefra"));
+  Registry::NameApplication();
   if (!X11Start::InstallServices(problem)) return Refuse(problem);
   TQuitSignals quitSignals;
   // Every event loop ends, the main one and that of any box or dialog open at the moment.

@@ -1,6 +1,5 @@
 #include "SharedFiles.h"
 
-#include <QCoreApplication>
 #include <QStandardPaths>
 
 #include "Dictionary.h"
@@ -22,8 +21,7 @@ struct TStoredFlag {
 
 TSharedFiles LocateSharedFiles(const std::string& programDir) {
   // The window's per-user data folder is named after its organisation and application.
-  QCoreApplication::setOrganizationName(QStringLiteral("Quorvel Software Company"));
-  QCoreApplication::setApplicationName(QStringLiteral("Zefra"));
+  Registry::NameApplication();
   const std::string perUserDir =
       QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
   return {programDir, Registry::UserFileName().toStdString(),

@@ -1,5 +1,6 @@
 #include "Registry.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@ namespace {
 constexpr QStringView kSignature = u"Windows Registry Editor Version 5.00";
 constexpr QStringView kKeyPath = u"HKEY_CURRENT_USER\\Software\\Quorvel Software Company\\Zefra";
 constexpr char kFolder[] = "Quorvel Software Company";
+constexpr char kApplication[] = "Zefra";
 constexpr char kFile[] = "Zefra.reg";
 // More than any settings file holds; a bigger file is read up to here.
 constexpr qsizetype kMaxFileBytes = 1 << 20;
@@ -162,6 +164,11 @@ QByteArray FormatRegFile(const TRegKey& key) {
     text += u'\n';
   }
   return text.toUtf8();
+}
+
+void Registry::NameApplication() {
+  QCoreApplication::setOrganizationName(QLatin1String(kFolder));
+  QCoreApplication::setApplicationName(QLatin1String(kApplication));
 }
 
 QString Registry::UserFileName() {

@@ -32,6 +32,9 @@ QByteArray FormatRegFile(const TRegKey& key);
 
 class Registry {
  public:
+  /// Names the application after Zefra's vendor and program, which the settings folder and the
+  /// per-user data folder are named after; the window and the input method share them.
+  static void NameApplication();
   /// $XDG_CONFIG_HOME/Quorvel Software Company/Zefra.reg (by default under ~/.config).
   static QString UserFileName();
   explicit Registry(QString fileName = UserFileName());
