@@ -16,12 +16,16 @@ constexpr char kPlatformVariable[] = "QT_QPA_PLATFORM";
 const QString kNeedsX11 =
     QStringLiteral("Zefra needs an X11 session; on a Wayland desktop XWayland provides one.");
 
+#ifdef ZEFRA_X11
+// The probe's connection stays open until Qt has made its own: a server whose last client
+// leaves resets (a bare Xvfb does), and a connection made during the reset fails.
+Display* probe = nullptr;
+#endif
+
 bool CanOpenDisplay() {
 #ifdef ZEFRA_X11
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return false;
-  XCloseDisplay(display);
-  return true;
+  probe = XOpenDisplay(nullptr);
+  return probe != nullptr;
 #else
   return !qEnvironmentVariableIsEmpty("DISPLAY");
 #endif
@@ -44,6 +48,10 @@ bool ChoosePlatform(QString& problem) {
 }
 
 bool InstallServices(QString& problem) {
+#ifdef ZEFRA_X11
+  if (probe) XCloseDisplay(probe);
+  probe = nullptr;
+#endif
   // The windows of other programs need no more of the X server than Caps Lock does; they are
   // made on their first use, which also joins the accessibility bus.
   std::unique_ptr<CapsLock::Service> capsLock =
