@@ -346,9 +346,15 @@ void Normalise(std::string& word) {
   } else {
     // Which letters occur, from one pass: no replacement below brings in a letter that these
     // tests look for before it has been tested, so a letter absent here stays absent.
-    bool present[256] = {};
-    for (const char c : word) present[static_cast<unsigned char>(c)] = true;
-    const auto has = [&present](char c) { return present[static_cast<unsigned char>(c)]; };
+    uint64_t present[4] = {};
+    for (const char c : word) {
+      const auto u = static_cast<unsigned char>(c);
+      present[u >> 6] |= uint64_t{1} << (u & 63);
+    }
+    const auto has = [&present](char c) {
+      const auto u = static_cast<unsigned char>(c);
+      return (present[u >> 6] >> (u & 63) & 1) != 0;
+    };
     if (has('i') && has('y')) ReplaceAll(word, "iy", "i");
     const bool backtick = has('`');
     if (backtick) {
@@ -365,7 +371,9 @@ void Normalise(std::string& word) {
           {"oo`", "ooo`"}, {"o```", "va`"}, {"ae``", "aae``"}, {"kh`", "keh`"},
           {"sh`", "seh`"}, {"ch`", "ceh`"}, {"zh`", "zeh`"},
       };
-      for (const auto& pair : kMarked) ReplaceAll(word, pair[0], pair[1]);
+      // None of these brings in a first letter of a later one where it was absent before.
+      for (const auto& pair : kMarked)
+        if (has(pair[0][0])) ReplaceAll(word, pair[0], pair[1]);
     }
     if (has('i')) ReplaceAll(word, "iii", "i`i");
     if (has('y')) ReplaceAll(word, "yyy", "y`y");
@@ -387,6 +395,12 @@ void Normalise(std::string& word) {
   PolitePass(word);
 }
 
+// Whether the candidate at hand can be a doubled pair (XX or XhXh / X`X`) at all: most are not,
+// and the full test of TryShadda is then skipped.
+bool MayBeDoubled(const char* cand, int n) {
+  return cand[0] == cand[n / 2] && (n == 2 || cand[1] == cand[3]);
+}
+
 void ScanLetters(std::string_view orig, std::u16string& out) {
   size_t restAt = 0;
   size_t pos = 1;  // lags behind the true position after an unmatched character
@@ -394,13 +408,16 @@ void ScanLetters(std::string_view orig, std::u16string& out) {
   // At most one letter per character and one more at the start; reserved here, after the
   // borders, rather than for the whole segment up front, which normalisation may outgrow.
   out.reserve(out.size() + orig.size() + 1);
+  // When every key of three or four characters holds a backtick, a word without one matches
+  // none of them, and those lengths can only be a doubled pair for the shadda.
+  const bool longKeys = !gLongKeysHaveBacktick || orig.find('`') != std::string_view::npos;
   while (restAt < orig.size()) {
     const std::string_view rest = orig.substr(restAt);
     const char* cand = rest.data();
-    bool taken = false;
-    for (int n = 4; n >= 1 && !taken; --n) {
-      if (rest.size() < static_cast<size_t>(n)) continue;
-      if (!TashdidMode && n >= 3 && !HasBacktick(cand, n)) continue;
+    // Longest key first: the first length that takes the candidate wins.
+    const auto take = [&](int n) {
+      bool taken = false;
+      if (!TashdidMode && n >= 3 && !HasBacktick(cand, n)) return false;
       if (const int row = MatchRow(cand, n)) {
         if (pos == 1 && AppendWordStart(cand, n, out)) {
           taken = true;
@@ -414,13 +431,20 @@ void ScanLetters(std::string_view orig, std::u16string& out) {
           taken = true;
         }
       }
-      if (!taken && TashdidMode && (n == 2 || n == 4))
+      if (!taken && TashdidMode && (n == 2 || n == 4) && MayBeDoubled(cand, n))
         taken = TryShadda(cand, n, restAt, occurrence, out);
       if (taken) {
         restAt += n;
         pos += n;
       }
-    }
+      return taken;
+    };
+    // Without long keys, four characters can only be a doubled "Xh" pair, and three nothing.
+    const size_t left = rest.size();
+    bool taken = left >= 4 && (longKeys || (TashdidMode && MayBeDoubled(cand, 4))) && take(4);
+    taken = taken || (left >= 3 && longKeys && take(3));
+    taken = taken || (left >= 2 && take(2));
+    taken = taken || take(1);
     if (!taken) {
       out += CodePage::ToUnicode(static_cast<unsigned char>(rest[0]));
       ++restAt;
@@ -474,75 +498,85 @@ bool IsWordChar(unsigned char c) {
 
 namespace {
 
-void AppendSeparator(unsigned char c, std::u16string& out) {
-  switch (c) {
-    case '?':
-      out += u'\u061F';
-      break;
-    case ';':
-      out += u'\u061B';
-      break;
-    case ',':
-      out += u'\u060C';
-      break;
-    // Through the code page, so that a Persian letter typed into the input survives.
-    default:
-      out += CodePage::ToUnicode(c);
-  }
-}
-
 void AppendWord(std::string_view segment, size_t wordAt, size_t wordEnd, std::u16string& out) {
-  const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
-  if (IsEnglishWord(word))
+  if (WordsConvertAlone())
+    AppendWordAlone(segment.substr(wordAt, wordEnd - wordAt), out);
+  else if (const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
+           IsEnglishWord(word))
     out.append(word.begin(), word.end());  // word characters are ASCII
-  else if (SmartSpelling || ModernOrthography)
-    AppendOptionalWord(segment, wordAt, wordEnd, out);
   else
-    AppendTransliteration(word, out);
+    AppendOptionalWord(segment, wordAt, wordEnd, out);
 }
 
-void AppendSegment(std::string_view segment, std::u16string& out, TWordCache* cache) {
-  // The optional spellings read a word's neighbours, so that a word alone is no key.
-  if (SmartSpelling || ModernOrthography) cache = nullptr;
+void AppendSegment(std::string_view segment, std::u16string& out) {
   std::string treated;
-  if (TreatAeMode && segment.find('\'') != std::string_view::npos) {
-    treated = segment;
-    ReplaceAll(treated, "a'", "a`");
-    ReplaceAll(treated, "e'", "e`");
-    ReplaceAll(treated, "o'", "o`");
-    segment = treated;
-  }
+  segment = TreatApostrophes(segment, treated);
   size_t at = 0;
   while (at < segment.size()) {
-    for (; at < segment.size() && !IsWordChar(segment[at]); ++at) AppendSeparator(segment[at], out);
+    for (; at < segment.size() && !IsWordChar(segment[at]); ++at)
+      out += SeparatorChar(static_cast<unsigned char>(segment[at]));
     const size_t wordAt = at;
     while (at < segment.size() && IsWordChar(segment[at])) ++at;
     if (at == wordAt) break;
-    const std::string_view word = segment.substr(wordAt, at - wordAt);
-    if (!cache || word.size() > TWordCache::kLongestWord) {
-      AppendWord(segment, wordAt, at, out);
-    } else if (const std::u16string* known = cache->Find(word)) {
-      out += *known;
-    } else {
-      const size_t start = out.size();
-      AppendWord(segment, wordAt, at, out);
-      cache->Remember(word, std::u16string_view(out).substr(start));
-    }
+    AppendWord(segment, wordAt, at, out);
   }
 }
 
 }  // namespace
 
+bool WordsConvertAlone() {
+  return !SmartSpelling && !ModernOrthography;
+}
+
+uint32_t EngineFlagBits() {
+  const uint8_t flags[] = {DictionaryMode, ChatMode,          TashdidMode,       PrefixMode,
+                           MiddleMode,     PoliteMode,        EnglishDetectMode, TreatAeMode,
+                           SmartSpelling,  ModernOrthography, FarsiEnabled};
+  uint32_t bits = 0;
+  for (const uint8_t flag : flags) bits = bits << 1 | (flag ? 1 : 0);
+  return bits;
+}
+
+void AppendWordAlone(std::string_view word, std::u16string& out) {
+  if (IsEnglishWord(word))
+    out.append(word.begin(), word.end());  // word characters are ASCII
+  else
+    AppendTransliteration(word, out);
+}
+
+std::string_view TreatApostrophes(std::string_view segment, std::string& storage) {
+  if (!TreatAeMode || segment.find('\'') == std::string_view::npos) return segment;
+  storage = segment;
+  ReplaceAll(storage, "a'", "a`");
+  ReplaceAll(storage, "e'", "e`");
+  ReplaceAll(storage, "o'", "o`");
+  return storage;
+}
+
+char16_t SeparatorChar(unsigned char c) {
+  switch (c) {
+    case '?':
+      return u'\u061F';
+    case ';':
+      return u'\u061B';
+    case ',':
+      return u'\u060C';
+    // Through the code page, so that a Persian letter typed into the input survives.
+    default:
+      return CodePage::ToUnicode(c);
+  }
+}
+
 std::u16string ConvertSegment(std::string_view segment) {
   std::u16string out;
-  AppendSegment(segment, out, nullptr);
+  AppendSegment(segment, out);
   return out;
 }
 
-std::u16string ConvertLine(std::string_view line, TWordCache* cache) {
+std::u16string ConvertLine(std::string_view line) {
   std::u16string out;
   if (line.find('\r') == std::string_view::npos) {
-    AppendSegment(line, out, cache);
+    AppendSegment(line, out);
     return out;
   }
   std::vector<size_t> runEnds;  // in out, for the reversed order
@@ -554,7 +588,7 @@ std::u16string ConvertLine(std::string_view line, TWordCache* cache) {
     if (typed)
       for (const char c : run) out += CodePage::ToUnicode(static_cast<unsigned char>(c));
     else
-      AppendSegment(run, out, cache);
+      AppendSegment(run, out);
     runEnds.push_back(out.size());
     if (cr == std::string_view::npos) break;
     at = cr + 1;
@@ -569,55 +603,6 @@ std::u16string ConvertLine(std::string_view line, TWordCache* cache) {
     reversed.append(out, start, runEnds[i] - start);
   }
   return reversed;
-}
-
-namespace {
-
-constexpr size_t kCacheSlots = 1 << 14;
-
-}  // namespace
-
-TWordCache::TWordCache() : hashes_(kCacheSlots), slots_(kCacheSlots), flags_(CurrentFlags()) {}
-
-uint32_t TWordCache::CurrentFlags() const {
-  const uint8_t flags[] = {DictionaryMode, ChatMode,          TashdidMode,       PrefixMode,
-                           MiddleMode,     PoliteMode,        EnglishDetectMode, TreatAeMode,
-                           SmartSpelling,  ModernOrthography, FarsiEnabled};
-  uint32_t bits = 0;
-  for (const uint8_t flag : flags) bits = bits << 1 | (flag ? 1 : 0);
-  return bits;
-}
-
-uint32_t TWordCache::Hash(std::string_view word) {
-  uint32_t hash = 2166136261u;  // FNV-1a
-  for (const char c : word) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  return hash ^ hash >> 15;
-}
-
-const std::u16string* TWordCache::Find(std::string_view word) {
-  if (const uint32_t flags = CurrentFlags(); flags != flags_) {
-    for (TSlot& slot : slots_) slot.Length = 0;
-    flags_ = flags;
-    return nullptr;
-  }
-  const uint32_t hash = Hash(word);
-  const size_t at = hash & (kCacheSlots - 1);
-  if (hashes_[at] != hash) return nullptr;
-  const TSlot& slot = slots_[at];
-  if (slot.Length != word.size() || std::memcmp(slot.Word, word.data(), word.size()) != 0)
-    return nullptr;
-  return &slot.Conversion;
-}
-
-void TWordCache::Remember(std::string_view word, std::u16string_view conversion) {
-  if (word.empty() || word.size() > kLongestWord) return;
-  const uint32_t hash = Hash(word);
-  const size_t at = hash & (kCacheSlots - 1);
-  hashes_[at] = hash;
-  TSlot& slot = slots_[at];
-  slot.Length = static_cast<uint8_t>(word.size());
-  std::memcpy(slot.Word, word.data(), word.size());
-  slot.Conversion.assign(conversion);
 }
 
 std::u16string ConvertText(std::u16string_view text) {

@@ -39,37 +39,22 @@ void InitializeEngine();
 std::u16string TransliterateWord(std::string_view word);
 // A whole text of lines separated by CR LF.
 std::u16string ConvertText(std::u16string_view text);
-// Conversions of recent words, for a run of lines over which the engine's flags and the
-// dictionary stay as they are, as in the filter: words recur, and while smart spelling and the
-// modern orthography are off a word's conversion depends on the word alone. Bounded: each slot
-// holds one word, and a new word takes the place of the one in its slot. Changed flags empty it.
-class TWordCache {
- public:
-  static constexpr size_t kLongestWord = 23;
+// Whether each word's conversion depends on the word alone, given the flags and the dictionary:
+// not while smart spelling or the modern orthography reads a word's neighbours. While it does,
+// a word's conversion may be remembered and reused (as the filter does over its whole run).
+bool WordsConvertAlone();
+// The engine's flags as bits: a remembered conversion holds only while they stay the same.
+uint32_t EngineFlagBits();
+// Appends one word's conversion as a line converts it while WordsConvertAlone().
+void AppendWordAlone(std::string_view word, std::u16string& out);
+// The text a segment's words are cut from: with TreatAeMode on, an apostrophe after a, e or o
+// reads as a backtick (and so joins the word). Either segment itself or storage.
+std::string_view TreatApostrophes(std::string_view segment, std::string& storage);
+// What a separator character is written as.
+char16_t SeparatorChar(unsigned char c);
 
-  TWordCache();
-  // The conversion of word remembered, or null.
-  const std::u16string* Find(std::string_view word);
-  void Remember(std::string_view word, std::u16string_view conversion);
-
- private:
-  struct TSlot {
-    uint8_t Length = 0;  // 0: empty
-    char Word[kLongestWord];
-    std::u16string Conversion;
-  };
-  static uint32_t Hash(std::string_view word);
-  uint32_t CurrentFlags() const;
-
-  // Each slot's word hash, apart and small, so that most misses never touch a slot.
-  std::vector<uint32_t> hashes_;
-  std::vector<TSlot> slots_;
-  uint32_t flags_;
-};
-
-// One 8-bit line in which single CRs mark runs left as typed; with a cache, its words are looked
-// up there first.
-std::u16string ConvertLine(std::string_view line, TWordCache* cache = nullptr);
+// One 8-bit line in which single CRs mark runs left as typed.
+std::u16string ConvertLine(std::string_view line);
 // The characters words are made of: A-Z, a-z, the backtick, and the digits when ChatMode is on;
 // every other character separates words.
 bool IsWordChar(unsigned char c);

@@ -1,10 +1,12 @@
 #include "LineConverter.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "LinePieces.h"
 #include "StandIns.h"
 #include "Utf8.h"
+#include "trans.h"
 
 namespace {
 
@@ -12,35 +14,90 @@ namespace {
 // bounded by the line and not by its several converted copies.
 constexpr size_t kPieceUnits = 1 << 16;
 
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+// ASCII without a run marker: every word is a run of ASCII word characters and every other byte
+// a separator, as the engine cuts them, with no code page conversion on the way in.
+bool IsPlainAscii(std::string_view text) {
+  unsigned char seen = 0;
+  bool marker = false;
+  for (const char c : text) {
+    seen |= static_cast<unsigned char>(c);
+    marker |= c == '\r';
+  }
+  return seen < 0x80 && !marker;
 }
 
 }  // namespace
 
-TLineConverter::TLineConverter(bool cp1256) : cp1256_(cp1256) {}
+TLineConverter::TLineConverter(bool cp1256) : cp1256_(cp1256), engineFlags_(~EngineFlagBits()) {}
+
+void TLineConverter::FollowEngineFlags() {
+  const uint32_t flags = EngineFlagBits();
+  if (flags == engineFlags_) return;
+  engineFlags_ = flags;
+  cache_.Clear();
+  for (int c = 0; c < 256; ++c) wordChar_[c] = IsWordChar(static_cast<unsigned char>(c));
+  for (int c = 0; c < 128; ++c) {
+    std::string bytes;
+    const char16_t separator = SeparatorChar(static_cast<unsigned char>(c));
+    Append(std::u16string_view(&separator, 1), bytes, {});
+    separators_[c].Length = static_cast<uint8_t>(bytes.size());
+    std::memcpy(separators_[c].Bytes, bytes.data(), bytes.size());
+  }
+}
 
 bool TLineConverter::Convert(std::string& line, std::string& out, const TSpill& spill) {
-  // ASCII is its own code page form and needs no stand-ins: converted where it lies.
-  if (IsAscii(line)) {
-    ConvertInPieces(
-        line, kPieceUnits, [&](std::u16string_view text) { Append(text, out, spill); }, &cache_);
+  FollowEngineFlags();
+  if (WordsConvertAlone() && IsPlainAscii(line)) {
+    ConvertWords(line, out, spill);
     return true;
   }
   TStandIns standIns(line);
   if (!DecodeLine(line, ansi_, kDecodeBlockBytes, &standIns)) return false;
   if (line.capacity() > kPieceUnits) std::string().swap(line);
-  ConvertInPieces(
-      ansi_, kPieceUnits,
-      [&](std::u16string_view text) {
-        std::u16string restored(text);
-        standIns.Restore(restored);
-        Append(restored, out, spill);
-      },
-      &cache_);
+  ConvertInPieces(ansi_, kPieceUnits, [&](std::u16string_view text) {
+    std::u16string restored(text);
+    standIns.Restore(restored);
+    Append(restored, out, spill);
+  });
   if (ansi_.capacity() > kPieceUnits) std::string().swap(ansi_);
   return true;
+}
+
+void TLineConverter::ConvertWords(std::string_view line, std::string& out, const TSpill& spill) {
+  const std::string_view text = TreatApostrophes(line, treated_);
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    for (; p < end && !wordChar_[static_cast<unsigned char>(*p)]; ++p) {
+      const TSeparator& separator = separators_[static_cast<unsigned char>(*p)];
+      out.append(separator.Bytes, separator.Length);
+    }
+    const char* const word = p;
+    while (p < end && wordChar_[static_cast<unsigned char>(*p)]) ++p;
+    if (p == word) break;
+    AppendWord(std::string_view(word, static_cast<size_t>(p - word)), out, spill);
+    if (spill && out.size() >= kBlockBytes) spill(out);
+  }
+  if (treated_.capacity() > kPieceUnits) std::string().swap(treated_);
+}
+
+void TLineConverter::AppendWord(std::string_view word, std::string& out, const TSpill& spill) {
+  const bool remembered = word.size() <= TWordCache::kLongestWord;
+  if (std::string_view known; remembered && cache_.Find(word, known)) {
+    out += known;
+    return;
+  }
+  converted_.clear();
+  AppendWordAlone(word, converted_);
+  if (!remembered) {
+    Append(converted_, out, spill);
+  } else {
+    // Not spilled before it is remembered: the word's output is read back from out.
+    const size_t start = out.size();
+    Append(converted_, out, {});
+    cache_.Remember(word, std::string_view(out).substr(start));
+  }
+  if (converted_.capacity() > kPieceUnits) std::u16string().swap(converted_);
 }
 
 void TLineConverter::Append(std::u16string_view text, std::string& out, const TSpill& spill) {

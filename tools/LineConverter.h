@@ -1,11 +1,12 @@
 #pragma once
 // The filter's conversion of one line of UTF-8 to its output bytes, remembering the words it has
 // converted (the engine's flags and the dictionary stay as they are for the filter's whole run).
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
 
-#include "trans.h"
+#include "WordCache.h"
 
 class TLineConverter {
  public:
@@ -21,9 +22,22 @@ class TLineConverter {
   bool Convert(std::string& line, std::string& out, const TSpill& spill = {});
 
  private:
+  // What a separator byte is written as, in the output encoding.
+  struct TSeparator {
+    uint8_t Length;
+    char Bytes[3];
+  };
+  void FollowEngineFlags();
+  void ConvertWords(std::string_view line, std::string& out, const TSpill& spill);
+  void AppendWord(std::string_view word, std::string& out, const TSpill& spill);
   void Append(std::u16string_view text, std::string& out, const TSpill& spill);
 
   bool cp1256_;
+  uint32_t engineFlags_;
   TWordCache cache_;
+  std::array<bool, 256> wordChar_{};
+  std::array<TSeparator, 128> separators_{};
   std::string ansi_;
+  std::string treated_;
+  std::u16string converted_;
 };

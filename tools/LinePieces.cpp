@@ -35,7 +35,7 @@ bool DecodeLine(std::string_view utf8, std::string& line, size_t blockBytes, TSt
 }
 
 void ConvertInPieces(std::string_view line, size_t pieceBytes,
-                     const std::function<void(std::u16string_view)>& write, TWordCache* cache) {
+                     const std::function<void(std::u16string_view)>& write) {
   // Each piece after a CR-marked run that it does not close begins inside that run.
   bool insideTypedRun = false;
   std::string marked;
@@ -51,7 +51,7 @@ void ConvertInPieces(std::string_view line, size_t pieceBytes,
       marked.assign(1, '\r').append(piece);
       piece = marked;
     }
-    write(ConvertLine(piece, cache));
+    write(ConvertLine(piece));
     insideTypedRun ^= markers % 2 == 1;
     line.remove_prefix(cut);
   }

@@ -6,7 +6,6 @@
 #include <string_view>
 
 class TStandIns;
-class TWordCache;
 
 // The code page form of one line of UTF-8, as ConvertText reads its UTF-16 form, decoded
 // blockBytes at a time so that the UTF-16 form is never held whole; false when the line is not
@@ -16,7 +15,6 @@ bool DecodeLine(std::string_view utf8, std::string& line, size_t blockBytes = kD
                 TStandIns* standIns = nullptr);
 // Converts a line as ConvertLine does, in pieces of at least pieceBytes cut only between words,
 // handing each piece's result to write in order. With FarsiEnabled on, the results joined are
-// ConvertLine's result for the whole line. Words are looked up in cache first when it is given.
+// ConvertLine's result for the whole line.
 void ConvertInPieces(std::string_view line, size_t pieceBytes,
-                     const std::function<void(std::u16string_view)>& write,
-                     TWordCache* cache = nullptr);
+                     const std::function<void(std::u16string_view)>& write);
