@@ -168,6 +168,9 @@ int SearchRange(const char* cand, int n) {
 // ranges themselves so that the scan gets the same rows without walking them per character.
 uint8_t gRowOf1[256];
 uint8_t gRowOf2[256 * 256];
+// The first row of the whole table with each one- or two-character key, or 0.
+uint8_t gFirstRowOf1[256];
+uint8_t gFirstRowOf2[256 * 256];
 // Whether every key of three or four characters holds a backtick (then a candidate without one
 // cannot match at that length).
 bool gLongKeysHaveBacktick = true;
@@ -181,6 +184,15 @@ void BuildMatchTables() {
       cand[1] = static_cast<char>(b);
       gRowOf2[a * 256 + b] = static_cast<uint8_t>(SearchRange(cand, 2));
     }
+  }
+  // Last row first, so that the first row with a key is the one left standing.
+  std::fill(std::begin(gFirstRowOf1), std::end(gFirstRowOf1), 0);
+  std::fill(std::begin(gFirstRowOf2), std::end(gFirstRowOf2), 0);
+  for (int row = kLastRow; row >= 1; --row) {
+    const TLetterRule& rule = LetterRules[row];
+    const auto* key = reinterpret_cast<const unsigned char*>(rule.Key);
+    if (rule.Length == 1) gFirstRowOf1[key[0]] = static_cast<uint8_t>(row);
+    if (rule.Length == 2) gFirstRowOf2[key[0] * 256 + key[1]] = static_cast<uint8_t>(row);
   }
   gLongKeysHaveBacktick = true;
   for (int row = 1; row <= kLastRow; ++row) {
@@ -202,15 +214,6 @@ int MatchRow(const char* cand, int n) {
   if (n == 2) return gRowOf2[u[0] * 256 + u[1]];
   if (gLongKeysHaveBacktick && !HasBacktick(cand, n)) return 0;
   return SearchRange(cand, n);
-}
-
-// First row of the whole table whose key is the given one, or 0.
-int FirstRowWithKey(const char* key, int n) {
-  for (int row = 1; row <= kLastRow; ++row) {
-    const TLetterRule& rule = LetterRules[row];
-    if (rule.Length == n && std::memcmp(rule.Key, key, n) == 0) return row;
-  }
-  return 0;
 }
 
 void AppendLetter(std::u16string& out, int letter) {
@@ -330,7 +333,8 @@ bool TryShadda(const char* cand, int n, size_t restAt, const TFirstOccurrence& o
   // The first occurrence of the unread rest, which may lie before the rest itself: no shadda at
   // the very start of the word nor for a pair that forms its last two characters.
   if (occurrence.StartOrSecondLast(restAt) != 0) return false;
-  const int row = FirstRowWithKey(cand, n == 2 ? 1 : 2);
+  const auto* u = reinterpret_cast<const unsigned char*>(cand);
+  const int row = n == 2 ? gFirstRowOf1[u[0]] : gFirstRowOf2[u[0] * 256 + u[1]];
   if (row) {
     AppendLetter(out, LetterRules[row].Letter);
     out += kShadda;

@@ -18,12 +18,8 @@ constexpr size_t kPieceUnits = 1 << 16;
 // a separator, as the engine cuts them, with no code page conversion on the way in.
 bool IsPlainAscii(std::string_view text) {
   unsigned char seen = 0;
-  bool marker = false;
-  for (const char c : text) {
-    seen |= static_cast<unsigned char>(c);
-    marker |= c == '\r';
-  }
-  return seen < 0x80 && !marker;
+  for (const char c : text) seen |= static_cast<unsigned char>(c);
+  return seen < 0x80 && text.find('\r') == std::string_view::npos;
 }
 
 }  // namespace
@@ -65,25 +61,44 @@ bool TLineConverter::Convert(std::string& line, std::string& out, const TSpill& 
 
 void TLineConverter::ConvertWords(std::string_view line, std::string& out, const TSpill& spill) {
   const std::string_view text = TreatApostrophes(line, treated_);
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p < end) {
-    for (; p < end && !wordChar_[static_cast<unsigned char>(*p)]; ++p) {
-      const TSeparator& separator = separators_[static_cast<unsigned char>(*p)];
-      out.append(separator.Bytes, separator.Length);
+  const auto isWordChar = [this](char c) { return wordChar_[static_cast<unsigned char>(c)]; };
+  size_t at = 0;
+  while (at < text.size()) {
+    // A batch of words found first, so that their slots are fetched while the first convert.
+    words_.clear();
+    for (size_t scan = at; scan < text.size() && words_.size() < kBatchWords;) {
+      while (scan < text.size() && !isWordChar(text[scan])) ++scan;
+      const size_t wordAt = scan;
+      while (scan < text.size() && isWordChar(text[scan])) ++scan;
+      if (scan == wordAt) break;
+      const std::string_view word = text.substr(wordAt, scan - wordAt);
+      words_.push_back(
+          {wordAt, scan - wordAt,
+           word.size() <= TWordCache::kLongestWord ? cache_.Probe(word) : TWordCache::TProbe{}});
     }
-    const char* const word = p;
-    while (p < end && wordChar_[static_cast<unsigned char>(*p)]) ++p;
-    if (p == word) break;
-    AppendWord(std::string_view(word, static_cast<size_t>(p - word)), out, spill);
-    if (spill && out.size() >= kBlockBytes) spill(out);
+    for (const TWordAt& found : words_) {
+      for (; at < found.At; ++at) {
+        const TSeparator& separator = separators_[static_cast<unsigned char>(text[at])];
+        out.append(separator.Bytes, separator.Length);
+      }
+      AppendWord(text.substr(found.At, found.Length), found.Probe, out, spill);
+      at = found.At + found.Length;
+      if (spill && out.size() >= kBlockBytes) spill(out);
+    }
+    if (words_.empty()) {
+      for (; at < text.size(); ++at) {
+        const TSeparator& separator = separators_[static_cast<unsigned char>(text[at])];
+        out.append(separator.Bytes, separator.Length);
+      }
+    }
   }
   if (treated_.capacity() > kPieceUnits) std::string().swap(treated_);
 }
 
-void TLineConverter::AppendWord(std::string_view word, std::string& out, const TSpill& spill) {
+void TLineConverter::AppendWord(std::string_view word, const TWordCache::TProbe& probe,
+                                std::string& out, const TSpill& spill) {
   const bool remembered = word.size() <= TWordCache::kLongestWord;
-  if (std::string_view known; remembered && cache_.Find(word, known)) {
+  if (std::string_view known; remembered && cache_.Find(probe, known)) {
     out += known;
     return;
   }
@@ -95,7 +110,7 @@ void TLineConverter::AppendWord(std::string_view word, std::string& out, const T
     // Not spilled before it is remembered: the word's output is read back from out.
     const size_t start = out.size();
     Append(converted_, out, {});
-    cache_.Remember(word, std::string_view(out).substr(start));
+    cache_.Remember(probe, std::string_view(out).substr(start));
   }
   if (converted_.capacity() > kPieceUnits) std::u16string().swap(converted_);
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "WordCache.h"
 
@@ -29,7 +30,8 @@ class TLineConverter {
   };
   void FollowEngineFlags();
   void ConvertWords(std::string_view line, std::string& out, const TSpill& spill);
-  void AppendWord(std::string_view word, std::string& out, const TSpill& spill);
+  void AppendWord(std::string_view word, const TWordCache::TProbe& probe, std::string& out,
+                  const TSpill& spill);
   void Append(std::u16string_view text, std::string& out, const TSpill& spill);
 
   bool cp1256_;
@@ -40,4 +42,12 @@ class TLineConverter {
   std::string ansi_;
   std::string treated_;
   std::u16string converted_;
+  // The words of a batch: where each lies in the text, and its slot in the cache.
+  struct TWordAt {
+    size_t At;
+    size_t Length;
+    TWordCache::TProbe Probe;
+  };
+  static constexpr size_t kBatchWords = 16;
+  std::vector<TWordAt> words_;
 };

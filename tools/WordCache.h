@@ -10,25 +10,27 @@ class TWordCache {
  public:
   static constexpr size_t kLongestWord = 23;
 
+  // Where a word of at most kLongestWord characters is (or would be) remembered. Made some words
+  // ahead of its use, since the slot is then fetched from memory while other words convert.
+  struct TProbe {
+    uint64_t Key[3];  // the word's bytes, zero-padded to 23, then its length
+    size_t Slot;
+  };
+
   TWordCache();
-  // The output remembered for a word of at most kLongestWord characters, or false.
-  bool Find(std::string_view word, std::string_view& output) const;
-  void Remember(std::string_view word, std::string_view output);
+  TProbe Probe(std::string_view word) const;
+  // The output remembered for the probe's word, or false.
+  bool Find(const TProbe& probe, std::string_view& output) const;
+  void Remember(const TProbe& probe, std::string_view output);
   void Clear();
 
  private:
-  // A word's bytes zero-padded to 23, then its length: one comparison of three words per lookup.
-  struct TKey {
-    uint64_t Part[3];
-  };
   // One cache line a slot.
   struct alignas(64) TSlot {
-    TKey Key{};  // all zero: empty
+    uint64_t Key[3] = {};  // all zero: empty
     uint8_t OutputLength = 0;
-    char Output[64 - sizeof(TKey) - 1];
+    char Output[64 - 3 * sizeof(uint64_t) - 1];
   };
-  static TKey KeyOf(std::string_view word);
-  static size_t SlotAt(const TKey& key);
 
   std::vector<TSlot> slots_;
 };
