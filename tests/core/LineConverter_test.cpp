@@ -59,8 +59,9 @@ std::string RandomWord(std::mt19937& random, size_t maxPieces) {
 
 std::string RandomLine(std::mt19937& random) {
   std::string line;
-  // Now and then a word longer than the remembered ones.
-  for (size_t n = random() % 12; n > 0; --n)
+  // Now and then a word longer than the remembered ones, or more words than the filter looks up
+  // at once.
+  for (size_t n = random() % (random() % 8 == 0 ? 60 : 12); n > 0; --n)
     line += RandomWord(random, random() % 20 == 0 ? 16 : 4) +
             kSeparators[random() % std::size(kSeparators)];
   return line;
