@@ -1,5 +1,6 @@
 #include "WordCache.h"
 
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -10,12 +11,36 @@ constexpr size_t kSlots = 1 << 16;  // 4 MB
 
 TWordCache::TWordCache() : slots_(kSlots) {}
 
+namespace {
+
+// Up to eight bytes of a word as one number, read without touching a byte past the word: read
+// through memory they would wait on a store of their own just before.
+uint64_t BytesOf(const char* p, size_t n) {
+  static_assert(std::endian::native == std::endian::little);
+  if (n >= 8) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+  }
+  if (n >= 4) {  // two overlapping halves; the shared bytes are the same on both sides
+    uint32_t low, high;
+    std::memcpy(&low, p, 4);
+    std::memcpy(&high, p + n - 4, 4);
+    return low | uint64_t{high} << (8 * (n - 4));
+  }
+  if (n == 0) return 0;
+  const auto byte = [p](size_t i) { return uint64_t{static_cast<unsigned char>(p[i])}; };
+  return byte(0) | byte(n / 2) << (8 * (n / 2)) | byte(n - 1) << (8 * (n - 1));
+}
+
+}  // namespace
+
 TWordCache::TProbe TWordCache::Probe(std::string_view word) const {
-  unsigned char bytes[sizeof(TProbe::Key)] = {};
-  std::memcpy(bytes, word.data(), word.size());
-  bytes[sizeof bytes - 1] = static_cast<unsigned char>(word.size());
+  const size_t n = word.size();
   TProbe probe;
-  std::memcpy(probe.Key, bytes, sizeof bytes);
+  probe.Key[0] = BytesOf(word.data(), n);
+  probe.Key[1] = n > 8 ? BytesOf(word.data() + 8, n - 8) : 0;
+  probe.Key[2] = (n > 16 ? BytesOf(word.data() + 16, n - 16) : 0) | uint64_t{n} << 56;
   uint64_t hash = probe.Key[0] * 0x9E3779B97F4A7C15u;
   hash ^= (probe.Key[1] + (hash >> 29)) * 0xC2B2AE3D27D4EB4Fu;
   hash ^= (probe.Key[2] + (hash >> 31)) * 0x165667B19E3779F9u;
