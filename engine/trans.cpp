@@ -159,7 +159,11 @@ int SearchRange(const char* cand, int n) {
   RowRange(static_cast<unsigned char>(cand[0]), first, last);
   for (int row = first; row <= last; ++row) {
     const TLetterRule& rule = LetterRules[row];
-    if (rule.Length == n && std::memcmp(rule.Key, cand, n) == 0) return row;
+    if (rule.Length != n) continue;
+    // Compared here rather than by memcmp: keys are at most four characters.
+    int same = 0;
+    while (same < n && rule.Key[same] == cand[same]) ++same;
+    if (same == n) return row;
   }
   return 0;
 }

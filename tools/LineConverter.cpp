@@ -77,22 +77,27 @@ void TLineConverter::ConvertWords(std::string_view line, std::string& out, const
            word.size() <= TWordCache::kLongestWord ? cache_.Probe(word) : TWordCache::TProbe{}});
     }
     for (const TWordAt& found : words_) {
-      for (; at < found.At; ++at) {
-        const TSeparator& separator = separators_[static_cast<unsigned char>(text[at])];
-        out.append(separator.Bytes, separator.Length);
-      }
+      AppendSeparators(text.substr(at, found.At - at), out);
       AppendWord(text.substr(found.At, found.Length), found.Probe, out, spill);
       at = found.At + found.Length;
       if (spill && out.size() >= kBlockBytes) spill(out);
     }
     if (words_.empty()) {
-      for (; at < text.size(); ++at) {
-        const TSeparator& separator = separators_[static_cast<unsigned char>(text[at])];
-        out.append(separator.Bytes, separator.Length);
-      }
+      AppendSeparators(text.substr(at), out);
+      at = text.size();
     }
   }
   if (treated_.capacity() > kPieceUnits) std::string().swap(treated_);
+}
+
+void TLineConverter::AppendSeparators(std::string_view separators, std::string& out) const {
+  for (const char c : separators) {
+    const TSeparator& separator = separators_[static_cast<unsigned char>(c)];
+    if (separator.Length == 1)
+      out.push_back(separator.Bytes[0]);  // most are written as themselves
+    else
+      out.append(separator.Bytes, separator.Length);
+  }
 }
 
 void TLineConverter::AppendWord(std::string_view word, const TWordCache::TProbe& probe,

@@ -30,6 +30,7 @@ class TLineConverter {
   };
   void FollowEngineFlags();
   void ConvertWords(std::string_view line, std::string& out, const TSpill& spill);
+  void AppendSeparators(std::string_view separators, std::string& out) const;
   void AppendWord(std::string_view word, const TWordCache::TProbe& probe, std::string& out,
                   const TSpill& spill);
   void Append(std::u16string_view text, std::string& out, const TSpill& spill);
