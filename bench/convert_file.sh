@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # zefra-convert as a whole process on generated chat Romanesh, against wc -w on the same file in
 # the same run: time, rate, the ratio, peak memory, the speed-up of --jobs 2, and the dictionary
-# stage's words per second with 65,535 entries per section (from trans_bench).
+# stage's words per second with 65,535 entries per section (from trans_bench), and smart spelling
+# on the same file and on new words (from SmartSpelling_bench).
 # Usage: bench/convert_file.sh [BUILD_DIR] [MEGABYTES] [extra zefra-convert options]
 set -euo pipefail
 build=${1:-build}
@@ -44,8 +45,9 @@ read -r seconds peak_kb <<<"$(fastest "$build/tools/zefra-convert" "$@" "$input"
 read -r jobs_seconds _ <<<"$(fastest "$build/tools/zefra-convert" --jobs 2 "$@" "$input")"
 read -r dict_seconds dict_kb <<<"$(fastest "$build/tools/zefra-convert" --dictionary "$dictionary" \
   --suffix=on --polite=on "$@" "$input")"
+read -r smart_seconds smart_kb <<<"$(fastest "$build/tools/zefra-convert" --smart=on "$@" "$input")"
 awk -v b="$bytes" -v w="$wc_seconds" -v s="$seconds" -v k="$peak_kb" -v j="$jobs_seconds" \
-  -v n="$words" -v d="$dict_seconds" -v dk="$dict_kb" 'BEGIN {
+  -v n="$words" -v d="$dict_seconds" -v dk="$dict_kb" -v m="$smart_seconds" -v mk="$smart_kb" 'BEGIN {
   mb = b / 1048576
   printf "input %.1f MB of chat Romanesh\n", mb
   printf "wc -w:                %.2f s, %.1f MB/s\n", w, mb / w
@@ -53,10 +55,18 @@ awk -v b="$bytes" -v w="$wc_seconds" -v s="$seconds" -v k="$peak_kb" -v j="$jobs
     s, mb / s, s / w, k / 1024
   printf "zefra-convert --jobs 2: %.2f s, %.1f MB/s, %.2f times as fast as one job\n", j, mb / j, s / j
   printf "zefra-convert, 65,535 entries in each section: %.2f s, %.0f words/s, peak %.1f MB\n",
-    d, n / d, dk / 1024 }'
+    d, n / d, dk / 1024
+  printf "zefra-convert --smart=on: %.2f s, %.0f words/s, %.1f times wc -w, peak %.1f MB\n",
+    m, n / m, m / w, mk / 1024 }'
 
 # The engine alone, every word converted anew (no remembered words).
 "$build/bench/trans_bench" --benchmark_filter='BM_ConvertTextFullDictionary$' \
   --benchmark_format=csv 2>/dev/null | awk -F, '/FullDictionary/ {
   for (i = 1; i <= NF; i++) if ($i ~ /^[0-9.e+]+$/) last = $i
   printf "engine alone, 65,535 entries in each section: %.0f words/s\n", last }'
+
+# Smart spelling on text where nearly every word is new (each word's choice searched anew).
+"$build/bench/SmartSpelling_bench" --benchmark_filter='BM_SmartGeneratedText$' \
+  --benchmark_format=csv 2>/dev/null | awk -F, '/SmartGeneratedText/ {
+  for (i = 1; i <= NF; i++) if ($i ~ /^[0-9.e+]+$/) last = $i
+  printf "smart spelling, nearly every word new: %.0f words/s\n", last }'
