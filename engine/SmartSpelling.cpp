@@ -830,6 +830,16 @@ void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
   out += reading.Persian;
 }
 
+bool WordEndsClause(std::string_view segment, size_t wordEnd) {
+  return EndsClause(segment, wordEnd);
+}
+
+bool MayBeWrittenApart(std::string_view word) {
+  const std::string lower = Lowered(word);
+  return std::any_of(std::begin(kSeparateWords), std::end(kSeparateWords),
+                     [&](const TSeparateWord& w) { return w.Typed == lower; });
+}
+
 void ForgetSmartChoices() {
   Choices().Clear();
 }

@@ -111,5 +111,11 @@ void ApplyModernOrthography(std::u16string& persian, size_t prefixEnd);
 // the word ends a clause and whether it is a plural ending typed apart from its noun.
 void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
                         std::u16string& out);
+// What AppendOptionalWord's result depends on besides the word, the options, the dictionary and
+// the lists: whether the word ends a clause (only spaces, then the segment's end or a clause's
+// closing mark, follow wordEnd), and for a word that may be written apart from the rules ("ha",
+// "o") also its neighbours and the spaces written before it, which it may take back.
+bool WordEndsClause(std::string_view segment, size_t wordEnd);
+bool MayBeWrittenApart(std::string_view word);
 // Forgets the choices kept for words met before, so that the next ones are searched afresh.
 void ForgetSmartChoices();

@@ -504,9 +504,8 @@ bool IsWordChar(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 0x60 && c <= 0x7A) || (ChatMode && IsDigit(c));
 }
 
-namespace {
-
-void AppendWord(std::string_view segment, size_t wordAt, size_t wordEnd, std::u16string& out) {
+void AppendWordOfSegment(std::string_view segment, size_t wordAt, size_t wordEnd,
+                         std::u16string& out) {
   if (WordsConvertAlone())
     AppendWordAlone(segment.substr(wordAt, wordEnd - wordAt), out);
   else if (const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
@@ -515,6 +514,8 @@ void AppendWord(std::string_view segment, size_t wordAt, size_t wordEnd, std::u1
   else
     AppendOptionalWord(segment, wordAt, wordEnd, out);
 }
+
+namespace {
 
 void AppendSegment(std::string_view segment, std::u16string& out) {
   std::string treated;
@@ -526,7 +527,7 @@ void AppendSegment(std::string_view segment, std::u16string& out) {
     const size_t wordAt = at;
     while (at < segment.size() && IsWordChar(segment[at])) ++at;
     if (at == wordAt) break;
-    AppendWord(segment, wordAt, at, out);
+    AppendWordOfSegment(segment, wordAt, at, out);
   }
 }
 

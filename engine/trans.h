@@ -45,6 +45,11 @@ std::u16string ConvertText(std::u16string_view text);
 bool WordsConvertAlone();
 // The engine's flags as bits: a remembered conversion holds only while they stay the same.
 uint32_t EngineFlagBits();
+// Appends the conversion of the word at [wordAt, wordEnd) of a segment (a run of a line without
+// its markers, apostrophes treated), as the segment's conversion writes it; with smart spelling
+// on, a plural ending typed apart removes the spaces at the end of out.
+void AppendWordOfSegment(std::string_view segment, size_t wordAt, size_t wordEnd,
+                         std::u16string& out);
 // Appends one word's conversion as a line converts it while WordsConvertAlone().
 void AppendWordAlone(std::string_view word, std::u16string& out);
 // The text a segment's words are cut from: with TreatAeMode on, an apostrophe after a, e or o

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "LinePieces.h"
+#include "SmartSpelling.h"
 #include "StandIns.h"
 #include "Utf8.h"
 #include "trans.h"
@@ -43,8 +44,10 @@ void TLineConverter::FollowEngineFlags() {
 
 bool TLineConverter::Convert(std::string& line, std::string& out, const TSpill& spill) {
   FollowEngineFlags();
-  if (WordsConvertAlone() && IsPlainAscii(line)) {
-    ConvertWords(line, out, spill);
+  // While words read their neighbours, a long line is converted in pieces, whose edges count.
+  const bool alone = WordsConvertAlone();
+  if ((alone || line.size() <= kPieceUnits) && IsPlainAscii(line)) {
+    ConvertWords(line, alone, out, spill);
     return true;
   }
   TStandIns standIns(line);
@@ -59,9 +62,11 @@ bool TLineConverter::Convert(std::string& line, std::string& out, const TSpill& 
   return true;
 }
 
-void TLineConverter::ConvertWords(std::string_view line, std::string& out, const TSpill& spill) {
+void TLineConverter::ConvertWords(std::string_view line, bool alone, std::string& out,
+                                  const TSpill& spill) {
   const std::string_view text = TreatApostrophes(line, treated_);
   const auto isWordChar = [this](char c) { return wordChar_[static_cast<unsigned char>(c)]; };
+  const size_t lineStart = out.size();
   size_t at = 0;
   while (at < text.size()) {
     // A batch of words found first, so that their slots are fetched while the first convert.
@@ -72,15 +77,22 @@ void TLineConverter::ConvertWords(std::string_view line, std::string& out, const
       while (scan < text.size() && isWordChar(text[scan])) ++scan;
       if (scan == wordAt) break;
       const std::string_view word = text.substr(wordAt, scan - wordAt);
-      words_.push_back(
-          {wordAt, scan - wordAt,
-           word.size() <= TWordCache::kLongestWord ? cache_.Probe(word) : TWordCache::TProbe{}});
+      TWordAt& found = words_.emplace_back();
+      found.At = wordAt;
+      found.Length = word.size();
+      found.Remembered =
+          word.size() <= TWordCache::kLongestWord && (alone || !MayBeWrittenApart(word));
+      if (found.Remembered) found.Probe = cache_.Probe(word, !alone && WordEndsClause(text, scan));
     }
-    for (const TWordAt& found : words_) {
-      AppendSeparators(text.substr(at, found.At - at), out);
-      AppendWord(text.substr(found.At, found.Length), found.Probe, out, spill);
-      at = found.At + found.Length;
-      if (spill && out.size() >= kBlockBytes) spill(out);
+    for (const TWordAt& word : words_) {
+      AppendSeparators(text.substr(at, word.At - at), out);
+      if (alone || word.Remembered)
+        AppendWord(text, word, out, alone ? spill : TSpill());
+      else
+        AppendWordInPlace(text, word, lineStart, out);
+      at = word.At + word.Length;
+      // Not while a later word may take back spaces written before it.
+      if (alone && spill && out.size() >= kBlockBytes) spill(out);
     }
     if (words_.empty()) {
       AppendSeparators(text.substr(at), out);
@@ -100,24 +112,38 @@ void TLineConverter::AppendSeparators(std::string_view separators, std::string& 
   }
 }
 
-void TLineConverter::AppendWord(std::string_view word, const TWordCache::TProbe& probe,
-                                std::string& out, const TSpill& spill) {
-  const bool remembered = word.size() <= TWordCache::kLongestWord;
-  if (std::string_view known; remembered && cache_.Find(probe, known)) {
+void TLineConverter::AppendWord(std::string_view text, const TWordAt& word, std::string& out,
+                                const TSpill& spill) {
+  if (std::string_view known; word.Remembered && cache_.Find(word.Probe, known)) {
     out += known;
     return;
   }
   converted_.clear();
-  AppendWordAlone(word, converted_);
-  if (!remembered) {
+  AppendWordOfSegment(text, word.At, word.At + word.Length, converted_);
+  if (!word.Remembered) {
     Append(converted_, out, spill);
   } else {
     // Not spilled before it is remembered: the word's output is read back from out.
     const size_t start = out.size();
     Append(converted_, out, {});
-    cache_.Remember(probe, std::string_view(out).substr(start));
+    cache_.Remember(word.Probe, std::string_view(out).substr(start));
   }
   if (converted_.capacity() > kPieceUnits) std::u16string().swap(converted_);
+}
+
+void TLineConverter::AppendWordInPlace(std::string_view text, const TWordAt& word, size_t lineStart,
+                                       std::string& out) {
+  // The spaces at the end of the line's output go in front, for the word to take back.
+  size_t spaces = 0;
+  while (lineStart + spaces < out.size() && out[out.size() - 1 - spaces] == ' ') ++spaces;
+  converted_.assign(spaces, u' ');
+  AppendWordOfSegment(text, word.At, word.At + word.Length, converted_);
+  // The word takes back all of them or none, and a word that takes them writes nothing that
+  // begins with a space: the spaces still in front are the ones kept.
+  size_t kept = 0;
+  while (kept < spaces && kept < converted_.size() && converted_[kept] == u' ') ++kept;
+  out.resize(out.size() - (spaces - kept));
+  Append(std::u16string_view(converted_).substr(kept), out, {});
 }
 
 void TLineConverter::Append(std::u16string_view text, std::string& out, const TSpill& spill) {

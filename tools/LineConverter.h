@@ -29,10 +29,21 @@ class TLineConverter {
     char Bytes[3];
   };
   void FollowEngineFlags();
-  void ConvertWords(std::string_view line, std::string& out, const TSpill& spill);
+  // The words of a batch: where each lies in the text, and its slot in the cache.
+  struct TWordAt {
+    size_t At;
+    size_t Length;
+    bool Remembered;  // false: too long, or its neighbours count
+    TWordCache::TProbe Probe;
+  };
+  // A plain ASCII line, word by word; alone: each word's output depends on the word alone.
+  void ConvertWords(std::string_view line, bool alone, std::string& out, const TSpill& spill);
   void AppendSeparators(std::string_view separators, std::string& out) const;
-  void AppendWord(std::string_view word, const TWordCache::TProbe& probe, std::string& out,
+  void AppendWord(std::string_view text, const TWordAt& word, std::string& out,
                   const TSpill& spill);
+  // A word whose output depends on its neighbours and may take back the spaces before it.
+  void AppendWordInPlace(std::string_view text, const TWordAt& word, size_t lineStart,
+                         std::string& out);
   void Append(std::u16string_view text, std::string& out, const TSpill& spill);
 
   bool cp1256_;
@@ -43,12 +54,6 @@ class TLineConverter {
   std::string ansi_;
   std::string treated_;
   std::u16string converted_;
-  // The words of a batch: where each lies in the text, and its slot in the cache.
-  struct TWordAt {
-    size_t At;
-    size_t Length;
-    TWordCache::TProbe Probe;
-  };
   static constexpr size_t kBatchWords = 16;
   std::vector<TWordAt> words_;
 };

@@ -35,12 +35,14 @@ uint64_t BytesOf(const char* p, size_t n) {
 
 }  // namespace
 
-TWordCache::TProbe TWordCache::Probe(std::string_view word) const {
+TWordCache::TProbe TWordCache::Probe(std::string_view word, bool context) const {
   const size_t n = word.size();
   TProbe probe;
   probe.Key[0] = BytesOf(word.data(), n);
   probe.Key[1] = n > 8 ? BytesOf(word.data() + 8, n - 8) : 0;
-  probe.Key[2] = (n > 16 ? BytesOf(word.data() + 16, n - 16) : 0) | uint64_t{n} << 56;
+  static_assert(kLongestWord < 128);
+  probe.Key[2] = (n > 16 ? BytesOf(word.data() + 16, n - 16) : 0) |
+                 (uint64_t{n} | uint64_t{context} << 7) << 56;
   uint64_t hash = probe.Key[0] * 0x9E3779B97F4A7C15u;
   hash ^= (probe.Key[1] + (hash >> 29)) * 0xC2B2AE3D27D4EB4Fu;
   hash ^= (probe.Key[2] + (hash >> 31)) * 0x165667B19E3779F9u;

@@ -13,12 +13,13 @@ class TWordCache {
   // Where a word of at most kLongestWord characters is (or would be) remembered. Made some words
   // ahead of its use, since the slot is then fetched from memory while other words convert.
   struct TProbe {
-    uint64_t Key[3];  // the word's bytes, zero-padded to 23, then its length
+    uint64_t Key[3];  // the word's bytes, zero-padded to 23, then its length and the context
     size_t Slot;
   };
 
   TWordCache();
-  TProbe Probe(std::string_view word) const;
+  // context: one bit of the word's place that its output depends on (0 when none does).
+  TProbe Probe(std::string_view word, bool context = false) const;
   // The output remembered for the probe's word, or false.
   bool Find(const TProbe& probe, std::string_view& output) const;
   void Remember(const TProbe& probe, std::string_view output);
