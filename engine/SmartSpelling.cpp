@@ -460,6 +460,10 @@ class TChooser {
   }
   float BestScore() const { return bestScore_; }
   TReading& Best() { return best_; }
+  // What a word costs by the lists, as itself or as a listed stem and an ending.
+  float PenaltyOf(std::u16string_view key) const {
+    return std::min(Penalty(lists_.Find(key)), DerivedPenalty(key, false));
+  }
 
   // Whether a spelling of the given cost, whose reading has the given key, may still win, or
   // some spelling that keeps its letters before settledAt and costs as much or more: judged by
@@ -782,6 +786,12 @@ bool IsListed(const TWordList& lists, std::u16string_view persian, uint8_t listB
 }
 
 }  // namespace
+
+float ListPenalty(std::u16string_view persian) {
+  std::u16string key;
+  AppendLookupKey(persian, key);
+  return TChooser(WordLists()).PenaltyOf(key);
+}
 
 void ApplyModernOrthography(std::u16string& persian, size_t prefixEnd) {
   std::replace(persian.begin(), persian.end(), kArabicYeh, kFarsiYeh);

@@ -30,6 +30,10 @@ struct TListRanking {
 };
 extern TListRanking ListRanking;
 
+// How the lists rank a Persian word, in those units: the less, the likelier. A word no list
+// holds, nor as a listed stem and an ending, costs the most.
+float ListPenalty(std::u16string_view persian);
+
 // What a listed word found by its consonant skeleton costs besides its rank.
 extern TSkeletonCosts SkeletonCosts;
 
