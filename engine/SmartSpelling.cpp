@@ -5,7 +5,6 @@
 #include <bit>
 #include <cmath>
 #include <limits>
-#include <stdexcept>
 
 #include "CodePage.h"
 #include "Dictionary.h"
@@ -166,10 +165,17 @@ bool PlaceHolds(TPlace place, std::string_view word, size_t at, size_t end, bool
 
 }  // namespace
 
-float& SubstitutionCost(std::string_view from, std::string_view to) {
-  for (size_t row = 0; row < std::size(kSubstitutions); ++row)
-    if (kSubstitutions[row].From == from && kSubstitutions[row].To == to) return CostsInUse()[row];
-  throw std::invalid_argument("no such substitution");
+size_t SubstitutionRows() {
+  return std::size(kSubstitutions);
+}
+
+float& SubstitutionCost(size_t row) {
+  return CostsInUse().at(row);
+}
+
+std::string SubstitutionName(size_t row) {
+  const TSubstitution& s = kSubstitutions[row];
+  return std::string(s.From) + ">" + std::string(s.To);
 }
 
 TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost)
