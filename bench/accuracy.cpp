@@ -1,8 +1,9 @@
 // Word accuracy on real Romanesh: converts the development set's Romanesh side with the filter's
 // settings, once per word-list configuration, and prints what the scorer measures. Then, for
 // smart spelling with both lists, the score by k-fold cross-validation of the costs it learns
-// from the pairs (each fold converted with the costs that did best on the other folds), how
-// often each source of a chosen spelling was right, and the commonest kinds of remaining errors.
+// from the pairs (each fold converted with the costs fitted to the other folds), the costs fitted
+// to all pairs, how often each source of a chosen spelling was right, and the commonest kinds of
+// remaining errors.
 // Usage: accuracy [PAIRS.tsv [SCORER [OUTPUT_DIR]]]; with OUTPUT_DIR each configuration's output
 // stays there as <n>.txt, for a look at the errors.
 #include <unistd.h>
@@ -147,37 +148,81 @@ TRun ConvertAll(const std::vector<TPair>& pairs,
   return run;
 }
 
-// The costs fitted to the pairs: a long vowel where "a" or "o" was typed, the ranks of a word
-// only aspell-fa's full list holds and of a listed stem with an affix, and those of a listed word
-// found by its skeleton.
-struct TCosts {
-  float LongA;
-  float LongO;
-  float Full;
-  float Derived;
-  TSkeletonCosts Skeleton;
-  float FrequencyScale;
+// A cost of the model that the fit may change, and its name.
+struct TCost {
+  std::string Name;
+  float* Value;
 };
 
-void UseCosts(const TCosts& costs) {
-  SubstitutionCost("a", "aa") = costs.LongA;
-  SubstitutionCost("o", "oo") = costs.LongO;
-  ListRanking.Full = costs.Full;
-  ListRanking.Derived = costs.Derived;
-  SkeletonCosts = costs.Skeleton;
-  ListRanking.FrequencyScale = costs.FrequencyScale;
+// Every cost of the model but the core list's rank, which the others are measured from, and the
+// unknown word's, which also bounds how far the search reads.
+std::vector<TCost> ModelCosts() {
+  std::vector<TCost> costs;
+  for (size_t row = 0; row < SubstitutionRows(); ++row)
+    costs.push_back({SubstitutionName(row), &SubstitutionCost(row)});
+  const std::pair<const char*, float*> others[] = {
+      {"frequency scale", &ListRanking.FrequencyScale},
+      {"full list", &ListRanking.Full},
+      {"derived", &ListRanking.Derived},
+      {"skeleton same sound", &SkeletonCosts.SameSound},
+      {"skeleton rare sound", &SkeletonCosts.RareSound},
+      {"skeleton added", &SkeletonCosts.Added},
+      {"skeleton added ain", &SkeletonCosts.AddedAin},
+      {"skeleton dropped", &SkeletonCosts.Dropped},
+  };
+  for (const auto& [name, value] : others) costs.push_back({name, value});
+  return costs;
 }
 
-std::vector<TCosts> CostGrid() {
-  std::vector<TCosts> grid;
-  for (const float longA : {0.1f, 0.2f, 0.4f})
-    for (const float longO : {0.1f, 0.3f})
-      for (const float full : {2.5f, 3.5f, 5.0f})
-        for (const float derived : {4.0f, 6.0f, 7.9f})
-          for (const float rare : {3.0f, 4.0f})
-            for (const float scale : {1.0f, 1.4f, 2.0f})
-              grid.push_back({longA, longO, full, derived, {1.0f, rare, 3.0f, 0.5f, 8.0f}, scale});
-  return grid;
+std::vector<float> CostValues() {
+  std::vector<float> values;
+  for (const TCost& cost : ModelCosts()) values.push_back(*cost.Value);
+  return values;
+}
+
+void UseCostValues(const std::vector<float>& values) {
+  const std::vector<TCost> costs = ModelCosts();
+  for (size_t i = 0; i < costs.size(); ++i) *costs[i].Value = values[i];
+}
+
+// The words right per pair for each set of cost values tried, shared by the folds' fits.
+using TTried = std::map<std::vector<float>, std::vector<size_t>>;
+
+// Fits the costs in use to the pairs outside the fold (every pair when fold is kFolds) by one
+// sweep of coordinate descent: each cost in turn takes whichever of a few multiples of its value
+// scores best, and keeps its value unless another scores strictly better.
+void FitCosts(const std::vector<TPair>& pairs,
+              const std::vector<std::vector<std::u16string>>& references, size_t fold,
+              TTried& tried) {
+  const auto right = [&] {
+    auto found = tried.find(CostValues());
+    if (found == tried.end())
+      found = tried.emplace(CostValues(), ConvertAll(pairs, references).Right).first;
+    size_t sum = 0;
+    for (size_t i = 0; i < pairs.size(); ++i)
+      if (i % kFolds != fold) sum += found->second[i];
+    return sum;
+  };
+  size_t best = right();
+  for (const TCost& cost : ModelCosts()) {
+    const float start = *cost.Value;
+    float chosen = start;
+    for (const float factor : {0.5f, 0.75f, 1.4f, 2.0f}) {
+      *cost.Value = start * factor;
+      if (const size_t sum = right(); sum > best) best = sum, chosen = *cost.Value;
+    }
+    *cost.Value = chosen;
+  }
+}
+
+// The costs that differ from the defaults, by name.
+void PrintChanged(const char* label, const std::vector<float>& defaults) {
+  std::printf("  %s:", label);
+  const std::vector<TCost> costs = ModelCosts();
+  for (size_t i = 0; i < costs.size(); ++i)
+    if (*costs[i].Value != defaults[i])
+      std::printf(" %s %.2f;", costs[i].Name.c_str(), *costs[i].Value);
+  std::printf("\n");
 }
 
 const char* SourceName(TSmartSource source) {
@@ -254,12 +299,7 @@ int main(int argc, char** argv) {
     return bool(out);
   };
   int status = 0;
-  const TCosts defaults{SubstitutionCost("a", "aa"),
-                        SubstitutionCost("o", "oo"),
-                        ListRanking.Full,
-                        ListRanking.Derived,
-                        SkeletonCosts,
-                        ListRanking.FrequencyScale};
+  const std::vector<float> defaults = CostValues();
   for (const TConfiguration& c : kConfigurations) {
     const std::string output = outputPath(std::to_string(&c - kConfigurations));
     TWordListSources sources;
@@ -280,34 +320,22 @@ int main(int argc, char** argv) {
   }
 
   // Cross-validation, with both lists (the last configuration): every pair is converted with the
-  // costs that scored best on the pairs of the other folds.
-  const std::vector<TCosts> grid = CostGrid();
-  std::vector<TRun> runs;
-  for (const TCosts& costs : grid) {
-    UseCosts(costs);
-    runs.push_back(ConvertAll(pairs, references));
-  }
-  std::vector<size_t> chosen(pairs.size());
-  std::printf(
-      "costs learned per fold (long a, long o; full list, derived; skeleton: same sound, rare same "
-      "sound, vowel letter "
-      "added, ain added, dropped; frequency scale):\n");
+  // costs fitted to the pairs of the other folds.
+  TTried tried;
+  std::vector<TRun> foldRuns;
+  std::printf("costs fitted per fold, where they differ from the defaults:\n");
   for (size_t fold = 0; fold < kFolds; ++fold) {
-    size_t best = 0, bestRight = 0;
-    for (size_t g = 0; g < grid.size(); ++g) {
-      size_t right = 0;
-      for (size_t i = 0; i < pairs.size(); ++i)
-        if (i % kFolds != fold) right += runs[g].Right[i];
-      if (right > bestRight) best = g, bestRight = right;
-    }
-    for (size_t i = fold; i < pairs.size(); i += kFolds) chosen[i] = best;
-    const TCosts& c = grid[best];
-    std::printf("  %.1f %.1f; %.1f %.1f; %.1f %.1f %.1f %.1f %.1f; %.1f\n", c.LongA, c.LongO,
-                c.Full, c.Derived, c.Skeleton.SameSound, c.Skeleton.RareSound, c.Skeleton.Added,
-                c.Skeleton.AddedAin, c.Skeleton.Dropped, c.FrequencyScale);
+    UseCostValues(defaults);
+    FitCosts(pairs, references, fold, tried);
+    PrintChanged(("fold " + std::to_string(fold)).c_str(), defaults);
+    foldRuns.push_back(ConvertAll(pairs, references));
   }
+  UseCostValues(defaults);
+  FitCosts(pairs, references, kFolds, tried);
+  PrintChanged("all pairs", defaults);
+  UseCostValues(defaults);
   std::vector<std::u16string> crossValidated;
-  for (size_t i = 0; i < pairs.size(); ++i) crossValidated.push_back(runs[chosen[i]].Lines[i]);
+  for (size_t i = 0; i < pairs.size(); ++i) crossValidated.push_back(foldRuns[i % kFolds].Lines[i]);
   const std::string output = outputPath("cross-validated");
   if (!write(output, crossValidated)) status = 1;
   std::printf("%-38s ", "smart, cross-validated costs");
@@ -321,7 +349,7 @@ int main(int argc, char** argv) {
   size_t errors = 0;
   for (size_t i = 0; i < pairs.size(); ++i) {
     const std::vector<std::u16string> hyp = ScoredWords(crossValidated[i]);
-    const std::vector<TSmartSource>& sources = runs[chosen[i]].Sources[i];
+    const std::vector<TSmartSource>& sources = foldRuns[i % kFolds].Sources[i];
     if (hyp.size() != references[i].size() || sources.size() != hyp.size()) continue;
     for (size_t w = 0; w < hyp.size(); ++w) {
       auto& [right, all] = perSource[SourceName(sources[w])];
@@ -343,7 +371,6 @@ int main(int argc, char** argv) {
   std::sort(byCount.rbegin(), byCount.rend());
   std::printf("remaining errors by kind (%zu):\n", errors);
   for (const auto& [count, kind] : byCount) std::printf("  %5zu  %s\n", count, kind.c_str());
-  UseCosts(defaults);
   FinishDictionaryModule();
   return status;
 }

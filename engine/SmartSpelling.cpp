@@ -5,7 +5,6 @@
 #include <bit>
 #include <cmath>
 #include <limits>
-#include <stdexcept>
 
 #include "CodePage.h"
 #include "Dictionary.h"
@@ -166,10 +165,17 @@ bool PlaceHolds(TPlace place, std::string_view word, size_t at, size_t end, bool
 
 }  // namespace
 
-float& SubstitutionCost(std::string_view from, std::string_view to) {
-  for (size_t row = 0; row < std::size(kSubstitutions); ++row)
-    if (kSubstitutions[row].From == from && kSubstitutions[row].To == to) return CostsInUse()[row];
-  throw std::invalid_argument("no such substitution");
+size_t SubstitutionRows() {
+  return std::size(kSubstitutions);
+}
+
+float& SubstitutionCost(size_t row) {
+  return CostsInUse().at(row);
+}
+
+std::string SubstitutionName(size_t row) {
+  const TSubstitution& s = kSubstitutions[row];
+  return std::string(s.From) + ">" + std::string(s.To);
 }
 
 TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost)
@@ -460,6 +466,10 @@ class TChooser {
   }
   float BestScore() const { return bestScore_; }
   TReading& Best() { return best_; }
+  // What a word costs by the lists, as itself or as a listed stem and an ending.
+  float PenaltyOf(std::u16string_view key) const {
+    return std::min(Penalty(lists_.Find(key)), DerivedPenalty(key, false));
+  }
 
   // Whether a spelling of the given cost, whose reading has the given key, may still win, or
   // some spelling that keeps its letters before settledAt and costs as much or more: judged by
@@ -782,6 +792,12 @@ bool IsListed(const TWordList& lists, std::u16string_view persian, uint8_t listB
 }
 
 }  // namespace
+
+float ListPenalty(std::u16string_view persian) {
+  std::u16string key;
+  AppendLookupKey(persian, key);
+  return TChooser(WordLists()).PenaltyOf(key);
+}
 
 void ApplyModernOrthography(std::u16string& persian, size_t prefixEnd) {
   std::replace(persian.begin(), persian.end(), kArabicYeh, kFarsiYeh);

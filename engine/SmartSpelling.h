@@ -30,6 +30,10 @@ struct TListRanking {
 };
 extern TListRanking ListRanking;
 
+// How the lists rank a Persian word, in those units: the less, the likelier. A word no list
+// holds, nor as a listed stem and an ending, costs the most.
+float ListPenalty(std::u16string_view persian);
+
 // What a listed word found by its consonant skeleton costs besides its rank.
 extern TSkeletonCosts SkeletonCosts;
 
@@ -45,10 +49,12 @@ enum class TSmartSource : uint8_t {
 // When set, every word that AppendOptionalWord converts with smart spelling on appends its source.
 extern std::vector<TSmartSource>* SmartSourceLog;
 
-// The cost in use of the substitution of a row of the table (from "a" to "aa", say), for the
-// accuracy benchmark to fit; std::invalid_argument when the table has no such row. A change
-// holds for the spellings read afterwards, once ForgetSmartChoices has been called.
-float& SubstitutionCost(std::string_view from, std::string_view to);
+// The substitution table's rows, for the accuracy benchmark to fit: their number, the cost in use
+// of each, and its name ("a>aa" for "a" to "aa"). A changed cost holds for the spellings read
+// afterwards, once ForgetSmartChoices has been called.
+size_t SubstitutionRows();
+float& SubstitutionCost(size_t row);
+std::string SubstitutionName(size_t row);
 
 // One spelling of a romanized word and the sum of its substitutions' costs.
 struct TSpelling {

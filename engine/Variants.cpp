@@ -3,12 +3,15 @@
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "DictionaryStage.h"
+#include "SmartSpelling.h"
 #include "trans.h"
 
 namespace {
 
 constexpr size_t kCaptionWidth = 30;
 constexpr size_t kPictureWidth = 27;
+// With smart spelling on, the submenu offers the likeliest of this many variants first.
+constexpr size_t kRankedVariants = 1024;
 
 bool Holds(TVariantCondition condition, std::string_view word, size_t i) {
   switch (condition) {
@@ -80,15 +83,29 @@ std::u16string TransliterateWithoutDictionary(std::string_view word) {
 
 TSimilarWords SimilarWords(std::string_view word) {
   constexpr size_t kRoom = kOmittedNoticeItem - kFirstVariantItem;
+  const size_t read = SmartSpelling ? kRankedVariants : kRoom;
   TSimilarWords result;
   GenerateVariants(word, [&](const std::string& variant) {
-    if (result.Words.size() == kRoom) {
+    if (result.Words.size() == read) {
       result.Omitted = true;
       return false;
     }
     result.Words.push_back({variant, TransliterateWithoutDictionary(variant)});
     return true;
   });
+  if (!SmartSpelling || result.Words.size() < 2) return result;
+  // The word itself stays first; the others follow as the word lists rank them, and variants
+  // the lists rank alike keep their order.
+  std::vector<std::pair<float, size_t>> ranks;
+  for (size_t i = 1; i < result.Words.size(); ++i)
+    ranks.emplace_back(ListPenalty(result.Words[i].Persian), i);
+  std::stable_sort(ranks.begin(), ranks.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<TSimilarWord> ranked{std::move(result.Words.front())};
+  for (size_t n = 0; n < ranks.size() && ranked.size() < kRoom; ++n)
+    ranked.push_back(std::move(result.Words[ranks[n].second]));
+  result.Omitted = result.Omitted || result.Words.size() > kRoom;
+  result.Words = std::move(ranked);
   return result;
 }
 

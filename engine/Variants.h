@@ -66,7 +66,8 @@ struct TSimilarWords {
   std::vector<TSimilarWord> Words;
   bool Omitted = false;  // more variants exist than the submenu takes
 };
-// The variants that the similar-words submenu of word shows.
+// The variants that the similar-words submenu of word shows: the first ones in the order
+// generated, or with smart spelling on the word itself and then the likeliest by the word lists.
 TSimilarWords SimilarWords(std::string_view word);
 
 // The menu caption of a variant: the word, blanks up to 30 characters, one blank, its Persian in

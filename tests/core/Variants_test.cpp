@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "EngineTestSupport.h"
+#include "SmartSpelling.h"
+#include "Utf8.h"
+#include "WordListFiles.h"
 
 namespace {
 
@@ -76,6 +79,32 @@ TEST_F(VariantsTest, TheSubmenuTakesSeventyThreeVariantsAndNotesTheRest) {
   EXPECT_TRUE(full.Omitted);
   const std::vector<std::string> all = Variants("ozsta");
   EXPECT_EQ(Words(full), std::vector<std::string>(all.begin(), all.begin() + 73));
+}
+
+TEST_F(VariantsTest, WithSmartSpellingTheListedVariantsComeFirstFromBeyondTheCap) {
+  // Two listed variants past the seventy-three that the submenu takes, the rarer one generated
+  // first.
+  const std::vector<TSimilarWord> all = SimilarWords("ozsta").Words;
+  const TSimilarWord rare = SimilarWords("o`zst`a").Words.front();
+  const TSimilarWord common = SimilarWords("o`z```s``t`a`").Words.front();
+  std::string frequency;
+  for (const auto& [word, count] : {std::pair{&rare, " 10\n"}, std::pair{&common, " 1000\n"}}) {
+    ASSERT_TRUE(std::none_of(all.begin(), all.end(),
+                             [&](const TSimilarWord& w) { return w.Persian == word->Persian; }));
+    Utf8::Append(word->Persian, frequency);
+    frequency += count;
+  }
+  TWordListFiles files;
+  files.Use("", "", frequency);
+  SmartSpelling = 1;
+  const TSimilarWords ranked = SimilarWords("ozsta");
+  SmartSpelling = 0;
+  SetWordListSources({});
+  ASSERT_EQ(ranked.Words.size(), kOmittedNoticeItem - kFirstVariantItem);
+  EXPECT_TRUE(ranked.Omitted);
+  EXPECT_EQ(ranked.Words[0].Word, "ozsta");
+  EXPECT_EQ(ranked.Words[1].Word, common.Word);
+  EXPECT_EQ(ranked.Words[2].Word, rare.Word);
 }
 
 TEST_F(VariantsTest, EnumerationStopsWhenAsked) {
