@@ -67,6 +67,9 @@ void TLineConverter::ConvertWords(std::string_view line, bool alone, std::string
   const std::string_view text = TreatApostrophes(line, treated_);
   const auto isWordChar = [this](char c) { return wordChar_[static_cast<unsigned char>(c)]; };
   const size_t lineStart = out.size();
+  // Not spilled while a later word may take back spaces written before it.
+  const TSpill noSpill;
+  const TSpill& wordSpill = alone ? spill : noSpill;
   size_t at = 0;
   while (at < text.size()) {
     // A batch of words found first, so that their slots are fetched while the first convert.
@@ -77,22 +80,20 @@ void TLineConverter::ConvertWords(std::string_view line, bool alone, std::string
       while (scan < text.size() && isWordChar(text[scan])) ++scan;
       if (scan == wordAt) break;
       const std::string_view word = text.substr(wordAt, scan - wordAt);
-      TWordAt& found = words_.emplace_back();
-      found.At = wordAt;
-      found.Length = word.size();
-      found.Remembered =
+      const bool remembered =
           word.size() <= TWordCache::kLongestWord && (alone || !MayBeWrittenApart(word));
-      if (found.Remembered) found.Probe = cache_.Probe(word, !alone && WordEndsClause(text, scan));
+      words_.push_back({wordAt, word.size(), remembered,
+                        remembered ? cache_.Probe(word, !alone && WordEndsClause(text, scan))
+                                   : TWordCache::TProbe{}});
     }
     for (const TWordAt& word : words_) {
       AppendSeparators(text.substr(at, word.At - at), out);
       if (alone || word.Remembered)
-        AppendWord(text, word, out, alone ? spill : TSpill());
+        AppendWord(text, word, out, wordSpill);
       else
         AppendWordInPlace(text, word, lineStart, out);
       at = word.At + word.Length;
-      // Not while a later word may take back spaces written before it.
-      if (alone && spill && out.size() >= kBlockBytes) spill(out);
+      if (wordSpill && out.size() >= kBlockBytes) wordSpill(out);
     }
     if (words_.empty()) {
       AppendSeparators(text.substr(at), out);
