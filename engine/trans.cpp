@@ -178,6 +178,10 @@ uint8_t gFirstRowOf2[256 * 256];
 // Whether every key of three or four characters holds a backtick (then a candidate without one
 // cannot match at that length).
 bool gLongKeysHaveBacktick = true;
+// For three and four characters, the one row of that length in each first character's range (0:
+// none), when no range holds two; otherwise the ranges are searched.
+uint8_t gLongRowOf[2][256];
+bool gOneLongRowPerRange = true;
 
 void BuildMatchTables() {
   char cand[2];
@@ -198,6 +202,20 @@ void BuildMatchTables() {
     if (rule.Length == 1) gFirstRowOf1[key[0]] = static_cast<uint8_t>(row);
     if (rule.Length == 2) gFirstRowOf2[key[0] * 256 + key[1]] = static_cast<uint8_t>(row);
   }
+  gOneLongRowPerRange = true;
+  for (int n = 3; n <= 4; ++n) {
+    for (int a = 0; a < 256; ++a) {
+      int first, last, found = 0;
+      RowRange(static_cast<unsigned char>(a), first, last);
+      for (int row = first; row <= last; ++row) {
+        if (LetterRules[row].Length != n || LetterRules[row].Key[0] != static_cast<char>(a))
+          continue;
+        if (found) gOneLongRowPerRange = false;
+        found = row;
+      }
+      gLongRowOf[n - 3][a] = static_cast<uint8_t>(found);
+    }
+  }
   gLongKeysHaveBacktick = true;
   for (int row = 1; row <= kLastRow; ++row) {
     const TLetterRule& rule = LetterRules[row];
@@ -217,7 +235,9 @@ int MatchRow(const char* cand, int n) {
   if (n == 1) return gRowOf1[u[0]];
   if (n == 2) return gRowOf2[u[0] * 256 + u[1]];
   if (gLongKeysHaveBacktick && !HasBacktick(cand, n)) return 0;
-  return SearchRange(cand, n);
+  if (!gOneLongRowPerRange) return SearchRange(cand, n);
+  const int row = gLongRowOf[n - 3][u[0]];
+  return row && std::memcmp(LetterRules[row].Key + 1, cand + 1, n - 1) == 0 ? row : 0;
 }
 
 void AppendLetter(std::u16string& out, int letter) {
