@@ -228,7 +228,6 @@ void TDicValueObject::EntriesChanged() {
   lastValue_.clear();
   lastIsKey_ = false;
   cacheOwner_ = TCacheOwner::None;
-  trie_.reset();
   table_.reset();
   walkValid_ = false;
   middle_.reset();
@@ -348,33 +347,43 @@ void TDicValueObject::SaveToStrings(std::vector<std::string>& lines) const {
   for (const std::string_view line : sorted) lines.emplace_back(line);
 }
 
-void TDicValueObject::BuildTrie() {
-  trie_ = std::make_shared<const detail::TKeyTrie>(entries_, letterStart_[0], letterStart_[26]);
-}
-
-inline const detail::TKeyTrie& TDicValueObject::Trie() {
-  if (!trie_) BuildTrie();
-  return *trie_;
+inline const detail::TKeyTable& TDicValueObject::Table() {
+  if (!table_)
+    table_ = std::make_shared<const detail::TKeyTable>(entries_, letterStart_[0], letterStart_[26]);
+  return *table_;
 }
 
 uint32_t TDicValueObject::FindWhole(std::string_view key) {
   if (key.size() > longestKey_) return detail::TKeyTable::kNoLine;
-  if (!table_)
-    table_ = std::make_shared<const detail::TKeyTable>(entries_, letterStart_[0], letterStart_[26]);
   // Only keys of the letter ranges are in the table, and only a word beginning with a lower-case
   // letter is looked up, so keys outside the ranges are never found.
-  return table_->Find(entries_, key);
+  return Table().Find(entries_, key);
 }
 
 TDicValueObject::TPrefixHits TDicValueObject::WalkPrefixes(std::string_view word) {
   const bool remembered = word.size() <= kLongestRemembered;
   if (remembered && walkValid_ && word == walkedWord_) return walked_;
-  TPrefixHits hits{detail::TKeyTrie::kNoLine, detail::TKeyTrie::kNoLine, 0};
-  // Keys come shortest first, so the last one is the longest.
-  Trie().ForEachPrefix(word, [&](size_t length, uint32_t line) {
-    hits.Longest = line;
-    hits.LongestLength = length;
-  });
+  TPrefixHits hits{detail::TKeyTable::kNoLine, detail::TKeyTable::kNoLine, 0};
+  // The longest key wins: the beginnings are hashed in one pass and then tried longest first.
+  const size_t most = std::min(word.size(), longestKey_);
+  std::array<uint64_t, 64> near;
+  std::vector<uint64_t> far;
+  uint64_t* hashes = most <= near.size() ? near.data() : (far.resize(most), far.data());
+  uint64_t state = detail::TKeyTable::kStart;
+  for (size_t i = 0; i < most; ++i) {
+    state = detail::TKeyTable::Step(state, static_cast<unsigned char>(word[i]));
+    hashes[i] = detail::TKeyTable::Finish(state);
+  }
+  const detail::TKeyTable& table = Table();
+  for (size_t length = most; length > 0; --length) {
+    const uint32_t line =
+        table.FindHashed<false>(entries_, word.substr(0, length), hashes[length - 1]);
+    if (line != detail::TKeyTable::kNoLine) {
+      hits.Longest = line;
+      hits.LongestLength = length;
+      break;
+    }
+  }
   if (hits.LongestLength == word.size()) hits.Exact = hits.Longest;
   if (remembered) {
     Copy(walkedWord_, word);
@@ -392,8 +401,8 @@ std::string TDicValueObject::Find(std::string_view key) {
   // A suffix section stores its keys reversed, and so does its trie.
   const uint32_t pos = kind_ == dkWhole    ? FindWhole(key)
                        : kind_ == dkPrefix ? WalkPrefixes(key).Exact
-                                           : Trie().FindKey(key, true);
-  if (pos == detail::TKeyTrie::kNoLine) return {};
+                                           : Table().Find(entries_, key, true);
+  if (pos == detail::TKeyTable::kNoLine) return {};
   Copy(lastKey_, key);
   Copy(lastValue_, ValueAfter(pos, key.size()));
   cacheOwner_ = TCacheOwner::Find;
@@ -458,26 +467,34 @@ bool TDicValueObject::ComputePart(std::string_view word, std::string& out) {
 bool TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
   if (entries_.empty() || !IsLowerLetter(word.front())) return false;
   const uint32_t pos = FindWhole(word);
-  if (pos == detail::TKeyTrie::kNoLine) return false;
+  if (pos == detail::TKeyTable::kNoLine) return false;
   Copy(out, ValueAfter(pos, word.size()));
   return true;
 }
 
 bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
   if (entries_.empty() || !IsLowerLetter(word.back())) return false;
-  uint32_t best = detail::TKeyTrie::kNoLine;
+  // Of the endings that are keys and not refused, the first in list order wins. The lines sort
+  // by their bytes with the keys reversed, so of two such endings the shorter comes first exactly
+  // when the character before it sorts after "=" (a line "ab'=" sorts before "ab="): the winner
+  // is the shortest ending with such a character before it, or else the longest.
+  const detail::TKeyTable& table = Table();
+  uint32_t best = detail::TKeyTable::kNoLine;
   size_t bestLength = 0;
-  // Every ending that is a key is a candidate; the first in list order that is not refused wins,
-  // which is not always the shortest (a line "ab'=" sorts before "ab=").
-  Trie().ForEachSuffix(word, [&](size_t length, uint32_t line) {
-    if (line >= best) return;
+  uint64_t state = detail::TKeyTable::kStart;
+  for (size_t length = 1; length <= std::min(word.size(), longestKey_); ++length) {
     const size_t start = word.size() - length;
+    state = detail::TKeyTable::Step(state, static_cast<unsigned char>(word[start]));
     // An ending "h..." would cut the "h" from a two-letter rule ending just before it.
-    if (word[start] == 'h' && start > 0 && IsHRuleLetter(word[start - 1])) return;
+    if (word[start] == 'h' && start > 0 && IsHRuleLetter(word[start - 1])) continue;
+    const uint32_t line =
+        table.FindHashed<true>(entries_, word.substr(start), detail::TKeyTable::Finish(state));
+    if (line == detail::TKeyTable::kNoLine) continue;
     best = line;
     bestLength = length;
-  });
-  if (best == detail::TKeyTrie::kNoLine) return false;
+    if (start == 0 || static_cast<unsigned char>(word[start - 1]) > '=') break;
+  }
+  if (best == detail::TKeyTable::kNoLine) return false;
   ReplaceInto(out, word, word.size() - bestLength, bestLength, ValueAfter(best, bestLength));
   return true;
 }
@@ -487,7 +504,7 @@ bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
   const TPrefixHits walk = WalkPrefixes(word);
   const uint32_t best = walk.Longest;
   const size_t bestLength = walk.LongestLength;
-  if (best == detail::TKeyTrie::kNoLine) return false;
+  if (best == detail::TKeyTable::kNoLine) return false;
   if (bestLength < word.size()) {
     const char next = word[bestLength];
     // A mark modifies the key's last letter; an "h" would split a two-letter rule. Either way the

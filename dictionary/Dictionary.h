@@ -31,7 +31,6 @@ void SetDictionaryFlagDefaults();
 
 namespace detail {
 class TKeyTable;
-class TKeyTrie;
 class TMiddleMatcher;
 }  // namespace detail
 
@@ -92,9 +91,8 @@ class TDicValueObject {
   // Value(i) when the key of line i is known to be keyLength long.
   std::string_view ValueAfter(size_t i, size_t keyLength) const;
   size_t FirstLineWithKey(size_t first, size_t last, std::string_view storedKey) const;
-  // The trie over the stored keys of the letter ranges, built on first use after a change.
-  const detail::TKeyTrie& Trie();
-  void BuildTrie();
+  // The table of the stored keys of the letter ranges, built on first use after a change.
+  const detail::TKeyTable& Table();
   // The first line whose key is key in a whole-word section's letter ranges, or none.
   uint32_t FindWhole(std::string_view key);
   // The keys of a prefix section that begin a word: the engine asks Find and then FindPart about
@@ -129,8 +127,7 @@ class TDicValueObject {
   TCacheOwner cacheOwner_ = TCacheOwner::None;
   // Both built on the first lookup that needs them after a change, so that loading and editing
   // stay cheap; shared by copies of the section, never changed once built.
-  std::shared_ptr<const detail::TKeyTrie> trie_;    // prefix and suffix sections
-  std::shared_ptr<const detail::TKeyTable> table_;  // whole-word sections
+  std::shared_ptr<const detail::TKeyTable> table_;  // whole-word, prefix and suffix sections
   // The last word walked and its hits, until the next change.
   std::string walkedWord_;
   TPrefixHits walked_;

@@ -233,6 +233,22 @@ TEST(DictionaryLookup, WideNodesAndEveryByte) {
   }
 }
 
+// A middle node with a child for every byte but "=", more than its count byte holds.
+TEST(DictionaryLookup, MiddleNodeWithEveryChild) {
+  TDicValueObject section(dkMiddle);
+  ReferenceSection reference(dkMiddle);
+  for (int b = 1; b < 256; ++b) {
+    if (b == '=') continue;
+    const std::string key = std::string("q") + static_cast<char>(b);
+    section.AddEntry(key, std::to_string(b));
+    reference.Add(key, std::to_string(b));
+  }
+  for (int b = 0; b < 256; ++b) {
+    const std::string word = std::string("xq") + static_cast<char>(b) + "q";
+    ASSERT_EQ(section.FindPart(word), reference.FindPart(word)) << b;
+  }
+}
+
 // Long keys, with many borders, over two letters in both cases: the occurrence replaced is the
 // first one without regard to case, often well before the exact one that chose the key.
 TEST(DictionaryLookup, LongMiddleKeysAgainstPlainScans) {
