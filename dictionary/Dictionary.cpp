@@ -364,26 +364,9 @@ TDicValueObject::TPrefixHits TDicValueObject::WalkPrefixes(std::string_view word
   const bool remembered = word.size() <= kLongestRemembered;
   if (remembered && walkValid_ && word == walkedWord_) return walked_;
   TPrefixHits hits{detail::TKeyTable::kNoLine, detail::TKeyTable::kNoLine, 0};
-  // The longest key wins: the beginnings are hashed in one pass and then tried longest first.
-  const size_t most = std::min(word.size(), longestKey_);
-  std::array<uint64_t, 64> near;
-  std::vector<uint64_t> far;
-  uint64_t* hashes = most <= near.size() ? near.data() : (far.resize(most), far.data());
-  uint64_t state = detail::TKeyTable::kStart;
-  for (size_t i = 0; i < most; ++i) {
-    state = detail::TKeyTable::Step(state, static_cast<unsigned char>(word[i]));
-    hashes[i] = detail::TKeyTable::Finish(state);
-  }
-  const detail::TKeyTable& table = Table();
-  for (size_t length = most; length > 0; --length) {
-    const uint32_t line =
-        table.FindHashed<false>(entries_, word.substr(0, length), hashes[length - 1]);
-    if (line != detail::TKeyTable::kNoLine) {
-      hits.Longest = line;
-      hits.LongestLength = length;
-      break;
-    }
-  }
+  const detail::TKeyTable::TMatch longest = Table().LongestBeginning(entries_, word, longestKey_);
+  hits.Longest = longest.Line;
+  hits.LongestLength = longest.Length;
   if (hits.LongestLength == word.size()) hits.Exact = hits.Longest;
   if (remembered) {
     Copy(walkedWord_, word);
@@ -478,22 +461,16 @@ bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
   // by their bytes with the keys reversed, so of two such endings the shorter comes first exactly
   // when the character before it sorts after "=" (a line "ab'=" sorts before "ab="): the winner
   // is the shortest ending with such a character before it, or else the longest.
-  const detail::TKeyTable& table = Table();
   uint32_t best = detail::TKeyTable::kNoLine;
   size_t bestLength = 0;
-  uint64_t state = detail::TKeyTable::kStart;
-  for (size_t length = 1; length <= std::min(word.size(), longestKey_); ++length) {
+  Table().ForEachEnding(entries_, word, longestKey_, [&](size_t length, uint32_t line) {
     const size_t start = word.size() - length;
-    state = detail::TKeyTable::Step(state, static_cast<unsigned char>(word[start]));
     // An ending "h..." would cut the "h" from a two-letter rule ending just before it.
-    if (word[start] == 'h' && start > 0 && IsHRuleLetter(word[start - 1])) continue;
-    const uint32_t line =
-        table.FindHashed<true>(entries_, word.substr(start), detail::TKeyTable::Finish(state));
-    if (line == detail::TKeyTable::kNoLine) continue;
+    if (word[start] == 'h' && start > 0 && IsHRuleLetter(word[start - 1])) return false;
     best = line;
     bestLength = length;
-    if (start == 0 || static_cast<unsigned char>(word[start - 1]) > '=') break;
-  }
+    return start == 0 || static_cast<unsigned char>(word[start - 1]) > '=';
+  });
   if (best == detail::TKeyTable::kNoLine) return false;
   ReplaceInto(out, word, word.size() - bestLength, bestLength, ValueAfter(best, bestLength));
   return true;

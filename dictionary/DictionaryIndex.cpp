@@ -88,11 +88,12 @@ TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t
     // Lines with the same key sort together, the first of them first.
     if (i > first && key == previous) continue;
     previous = key;
-    const uint64_t h = Hash(key);
-    size_t slot = h & mask_;
+    const uint64_t state = State(key);
+    filter_[FilterWord(state)] |= FilterBits(state);
+    const uint64_t hash = Finish(state);
+    size_t slot = hash & mask_;
     while (slots_[slot].Line != kNoLine) slot = (slot + 1) & mask_;
-    slots_[slot] = {static_cast<uint32_t>(h >> 32), static_cast<uint32_t>(i)};
-    filter_[FilterWord(h)] |= FilterBits(h);
+    slots_[slot] = {static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(i)};
   }
 }
 

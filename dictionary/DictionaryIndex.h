@@ -107,43 +107,65 @@ class TKeyTable {
 
   TKeyTable(const std::vector<std::string>& lines, size_t first, size_t last);
 
-  // A key's hash, from its characters one at a time: Finish(Step(...Step(kStart, c0)...)).
-  static constexpr uint64_t kStart = 0x9E3779B97F4A7C15u;
-  static uint64_t Step(uint64_t state, unsigned char c) {
-    return std::rotl((state ^ c) * 0xFF51AFD7ED558CCDu, 23);
-  }
-  static uint64_t Finish(uint64_t state) {
-    state ^= state >> 33;
-    state *= 0xC4CEB9FE1A85EC53u;
-    return state ^ (state >> 29);
-  }
-
-  static uint64_t Hash(std::string_view key, bool backwards = false) {
-    uint64_t state = kStart;
-    for (size_t i = 0; i < key.size(); ++i)
-      state = Step(state, static_cast<unsigned char>(key[backwards ? key.size() - 1 - i : i]));
-    return Finish(state);
-  }
-
-  // The first line whose key is key (read backwards when asked), or kNoLine; lines are the lines
-  // the table was built from.
+  // The first line whose key is key (read backwards when asked, for keys stored reversed), or
+  // kNoLine. Here and below, lines are the lines the table was built from.
   uint32_t Find(const std::vector<std::string>& lines, std::string_view key,
                 bool backwards = false) const {
-    const uint64_t hash = Hash(key, backwards);
-    return backwards ? FindHashed<true>(lines, key, hash) : FindHashed<false>(lines, key, hash);
+    const uint64_t state = State(key, backwards);
+    if (!MayHold(state)) return kNoLine;
+    return backwards ? Probe<true>(lines, key, state) : Probe<false>(lines, key, state);
   }
-  // The same for a key whose hash is known.
-  template <bool Backwards>
-  uint32_t FindHashed(const std::vector<std::string>& lines, std::string_view text,
-                      uint64_t hash) const {
-    if (slots_.empty()) return kNoLine;
-    const uint64_t bits = FilterBits(hash);
-    if ((filter_[FilterWord(hash)] & bits) != bits) return kNoLine;
-    const uint32_t tag = static_cast<uint32_t>(hash >> 32);
-    for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
-      const TSlot& slot = slots_[i];
-      if (slot.Line == kNoLine) return kNoLine;
-      if (slot.Tag == tag && HasKey<Backwards>(lines[slot.Line], text)) return slot.Line;
+
+  struct TMatch {
+    uint32_t Line = kNoLine;
+    size_t Length = 0;
+  };
+  // The longest key, of at most most characters, that begins text, and the first line with it.
+  TMatch LongestBeginning(const std::vector<std::string>& lines, std::string_view text,
+                          size_t most) const {
+    // The filter is asked about each beginning in one pass, and the few it lets through are
+    // looked up longest first, so that a word with many keys nested in it costs one lookup. They
+    // wait in a small buffer, looked up and emptied whenever it fills.
+    struct TCandidate {
+      size_t Length;
+      uint64_t State;
+    };
+    std::array<TCandidate, 16> waiting;
+    size_t count = 0;
+    TMatch best;
+    auto lookUp = [&] {
+      while (count > 0) {
+        const TCandidate c = waiting[--count];
+        const uint32_t line = Probe<false>(lines, text.substr(0, c.Length), c.State);
+        if (line != kNoLine) {
+          best = {line, c.Length};
+          count = 0;
+        }
+      }
+    };
+    uint64_t state = kStart;
+    for (size_t length = 1; length <= std::min(most, text.size()); ++length) {
+      state = Step(state, static_cast<unsigned char>(text[length - 1]));
+      if (!MayHold(state)) continue;
+      if (count == waiting.size()) lookUp();
+      waiting[count++] = {length, state};
+    }
+    lookUp();
+    return best;
+  }
+
+  // Calls found(length, line) for each ending of text of at most most characters that is a key
+  // stored reversed, with its first line, shortest first, until found returns true.
+  template <typename F>
+  void ForEachEnding(const std::vector<std::string>& lines, std::string_view text, size_t most,
+                     F&& found) const {
+    uint64_t state = kStart;
+    for (size_t length = 1; length <= std::min(most, text.size()); ++length) {
+      const std::string_view ending = text.substr(text.size() - length);
+      state = Step(state, static_cast<unsigned char>(ending.front()));
+      if (!MayHold(state)) continue;
+      const uint32_t line = Probe<true>(lines, ending, state);
+      if (line != kNoLine && found(length, line)) return;
     }
   }
 
@@ -153,6 +175,45 @@ class TKeyTable {
     uint32_t Line = kNoLine;
   };
 
+  // A key is hashed a character at a time. The rotation brings the well-mixed high half of each
+  // product down, so that the low half of every state is a fair hash of the characters so far,
+  // good enough for the filter; a slot, asked about far less often, gets a full mix.
+  static constexpr uint64_t kStart = 0x9E3779B97F4A7C15u;
+  static uint64_t Step(uint64_t state, unsigned char c) {
+    return std::rotl((state ^ c) * 0xFF51AFD7ED558CCDu, 32);
+  }
+  static uint64_t State(std::string_view key, bool backwards = false) {
+    uint64_t state = kStart;
+    for (size_t i = 0; i < key.size(); ++i)
+      state = Step(state, static_cast<unsigned char>(key[backwards ? key.size() - 1 - i : i]));
+    return state;
+  }
+  static uint64_t Finish(uint64_t state) {
+    state ^= state >> 33;
+    state *= 0xC4CEB9FE1A85EC53u;
+    return state ^ (state >> 29);
+  }
+  // Two bits of a 64-bit word of filter_ for a key's state.
+  size_t FilterWord(uint64_t state) const { return state & (filter_.size() - 1); }
+  static uint64_t FilterBits(uint64_t state) {
+    return uint64_t(1) << ((state >> 20) & 63) | uint64_t(1) << ((state >> 26) & 63);
+  }
+  bool MayHold(uint64_t state) const {
+    const uint64_t bits = FilterBits(state);
+    return !filter_.empty() && (filter_[FilterWord(state)] & bits) == bits;
+  }
+  // The first line whose key is key (read backwards when asked), given its state.
+  template <bool Backwards>
+  uint32_t Probe(const std::vector<std::string>& lines, std::string_view key,
+                 uint64_t state) const {
+    const uint64_t hash = Finish(state);
+    const uint32_t tag = static_cast<uint32_t>(hash >> 32);
+    for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
+      const TSlot& slot = slots_[i];
+      if (slot.Line == kNoLine) return kNoLine;
+      if (slot.Tag == tag && HasKey<Backwards>(lines[slot.Line], key)) return slot.Line;
+    }
+  }
   // Whether the text before the line's first "=" is key (key read backwards when asked).
   template <bool Backwards>
   static bool HasKey(std::string_view line, std::string_view key) {
@@ -160,12 +221,6 @@ class TKeyTable {
     const bool same =
         Backwards ? std::equal(key.rbegin(), key.rend(), line.begin()) : line.starts_with(key);
     return same && key.find('=') == std::string_view::npos;
-  }
-  // Three bits of a 64-bit word of filter_ for a key's hash.
-  size_t FilterWord(uint64_t h) const { return (h >> 20) & (filter_.size() - 1); }
-  static uint64_t FilterBits(uint64_t h) {
-    return uint64_t(1) << ((h >> 46) & 63) | uint64_t(1) << ((h >> 52) & 63) |
-           uint64_t(1) << ((h >> 58) & 63);
   }
 
   std::vector<TSlot> slots_;
