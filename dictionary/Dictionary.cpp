@@ -224,10 +224,6 @@ std::string_view TDicValueObject::ValueAfter(size_t i, size_t keyLength) const {
 
 void TDicValueObject::EntriesChanged() {
   Modified = true;
-  lastKey_.clear();
-  lastValue_.clear();
-  lastIsKey_ = false;
-  cacheOwner_ = TCacheOwner::None;
   table_.reset();
   walkValid_ = false;
   middle_.reset();
@@ -377,58 +373,44 @@ TDicValueObject::TPrefixHits TDicValueObject::WalkPrefixes(std::string_view word
 }
 
 std::string TDicValueObject::Find(std::string_view key) {
+  return std::string(FindValue(key));
+}
+
+std::string_view TDicValueObject::FindValue(std::string_view key) {
   if (key.empty() || entries_.empty() || key.size() > longestKey_) return {};
-  if (cacheOwner_ == TCacheOwner::Find && key == lastKey_) return lastValue_;
   if (!IsLowerLetter(key.front())) return {};
   if (kind_ != dkWhole && kind_ != dkPrefix && kind_ != dkSuffix) return {};
-  // A suffix section stores its keys reversed, and so does its trie.
+  // A suffix section stores its keys reversed, and so does its table.
   const uint32_t pos = kind_ == dkWhole    ? FindWhole(key)
                        : kind_ == dkPrefix ? WalkPrefixes(key).Exact
                                            : Table().Find(entries_, key, true);
   if (pos == detail::TKeyTable::kNoLine) return {};
-  Copy(lastKey_, key);
-  Copy(lastValue_, ValueAfter(pos, key.size()));
-  cacheOwner_ = TCacheOwner::Find;
-  return lastValue_;
+  return ValueAfter(pos, key.size());
 }
 
 std::string TDicValueObject::FindPart(std::string_view word) {
   if (word.empty()) return {};
-  bool unchanged;
-  return std::string(Part(word, unchanged));
+  std::string out;
+  if (!ComputePart(word, out)) out = word;
+  return out;
 }
 
 bool TDicValueObject::MatchesPart(std::string_view word) {
-  // FindPart of an empty word is the empty word and leaves the cache alone.
-  if (word.empty()) return false;
-  bool unchanged;
-  const std::string_view result = Part(word, unchanged);
-  return !unchanged && result != word;
+  return FindChangedPart(word, part_);
 }
 
-bool TDicValueObject::HasMiddleKeyIn(std::string_view word) {
-  if (kind_ != dkMiddle || entries_.empty()) return false;
-  if (!middle_) middle_ = std::make_shared<const detail::TMiddleMatcher>(entries_);
-  return middle_->FirstKeyIn(word) != detail::TMiddleMatcher::kNone;
+bool TDicValueObject::FindChangedPart(std::string_view word, std::string& out) {
+  // FindPart of an empty word is the empty word.
+  return !word.empty() && ComputePart(word, out) && out != word;
 }
 
-std::string_view TDicValueObject::Part(std::string_view word, bool& unchanged) {
-  if (cacheOwner_ == TCacheOwner::FindPart && word == lastKey_) {
-    unchanged = lastIsKey_;
-    if (lastIsKey_) return lastKey_;
-    // A remembered empty result is searched again.
-    if (!lastValue_.empty()) return lastValue_;
-  }
-  if (word.size() > kLongestRemembered) {
-    // Copying a long word into the cache would cost more than searching it again.
-    cacheOwner_ = TCacheOwner::None;
-    unchanged = !ComputePart(word, lastValue_);
-    return unchanged ? word : std::string_view(lastValue_);
-  }
-  Copy(lastKey_, word);
-  cacheOwner_ = TCacheOwner::FindPart;
-  unchanged = lastIsKey_ = !ComputePart(word, lastValue_);
-  return lastIsKey_ ? std::string_view(lastKey_) : std::string_view(lastValue_);
+TDicValueObject::TMiddleMatch TDicValueObject::MatchMiddleIn(std::string_view word,
+                                                             std::string& out) {
+  if (kind_ != dkMiddle || entries_.empty()) return TMiddleMatch::NoKey;
+  const uint32_t line = FirstMiddleKeyIn(word);
+  if (line == detail::TMiddleMatcher::kNone) return TMiddleMatch::NoKey;
+  ReplaceMiddleKey(word, line, out);
+  return out != word ? TMiddleMatch::Changed : TMiddleMatch::Unchanged;
 }
 
 bool TDicValueObject::ComputePart(std::string_view word, std::string& out) {
@@ -496,14 +478,23 @@ bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
 
 bool TDicValueObject::MatchMiddle(std::string_view word, std::string& out) {
   if (entries_.empty()) return false;
-  if (!middle_) middle_ = std::make_shared<const detail::TMiddleMatcher>(entries_);
-  const uint32_t index = middle_->FirstKeyIn(word);
-  if (index == detail::TMiddleMatcher::kNone) return false;
-  // The key was chosen by an exact occurrence, but an occurrence differing in case may come first.
-  const std::string_view key = KeyOf(entries_[index]);
-  const size_t pos = FindFolded(word, key);
-  ReplaceInto(out, word, pos, key.size(), ValueAfter(index, key.size()));
+  const uint32_t line = FirstMiddleKeyIn(word);
+  if (line == detail::TMiddleMatcher::kNone) return false;
+  ReplaceMiddleKey(word, line, out);
   return true;
+}
+
+uint32_t TDicValueObject::FirstMiddleKeyIn(std::string_view word) {
+  if (!middle_) middle_ = std::make_shared<const detail::TMiddleMatcher>(entries_);
+  return middle_->FirstKeyIn(word);
+}
+
+void TDicValueObject::ReplaceMiddleKey(std::string_view word, uint32_t line,
+                                       std::string& out) const {
+  // The key was chosen by an exact occurrence, but an occurrence differing in case may come first.
+  const std::string_view key = KeyOf(entries_[line]);
+  const size_t pos = FindFolded(word, key);
+  ReplaceInto(out, word, pos, key.size(), ValueAfter(line, key.size()));
 }
 
 std::string DictionaryFileFor(const std::string& programDir, const std::string& perUserDir) {
