@@ -73,7 +73,8 @@ TKeyTrie::TKeyTrie(const std::vector<std::string>& lines) {
   data_.shrink_to_fit();
 }
 
-TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t last) {
+TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t last)
+    : filter_(1, 0) {
   if (first >= last) return;
   // At most two thirds full, so that a miss ends at an empty slot within a probe or two, and
   // small enough to stay in the cache: most lookups miss.
@@ -93,7 +94,7 @@ TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t
     const uint64_t hash = Finish(state);
     size_t slot = hash & mask_;
     while (slots_[slot].Line != kNoLine) slot = (slot + 1) & mask_;
-    slots_[slot] = {static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(i)};
+    slots_[slot] = {Tag(hash, key.size()), static_cast<uint32_t>(i)};
   }
 }
 

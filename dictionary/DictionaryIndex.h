@@ -171,7 +171,7 @@ class TKeyTable {
 
  private:
   struct TSlot {
-    uint32_t Tag = 0;  // the high half of the key's hash
+    uint32_t Tag = 0;  // see Tag
     uint32_t Line = kNoLine;
   };
 
@@ -200,34 +200,45 @@ class TKeyTable {
   }
   bool MayHold(uint64_t state) const {
     const uint64_t bits = FilterBits(state);
-    return !filter_.empty() && (filter_[FilterWord(state)] & bits) == bits;
+    return (filter_[FilterWord(state)] & bits) == bits;
+  }
+  // A slot's tag: high bits of the key's hash, and its length (kLongKey for any longer one), so
+  // that a slot of another key rarely sends a lookup to that key's line, and one of the right
+  // key tells that the line's key is as long as the key asked about.
+  static constexpr size_t kLongKey = 255;
+  static uint32_t Tag(uint64_t hash, size_t length) {
+    return static_cast<uint32_t>(hash >> 40) << 8 |
+           static_cast<uint32_t>(std::min(length, kLongKey));
   }
   // The first line whose key is key (read backwards when asked), given its state.
   template <bool Backwards>
   uint32_t Probe(const std::vector<std::string>& lines, std::string_view key,
                  uint64_t state) const {
     const uint64_t hash = Finish(state);
-    const uint32_t tag = static_cast<uint32_t>(hash >> 32);
+    const uint32_t tag = Tag(hash, key.size());
     for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
       const TSlot& slot = slots_[i];
       if (slot.Line == kNoLine) return kNoLine;
       if (slot.Tag == tag && HasKey<Backwards>(lines[slot.Line], key)) return slot.Line;
     }
   }
-  // Whether the text before the line's first "=" is key (key read backwards when asked).
+  // Whether the text before the first "=" of a line whose key has key's length (by its tag) is
+  // key (read backwards when asked).
   template <bool Backwards>
   static bool HasKey(std::string_view line, std::string_view key) {
-    if (line.size() <= key.size() || line[key.size()] != '=') return false;
-    const bool same =
-        Backwards ? std::equal(key.rbegin(), key.rend(), line.begin()) : line.starts_with(key);
-    return same && key.find('=') == std::string_view::npos;
+    // Beyond the tag's count of lengths, the line's key is known only to be long.
+    if (key.size() >= kLongKey &&
+        (line.size() <= key.size() || line[key.size()] != '=' || key.find('=') != key.npos))
+      return false;
+    return Backwards ? std::equal(key.rbegin(), key.rend(), line.begin()) : line.starts_with(key);
   }
 
   std::vector<TSlot> slots_;
   size_t mask_ = 0;
   // A Bloom filter of the keys, some sixteen bits each: most words, beginnings and endings asked
   // about are no key, and the filter, small enough to stay in the cache, turns nearly all of them
-  // away, where the slots, eight bytes a key and more, cost a cache miss.
+  // away, where the slots, eight bytes a key and more, cost a cache miss. Never empty, so that
+  // an empty table needs no test of its own.
   std::vector<uint64_t> filter_;
 };
 
