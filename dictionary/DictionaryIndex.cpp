@@ -83,6 +83,7 @@ TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t
   slots_.resize(size);
   mask_ = size - 1;
   filter_.assign(std::bit_ceil((last - first) / 4 + 1), 0);
+  filterMask_ = filter_.size() - 1;
   std::string_view previous;
   for (size_t i = first; i < last; ++i) {
     const std::string_view key = std::string_view(lines[i]).substr(0, lines[i].find('='));

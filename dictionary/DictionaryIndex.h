@@ -184,8 +184,11 @@ class TKeyTable {
   }
   static uint64_t State(std::string_view key, bool backwards = false) {
     uint64_t state = kStart;
-    for (size_t i = 0; i < key.size(); ++i)
-      state = Step(state, static_cast<unsigned char>(key[backwards ? key.size() - 1 - i : i]));
+    if (backwards)
+      for (auto c = key.rbegin(); c != key.rend(); ++c)
+        state = Step(state, static_cast<unsigned char>(*c));
+    else
+      for (const char c : key) state = Step(state, static_cast<unsigned char>(c));
     return state;
   }
   static uint64_t Finish(uint64_t state) {
@@ -194,7 +197,7 @@ class TKeyTable {
     return state ^ (state >> 29);
   }
   // Two bits of a 64-bit word of filter_ for a key's state.
-  size_t FilterWord(uint64_t state) const { return state & (filter_.size() - 1); }
+  size_t FilterWord(uint64_t state) const { return state & filterMask_; }
   static uint64_t FilterBits(uint64_t state) {
     return uint64_t(1) << ((state >> 20) & 63) | uint64_t(1) << ((state >> 26) & 63);
   }
@@ -240,6 +243,7 @@ class TKeyTable {
   // away, where the slots, eight bytes a key and more, cost a cache miss. Never empty, so that
   // an empty table needs no test of its own.
   std::vector<uint64_t> filter_;
+  size_t filterMask_ = 0;  // its size less one
 };
 
 // Aho-Corasick automaton over the keys of a middle section: one pass over a word gives the first
