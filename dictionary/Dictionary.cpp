@@ -356,15 +356,14 @@ uint32_t TDicValueObject::FindWhole(std::string_view key) {
   return Table().Find(entries_, key);
 }
 
-TDicValueObject::TPrefixHits TDicValueObject::WalkPrefixes(std::string_view word) {
-  const bool remembered = word.size() <= kLongestRemembered;
-  if (remembered && walkValid_ && word == walkedWord_) return walked_;
+TDicValueObject::TPrefixHits TDicValueObject::WalkPrefixes(std::string_view word, bool remember) {
+  if (walkValid_ && word == walkedWord_) return walked_;
   TPrefixHits hits{detail::TKeyTable::kNoLine, detail::TKeyTable::kNoLine, 0};
   const detail::TKeyTable::TMatch longest = Table().LongestBeginning(entries_, word, longestKey_);
   hits.Longest = longest.Line;
   hits.LongestLength = longest.Length;
   if (hits.LongestLength == word.size()) hits.Exact = hits.Longest;
-  if (remembered) {
+  if (remember && word.size() <= kLongestRemembered) {
     Copy(walkedWord_, word);
     walked_ = hits;
     walkValid_ = true;
@@ -382,7 +381,7 @@ std::string_view TDicValueObject::FindValue(std::string_view key) {
   if (kind_ != dkWhole && kind_ != dkPrefix && kind_ != dkSuffix) return {};
   // A suffix section stores its keys reversed, and so does its table.
   const uint32_t pos = kind_ == dkWhole    ? FindWhole(key)
-                       : kind_ == dkPrefix ? WalkPrefixes(key).Exact
+                       : kind_ == dkPrefix ? WalkPrefixes(key, true).Exact
                                            : Table().Find(entries_, key, true);
   if (pos == detail::TKeyTable::kNoLine) return {};
   return ValueAfter(pos, key.size());
@@ -460,7 +459,7 @@ bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
 
 bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
   if (entries_.empty() || !IsLowerLetter(word.front())) return false;
-  const TPrefixHits walk = WalkPrefixes(word);
+  const TPrefixHits walk = WalkPrefixes(word, false);
   const uint32_t best = walk.Longest;
   const size_t bestLength = walk.LongestLength;
   if (best == detail::TKeyTable::kNoLine) return false;

@@ -99,14 +99,15 @@ class TDicValueObject {
   const detail::TKeyTable& Table();
   // The first line whose key is key in a whole-word section's letter ranges, or none.
   uint32_t FindWhole(std::string_view key);
-  // The keys of a prefix section that begin a word: the engine asks Find and then FindPart about
-  // the same word, and one walk answers both.
+  // The keys of a prefix section that begin a word. The engine asks Find and then FindPart about
+  // the same word, so Find remembers its walk (remember) for FindPart; nothing else follows a
+  // walk with another on the same word.
   struct TPrefixHits {
     uint32_t Exact = 0;    // the first line whose key is the word
     uint32_t Longest = 0;  // the first line with the longest key that begins the word
     size_t LongestLength = 0;
   };
-  TPrefixHits WalkPrefixes(std::string_view word);
+  TPrefixHits WalkPrefixes(std::string_view word, bool remember);
   // Each writes FindPart's result to out and returns true, or returns false when the result is
   // the word itself (out then untouched).
   bool ComputePart(std::string_view word, std::string& out);
