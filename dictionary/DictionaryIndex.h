@@ -1,6 +1,7 @@
 #pragma once
-// Indexes over the keys of a section's sorted "key=value" lines (tries and a hash table), so that a
-// lookup costs time in proportion to the word and not to the size of the section.
+// Indexes over the keys of a section's sorted "key=value" lines (a hash table, and a trie for the
+// middle matcher), so that a lookup costs time in proportion to the word and not to the size of
+// the section.
 #include <algorithm>
 #include <array>
 #include <bit>
