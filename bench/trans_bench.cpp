@@ -4,6 +4,7 @@
 #include "CodePage.h"
 #include "Corpus.h"
 #include "Dictionary.h"
+#include "DictionaryStage.h"
 #include "trans.h"
 
 namespace {
@@ -59,7 +60,7 @@ BENCHMARK(BM_ConvertTextDefaultDictionary)->Unit(benchmark::kMillisecond);
 
 // A grown dictionary: 65,535 entries in the whole, prefix and suffix sections, and middle and
 // English entries (1,000 and 5,000, or 65,535 of each when full).
-void ConvertWithLargeDictionary(benchmark::State& state, size_t middleCount, size_t englishCount) {
+void LoadLargeDictionary(size_t middleCount, size_t englishCount) {
   SetFlags(true);
   CreateSections();
   AddDefaultEntries();
@@ -81,6 +82,10 @@ void ConvertWithLargeDictionary(benchmark::State& state, size_t middleCount, siz
   MiddleWords->LoadFromStrings(middle);
   LoadEnglishWords(english);
   PrefixMode = 1;
+}
+
+void ConvertWithLargeDictionary(benchmark::State& state, size_t middleCount, size_t englishCount) {
+  LoadLargeDictionary(middleCount, englishCount);
   ConvertLines(state);
 }
 
@@ -93,6 +98,30 @@ void BM_ConvertTextFullDictionary(benchmark::State& state) {
   ConvertWithLargeDictionary(state, 65535, 65535);
 }
 BENCHMARK(BM_ConvertTextFullDictionary)->Unit(benchmark::kMillisecond);
+
+// The dictionary stage alone, on the words ConvertLines converts: the test for English and the
+// lookups up to normalisation, verbal prefixes peeled as the engine does.
+void BM_DictionaryStageFullDictionary(benchmark::State& state) {
+  LoadLargeDictionary(65535, 65535);
+  const std::vector<std::string> words = corpus::Words(4096 * 12);
+  std::string word;
+  std::u16string prefixes;
+  for (auto _ : state) {
+    for (const std::string& typed : words) {
+      benchmark::DoNotOptimize(IsEnglishWord(typed));
+      word = typed;
+      prefixes.clear();
+      size_t at = 0;
+      TPrefixRun run;
+      while (DictionaryStage(word, at, run, prefixes)) {
+      }
+      benchmark::DoNotOptimize(word);
+    }
+  }
+  state.counters["words/s"] =
+      benchmark::Counter(double(words.size()) * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DictionaryStageFullDictionary)->Unit(benchmark::kMillisecond);
 
 // One word made of a verbal prefix repeated: the dictionary stage peels the prefixes one by one.
 void BM_VerbalPrefixRun(benchmark::State& state, const std::string& prefix) {

@@ -224,11 +224,6 @@ std::string_view TDicValueObject::ValueAfter(size_t i, size_t keyLength) const {
 
 void TDicValueObject::EntriesChanged() {
   Modified = true;
-  lastKey_.clear();
-  lastValue_.clear();
-  lastIsKey_ = false;
-  cacheOwner_ = TCacheOwner::None;
-  trie_.reset();
   table_.reset();
   walkValid_ = false;
   middle_.reset();
@@ -348,35 +343,27 @@ void TDicValueObject::SaveToStrings(std::vector<std::string>& lines) const {
   for (const std::string_view line : sorted) lines.emplace_back(line);
 }
 
-void TDicValueObject::BuildTrie() {
-  trie_ = std::make_shared<const detail::TKeyTrie>(entries_, letterStart_[0], letterStart_[26]);
-}
-
-inline const detail::TKeyTrie& TDicValueObject::Trie() {
-  if (!trie_) BuildTrie();
-  return *trie_;
+inline const detail::TKeyTable& TDicValueObject::Table() {
+  if (!table_)
+    table_ = std::make_shared<const detail::TKeyTable>(entries_, letterStart_[0], letterStart_[26]);
+  return *table_;
 }
 
 uint32_t TDicValueObject::FindWhole(std::string_view key) {
   if (key.size() > longestKey_) return detail::TKeyTable::kNoLine;
-  if (!table_)
-    table_ = std::make_shared<const detail::TKeyTable>(entries_, letterStart_[0], letterStart_[26]);
   // Only keys of the letter ranges are in the table, and only a word beginning with a lower-case
   // letter is looked up, so keys outside the ranges are never found.
-  return table_->Find(entries_, key);
+  return Table().Find(entries_, key);
 }
 
-TDicValueObject::TPrefixHits TDicValueObject::WalkPrefixes(std::string_view word) {
-  const bool remembered = word.size() <= kLongestRemembered;
-  if (remembered && walkValid_ && word == walkedWord_) return walked_;
-  TPrefixHits hits{detail::TKeyTrie::kNoLine, detail::TKeyTrie::kNoLine, 0};
-  // Keys come shortest first, so the last one is the longest.
-  Trie().ForEachPrefix(word, [&](size_t length, uint32_t line) {
-    hits.Longest = line;
-    hits.LongestLength = length;
-  });
+TDicValueObject::TPrefixHits TDicValueObject::WalkPrefixes(std::string_view word, bool remember) {
+  if (walkValid_ && word == walkedWord_) return walked_;
+  TPrefixHits hits{detail::TKeyTable::kNoLine, detail::TKeyTable::kNoLine, 0};
+  const detail::TKeyTable::TMatch longest = Table().LongestBeginning(entries_, word, longestKey_);
+  hits.Longest = longest.Line;
+  hits.LongestLength = longest.Length;
   if (hits.LongestLength == word.size()) hits.Exact = hits.Longest;
-  if (remembered) {
+  if (remember && word.size() <= kLongestRemembered) {
     Copy(walkedWord_, word);
     walked_ = hits;
     walkValid_ = true;
@@ -385,58 +372,44 @@ TDicValueObject::TPrefixHits TDicValueObject::WalkPrefixes(std::string_view word
 }
 
 std::string TDicValueObject::Find(std::string_view key) {
+  return std::string(FindValue(key));
+}
+
+std::string_view TDicValueObject::FindValue(std::string_view key) {
   if (key.empty() || entries_.empty() || key.size() > longestKey_) return {};
-  if (cacheOwner_ == TCacheOwner::Find && key == lastKey_) return lastValue_;
   if (!IsLowerLetter(key.front())) return {};
   if (kind_ != dkWhole && kind_ != dkPrefix && kind_ != dkSuffix) return {};
-  // A suffix section stores its keys reversed, and so does its trie.
+  // A suffix section stores its keys reversed, and so does its table.
   const uint32_t pos = kind_ == dkWhole    ? FindWhole(key)
-                       : kind_ == dkPrefix ? WalkPrefixes(key).Exact
-                                           : Trie().FindKey(key, true);
-  if (pos == detail::TKeyTrie::kNoLine) return {};
-  Copy(lastKey_, key);
-  Copy(lastValue_, ValueAfter(pos, key.size()));
-  cacheOwner_ = TCacheOwner::Find;
-  return lastValue_;
+                       : kind_ == dkPrefix ? WalkPrefixes(key, true).Exact
+                                           : Table().Find(entries_, key, true);
+  if (pos == detail::TKeyTable::kNoLine) return {};
+  return ValueAfter(pos, key.size());
 }
 
 std::string TDicValueObject::FindPart(std::string_view word) {
   if (word.empty()) return {};
-  bool unchanged;
-  return std::string(Part(word, unchanged));
+  std::string out;
+  if (!ComputePart(word, out)) out = word;
+  return out;
 }
 
 bool TDicValueObject::MatchesPart(std::string_view word) {
-  // FindPart of an empty word is the empty word and leaves the cache alone.
-  if (word.empty()) return false;
-  bool unchanged;
-  const std::string_view result = Part(word, unchanged);
-  return !unchanged && result != word;
+  return FindChangedPart(word, part_);
 }
 
-bool TDicValueObject::HasMiddleKeyIn(std::string_view word) {
-  if (kind_ != dkMiddle || entries_.empty()) return false;
-  if (!middle_) middle_ = std::make_shared<const detail::TMiddleMatcher>(entries_);
-  return middle_->FirstKeyIn(word) != detail::TMiddleMatcher::kNone;
+bool TDicValueObject::FindChangedPart(std::string_view word, std::string& out) {
+  // FindPart of an empty word is the empty word.
+  return !word.empty() && ComputePart(word, out) && out != word;
 }
 
-std::string_view TDicValueObject::Part(std::string_view word, bool& unchanged) {
-  if (cacheOwner_ == TCacheOwner::FindPart && word == lastKey_) {
-    unchanged = lastIsKey_;
-    if (lastIsKey_) return lastKey_;
-    // A remembered empty result is searched again.
-    if (!lastValue_.empty()) return lastValue_;
-  }
-  if (word.size() > kLongestRemembered) {
-    // Copying a long word into the cache would cost more than searching it again.
-    cacheOwner_ = TCacheOwner::None;
-    unchanged = !ComputePart(word, lastValue_);
-    return unchanged ? word : std::string_view(lastValue_);
-  }
-  Copy(lastKey_, word);
-  cacheOwner_ = TCacheOwner::FindPart;
-  unchanged = lastIsKey_ = !ComputePart(word, lastValue_);
-  return lastIsKey_ ? std::string_view(lastKey_) : std::string_view(lastValue_);
+TDicValueObject::TMiddleMatch TDicValueObject::MatchMiddleIn(std::string_view word,
+                                                             std::string& out) {
+  if (kind_ != dkMiddle || entries_.empty()) return TMiddleMatch::NoKey;
+  const uint32_t line = FirstMiddleKeyIn(word);
+  if (line == detail::TMiddleMatcher::kNone) return TMiddleMatch::NoKey;
+  ReplaceMiddleKey(word, line, out);
+  return out != word ? TMiddleMatch::Changed : TMiddleMatch::Unchanged;
 }
 
 bool TDicValueObject::ComputePart(std::string_view word, std::string& out) {
@@ -458,36 +431,38 @@ bool TDicValueObject::ComputePart(std::string_view word, std::string& out) {
 bool TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
   if (entries_.empty() || !IsLowerLetter(word.front())) return false;
   const uint32_t pos = FindWhole(word);
-  if (pos == detail::TKeyTrie::kNoLine) return false;
+  if (pos == detail::TKeyTable::kNoLine) return false;
   Copy(out, ValueAfter(pos, word.size()));
   return true;
 }
 
 bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
   if (entries_.empty() || !IsLowerLetter(word.back())) return false;
-  uint32_t best = detail::TKeyTrie::kNoLine;
+  // Of the endings that are keys and not refused, the first in list order wins. The lines sort
+  // by their bytes with the keys reversed, so of two such endings the shorter comes first exactly
+  // when the character before it sorts after "=" (a line "ab'=" sorts before "ab="): the winner
+  // is the shortest ending with such a character before it, or else the longest.
+  uint32_t best = detail::TKeyTable::kNoLine;
   size_t bestLength = 0;
-  // Every ending that is a key is a candidate; the first in list order that is not refused wins,
-  // which is not always the shortest (a line "ab'=" sorts before "ab=").
-  Trie().ForEachSuffix(word, [&](size_t length, uint32_t line) {
-    if (line >= best) return;
+  Table().ForEachEnding(entries_, word, longestKey_, [&](size_t length, uint32_t line) {
     const size_t start = word.size() - length;
     // An ending "h..." would cut the "h" from a two-letter rule ending just before it.
-    if (word[start] == 'h' && start > 0 && IsHRuleLetter(word[start - 1])) return;
+    if (word[start] == 'h' && start > 0 && IsHRuleLetter(word[start - 1])) return false;
     best = line;
     bestLength = length;
+    return start == 0 || static_cast<unsigned char>(word[start - 1]) > '=';
   });
-  if (best == detail::TKeyTrie::kNoLine) return false;
+  if (best == detail::TKeyTable::kNoLine) return false;
   ReplaceInto(out, word, word.size() - bestLength, bestLength, ValueAfter(best, bestLength));
   return true;
 }
 
 bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
   if (entries_.empty() || !IsLowerLetter(word.front())) return false;
-  const TPrefixHits walk = WalkPrefixes(word);
+  const TPrefixHits walk = WalkPrefixes(word, false);
   const uint32_t best = walk.Longest;
   const size_t bestLength = walk.LongestLength;
-  if (best == detail::TKeyTrie::kNoLine) return false;
+  if (best == detail::TKeyTable::kNoLine) return false;
   if (bestLength < word.size()) {
     const char next = word[bestLength];
     // A mark modifies the key's last letter; an "h" would split a two-letter rule. Either way the
@@ -502,14 +477,23 @@ bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
 
 bool TDicValueObject::MatchMiddle(std::string_view word, std::string& out) {
   if (entries_.empty()) return false;
-  if (!middle_) middle_ = std::make_shared<const detail::TMiddleMatcher>(entries_);
-  const uint32_t index = middle_->FirstKeyIn(word);
-  if (index == detail::TMiddleMatcher::kNone) return false;
-  // The key was chosen by an exact occurrence, but an occurrence differing in case may come first.
-  const std::string_view key = KeyOf(entries_[index]);
-  const size_t pos = FindFolded(word, key);
-  ReplaceInto(out, word, pos, key.size(), ValueAfter(index, key.size()));
+  const uint32_t line = FirstMiddleKeyIn(word);
+  if (line == detail::TMiddleMatcher::kNone) return false;
+  ReplaceMiddleKey(word, line, out);
   return true;
+}
+
+uint32_t TDicValueObject::FirstMiddleKeyIn(std::string_view word) {
+  if (!middle_) middle_ = std::make_shared<const detail::TMiddleMatcher>(entries_);
+  return middle_->FirstKeyIn(word);
+}
+
+void TDicValueObject::ReplaceMiddleKey(std::string_view word, uint32_t line,
+                                       std::string& out) const {
+  // The key was chosen by an exact occurrence, but an occurrence differing in case may come first.
+  const std::string_view key = KeyOf(entries_[line]);
+  const size_t pos = FindFolded(word, key);
+  ReplaceInto(out, word, pos, key.size(), ValueAfter(line, key.size()));
 }
 
 std::string DictionaryFileFor(const std::string& programDir, const std::string& perUserDir) {

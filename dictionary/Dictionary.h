@@ -31,14 +31,13 @@ void SetDictionaryFlagDefaults();
 
 namespace detail {
 class TKeyTable;
-class TKeyTrie;
 class TMiddleMatcher;
 }  // namespace detail
 
 enum TDicKind : uint8_t { dkNone = 0, dkWhole = 1, dkSuffix = 2, dkPrefix = 3, dkMiddle = 4 };
 
-// One dictionary section: sorted "key=value" lines, read for their keys and values in place, a
-// letter index and a one-entry cache of the last lookup.
+// One dictionary section: sorted "key=value" lines, read for their keys and values in place, and
+// a letter index.
 class TDicValueObject {
  public:
   explicit TDicValueObject(TDicKind kind);  // Create
@@ -57,12 +56,18 @@ class TDicValueObject {
   // Value of the first entry whose key equals key, or "" (kinds 1 and 3; a suffix section answers
   // by its own keys, the other kinds always "").
   std::string Find(std::string_view key);
+  // Find's value in place, valid until the next change.
+  std::string_view FindValue(std::string_view key);
   // word with the part that the section's kind matches replaced by its value.
   std::string FindPart(std::string_view word);
   // True exactly when FindPart(word) differs from word.
   bool MatchesPart(std::string_view word);
-  // True when a key of this middle section occurs in word, whatever FindPart then makes of it.
-  bool HasMiddleKeyIn(std::string_view word);
+  // The same, with FindPart(word) then in out (out is otherwise left in no particular state).
+  bool FindChangedPart(std::string_view word, std::string& out);
+  enum class TMiddleMatch : uint8_t { NoKey, Unchanged, Changed };
+  // For a middle section: whether a key occurs in word and, when one does, whether FindPart(word)
+  // differs from word, which it then puts in out.
+  TMiddleMatch MatchMiddleIn(std::string_view word, std::string& out);
 
   TDicKind Kind() const { return kind_; }
   size_t Count() const { return entries_.size(); }
@@ -82,8 +87,6 @@ class TDicValueObject {
   void BuildLetterIndex();
 
  private:
-  enum class TCacheOwner : uint8_t { None, Find, FindPart };
-
   // Index and cache from the current lines; Modified set.
   void EntriesChanged();
   template <typename Lines>
@@ -92,22 +95,19 @@ class TDicValueObject {
   // Value(i) when the key of line i is known to be keyLength long.
   std::string_view ValueAfter(size_t i, size_t keyLength) const;
   size_t FirstLineWithKey(size_t first, size_t last, std::string_view storedKey) const;
-  // The trie over the stored keys of the letter ranges, built on first use after a change.
-  const detail::TKeyTrie& Trie();
-  void BuildTrie();
+  // The table of the stored keys of the letter ranges, built on first use after a change.
+  const detail::TKeyTable& Table();
   // The first line whose key is key in a whole-word section's letter ranges, or none.
   uint32_t FindWhole(std::string_view key);
-  // The keys of a prefix section that begin a word: the engine asks Find and then FindPart about
-  // the same word, and one walk answers both.
+  // The keys of a prefix section that begin a word. The engine asks Find and then FindPart about
+  // the same word, so Find remembers its walk (remember) for FindPart; nothing else follows a
+  // walk with another on the same word.
   struct TPrefixHits {
     uint32_t Exact = 0;    // the first line whose key is the word
     uint32_t Longest = 0;  // the first line with the longest key that begins the word
     size_t LongestLength = 0;
   };
-  TPrefixHits WalkPrefixes(std::string_view word);
-  // FindPart's result for a non-empty word, from the cache or computed into it; valid until the
-  // next lookup or change, or as long as word when unchanged is set.
-  std::string_view Part(std::string_view word, bool& unchanged);
+  TPrefixHits WalkPrefixes(std::string_view word, bool remember);
   // Each writes FindPart's result to out and returns true, or returns false when the result is
   // the word itself (out then untouched).
   bool ComputePart(std::string_view word, std::string& out);
@@ -115,22 +115,21 @@ class TDicValueObject {
   bool MatchSuffix(std::string_view word, std::string& out);
   bool MatchPrefix(std::string_view word, std::string& out);
   bool MatchMiddle(std::string_view word, std::string& out);
+  // The line of the middle section's first key, in list order, that occurs in word, or none.
+  uint32_t FirstMiddleKeyIn(std::string_view word);
+  // out := word with that key replaced by its value.
+  void ReplaceMiddleKey(std::string_view word, uint32_t line, std::string& out) const;
 
   TDicKind kind_;
   std::vector<std::string> entries_;
   size_t longestKey_ = 0;
   // letterStart_[c] .. letterStart_[c + 1] is the range of letter 'a' + c.
   std::array<size_t, 27> letterStart_{};
-  std::string lastKey_;
-  std::string lastValue_;
-  // The remembered FindPart result is the word itself, held in lastKey_ only: most words match
-  // nothing, and this spares copying and comparing them again.
-  bool lastIsKey_ = false;
-  TCacheOwner cacheOwner_ = TCacheOwner::None;
+  // MatchesPart's result, kept to spare an allocation per call.
+  std::string part_;
   // Both built on the first lookup that needs them after a change, so that loading and editing
   // stay cheap; shared by copies of the section, never changed once built.
-  std::shared_ptr<const detail::TKeyTrie> trie_;    // prefix and suffix sections
-  std::shared_ptr<const detail::TKeyTable> table_;  // whole-word sections
+  std::shared_ptr<const detail::TKeyTable> table_;  // whole-word, prefix and suffix sections
   // The last word walked and its hits, until the next change.
   std::string walkedWord_;
   TPrefixHits walked_;

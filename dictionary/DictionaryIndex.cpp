@@ -4,20 +4,19 @@
 
 namespace detail {
 
-TKeyTrie::TKeyTrie(const std::vector<std::string>& lines, size_t first, size_t last, bool withLinks)
-    : linkSize_(withLinks ? 4 : 0) {
+TKeyTrie::TKeyTrie(const std::vector<std::string>& lines) {
   // The keys, each with its "=", copied once into one buffer: the build reads every key once per
   // level, and reading them from one place is much faster than from the lines' own storage.
   std::string keys;
   std::vector<uint32_t> start;
-  start.reserve(last - first);
-  for (size_t i = first; i < last; ++i) {
+  start.reserve(lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     start.push_back(static_cast<uint32_t>(keys.size()));
     keys.append(line, 0, line.find('=') + 1);  // every stored line holds an "="
   }
   auto at = [&](size_t line, size_t depth) {
-    return static_cast<unsigned char>(keys[start[line - first] + depth]);
+    return static_cast<unsigned char>(keys[start[line] + depth]);
   };
 
   // The lines beginning with a key's first d characters form one run of the sorted list, and
@@ -32,8 +31,7 @@ TKeyTrie::TKeyTrie(const std::vector<std::string>& lines, size_t first, size_t l
     uint32_t Lo, Hi;
     unsigned char Label;
   };
-  std::vector<Pending> stack{
-      {static_cast<uint32_t>(first), static_cast<uint32_t>(last), 0, kNoSlot}};
+  std::vector<Pending> stack{{0, static_cast<uint32_t>(lines.size()), 0, kNoSlot}};
   std::vector<Run> runs;
   while (!stack.empty()) {
     const Pending p = stack.back();
@@ -56,15 +54,11 @@ TKeyTrie::TKeyTrie(const std::vector<std::string>& lines, size_t first, size_t l
     const uint32_t offset = static_cast<uint32_t>(data_.size());
     if (p.Slot != kNoSlot) Store(data_.data() + p.Slot, offset);
     const uint32_t n = static_cast<uint32_t>(runs.size());
-    const bool hasLine = line != kNoLine || linkSize_ > 0;
-    const uint32_t header = 1 + (n >= kCountEscape ? 1 : 0);
-    const uint32_t labels = offset + header + (hasLine ? 4 : 0) + linkSize_;
+    const uint32_t labels = offset + 9;  // the count, the first line and the link
     data_.resize(labels + n + (n > 0 ? 4 * (n - 1) : 0));
     unsigned char* record = data_.data() + offset;
-    record[0] = static_cast<unsigned char>((hasLine ? kHasLine : 0) |
-                                           (n >= kCountEscape ? kCountEscape : n));
-    if (n >= kCountEscape) record[1] = static_cast<unsigned char>(n);
-    if (hasLine) Store(record + header, line);
+    record[0] = static_cast<unsigned char>(n);
+    Store(record + 1, line);
     for (uint32_t k = 0; k < n; ++k) data_[labels + k] = runs[k].Label;
     // Depth first, first child first: a node's subtree follows its record, its first child
     // right after it, and the others are found by the offsets stored for them.
@@ -79,7 +73,8 @@ TKeyTrie::TKeyTrie(const std::vector<std::string>& lines, size_t first, size_t l
   data_.shrink_to_fit();
 }
 
-TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t last) {
+TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t last)
+    : filter_(1, 0) {
   if (first >= last) return;
   // At most two thirds full, so that a miss ends at an empty slot within a probe or two, and
   // small enough to stay in the cache: most lookups miss.
@@ -87,23 +82,24 @@ TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t
   while (2 * size < 3 * (last - first)) size *= 2;
   slots_.resize(size);
   mask_ = size - 1;
-  filter_.assign(std::bit_ceil((last - first) / 8 + 1), 0);
+  filter_.assign(std::bit_ceil((last - first) / 4 + 1), 0);
+  filterMask_ = filter_.size() - 1;
   std::string_view previous;
   for (size_t i = first; i < last; ++i) {
     const std::string_view key = std::string_view(lines[i]).substr(0, lines[i].find('='));
     // Lines with the same key sort together, the first of them first.
     if (i > first && key == previous) continue;
     previous = key;
-    const uint64_t h = Hash(key);
-    size_t slot = h & mask_;
+    const uint64_t state = State(key);
+    filter_[FilterWord(state)] |= FilterBits(state);
+    const uint64_t hash = Finish(state);
+    size_t slot = hash & mask_;
     while (slots_[slot].Line != kNoLine) slot = (slot + 1) & mask_;
-    slots_[slot] = {static_cast<uint32_t>(h >> 32), static_cast<uint32_t>(i)};
-    filter_[FilterWord(h)] |= FilterBits(h);
+    slots_[slot] = {Tag(hash, key.size()), static_cast<uint32_t>(i)};
   }
 }
 
-TMiddleMatcher::TMiddleMatcher(const std::vector<std::string>& lines)
-    : trie_(lines, 0, lines.size(), true) {
+TMiddleMatcher::TMiddleMatcher(const std::vector<std::string>& lines) : trie_(lines) {
   for (const std::string& line : lines) {
     const std::string_view key = std::string_view(line).substr(0, line.find('='));
     if (key.empty()) continue;

@@ -13,12 +13,13 @@ bool IsEmpty(const TDicValueObject* section) {
   return !section || section->Count() == 0;
 }
 
-std::string Find(TDicValueObject* section, std::string_view key) {
-  return IsEmpty(section) ? std::string() : section->Find(key);
+std::string_view FindValue(TDicValueObject* section, std::string_view key) {
+  return IsEmpty(section) ? std::string_view() : section->FindValue(key);
 }
 
-std::string FindPart(TDicValueObject* section, std::string_view word) {
-  return IsEmpty(section) ? std::string(word) : section->FindPart(word);
+// Whether the section changes word, the changed word then in out.
+bool FindChangedPart(TDicValueObject* section, std::string_view word, std::string& out) {
+  return !IsEmpty(section) && section->FindChangedPart(word, out);
 }
 
 bool MatchesPart(TDicValueObject* section, std::string_view word) {
@@ -31,8 +32,8 @@ bool MayBeKey(const TDicValueObject* section, size_t length) {
 }
 
 // v with its last two characters replaced by "oon": the colloquial -on form of an -an entry.
-std::string WithOonEnding(const std::string& v) {
-  return v.substr(0, v.size() >= 2 ? v.size() - 2 : 0) + "oon";
+std::string WithOonEnding(std::string_view v) {
+  return std::string(v.substr(0, v.size() >= 2 ? v.size() - 2 : 0)) + "oon";
 }
 
 // A whole word that reads as a floating-point number ("2", "2.5", "2e3") keeps its digits.
@@ -106,28 +107,29 @@ bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16s
       (MayBeKey(WholeWords, word.size()) || MayBeKey(PrefixWords, word.size())))
     alt = std::string(word.substr(0, word.size() - 2)) + "an";
 
-  if (std::string v = Find(WholeWords, word); !v.empty()) {
-    become(std::move(v));
+  if (const std::string_view v = FindValue(WholeWords, word); !v.empty()) {
+    become(std::string(v));
     return false;
   }
-  if (std::string v = Find(WholeWords, alt); !v.empty()) {
+  if (const std::string_view v = FindValue(WholeWords, alt); !v.empty()) {
     become(WithOonEnding(v));
     return false;
   }
-  if (std::string v = Find(PrefixWords, alt); !v.empty()) {
+  if (const std::string_view v = FindValue(PrefixWords, alt); !v.empty()) {
     become(WithOonEnding(v));
     return false;
   }
 
   bool changed = false;
   bool exactPrefix = false;
-  if (std::string v = Find(PrefixWords, word); !v.empty()) {
+  std::string part;  // a section's change to the word
+  if (const std::string_view v = FindValue(PrefixWords, word); !v.empty()) {
     if (v != word) {
-      become(std::move(v));
+      become(std::string(v));
       changed = exactPrefix = true;
     }
-  } else if (MatchesPart(PrefixWords, word)) {
-    become(FindPart(PrefixWords, word));
+  } else if (FindChangedPart(PrefixWords, word, part)) {
+    become(std::move(part));
     changed = true;
   }
 
@@ -142,15 +144,20 @@ bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16s
   }
 
   if (MiddleMode && !exactPrefix && !run.NoMiddleKey && !IsEmpty(MiddleWords)) {
-    if (!MiddleWords->HasMiddleKeyIn(word)) {
-      run.NoMiddleKey = true;
-    } else if (MatchesPart(MiddleWords, word)) {
-      become(FindPart(MiddleWords, word));
-      changed = true;
+    switch (MiddleWords->MatchMiddleIn(word, part)) {
+      case TDicValueObject::TMiddleMatch::NoKey:
+        run.NoMiddleKey = true;
+        break;
+      case TDicValueObject::TMiddleMatch::Changed:
+        become(std::move(part));
+        changed = true;
+        break;
+      case TDicValueObject::TMiddleMatch::Unchanged:
+        break;
     }
   }
-  if (PrefixMode && !exactPrefix && MatchesPart(SuffixWords, word)) {
-    become(FindPart(SuffixWords, word));
+  if (PrefixMode && !exactPrefix && FindChangedPart(SuffixWords, word, part)) {
+    become(std::move(part));
     changed = true;
   }
   if (changed || exactPrefix) return false;
@@ -160,7 +167,8 @@ bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16s
 }
 
 void PolitePass(std::string& word) {
-  if (PoliteMode && !word.empty()) word = FindPart(PoliteWords, word);
+  std::string part;
+  if (PoliteMode && FindChangedPart(PoliteWords, word, part)) word = std::move(part);
 }
 
 bool IsEnglishWord(std::string_view word) {

@@ -233,6 +233,41 @@ TEST(DictionaryLookup, WideNodesAndEveryByte) {
   }
 }
 
+// Words with more keys nested in them than a lookup holds back at once, some followed by endings
+// that the filter lets through by chance: the longest key still wins.
+TEST(DictionaryLookup, ManyNestedPrefixKeys) {
+  TDicValueObject section(dkPrefix);
+  ReferenceSection reference(dkPrefix);
+  for (size_t length : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 20, 30}) {
+    section.AddEntry(std::string(length, 'a'), std::to_string(length));
+    reference.Add(std::string(length, 'a'), std::to_string(length));
+  }
+  std::mt19937 rng(3);
+  for (size_t length = 1; length <= 300; ++length) {
+    std::string word(length <= 40 ? length : 16, 'a');
+    if (length > 40)
+      for (int i = 0; i < 40; ++i) word += static_cast<char>('b' + rng() % 20);
+    ASSERT_EQ(section.FindPart(word), reference.FindPart(word)) << word;
+    ASSERT_EQ(section.Find(word), reference.Find(word)) << word;
+  }
+}
+
+// A middle node with a child for every byte but "=", more than its count byte holds.
+TEST(DictionaryLookup, MiddleNodeWithEveryChild) {
+  TDicValueObject section(dkMiddle);
+  ReferenceSection reference(dkMiddle);
+  for (int b = 1; b < 256; ++b) {
+    if (b == '=') continue;
+    const std::string key = std::string("q") + static_cast<char>(b);
+    section.AddEntry(key, std::to_string(b));
+    reference.Add(key, std::to_string(b));
+  }
+  for (int b = 0; b < 256; ++b) {
+    const std::string word = std::string("xq") + static_cast<char>(b) + "q";
+    ASSERT_EQ(section.FindPart(word), reference.FindPart(word)) << b;
+  }
+}
+
 // Long keys, with many borders, over two letters in both cases: the occurrence replaced is the
 // first one without regard to case, often well before the exact one that chose the key.
 TEST(DictionaryLookup, LongMiddleKeysAgainstPlainScans) {
