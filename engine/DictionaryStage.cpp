@@ -1,5 +1,7 @@
 #include "DictionaryStage.h"
 
+#include <algorithm>
+
 #include "AnsiChars.h"
 #include "Dictionary.h"
 #include "Replace.h"
@@ -135,7 +137,8 @@ bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16s
 
   if (ChatMode && !changed && !run.NoChatDigits && !IsNumber(word)) {
     // Every chat digit holds a 1, a 2 or a 3.
-    if (word.find_first_of("123") != std::string_view::npos) {
+    if (std::any_of(word.begin(), word.end(),
+                    [](char c) { return c == '1' || c == '2' || c == '3'; })) {
       std::string read(word);
       ReadChatDigits(read);
       become(std::move(read));
