@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <charconv>
@@ -23,7 +24,7 @@ namespace {
 
 constexpr char16_t kZwnj = 0x200C;
 
-bool IsDiacritic(char16_t c) {
+constexpr bool IsDiacritic(char16_t c) {
   return (c >= 0x064B && c <= 0x065F) || c == 0x0670 || c == 0x0640 || (c >= 0x0610 && c <= 0x061A);
 }
 
@@ -33,11 +34,25 @@ bool IsArabicLetter(char16_t c) {
 }
 
 // A character as the lists are looked up by it; 0 for one that keys leave out.
-char16_t KeyLetter(char16_t c) {
+constexpr char16_t KeyLetterOf(char16_t c) {
   if (c == kZwnj || IsDiacritic(c)) return 0;
   if (c == 0x064A || c == 0x0649) return u'\u06CC';
   if (c == 0x0643) return u'\u06A9';
   return c;
+}
+
+// KeyLetterOf for the Arabic block, where every key letter lies, as a table: a key is made for
+// every spelling that smart spelling reads.
+constexpr char16_t kArabicBlock = 0x0600;
+constexpr auto kKeyLetters = [] {
+  std::array<char16_t, 256> table{};
+  for (size_t i = 0; i < table.size(); ++i) table[i] = KeyLetterOf(char16_t(kArabicBlock + i));
+  return table;
+}();
+
+char16_t KeyLetter(char16_t c) {
+  if (char16_t(c - kArabicBlock) < kKeyLetters.size()) return kKeyLetters[c - kArabicBlock];
+  return c == kZwnj ? 0 : c;
 }
 
 // Appends the key of one Persian word in UTF-8 to key: Arabic letters and ZWNJ only. False,
@@ -108,6 +123,19 @@ void ForPrefixBits(uint64_t hash, size_t blocks, F&& bit) {
 }
 
 }  // namespace
+
+TKeyPrefixes::TKeyPrefixes(std::u16string_view key) : key_(key) {
+  TKeyHash hash;
+  hashes_[0] = hash.Value();
+  for (size_t n = 0; n < std::min(key.size(), kLongestKept); ++n) {
+    hash.Add(key[n]);
+    hashes_[n + 1] = hash.Value();
+  }
+}
+
+uint64_t TKeyPrefixes::Hash(size_t length) const {
+  return length <= kLongestKept ? hashes_[length] : HashKey(key_.substr(0, length));
+}
 
 void AppendLookupKey(std::u16string_view persian, std::u16string& key) {
   size_t at = key.size();
@@ -220,10 +248,13 @@ TWordList::TCountedPrefix& TWordList::CountedPrefix(uint64_t hash) const {
 }
 
 uint32_t TWordList::MostCountBeginning(std::u16string_view prefix) const {
-  if (prefix.size() < kShortestFiltered) return topCount_;
-  prefix = prefix.substr(0, kLongestFiltered);
+  return MostCountBeginning(TKeyPrefixes(prefix.substr(0, kLongestFiltered)), prefix.size());
+}
+
+uint32_t TWordList::MostCountBeginning(const TKeyPrefixes& key, size_t length) const {
+  if (length < kShortestFiltered) return topCount_;
   if (prefixStale_) BuildPrefixTables();
-  return CountedPrefix(HashKey(prefix)).Count;
+  return CountedPrefix(key.Hash(std::min(length, kLongestFiltered))).Count;
 }
 
 void TWordList::SetPrefixBits(uint64_t hash) const {
@@ -232,11 +263,18 @@ void TWordList::SetPrefixBits(uint64_t hash) const {
 }
 
 bool TWordList::BeginsKey(std::u16string_view prefix) const {
-  if (prefix.size() < kShortestFiltered) return true;
-  prefix = prefix.substr(0, kLongestFiltered);
+  return BeginsKey(TKeyPrefixes(prefix.substr(0, kLongestFiltered)), prefix.size());
+}
+
+bool TWordList::BeginsKey(const TKeyPrefixes& key, size_t length) const {
+  if (length < kShortestFiltered) return true;
   if (prefixStale_) BuildPrefixTables();
+  return InPrefixFilter(key.Hash(std::min(length, kLongestFiltered)));
+}
+
+bool TWordList::InPrefixFilter(uint64_t prefixHash) const {
   bool all = true;
-  ForPrefixBits(HashKey(prefix), prefixBlocks_.size() / kBlockWords,
+  ForPrefixBits(prefixHash, prefixBlocks_.size() / kBlockWords,
                 [&](size_t word, uint64_t mask) { all = all && (prefixBlocks_[word] & mask); });
   return all;
 }
@@ -307,9 +345,13 @@ void TWordList::ShrinkToFit() {
 }
 
 const TWordInfo* TWordList::Find(std::u16string_view key) const {
+  return Find(TKeyPrefixes(key), key.size());
+}
+
+const TWordInfo* TWordList::Find(const TKeyPrefixes& key, size_t length) const {
   // Most keys asked for are no word; the filter answers that from one cache line.
-  if (slots_.empty() || key.empty() || !BeginsKey(key)) return nullptr;
-  const uint32_t slot = slots_[Probe(key, HashKey(key))];
+  if (slots_.empty() || length == 0 || !BeginsKey(key, length)) return nullptr;
+  const uint32_t slot = slots_[Probe(key.Key().substr(0, length), key.Hash(length))];
   return slot ? &entries_[EntryOf(slot)].Info : nullptr;
 }
 

@@ -105,6 +105,23 @@ TEST(WordListTest, ManyWordsAreAllFoundAndThePrefixFilterNeverMissesOne) {
   EXPECT_LT(list.Bytes(), size_t(7) << 20);
 }
 
+TEST(WordListTest, PrefixesOfALongKeyAreAskedAboutByLength) {
+  // Longer than the prefix hashes that a key keeps at hand.
+  std::u16string word(60, u'\u0628');
+  word.back() = u'\u062A';
+  std::string line;
+  for (const char16_t c : word) line += {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
+  TWordList list;
+  list.AddLines(line + " 3\n", wlFrequency);
+  const std::u16string longer = word + u"\u0645\u0646";
+  const TKeyPrefixes prefixes(longer);
+  ASSERT_NE(list.Find(prefixes, word.size()), nullptr);
+  EXPECT_EQ(list.Find(prefixes, word.size() - 1), nullptr);
+  EXPECT_EQ(list.Find(prefixes, longer.size()), nullptr);
+  EXPECT_TRUE(list.BeginsKey(prefixes, 55));
+  EXPECT_EQ(list.MostCountBeginning(prefixes, 5), 3u);
+}
+
 TEST(AspellDumpTest, HandsOnWholeLinesAndTellsAMissingDictionary) {
   TWordListFiles files;
   std::string words;
