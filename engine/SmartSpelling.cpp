@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -156,11 +157,41 @@ constexpr size_t kLongestGrowth = [] {
   return most;
 }();
 
-// FNV-1a: spellings are short, and a word is spelled a few dozen ways.
+// Eight letters at a time, each step a multiply and a rotation: a word is spelled a few dozen
+// ways, and a 64-bit hash tells them apart.
 uint64_t SpellingHash(std::string_view spelling) {
-  uint64_t hash = 0xCBF29CE484222325ull;
-  for (const char c : spelling) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
-  return hash;
+  uint64_t hash = spelling.size();
+  const auto mix = [&hash](uint64_t eight) {
+    hash = std::rotl((hash ^ eight) * 0x9E3779B97F4A7C15ull, 29);
+  };
+  size_t at = 0;
+  for (; at + 8 <= spelling.size(); at += 8) {
+    uint64_t eight;
+    std::memcpy(&eight, spelling.data() + at, 8);
+    mix(eight);
+  }
+  uint64_t rest = 0;
+  for (size_t i = 0; at + i < spelling.size(); ++i)
+    rest |= uint64_t(static_cast<unsigned char>(spelling[at + i])) << (8 * i);
+  mix(rest);
+  return hash * 0x9E3779B97F4A7C15ull;
+}
+
+// starts_with and ends_with for the short affixes here, letter by letter: most spellings differ
+// in the first letter compared, and that costs no call.
+template <typename Char>
+bool StartsWith(std::basic_string_view<Char> text, std::basic_string_view<Char> start) {
+  if (text.size() < start.size()) return false;
+  for (size_t i = 0; i < start.size(); ++i)
+    if (text[i] != start[i]) return false;
+  return true;
+}
+template <typename Char>
+bool EndsWith(std::basic_string_view<Char> text, std::basic_string_view<Char> end) {
+  if (text.size() < end.size()) return false;
+  for (size_t i = 1; i <= end.size(); ++i)
+    if (text[text.size() - i] != end[end.size() - i]) return false;
+  return true;
 }
 
 bool PlaceHolds(TPlace place, std::string_view word, size_t at, size_t end, bool clauseEnd) {
@@ -248,19 +279,19 @@ void TSpellingCandidates::Spell(int32_t node, TSpelling& spelling) const {
   std::array<const TSite*, kLongestWord> chosen;
   size_t count = 0;
   for (int32_t n = node; n >= 0; n = nodes_[n].Parent) chosen[count++] = &sites_[nodes_[n].Site];
-  // Made letter by letter in a buffer, which costs much less than appending the short pieces.
+  // Made letter by letter in a buffer: the pieces are a few letters long, too short for a call
+  // to copy each.
   std::array<char, kLongestGrowth * kLongestWord> text;
-  char* end = text.data();
-  size_t at = 0;
+  size_t length = 0, at = 0;
   while (count > 0) {
     const TSite& s = *chosen[--count];
-    end = std::copy(word_.data() + at, word_.data() + s.At, end);
-    end = std::copy(s.By.begin(), s.By.end(), end);
-    at = s.At + s.Replaced;
+    for (; at < s.At; ++at) text[length++] = word_[at];
+    for (const char c : s.By) text[length++] = c;
+    at += s.Replaced;
   }
-  spelling.Settled = size_t(end - text.data());
-  end = std::copy(word_.data() + at, word_.data() + word_.size(), end);
-  spelling.Text.assign(text.data(), end);
+  spelling.Settled = length;
+  for (; at < word_.size(); ++at) text[length++] = word_[at];
+  spelling.Text.assign(text.data(), length);
 }
 
 bool TSpellingCandidates::Next(TSpelling& spelling) {
@@ -574,7 +605,7 @@ class TChooser {
     };
     if (afterPrefix) stem(word.size());
     for (const std::u16string_view ending : kEndings)
-      if (word.ends_with(ending)) stem(word.size() - ending.size());
+      if (EndsWith(word, ending)) stem(word.size() - ending.size());
     return p;
   }
 
@@ -588,7 +619,7 @@ class TChooser {
 
 const TVerbalPrefix* VerbalPrefixOf(std::string_view spelling) {
   for (const TVerbalPrefix& prefix : kVerbalPrefixes)
-    if (spelling.starts_with(prefix.Typed) && spelling.size() >= prefix.Typed.size() + 2)
+    if (StartsWith(spelling, prefix.Typed) && spelling.size() >= prefix.Typed.size() + 2)
       return &prefix;
   return nullptr;
 }
@@ -617,7 +648,7 @@ constexpr TTypedEnding kTypedEndings[] = {
 // empty one.
 TReading EndingReading(std::string_view spelling) {
   for (const TTypedEnding& ending : kTypedEndings) {
-    if (!spelling.ends_with(ending.Typed) || spelling.size() < ending.Typed.size() + 2) continue;
+    if (!EndsWith(spelling, ending.Typed) || spelling.size() < ending.Typed.size() + 2) continue;
     const std::string_view stem =
         spelling.substr(0, spelling.size() - ending.Typed.size() + ending.StemKeeps);
     return {TransliterateWord(stem) + std::u16string(ending.Written)};

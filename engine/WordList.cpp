@@ -138,11 +138,15 @@ uint64_t TKeyPrefixes::Hash(size_t length) const {
 }
 
 void AppendLookupKey(std::u16string_view persian, std::u16string& key) {
-  size_t at = key.size();
-  key.resize(at + persian.size());
-  for (const char16_t c : persian)
-    if (const char16_t letter = KeyLetter(c)) key[at++] = letter;
-  key.resize(at);
+  // A piece at a time through a buffer, so that the string grows by one append a piece.
+  constexpr size_t kPiece = 32;
+  for (size_t from = 0; from < persian.size(); from += kPiece) {
+    std::array<char16_t, kPiece> letters;
+    size_t count = 0;
+    for (const char16_t c : persian.substr(from, kPiece))
+      if (const char16_t letter = KeyLetter(c)) letters[count++] = letter;
+    key.append(letters.data(), count);
+  }
 }
 
 void TWordList::Reserve(size_t words) {
