@@ -408,6 +408,23 @@ constexpr auto kEndingBeginnings = [] {
   return codes;
 }();
 
+// For each letter of the Arabic block, the endings that end with it, as bits by their place in
+// kEndings: a word is tried with the few endings that its last letter allows.
+constexpr auto kEndingsEndingWith = [] {
+  static_assert(std::size(kEndings) <= 32);
+  std::array<uint32_t, 256> endings{};
+  for (size_t i = 0; i < std::size(kEndings); ++i) {
+    if ((kEndings[i].back() & 0xFF00) != 0x0600) throw "an ending outside the Arabic block";
+    endings[kEndings[i].back() & 0xFF] |= 1u << i;
+  }
+  return endings;
+}();
+
+uint32_t EndingsOf(std::u16string_view word) {
+  if (word.empty() || (word.back() & 0xFF00) != 0x0600) return 0;
+  return kEndingsEndingWith[word.back() & 0xFF];
+}
+
 bool BeginsEnding(std::u16string_view part) {
   return std::binary_search(kEndingBeginnings.begin(), kEndingBeginnings.end(), RunCode(part));
 }
@@ -604,8 +621,10 @@ class TChooser {
         p = std::min(p, std::max(Penalty(info), floor_) + ListRanking.Derived);
     };
     if (afterPrefix) stem(word.size());
-    for (const std::u16string_view ending : kEndings)
+    for (uint32_t endings = EndingsOf(word); endings != 0; endings &= endings - 1) {
+      const std::u16string_view ending = kEndings[std::countr_zero(endings)];
       if (EndsWith(word, ending)) stem(word.size() - ending.size());
+    }
     return p;
   }
 
