@@ -876,9 +876,15 @@ bool FollowsPersianWord(std::string_view segment, size_t wordAt) {
 
 // The separate word that the word at [wordAt, wordEnd) is, in its place, or null.
 const TSeparateWord* SeparateWordAt(std::string_view segment, size_t wordAt, size_t wordEnd) {
-  const std::string lower = Lowered(segment.substr(wordAt, wordEnd - wordAt));
+  const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
+  const auto sameLowered = [word](std::string_view typed) {
+    return word.size() == typed.size() &&
+           std::equal(word.begin(), word.end(), typed.begin(), [](char c, char t) {
+             return (c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c) == t;
+           });
+  };
   for (const TSeparateWord& w : kSeparateWords) {
-    if (w.Typed != lower) continue;
+    if (!sameLowered(w.Typed)) continue;
     if (w.Attaches && !FollowsPersianWord(segment, wordAt)) return nullptr;
     if (w.WithinClauseOnly && EndsClause(segment, wordEnd)) return nullptr;
     return &w;
