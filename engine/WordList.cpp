@@ -111,14 +111,13 @@ uint64_t HashKey(std::u16string_view key) {
   return hash.Value();
 }
 
-// The bits of one prefix's hash: a block of the filter and four bits in it, so that a test reads
-// one cache line.
+// The bits of one prefix's hash: a block of the filter and four bits in it, as the block's word
+// and the bit in that word.
 template <typename F>
-void ForPrefixBits(uint64_t hash, size_t blocks, F&& bit) {
-  const size_t block = (hash & (blocks - 1)) * TWordList::kBlockWords;
+void ForPrefixBits(uint64_t hash, F&& bit) {
   for (int i = 0; i < 4; ++i) {
     const unsigned b = (hash >> (32 + 8 * i)) & (TWordList::kBlockBits - 1);
-    bit(block + b / 64, uint64_t(1) << (b % 64));
+    bit(b / 64, uint64_t(1) << (b % 64));
   }
 }
 
@@ -185,7 +184,7 @@ void TWordList::BuildPrefixTables() const {
   // prefixes it shares with other keys.
   size_t blocks = 1;
   while (blocks * kBlockBits < entries_.size() * 24) blocks *= 2;
-  prefixBlocks_.assign(blocks * kBlockWords, 0);
+  prefixBlocks_.assign(blocks, {});
   size_t counted = 0;
   for (const TEntry& e : entries_) counted += e.Info.Count > 0;
   size_t slots = 1024;
@@ -234,12 +233,22 @@ void TWordList::BuildSkeletonIndex() const {
   }
   skeletonHashes_.shrink_to_fit();
   skeletonEntries_.shrink_to_fit();
+  // About four hashes a bucket.
+  skeletonBucketBits_ = unsigned(std::bit_width(skeletonHashes_.size() / 4));
+  skeletonBuckets_.assign((size_t(1) << skeletonBucketBits_) + 1, 0);
+  for (size_t bucket = 0, i = 0; bucket < skeletonBuckets_.size(); ++bucket) {
+    while (i < skeletonHashes_.size() && SkeletonBucket(skeletonHashes_[i]) < bucket) ++i;
+    skeletonBuckets_[bucket] = uint32_t(i);
+  }
 }
 
 std::span<const uint32_t> TWordList::SameSkeleton(std::u16string_view skeleton) const {
   if (prefixStale_) BuildPrefixTables();
   const uint64_t hash = HashKey(skeleton);
-  const auto [first, last] = std::equal_range(skeletonHashes_.begin(), skeletonHashes_.end(), hash);
+  const size_t bucket = SkeletonBucket(hash);
+  const auto [first, last] =
+      std::equal_range(skeletonHashes_.begin() + skeletonBuckets_[bucket],
+                       skeletonHashes_.begin() + skeletonBuckets_[bucket + 1], hash);
   return {skeletonEntries_.data() + (first - skeletonHashes_.begin()), size_t(last - first)};
 }
 
@@ -262,8 +271,8 @@ uint32_t TWordList::MostCountBeginning(const TKeyPrefixes& key, size_t length) c
 }
 
 void TWordList::SetPrefixBits(uint64_t hash) const {
-  ForPrefixBits(hash, prefixBlocks_.size() / kBlockWords,
-                [&](size_t word, uint64_t mask) { prefixBlocks_[word] |= mask; });
+  TPrefixBlock& block = prefixBlocks_[hash & (prefixBlocks_.size() - 1)];
+  ForPrefixBits(hash, [&](size_t word, uint64_t mask) { block.Words[word] |= mask; });
 }
 
 bool TWordList::BeginsKey(std::u16string_view prefix) const {
@@ -278,8 +287,9 @@ bool TWordList::BeginsKey(const TKeyPrefixes& key, size_t length) const {
 
 bool TWordList::InPrefixFilter(uint64_t prefixHash) const {
   bool all = true;
-  ForPrefixBits(prefixHash, prefixBlocks_.size() / kBlockWords,
-                [&](size_t word, uint64_t mask) { all = all && (prefixBlocks_[word] & mask); });
+  const TPrefixBlock& block = prefixBlocks_[prefixHash & (prefixBlocks_.size() - 1)];
+  ForPrefixBits(prefixHash,
+                [&](size_t word, uint64_t mask) { all = all && (block.Words[word] & mask); });
   return all;
 }
 
@@ -361,10 +371,11 @@ const TWordInfo* TWordList::Find(const TKeyPrefixes& key, size_t length) const {
 
 size_t TWordList::Bytes() const {
   return keys_.capacity() * sizeof(char16_t) + entries_.capacity() * sizeof(TEntry) +
-         slots_.capacity() * sizeof(uint32_t) + prefixBlocks_.capacity() * sizeof(uint64_t) +
+         slots_.capacity() * sizeof(uint32_t) + prefixBlocks_.capacity() * sizeof(TPrefixBlock) +
          countedPrefixes_.capacity() * sizeof(TCountedPrefix) +
          skeletonHashes_.capacity() * sizeof(uint64_t) +
-         skeletonEntries_.capacity() * sizeof(uint32_t);
+         skeletonEntries_.capacity() * sizeof(uint32_t) +
+         skeletonBuckets_.capacity() * sizeof(uint32_t);
 }
 
 void TWordList::Clear() {

@@ -130,6 +130,9 @@ class TWordList {
   TCountedPrefix& CountedPrefix(uint64_t hash) const;
   void SetPrefixBits(uint64_t hash) const;
   void BuildSkeletonIndex() const;
+  size_t SkeletonBucket(uint64_t hash) const {
+    return skeletonBucketBits_ ? size_t(hash >> (64 - skeletonBucketBits_)) : 0;
+  }
 
   std::u16string keys_;          // all keys, one after another
   std::u16string newKey_;        // the key of the word being added
@@ -137,13 +140,21 @@ class TWordList {
   // Open addressing by SlotValue; 0 when free.
   std::vector<uint32_t> slots_;
   unsigned slotIndexBits_ = 0;  // log2 of slots_.size()
-  // A blocked Bloom filter of every prefix of every key, built on the first test after a change.
-  mutable std::vector<uint64_t> prefixBlocks_;
+  // A blocked Bloom filter of every prefix of every key, built on the first test after a change;
+  // a block is one cache line, so that a test reads one.
+  struct alignas(64) TPrefixBlock {
+    uint64_t Words[kBlockWords];
+  };
+  mutable std::vector<TPrefixBlock> prefixBlocks_;
   // For the keys of the frequency list, every prefix with the largest count of a key it begins.
   mutable std::vector<TCountedPrefix> countedPrefixes_;
   // The hash of each key's skeleton and the entry, by hash, then as SameSkeleton gives them.
   mutable std::vector<uint64_t> skeletonHashes_;
   mutable std::vector<uint32_t> skeletonEntries_;
+  // Where in skeletonHashes_ the hashes with each value of their top skeletonBucketBits_ bits
+  // begin, and at the end the size: a search reads a bucket of a few instead of halving the whole.
+  mutable std::vector<uint32_t> skeletonBuckets_;
+  mutable unsigned skeletonBucketBits_ = 0;
   mutable bool prefixStale_ = true;
   uint32_t topCount_ = 0;
   uint32_t leastCount_ = 0;
