@@ -569,6 +569,7 @@ class TChooser {
     const size_t later = MostLetters(spelling, settledAt) + kUnsure;
     if (key.Key().size() <= later + 2) return true;
     const size_t settled = key.Key().size() - later;
+    lists_.Prefetch(key, settled);
     float least = LeastPenalty(key, settled);
     const float derived = floor_ + ListRanking.Derived;
     if (prefix && least > derived && settled > prefix->Written.size()) {
@@ -726,7 +727,8 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
     TSpelling Spelling;
     std::u16string Key, RulesKey;
   } room;
-  TChooser chooser(WordLists());
+  const TWordList& lists = WordLists();
+  TChooser chooser(lists);
   // Without a verbal prefix split off, the rules' reading is the word's own spelling read alone.
   const std::u16string plain = rules.PrefixEnd ? std::u16string() : rules.Persian;
   std::u16string& rulesKey = room.RulesKey;
@@ -747,6 +749,7 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
     key.clear();
     AppendLookupKey(whole.Persian, key);
     const TKeyPrefixes keyPrefixes(key);
+    lists.Prefetch(keyPrefixes, key.size());
     if (n > 0 &&
         !chooser.MayWin(spelling.Text, spelling.Settled, keyPrefixes, prefix, spelling.Cost)) {
       candidates.SkipExtensions();

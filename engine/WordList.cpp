@@ -285,6 +285,14 @@ bool TWordList::BeginsKey(const TKeyPrefixes& key, size_t length) const {
   return InPrefixFilter(key.Hash(std::min(length, kLongestFiltered)));
 }
 
+void TWordList::Prefetch(const TKeyPrefixes& key, size_t length) const {
+  if (prefixStale_ || slots_.empty() || length < kShortestFiltered) return;
+  const uint64_t prefixHash = key.Hash(std::min(length, kLongestFiltered));
+  __builtin_prefetch(&prefixBlocks_[prefixHash & (prefixBlocks_.size() - 1)]);
+  __builtin_prefetch(&countedPrefixes_[prefixHash & (countedPrefixes_.size() - 1)]);
+  __builtin_prefetch(&slots_[key.Hash(length) & (slots_.size() - 1)]);
+}
+
 bool TWordList::InPrefixFilter(uint64_t prefixHash) const {
   bool all = true;
   const TPrefixBlock& block = prefixBlocks_[prefixHash & (prefixBlocks_.size() - 1)];

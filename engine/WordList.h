@@ -65,6 +65,9 @@ class TWordList {
   const TWordInfo* Find(const TKeyPrefixes& key, size_t length) const;
   bool BeginsKey(const TKeyPrefixes& key, size_t length) const;
   uint32_t MostCountBeginning(const TKeyPrefixes& key, size_t length) const;
+  // Starts reading what those questions about the first length letters of a key read, so that a
+  // caller that asks several meanwhile waits for memory once rather than for each question.
+  void Prefetch(const TKeyPrefixes& key, size_t length) const;
   // Builds the tables of prefixes now, which else the first question above builds.
   void BuildPrefixTables() const;
   // Gives back the room kept for words still to come, once all are added.
