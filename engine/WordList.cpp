@@ -233,8 +233,8 @@ void TWordList::BuildSkeletonIndex() const {
   }
   skeletonHashes_.shrink_to_fit();
   skeletonEntries_.shrink_to_fit();
-  // About four hashes a bucket.
-  skeletonBucketBits_ = unsigned(std::bit_width(skeletonHashes_.size() / 4));
+  // About eight hashes a bucket: a cache line of them.
+  skeletonBucketBits_ = unsigned(std::bit_width(skeletonHashes_.size() / 8));
   skeletonBuckets_.assign((size_t(1) << skeletonBucketBits_) + 1, 0);
   for (size_t bucket = 0, i = 0; bucket < skeletonBuckets_.size(); ++bucket) {
     while (i < skeletonHashes_.size() && SkeletonBucket(skeletonHashes_[i]) < bucket) ++i;
