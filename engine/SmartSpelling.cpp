@@ -279,8 +279,8 @@ void TSpellingCandidates::Spell(int32_t node, TSpelling& spelling) const {
   std::array<const TSite*, kLongestWord> chosen;
   size_t count = 0;
   for (int32_t n = node; n >= 0; n = nodes_[n].Parent) chosen[count++] = &sites_[nodes_[n].Site];
-  // Made letter by letter in a buffer: the pieces are a few letters long, too short for a call
-  // to copy each.
+  // Made in a buffer and copied once: the pieces are a few letters long, and appending each to
+  // the string costs more than its letters.
   std::array<char, kLongestGrowth * kLongestWord> text;
   size_t length = 0, at = 0;
   while (count > 0) {
