@@ -80,24 +80,34 @@ float SkeletonDistance(std::u16string_view typed, std::u16string_view listed,
   constexpr float kUnrelated = std::numeric_limits<float>::infinity();
   constexpr size_t kLongest = 31;
   if (typed.size() > kLongest || listed.size() > kLongest) return kUnrelated;
-  const auto substitution = [&](char16_t a, char16_t b) {
+  // What each letter of the listed word is, found once rather than in every row.
+  std::array<char16_t, kLongest> listedSound;
+  std::array<float, kLongest> added;
+  for (size_t j = 0; j < listed.size(); ++j) {
+    listedSound[j] = SoundOf(listed[j]);
+    added[j] = AddedCost(listed, j, costs);
+  }
+  const auto substitution = [&](char16_t a, char16_t aSound, size_t j) {
+    const char16_t b = listed[j];
     if (a == b) return 0.0f;
     if ((a == kAlef && b == kAlefMadda) || (a == kAlefMadda && b == kAlef)) return 0.1f;
-    if (SoundOf(a) == SoundOf(b)) return IsRare(a) || IsRare(b) ? costs.RareSound : costs.SameSound;
+    if (aSound == listedSound[j]) return IsRare(a) || IsRare(b) ? costs.RareSound : costs.SameSound;
     if (IsVowelLetter(a) && IsVowelLetter(b)) return costs.Added + costs.Dropped;
     return kUnrelated;
   };
   std::array<float, kLongest + 1> row, next;
   row[0] = 0;
-  for (size_t j = 1; j <= listed.size(); ++j) row[j] = row[j - 1] + AddedCost(listed, j - 1, costs);
+  for (size_t j = 1; j <= listed.size(); ++j) row[j] = row[j - 1] + added[j - 1];
   for (size_t i = 1; i <= typed.size(); ++i) {
+    const char16_t a = typed[i - 1], aSound = SoundOf(a);
     const float drop = Droppable(typed, i - 1) ? costs.Dropped : kUnrelated;
+    // A word's ending is its grammar: a letter added after the typed word's last is no slip.
+    const bool last = i == typed.size();
     next[0] = row[0] + drop;
     for (size_t j = 1; j <= listed.size(); ++j) {
-      // A word's ending is its grammar: a letter added after the typed word's last is no slip.
-      const float add = i < typed.size() ? AddedCost(listed, j - 1, costs) : kUnrelated;
-      next[j] = std::min({row[j - 1] + substitution(typed[i - 1], listed[j - 1]), row[j] + drop,
-                          next[j - 1] + add});
+      const float add = last ? kUnrelated : added[j - 1];
+      next[j] =
+          std::min({row[j - 1] + substitution(a, aSound, j - 1), row[j] + drop, next[j - 1] + add});
     }
     std::copy_n(next.begin(), listed.size() + 1, row.begin());
   }

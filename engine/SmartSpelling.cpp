@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "CodePage.h"
@@ -147,6 +148,51 @@ size_t MostLetters(std::string_view spelling, size_t from) {
   return letters;
 }
 
+// How many times longer a substitution makes the letters it replaces, at most.
+constexpr size_t kLongestGrowth = [] {
+  size_t most = 1;
+  for (const TSubstitution& s : kSubstitutions)
+    most = std::max(most, (s.To.size() + s.From.size() - 1) / s.From.size());
+  return most;
+}();
+
+// Eight letters at a time, each step a multiply and a rotation: a word is spelled a few dozen
+// ways, and a 64-bit hash tells them apart.
+uint64_t SpellingHash(std::string_view spelling) {
+  uint64_t hash = spelling.size();
+  const auto mix = [&hash](uint64_t eight) {
+    hash = std::rotl((hash ^ eight) * 0x9E3779B97F4A7C15ull, 29);
+  };
+  size_t at = 0;
+  for (; at + 8 <= spelling.size(); at += 8) {
+    uint64_t eight;
+    std::memcpy(&eight, spelling.data() + at, 8);
+    mix(eight);
+  }
+  uint64_t rest = 0;
+  for (size_t i = 0; at + i < spelling.size(); ++i)
+    rest |= uint64_t(static_cast<unsigned char>(spelling[at + i])) << (8 * i);
+  mix(rest);
+  return hash * 0x9E3779B97F4A7C15ull;
+}
+
+// starts_with and ends_with for the short affixes here, letter by letter: most spellings differ
+// in the first letter compared, and that costs no call.
+template <typename Char>
+bool StartsWith(std::basic_string_view<Char> text, std::basic_string_view<Char> start) {
+  if (text.size() < start.size()) return false;
+  for (size_t i = 0; i < start.size(); ++i)
+    if (text[i] != start[i]) return false;
+  return true;
+}
+template <typename Char>
+bool EndsWith(std::basic_string_view<Char> text, std::basic_string_view<Char> end) {
+  if (text.size() < end.size()) return false;
+  for (size_t i = 1; i <= end.size(); ++i)
+    if (text[text.size() - i] != end[end.size() - i]) return false;
+  return true;
+}
+
 bool PlaceHolds(TPlace place, std::string_view word, size_t at, size_t end, bool clauseEnd) {
   switch (place) {
     case TPlace::Anywhere:
@@ -178,14 +224,17 @@ std::string SubstitutionName(size_t row) {
   return std::string(s.From) + ">" + std::string(s.To);
 }
 
-TSpellingCandidates::TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost)
-    : word_(word), maxCost_(maxCost) {
+void TSpellingCandidates::Start(std::string_view word, bool clauseEnd, float maxCost) {
+  word_ = word;
+  maxCost_ = maxCost;
+  sites_.clear();
+  nodes_.clear();
+  heap_.clear();
+  spelled_.clear();
+  started_ = false;
+  last_ = -1;
+  expand_ = true;
   if (word_.size() > kLongestWord) return;
-  // Room for what a word of chat needs, so that the search allocates once.
-  sites_.reserve(2 * word_.size());
-  nodes_.reserve(128);
-  heap_.reserve(128);
-  spelled_.reserve(64);
   // Token boundaries: a substitution starts at one and ends at one. A token followed by a
   // backtick keeps its letter.
   uint64_t boundary = 0, marked = 0;
@@ -236,16 +285,19 @@ void TSpellingCandidates::Spell(int32_t node, TSpelling& spelling) const {
   std::array<const TSite*, kLongestWord> chosen;
   size_t count = 0;
   for (int32_t n = node; n >= 0; n = nodes_[n].Parent) chosen[count++] = &sites_[nodes_[n].Site];
-  std::string& text = spelling.Text;
-  text.clear();
-  size_t at = 0;
+  // Made in a buffer and copied once: the pieces are a few letters long, and appending each to
+  // the string costs more than its letters.
+  std::array<char, kLongestGrowth * kLongestWord> text;
+  size_t length = 0, at = 0;
   while (count > 0) {
     const TSite& s = *chosen[--count];
-    text.append(word_, at, s.At - at).append(s.By);
-    at = s.At + s.Replaced;
+    for (; at < s.At; ++at) text[length++] = word_[at];
+    for (const char c : s.By) text[length++] = c;
+    at += s.Replaced;
   }
-  spelling.Settled = text.size();
-  text.append(word_, at);
+  spelling.Settled = length;
+  for (; at < word_.size(); ++at) text[length++] = word_[at];
+  spelling.Text.assign(text.data(), length);
 }
 
 bool TSpellingCandidates::Next(TSpelling& spelling) {
@@ -254,7 +306,7 @@ bool TSpellingCandidates::Next(TSpelling& spelling) {
   if (!started_) {
     started_ = true;
     spelling = {word_, 0, 0};
-    spelled_.push_back(std::hash<std::string>()(word_));
+    spelled_.push_back(SpellingHash(word_));
     return true;
   }
   // Two sets of substitutions may spell the same ("u" -> "oo" and "u" -> "o", "o" -> "oo" before
@@ -265,7 +317,7 @@ bool TSpellingCandidates::Next(TSpelling& spelling) {
     heap_.pop_back();
     Spell(last_, spelling);
     spelling.Cost = nodes_[last_].Cost;
-    const size_t hash = std::hash<std::string_view>()(spelling.Text);
+    const uint64_t hash = SpellingHash(spelling.Text);
     if (std::find(spelled_.begin(), spelled_.end(), hash) == spelled_.end()) {
       spelled_.push_back(hash);
       return true;
@@ -334,9 +386,53 @@ constexpr size_t kLongestEnding = [] {
   return longest;
 }();
 
+// A run of up to seven letters of the Arabic block as a number: its length in the top byte, a
+// letter a byte below; kNoRun for anything else.
+constexpr uint64_t kNoRun = ~uint64_t(0);
+constexpr uint64_t RunCode(std::u16string_view run) {
+  if (run.size() > 7) return kNoRun;
+  uint64_t code = uint64_t(run.size()) << 56;
+  for (size_t i = 0; i < run.size(); ++i) {
+    if ((run[i] & 0xFF00) != 0x0600) return kNoRun;
+    code |= uint64_t(run[i] & 0xFF) << (8 * i);
+  }
+  return code;
+}
+
+// Every beginning of an ending, as RunCode, sorted: MayBegin asks about several for each spelling.
+constexpr auto kEndingBeginnings = [] {
+  constexpr size_t kCount = [] {
+    size_t count = 0;
+    for (const std::u16string_view ending : kEndings) count += ending.size();
+    return count;
+  }();
+  std::array<uint64_t, kCount> codes{};
+  size_t at = 0;
+  for (const std::u16string_view ending : kEndings)
+    for (size_t n = 1; n <= ending.size(); ++n) codes[at++] = RunCode(ending.substr(0, n));
+  std::sort(codes.begin(), codes.end());
+  return codes;
+}();
+
+// For each letter of the Arabic block, the endings that end with it, as bits by their place in
+// kEndings: a word is tried with the few endings that its last letter allows.
+constexpr auto kEndingsEndingWith = [] {
+  static_assert(std::size(kEndings) <= 32);
+  std::array<uint32_t, 256> endings{};
+  for (size_t i = 0; i < std::size(kEndings); ++i) {
+    if ((kEndings[i].back() & 0xFF00) != 0x0600) throw "an ending outside the Arabic block";
+    endings[kEndings[i].back() & 0xFF] |= 1u << i;
+  }
+  return endings;
+}();
+
+uint32_t EndingsOf(std::u16string_view word) {
+  if (word.empty() || (word.back() & 0xFF00) != 0x0600) return 0;
+  return kEndingsEndingWith[word.back() & 0xFF];
+}
+
 bool BeginsEnding(std::u16string_view part) {
-  return std::any_of(std::begin(kEndings), std::end(kEndings),
-                     [&](std::u16string_view ending) { return ending.starts_with(part); });
+  return std::binary_search(kEndingBeginnings.begin(), kEndingBeginnings.end(), RunCode(part));
 }
 
 // Plural endings of a noun, as lookup keys, longest first.
@@ -417,11 +513,11 @@ class TChooser {
   void Consider(TReading&& reading, float cost) {
     key_.clear();
     AppendLookupKey(reading.Persian, key_);
-    Consider(std::move(reading), key_, cost);
+    Consider(std::move(reading), TKeyPrefixes(key_), cost);
   }
   // The same for a reading whose lookup key is known.
-  void Consider(TReading&& reading, std::u16string_view key, float cost) {
-    const float listed = Penalty(lists_.Find(key));
+  void Consider(TReading&& reading, const TKeyPrefixes& key, float cost) {
+    const float listed = Penalty(lists_.Find(key, key.Key().size()));
     float penalty = listed;
     // A derived form never costs less than the floor and Derived: look for one only when it
     // could win.
@@ -429,7 +525,8 @@ class TChooser {
     if (penalty > leastDerived && cost + leastDerived < bestScore_) {
       penalty = std::min(penalty, DerivedPenalty(key, false));
       if (reading.PrefixEnd)
-        penalty = std::min(penalty, DerivedPenalty(key.substr(reading.PrefixEnd), true));
+        penalty = std::min(penalty,
+                           DerivedPenalty(TKeyPrefixes(key.Key().substr(reading.PrefixEnd)), true));
     }
     if (cost + penalty < bestScore_) {
       if (penalty < listed)
@@ -476,16 +573,20 @@ class TChooser {
   // the least any word, or stem and ending, costs that begins with the letters those give, by
   // themselves or after a verbal prefix. Those letters are all of the key but what the rest may
   // give, and but the last ones, which may still change with the letters after them.
-  bool MayWin(std::string_view spelling, size_t settledAt, std::u16string_view key,
+  bool MayWin(std::string_view spelling, size_t settledAt, const TKeyPrefixes& key,
               const TVerbalPrefix* prefix, float cost) const {
     constexpr size_t kUnsure = 2;
     const size_t later = MostLetters(spelling, settledAt) + kUnsure;
-    if (key.size() <= later + 2) return true;
-    const std::u16string_view settled = key.substr(0, key.size() - later);
-    float least = LeastPenalty(settled);
-    if (prefix && settled.size() > prefix->Written.size() &&
-        MayBegin(settled.substr(prefix->Written.size())))
-      least = std::min(least, floor_ + ListRanking.Derived);
+    if (key.Key().size() <= later + 2) return true;
+    const size_t settled = key.Key().size() - later;
+    lists_.Prefetch(key, settled);
+    float least = LeastPenalty(key, settled);
+    const float derived = floor_ + ListRanking.Derived;
+    if (prefix && least > derived && settled > prefix->Written.size()) {
+      const TKeyPrefixes rest(
+          key.Key().substr(prefix->Written.size(), settled - prefix->Written.size()));
+      if (MayBegin(rest, rest.Key().size())) least = derived;
+    }
     return cost + least < bestScore_;
   }
 
@@ -504,33 +605,37 @@ class TChooser {
 
   // The least that a listed word, or a listed stem and an ending, that begins with part costs;
   // infinity when there is none. Every unranked one costs the floor or more.
-  float LeastPenalty(std::u16string_view part) const {
-    if (part.size() < TWordList::kShortestFiltered) return 0;
-    if (const uint32_t count = lists_.MostCountBeginning(part)) return FrequencyPenalty(count);
-    return MayBegin(part) ? floor_ : std::numeric_limits<float>::infinity();
+  // Both of a key's first length letters.
+  float LeastPenalty(const TKeyPrefixes& key, size_t length) const {
+    if (length < TWordList::kShortestFiltered) return 0;
+    if (const uint32_t count = lists_.MostCountBeginning(key, length))
+      return FrequencyPenalty(count);
+    return MayBegin(key, length) ? floor_ : std::numeric_limits<float>::infinity();
   }
 
-  bool MayBegin(std::u16string_view part) const {
-    if (part.size() < TWordList::kShortestFiltered || lists_.BeginsKey(part)) return true;
-    for (size_t stem = part.size() - 1; stem >= 2 && part.size() - stem <= kLongestEnding; --stem)
-      if (BeginsEnding(part.substr(stem)) && lists_.BeginsKey(part.substr(0, stem)) &&
-          lists_.Find(part.substr(0, stem)))
-        return true;
+  bool MayBegin(const TKeyPrefixes& key, size_t length) const {
+    if (length < TWordList::kShortestFiltered || lists_.BeginsKey(key, length)) return true;
+    const std::u16string_view part = key.Key().substr(0, length);
+    for (size_t stem = length - 1; stem >= 2 && length - stem <= kLongestEnding; --stem)
+      if (BeginsEnding(part.substr(stem)) && lists_.Find(key, stem)) return true;
     return false;
   }
 
   // The word as a listed stem of two letters or more and an ending (the stem alone counts too
   // after a verbal prefix): unlisted, so rarer than every ranked form, however common its stem.
-  float DerivedPenalty(std::u16string_view word, bool afterPrefix) const {
+  float DerivedPenalty(const TKeyPrefixes& key, bool afterPrefix) const {
     float p = Unknown();
-    const auto stem = [&](std::u16string_view s) {
-      if (s.size() < 2) return;
-      if (const TWordInfo* info = lists_.Find(s))
+    const std::u16string_view word = key.Key();
+    const auto stem = [&](size_t length) {
+      if (length < 2) return;
+      if (const TWordInfo* info = lists_.Find(key, length))
         p = std::min(p, std::max(Penalty(info), floor_) + ListRanking.Derived);
     };
-    if (afterPrefix) stem(word);
-    for (const std::u16string_view ending : kEndings)
-      if (word.ends_with(ending)) stem(word.substr(0, word.size() - ending.size()));
+    if (afterPrefix) stem(word.size());
+    for (uint32_t endings = EndingsOf(word); endings != 0; endings &= endings - 1) {
+      const std::u16string_view ending = kEndings[std::countr_zero(endings)];
+      if (EndsWith(word, ending)) stem(word.size() - ending.size());
+    }
     return p;
   }
 
@@ -544,7 +649,7 @@ class TChooser {
 
 const TVerbalPrefix* VerbalPrefixOf(std::string_view spelling) {
   for (const TVerbalPrefix& prefix : kVerbalPrefixes)
-    if (spelling.starts_with(prefix.Typed) && spelling.size() >= prefix.Typed.size() + 2)
+    if (StartsWith(spelling, prefix.Typed) && spelling.size() >= prefix.Typed.size() + 2)
       return &prefix;
   return nullptr;
 }
@@ -573,7 +678,7 @@ constexpr TTypedEnding kTypedEndings[] = {
 // empty one.
 TReading EndingReading(std::string_view spelling) {
   for (const TTypedEnding& ending : kTypedEndings) {
-    if (!spelling.ends_with(ending.Typed) || spelling.size() < ending.Typed.size() + 2) continue;
+    if (!EndsWith(spelling, ending.Typed) || spelling.size() < ending.Typed.size() + 2) continue;
     const std::string_view stem =
         spelling.substr(0, spelling.size() - ending.Typed.size() + ending.StemKeeps);
     return {TransliterateWord(stem) + std::u16string(ending.Written)};
@@ -626,25 +731,37 @@ TReading RulesReading(std::string_view word, bool& handled) {
 
 // The best reading of a lower-case word the dictionary left alone, starting from the rules' own.
 TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
-  TChooser chooser(WordLists());
+  // What one search needs, kept for the next: every word is searched in the same room.
+  thread_local struct {
+    TSpellingCandidates Candidates;
+    TSpelling Spelling;
+    std::u16string Key, RulesKey;
+  } room;
+  const TWordList& lists = WordLists();
+  TChooser chooser(lists);
   // Without a verbal prefix split off, the rules' reading is the word's own spelling read alone.
   const std::u16string plain = rules.PrefixEnd ? std::u16string() : rules.Persian;
-  std::u16string rulesKey;
+  std::u16string& rulesKey = room.RulesKey;
+  rulesKey.clear();
   AppendLookupKey(rules.Persian, rulesKey);
   chooser.Consider(std::move(rules), 0);
   const TDictionaryOff rulesOnly;
   // A spelling that costs as much as an unknown word above the floor could win only as one of
   // the commonest words, which nobody misspells that badly: it is not read.
-  TSpellingCandidates candidates(word, clauseEnd, ListRanking.Unknown);
-  TSpelling spelling;
-  std::u16string key;
+  TSpellingCandidates& candidates = room.Candidates;
+  candidates.Start(word, clauseEnd, ListRanking.Unknown);
+  TSpelling& spelling = room.Spelling;
+  std::u16string& key = room.Key;
   for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
     if (spelling.Cost >= chooser.BestScore()) break;
     const TVerbalPrefix* prefix = VerbalPrefixOf(spelling.Text);
     TReading whole{n == 0 && !plain.empty() ? plain : TransliterateWord(spelling.Text)};
     key.clear();
     AppendLookupKey(whole.Persian, key);
-    if (n > 0 && !chooser.MayWin(spelling.Text, spelling.Settled, key, prefix, spelling.Cost)) {
+    const TKeyPrefixes keyPrefixes(key);
+    lists.Prefetch(keyPrefixes, key.size());
+    if (n > 0 &&
+        !chooser.MayWin(spelling.Text, spelling.Settled, keyPrefixes, prefix, spelling.Cost)) {
       candidates.SkipExtensions();
       continue;
     }
@@ -656,7 +773,7 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
     } else if (prefix) {
       chooser.Consider(SplitReading(*prefix, spelling.Text), spelling.Cost);
     }
-    chooser.Consider(std::move(whole), key, spelling.Cost);
+    chooser.Consider(std::move(whole), keyPrefixes, spelling.Cost);
     if (TReading split = EndingReading(spelling.Text); !split.Persian.empty())
       chooser.Consider(std::move(split), spelling.Cost);
   }
@@ -772,9 +889,15 @@ bool FollowsPersianWord(std::string_view segment, size_t wordAt) {
 
 // The separate word that the word at [wordAt, wordEnd) is, in its place, or null.
 const TSeparateWord* SeparateWordAt(std::string_view segment, size_t wordAt, size_t wordEnd) {
-  const std::string lower = Lowered(segment.substr(wordAt, wordEnd - wordAt));
+  const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
+  const auto sameLowered = [word](std::string_view typed) {
+    return word.size() == typed.size() &&
+           std::equal(word.begin(), word.end(), typed.begin(), [](char c, char t) {
+             return (c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c) == t;
+           });
+  };
   for (const TSeparateWord& w : kSeparateWords) {
-    if (w.Typed != lower) continue;
+    if (!sameLowered(w.Typed)) continue;
     if (w.Attaches && !FollowsPersianWord(segment, wordAt)) return nullptr;
     if (w.WithinClauseOnly && EndsClause(segment, wordEnd)) return nullptr;
     return &w;

@@ -72,9 +72,14 @@ class TSpellingCandidates {
   // A longer word has no alternatives: no typed word is that long, and the work stays bounded.
   static constexpr size_t kLongestWord = 63;
 
+  TSpellingCandidates() = default;
   // clauseEnd: the word ends a clause, so a final "e" is no ezafe and is never dropped. Spellings
   // that cost maxCost or more are never produced.
-  TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost);
+  TSpellingCandidates(std::string_view word, bool clauseEnd, float maxCost) {
+    Start(word, clauseEnd, maxCost);
+  }
+  // Begins the spellings of another word, in the room that the words before needed.
+  void Start(std::string_view word, bool clauseEnd, float maxCost);
   // The next spelling in order of cost; false when there are no more.
   bool Next(TSpelling& spelling);
   // Leaves out the spellings that would extend the last one: its settled part leads nowhere.
@@ -98,14 +103,14 @@ class TSpellingCandidates {
   void Spell(int32_t node, TSpelling& spelling) const;
 
   std::string word_;
-  float maxCost_;
+  float maxCost_ = 0;
   std::vector<TSite> sites_;  // by position, then table order
   std::vector<TNode> nodes_;
   std::vector<std::pair<float, int32_t>> heap_;  // min-heap of (cost, node)
   bool started_ = false;
-  int32_t last_ = -1;            // the node of the last spelling
-  bool expand_ = true;           // its extensions are wanted
-  std::vector<size_t> spelled_;  // hashes of the spellings given out
+  int32_t last_ = -1;              // the node of the last spelling
+  bool expand_ = true;             // its extensions are wanted
+  std::vector<uint64_t> spelled_;  // hashes of the spellings given out
 };
 
 // Persian joined by the options' orthography: FARSI YEH for ARABIC YEH, and with the word lists'

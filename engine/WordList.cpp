@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <charconv>
@@ -23,7 +24,7 @@ namespace {
 
 constexpr char16_t kZwnj = 0x200C;
 
-bool IsDiacritic(char16_t c) {
+constexpr bool IsDiacritic(char16_t c) {
   return (c >= 0x064B && c <= 0x065F) || c == 0x0670 || c == 0x0640 || (c >= 0x0610 && c <= 0x061A);
 }
 
@@ -33,11 +34,25 @@ bool IsArabicLetter(char16_t c) {
 }
 
 // A character as the lists are looked up by it; 0 for one that keys leave out.
-char16_t KeyLetter(char16_t c) {
+constexpr char16_t KeyLetterOf(char16_t c) {
   if (c == kZwnj || IsDiacritic(c)) return 0;
   if (c == 0x064A || c == 0x0649) return u'\u06CC';
   if (c == 0x0643) return u'\u06A9';
   return c;
+}
+
+// KeyLetterOf for the Arabic block, where every key letter lies, as a table: a key is made for
+// every spelling that smart spelling reads.
+constexpr char16_t kArabicBlock = 0x0600;
+constexpr auto kKeyLetters = [] {
+  std::array<char16_t, 256> table{};
+  for (size_t i = 0; i < table.size(); ++i) table[i] = KeyLetterOf(char16_t(kArabicBlock + i));
+  return table;
+}();
+
+char16_t KeyLetter(char16_t c) {
+  if (char16_t(c - kArabicBlock) < kKeyLetters.size()) return kKeyLetters[c - kArabicBlock];
+  return c == kZwnj ? 0 : c;
 }
 
 // Appends the key of one Persian word in UTF-8 to key: Arabic letters and ZWNJ only. False,
@@ -96,25 +111,41 @@ uint64_t HashKey(std::u16string_view key) {
   return hash.Value();
 }
 
-// The bits of one prefix's hash: a block of the filter and four bits in it, so that a test reads
-// one cache line.
+// The bits of one prefix's hash: a block of the filter and four bits in it, as the block's word
+// and the bit in that word.
 template <typename F>
-void ForPrefixBits(uint64_t hash, size_t blocks, F&& bit) {
-  const size_t block = (hash & (blocks - 1)) * TWordList::kBlockWords;
+void ForPrefixBits(uint64_t hash, F&& bit) {
   for (int i = 0; i < 4; ++i) {
     const unsigned b = (hash >> (32 + 8 * i)) & (TWordList::kBlockBits - 1);
-    bit(block + b / 64, uint64_t(1) << (b % 64));
+    bit(b / 64, uint64_t(1) << (b % 64));
   }
 }
 
 }  // namespace
 
+TKeyPrefixes::TKeyPrefixes(std::u16string_view key) : key_(key) {
+  TKeyHash hash;
+  hashes_[0] = hash.Value();
+  for (size_t n = 0; n < std::min(key.size(), kLongestKept); ++n) {
+    hash.Add(key[n]);
+    hashes_[n + 1] = hash.Value();
+  }
+}
+
+uint64_t TKeyPrefixes::Hash(size_t length) const {
+  return length <= kLongestKept ? hashes_[length] : HashKey(key_.substr(0, length));
+}
+
 void AppendLookupKey(std::u16string_view persian, std::u16string& key) {
-  size_t at = key.size();
-  key.resize(at + persian.size());
-  for (const char16_t c : persian)
-    if (const char16_t letter = KeyLetter(c)) key[at++] = letter;
-  key.resize(at);
+  // A piece at a time through a buffer, so that the string grows by one append a piece.
+  constexpr size_t kPiece = 32;
+  for (size_t from = 0; from < persian.size(); from += kPiece) {
+    std::array<char16_t, kPiece> letters;
+    size_t count = 0;
+    for (const char16_t c : persian.substr(from, kPiece))
+      if (const char16_t letter = KeyLetter(c)) letters[count++] = letter;
+    key.append(letters.data(), count);
+  }
 }
 
 void TWordList::Reserve(size_t words) {
@@ -153,7 +184,7 @@ void TWordList::BuildPrefixTables() const {
   // prefixes it shares with other keys.
   size_t blocks = 1;
   while (blocks * kBlockBits < entries_.size() * 24) blocks *= 2;
-  prefixBlocks_.assign(blocks * kBlockWords, 0);
+  prefixBlocks_.assign(blocks, {});
   size_t counted = 0;
   for (const TEntry& e : entries_) counted += e.Info.Count > 0;
   size_t slots = 1024;
@@ -202,12 +233,22 @@ void TWordList::BuildSkeletonIndex() const {
   }
   skeletonHashes_.shrink_to_fit();
   skeletonEntries_.shrink_to_fit();
+  // About eight hashes a bucket: a cache line of them.
+  skeletonBucketBits_ = unsigned(std::bit_width(skeletonHashes_.size() / 8));
+  skeletonBuckets_.assign((size_t(1) << skeletonBucketBits_) + 1, 0);
+  for (size_t bucket = 0, i = 0; bucket < skeletonBuckets_.size(); ++bucket) {
+    while (i < skeletonHashes_.size() && SkeletonBucket(skeletonHashes_[i]) < bucket) ++i;
+    skeletonBuckets_[bucket] = uint32_t(i);
+  }
 }
 
 std::span<const uint32_t> TWordList::SameSkeleton(std::u16string_view skeleton) const {
   if (prefixStale_) BuildPrefixTables();
   const uint64_t hash = HashKey(skeleton);
-  const auto [first, last] = std::equal_range(skeletonHashes_.begin(), skeletonHashes_.end(), hash);
+  const size_t bucket = SkeletonBucket(hash);
+  const auto [first, last] =
+      std::equal_range(skeletonHashes_.begin() + skeletonBuckets_[bucket],
+                       skeletonHashes_.begin() + skeletonBuckets_[bucket + 1], hash);
   return {skeletonEntries_.data() + (first - skeletonHashes_.begin()), size_t(last - first)};
 }
 
@@ -220,24 +261,43 @@ TWordList::TCountedPrefix& TWordList::CountedPrefix(uint64_t hash) const {
 }
 
 uint32_t TWordList::MostCountBeginning(std::u16string_view prefix) const {
-  if (prefix.size() < kShortestFiltered) return topCount_;
-  prefix = prefix.substr(0, kLongestFiltered);
+  return MostCountBeginning(TKeyPrefixes(prefix.substr(0, kLongestFiltered)), prefix.size());
+}
+
+uint32_t TWordList::MostCountBeginning(const TKeyPrefixes& key, size_t length) const {
+  if (length < kShortestFiltered) return topCount_;
   if (prefixStale_) BuildPrefixTables();
-  return CountedPrefix(HashKey(prefix)).Count;
+  return CountedPrefix(key.Hash(std::min(length, kLongestFiltered))).Count;
 }
 
 void TWordList::SetPrefixBits(uint64_t hash) const {
-  ForPrefixBits(hash, prefixBlocks_.size() / kBlockWords,
-                [&](size_t word, uint64_t mask) { prefixBlocks_[word] |= mask; });
+  TPrefixBlock& block = prefixBlocks_[hash & (prefixBlocks_.size() - 1)];
+  ForPrefixBits(hash, [&](size_t word, uint64_t mask) { block.Words[word] |= mask; });
 }
 
 bool TWordList::BeginsKey(std::u16string_view prefix) const {
-  if (prefix.size() < kShortestFiltered) return true;
-  prefix = prefix.substr(0, kLongestFiltered);
+  return BeginsKey(TKeyPrefixes(prefix.substr(0, kLongestFiltered)), prefix.size());
+}
+
+bool TWordList::BeginsKey(const TKeyPrefixes& key, size_t length) const {
+  if (length < kShortestFiltered) return true;
   if (prefixStale_) BuildPrefixTables();
+  return InPrefixFilter(key.Hash(std::min(length, kLongestFiltered)));
+}
+
+void TWordList::Prefetch(const TKeyPrefixes& key, size_t length) const {
+  if (prefixStale_ || slots_.empty() || length < kShortestFiltered) return;
+  const uint64_t prefixHash = key.Hash(std::min(length, kLongestFiltered));
+  __builtin_prefetch(&prefixBlocks_[prefixHash & (prefixBlocks_.size() - 1)]);
+  __builtin_prefetch(&countedPrefixes_[prefixHash & (countedPrefixes_.size() - 1)]);
+  __builtin_prefetch(&slots_[key.Hash(length) & (slots_.size() - 1)]);
+}
+
+bool TWordList::InPrefixFilter(uint64_t prefixHash) const {
   bool all = true;
-  ForPrefixBits(HashKey(prefix), prefixBlocks_.size() / kBlockWords,
-                [&](size_t word, uint64_t mask) { all = all && (prefixBlocks_[word] & mask); });
+  const TPrefixBlock& block = prefixBlocks_[prefixHash & (prefixBlocks_.size() - 1)];
+  ForPrefixBits(prefixHash,
+                [&](size_t word, uint64_t mask) { all = all && (block.Words[word] & mask); });
   return all;
 }
 
@@ -307,18 +367,23 @@ void TWordList::ShrinkToFit() {
 }
 
 const TWordInfo* TWordList::Find(std::u16string_view key) const {
+  return Find(TKeyPrefixes(key), key.size());
+}
+
+const TWordInfo* TWordList::Find(const TKeyPrefixes& key, size_t length) const {
   // Most keys asked for are no word; the filter answers that from one cache line.
-  if (slots_.empty() || key.empty() || !BeginsKey(key)) return nullptr;
-  const uint32_t slot = slots_[Probe(key, HashKey(key))];
+  if (slots_.empty() || length == 0 || !BeginsKey(key, length)) return nullptr;
+  const uint32_t slot = slots_[Probe(key.Key().substr(0, length), key.Hash(length))];
   return slot ? &entries_[EntryOf(slot)].Info : nullptr;
 }
 
 size_t TWordList::Bytes() const {
   return keys_.capacity() * sizeof(char16_t) + entries_.capacity() * sizeof(TEntry) +
-         slots_.capacity() * sizeof(uint32_t) + prefixBlocks_.capacity() * sizeof(uint64_t) +
+         slots_.capacity() * sizeof(uint32_t) + prefixBlocks_.capacity() * sizeof(TPrefixBlock) +
          countedPrefixes_.capacity() * sizeof(TCountedPrefix) +
          skeletonHashes_.capacity() * sizeof(uint64_t) +
-         skeletonEntries_.capacity() * sizeof(uint32_t);
+         skeletonEntries_.capacity() * sizeof(uint32_t) +
+         skeletonBuckets_.capacity() * sizeof(uint32_t);
 }
 
 void TWordList::Clear() {

@@ -1,6 +1,7 @@
 #pragma once
 // The Persian word lists that smart spelling ranks candidate spellings by: the aspell-fa lists
 // (its small core list and the full one) and a word frequency list, in one compact table.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -31,6 +32,21 @@ struct TWordInfo {
 // to key.
 void AppendLookupKey(std::u16string_view persian, std::u16string& key);
 
+// The hashes of every prefix of a key, each made from the one before, so that questions about
+// several prefixes of one key read its letters once.
+class TKeyPrefixes {
+ public:
+  explicit TKeyPrefixes(std::u16string_view key);
+  std::u16string_view Key() const { return key_; }
+  // The hash of the key's first length letters.
+  uint64_t Hash(size_t length) const;
+
+ private:
+  static constexpr size_t kLongestKept = 48;  // longer prefixes are hashed when asked for
+  std::u16string_view key_;
+  std::array<uint64_t, kLongestKept + 1> hashes_;
+};
+
 // A set of Persian words keyed by AppendLookupKey, each with what the lists say about it.
 class TWordList {
  public:
@@ -45,6 +61,13 @@ class TWordList {
   // Whether some key begins with prefix; now and then true when none does, never false when one
   // does, and always true for a prefix shorter than kShortestFiltered.
   bool BeginsKey(std::u16string_view prefix) const;
+  // The same three questions about the first length letters of a key.
+  const TWordInfo* Find(const TKeyPrefixes& key, size_t length) const;
+  bool BeginsKey(const TKeyPrefixes& key, size_t length) const;
+  uint32_t MostCountBeginning(const TKeyPrefixes& key, size_t length) const;
+  // Starts reading what those questions about the first length letters of a key read, so that a
+  // caller that asks several meanwhile waits for memory once rather than for each question.
+  void Prefetch(const TKeyPrefixes& key, size_t length) const;
   // Builds the tables of prefixes now, which else the first question above builds.
   void BuildPrefixTables() const;
   // Gives back the room kept for words still to come, once all are added.
@@ -97,6 +120,8 @@ class TWordList {
   // and above it as many bits of the key's hash as are left, to skip most other keys unread.
   uint32_t SlotValue(uint32_t entry, uint64_t hash) const;
   bool SamePrint(uint32_t slot, uint64_t hash) const;
+  // Whether the prefix filter holds a prefix of kShortestFiltered to kLongestFiltered letters.
+  bool InPrefixFilter(uint64_t prefixHash) const;
   uint32_t EntryOf(uint32_t slot) const {
     return (slot & ((uint32_t(1) << slotIndexBits_) - 1)) - 1;
   }
@@ -108,6 +133,9 @@ class TWordList {
   TCountedPrefix& CountedPrefix(uint64_t hash) const;
   void SetPrefixBits(uint64_t hash) const;
   void BuildSkeletonIndex() const;
+  size_t SkeletonBucket(uint64_t hash) const {
+    return skeletonBucketBits_ ? size_t(hash >> (64 - skeletonBucketBits_)) : 0;
+  }
 
   std::u16string keys_;          // all keys, one after another
   std::u16string newKey_;        // the key of the word being added
@@ -115,13 +143,21 @@ class TWordList {
   // Open addressing by SlotValue; 0 when free.
   std::vector<uint32_t> slots_;
   unsigned slotIndexBits_ = 0;  // log2 of slots_.size()
-  // A blocked Bloom filter of every prefix of every key, built on the first test after a change.
-  mutable std::vector<uint64_t> prefixBlocks_;
+  // A blocked Bloom filter of every prefix of every key, built on the first test after a change;
+  // a block is one cache line, so that a test reads one.
+  struct alignas(64) TPrefixBlock {
+    uint64_t Words[kBlockWords];
+  };
+  mutable std::vector<TPrefixBlock> prefixBlocks_;
   // For the keys of the frequency list, every prefix with the largest count of a key it begins.
   mutable std::vector<TCountedPrefix> countedPrefixes_;
   // The hash of each key's skeleton and the entry, by hash, then as SameSkeleton gives them.
   mutable std::vector<uint64_t> skeletonHashes_;
   mutable std::vector<uint32_t> skeletonEntries_;
+  // Where in skeletonHashes_ the hashes with each value of their top skeletonBucketBits_ bits
+  // begin, and at the end the size: a search reads a bucket of a few instead of halving the whole.
+  mutable std::vector<uint32_t> skeletonBuckets_;
+  mutable unsigned skeletonBucketBits_ = 0;
   mutable bool prefixStale_ = true;
   uint32_t topCount_ = 0;
   uint32_t leastCount_ = 0;

@@ -112,6 +112,19 @@ TEST(SpellingCandidatesTest, LongWordsKeepTheirSpelling) {
   EXPECT_GT(Spellings(word.substr(1)).size(), 1u);
 }
 
+TEST(SpellingCandidatesTest, StartingAnotherWordForgetsTheLastOne) {
+  TSpellingCandidates candidates("ghazasot", false, 6);
+  for (TSpelling s; candidates.Next(s);) candidates.SkipExtensions();
+  for (const char* word : {"tot", "ghazasot"}) {
+    candidates.Start(word, false, 6);
+    std::vector<std::string> reused;
+    for (TSpelling s; candidates.Next(s);) reused.push_back(s.Text);
+    std::vector<std::string> fresh;
+    for (const TSpelling& s : Spellings(word)) fresh.push_back(s.Text);
+    EXPECT_EQ(reused, fresh) << word;
+  }
+}
+
 TEST(SpellingCandidatesTest, SkippedExtensionsAreLeftOut) {
   // "tot": t -> t` at 0, o -> oo or o` at 1, t -> t` at 2.
   TSpellingCandidates candidates("tot", false, 6);

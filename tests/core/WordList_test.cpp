@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <random>
+#include <set>
 
 #include "WordListFiles.h"
 
@@ -103,6 +104,50 @@ TEST(WordListTest, ManyWordsAreAllFoundAndThePrefixFilterNeverMissesOne) {
   }
   EXPECT_LT(admitted, strangers / 20) << "the filter admits too many prefixes that begin no key";
   EXPECT_LT(list.Bytes(), size_t(7) << 20);
+}
+
+TEST(WordListTest, PrefixesOfALongKeyAreAskedAboutByLength) {
+  // Longer than the prefix hashes that a key keeps at hand.
+  std::u16string word(60, u'\u0628');
+  word.back() = u'\u062A';
+  std::string line;
+  for (const char16_t c : word) line += {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
+  TWordList list;
+  list.AddLines(line + " 3\n", wlFrequency);
+  const std::u16string longer = word + u"\u0645\u0646";
+  const TKeyPrefixes prefixes(longer);
+  ASSERT_NE(list.Find(prefixes, word.size()), nullptr);
+  EXPECT_EQ(list.Find(prefixes, word.size() - 1), nullptr);
+  EXPECT_EQ(list.Find(prefixes, longer.size()), nullptr);
+  EXPECT_TRUE(list.BeginsKey(prefixes, 55));
+  EXPECT_EQ(list.MostCountBeginning(prefixes, 5), 3u);
+}
+
+TEST(WordListTest, EveryWordIsFoundByItsSkeleton) {
+  // Letters each of its own sound and none a vowel letter: a word is its own skeleton.
+  const std::u16string letters =
+      u"\u0628\u062A\u062C\u062F\u0631\u0633\u0641\u0642\u0644\u0645\u0646";
+  std::mt19937 random(11);
+  std::uniform_int_distribution<size_t> letter(0, letters.size() - 1), length(2, 9);
+  std::set<std::u16string> words;
+  while (words.size() < 50000) {
+    std::u16string word;
+    for (size_t n = length(random); n > 0; --n) word += letters[letter(random)];
+    words.insert(word);
+  }
+  std::string lines;
+  for (const std::u16string& word : words) {
+    for (const char16_t c : word) lines += {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
+    lines += "\n";
+  }
+  TWordList list;
+  list.AddLines(lines, wlCore);
+  for (const std::u16string& word : words) {
+    const auto same = list.SameSkeleton(word);
+    ASSERT_EQ(same.size(), 1u);
+    ASSERT_EQ(list.Key(same[0]), word);
+  }
+  EXPECT_TRUE(list.SameSkeleton(std::u16string(12, u'\u0628')).empty());
 }
 
 TEST(AspellDumpTest, HandsOnWholeLinesAndTellsAMissingDictionary) {
