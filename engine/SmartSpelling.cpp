@@ -887,22 +887,26 @@ bool FollowsPersianWord(std::string_view segment, size_t wordAt) {
   return !IsEnglishWord(segment.substr(at, end - at));
 }
 
-// The separate word that the word at [wordAt, wordEnd) is, in its place, or null.
-const TSeparateWord* SeparateWordAt(std::string_view segment, size_t wordAt, size_t wordEnd) {
-  const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
+// The separate word typed as word, whatever its capitals, or null.
+const TSeparateWord* SeparateWordTyped(std::string_view word) {
   const auto sameLowered = [word](std::string_view typed) {
     return word.size() == typed.size() &&
            std::equal(word.begin(), word.end(), typed.begin(), [](char c, char t) {
              return (c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c) == t;
            });
   };
-  for (const TSeparateWord& w : kSeparateWords) {
-    if (!sameLowered(w.Typed)) continue;
-    if (w.Attaches && !FollowsPersianWord(segment, wordAt)) return nullptr;
-    if (w.WithinClauseOnly && EndsClause(segment, wordEnd)) return nullptr;
-    return &w;
-  }
+  for (const TSeparateWord& w : kSeparateWords)
+    if (sameLowered(w.Typed)) return &w;
   return nullptr;
+}
+
+// The separate word that the word at [wordAt, wordEnd) is, in its place, or null.
+const TSeparateWord* SeparateWordAt(std::string_view segment, size_t wordAt, size_t wordEnd) {
+  const TSeparateWord* w = SeparateWordTyped(segment.substr(wordAt, wordEnd - wordAt));
+  if (!w) return nullptr;
+  if (w->Attaches && !FollowsPersianWord(segment, wordAt)) return nullptr;
+  if (w->WithinClauseOnly && EndsClause(segment, wordEnd)) return nullptr;
+  return w;
 }
 
 bool IsListed(const TWordList& lists, std::u16string_view persian, uint8_t listBits,
@@ -974,9 +978,7 @@ bool WordEndsClause(std::string_view segment, size_t wordEnd) {
 }
 
 bool MayBeWrittenApart(std::string_view word) {
-  const std::string lower = Lowered(word);
-  return std::any_of(std::begin(kSeparateWords), std::end(kSeparateWords),
-                     [&](const TSeparateWord& w) { return w.Typed == lower; });
+  return SeparateWordTyped(word) != nullptr;
 }
 
 void ForgetSmartChoices() {
