@@ -565,7 +565,7 @@ class TChooser {
   TReading& Best() { return best_; }
   // What a word costs by the lists, as itself or as a listed stem and an ending.
   float PenaltyOf(std::u16string_view key) const {
-    return std::min(Penalty(lists_.Find(key)), DerivedPenalty(key, false));
+    return std::min(Penalty(lists_.Find(key)), DerivedPenalty(TKeyPrefixes(key), false));
   }
 
   // Whether a spelling of the given cost, whose reading has the given key, may still win, or
