@@ -364,21 +364,21 @@ std::vector<TFormatRun> RichEdit::CaretFormats(int start, int length) const {
     return runs;
   }
   // Inside one paragraph the caret after a character reports that character's format.
-  ForEachFragment(start, end, [&](int from, int to, const QTextCharFormat& format) {
-    add(to - from, ToCharFormat(format));
+  ForEachFragment(start, end, [&](int from, int to, const QTextFragment& fragment) {
+    add(to - from, ToCharFormat(fragment.charFormat()));
   });
   return runs;
 }
 
 void RichEdit::ForEachFragment(
-    int start, int end, const std::function<void(int, int, const QTextCharFormat&)>& visit) const {
+    int start, int end, const std::function<void(int, int, const QTextFragment&)>& visit) const {
   for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
        block = block.next()) {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
       const int from = std::max(fragment.position(), start);
       const int to = std::min(fragment.position() + fragment.length(), end);
-      if (from < to) visit(from, to, fragment.charFormat());
+      if (from < to) visit(from, to, fragment);
     }
   }
 }
@@ -393,8 +393,8 @@ void RichEdit::SetFormat(int start, int end, const TCharFormat& format, unsigned
   // Each piece keeps what it had in the fields not set; collected first because setting a
   // format splits and merges the fragments being walked.
   std::vector<Piece> pieces;
-  ForEachFragment(start, end, [&pieces](int from, int to, const QTextCharFormat& format) {
-    pieces.push_back({from, to, format});
+  ForEachFragment(start, end, [&pieces](int from, int to, const QTextFragment& fragment) {
+    pieces.push_back({from, to, fragment.charFormat()});
   });
   QTextCursor cursor(document());
   for (Piece& piece : pieces) {
@@ -510,11 +510,9 @@ void RichEdit::LowerCase(int start, int end) {
     QTextCharFormat Format;
   };
   std::vector<Piece> pieces;
-  QTextCursor reader(document());
-  ForEachFragment(start, end, [&](int from, int to, const QTextCharFormat& format) {
-    reader.setPosition(from);
-    reader.setPosition(to, QTextCursor::KeepAnchor);
-    QString text = reader.selectedText();
+  // Read from the fragments: a cursor would lay out every line it is put in.
+  ForEachFragment(start, end, [&](int from, int to, const QTextFragment& fragment) {
+    QString text = fragment.text().mid(from - fragment.position(), to - from);
     bool changed = false;
     for (QChar& c : text) {
       if (c >= u'A' && c <= u'Z') {
@@ -522,7 +520,7 @@ void RichEdit::LowerCase(int start, int end) {
         changed = true;
       }
     }
-    if (changed) pieces.push_back({from, std::move(text), format});
+    if (changed) pieces.push_back({from, std::move(text), fragment.charFormat()});
   });
   if (pieces.empty()) return;
   QTextCursor cursor(document());

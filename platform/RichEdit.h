@@ -12,6 +12,7 @@
 #include "KeyboardLayouts.h"
 
 class QTextCharFormat;
+class QTextFragment;
 
 // Colours at this interface are 0x00BBGGRR values or one of these system colours.
 inline constexpr uint32_t clWindowText = 0xFF000008;  // text that follows the pane's own colour
@@ -167,7 +168,7 @@ class RichEdit : public QTextEdit {
   QTextBlock LineBlock(int i) const;
   // Each piece of the text from start to end that has one character format, in order.
   void ForEachFragment(int start, int end,
-                       const std::function<void(int, int, const QTextCharFormat&)>& visit) const;
+                       const std::function<void(int, int, const QTextFragment&)>& visit) const;
   TCharFormat ToCharFormat(const QTextCharFormat& format) const;
   void Apply(QTextCharFormat& target, const TCharFormat& format, unsigned fields) const;
   void ApplyParagraph(const QTextBlock& block, const TParaFormat& format, unsigned fields);

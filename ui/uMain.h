@@ -285,6 +285,9 @@ class TMainForm : public QWidget {
   int FarsiRichEditTag = 0;
   int FarsiCaptionTag = 0;
   bool Converting = false;
+  // While set, a change of the input is only noted: it is converted when the edit ends.
+  bool ConversionDeferred = false;
+  bool ConversionDue = false;
   TWideStringList PreviousInputLines;
   TWideStringList PreviousOutputLines;
   bool Loading = false;

@@ -54,6 +54,11 @@ uint8_t WithoutEnglishMarking(uint8_t style) {
 
 void TMainForm::EnglishRichEditChange() {
   if (!EnglishRichEdit->Modified() || Loading) return;
+  if (ConversionDeferred) {
+    ConversionDue = true;
+    return;
+  }
+  ConversionDue = false;
   try {
     TRaisedFlag converting(Converting);
     CurrentLine = size_t(FarsiRichEdit->LineCount());

@@ -102,8 +102,12 @@ bool TMainForm::EnglishRichEditKeyDown(QKeyEvent* key) {
     if (!EnglishRichEdit->canPaste()) return true;
     // Pasted and lower-cased at once, whichever key the user lets go of first.
     PasteStart = EnglishRichEdit->SelStart();
+    // Converted once, lower-cased: the pasted capitals need no conversion of their own.
+    ConversionDeferred = true;
     EnglishRichEdit->paste();
     LowerCasePastedText();
+    ConversionDeferred = false;
+    if (ConversionDue) EnglishRichEditChange();
     return true;
   }
   return false;

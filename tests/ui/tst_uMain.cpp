@@ -813,6 +813,8 @@ void tst_uMain::keyboardPastesAreLowerCasedWithTheirFormats() {
   QGuiApplication::clipboard()->setMimeData(data);
   Key(Qt::Key_V, Qt::ControlModifier);
   QCOMPARE(in->toPlainText(), QStringLiteral("salam khoobi"));
+  // Converted as lower-cased, the bold word kept as English.
+  QCOMPARE(Shown(*out), QStringList({Q(u"salam " + kKhoobi)}));
   QVERIFY(in->FormatAt(2).Style & fsBold);
   QVERIFY(!(in->FormatAt(8).Style & fsBold));
   // One undo takes back the paste with its lower-casing.
