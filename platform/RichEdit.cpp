@@ -172,14 +172,49 @@ void RichEdit::ReplaceLine(int i, const std::u16string& text) {
 }
 
 void RichEdit::AppendLine(const std::u16string& text) {
+  AppendLines({text});
+}
+
+namespace {
+
+// Characters that the text cursor turns into paragraph marks as it inserts them.
+bool BreaksParagraph(char16_t c) {
+  return c == u'\n' || c == u'\r' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1;
+}
+
+}  // namespace
+
+void RichEdit::AppendLines(const std::vector<std::u16string>& lines) {
   // The empty last paragraph is no line: it is filled rather than followed, and an empty new
-  // line needs a paragraph after it to count.
-  const QString line = text == u"\r" ? QString() : QString::fromStdU16String(text);
-  const bool lastIsEmpty = document()->lastBlock().length() == 1;
-  QTextCursor cursor(document());
-  cursor.movePosition(QTextCursor::End);
-  cursor.insertText((lastIsEmpty ? QString() : QStringLiteral("\n")) + line +
-                    (line.isEmpty() ? QStringLiteral("\n") : QString()));
+  // line needs a paragraph after it to count. Lines go in at once, so the pane takes its
+  // paragraphs in one insertion rather than one by one; a line holding its own breaks goes in
+  // by itself, where no break of the batch can run into it.
+  bool lastIsEmpty = document()->lastBlock().length() == 1;
+  QString batch;
+  const auto insert = [this](const QString& text) {
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+  };
+  for (const std::u16string& text : lines) {
+    const QString line = text == u"\r" ? QString() : QString::fromStdU16String(text);
+    const bool ownBreaks = std::any_of(text.begin(), text.end(), BreaksParagraph) && text != u"\r";
+    if (ownBreaks && !batch.isEmpty()) {
+      insert(batch);
+      batch.clear();
+    }
+    if (!lastIsEmpty) batch += QChar::ParagraphSeparator;
+    batch += line;
+    if (line.isEmpty()) batch += QChar::ParagraphSeparator;
+    if (ownBreaks) {
+      insert(batch);
+      batch.clear();
+      lastIsEmpty = document()->lastBlock().length() == 1;
+    } else {
+      lastIsEmpty = line.isEmpty();
+    }
+  }
+  if (!batch.isEmpty()) insert(batch);
 }
 
 void RichEdit::InsertLine(int i, const std::u16string& text) {

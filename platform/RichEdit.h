@@ -93,6 +93,8 @@ class RichEdit : public QTextEdit {
   void ReplaceLine(int i, const std::u16string& text);
   // A new last line; text "" or "\r" makes it an empty line.
   void AppendLine(const std::u16string& text);
+  // New last lines, as AppendLine adds them one by one.
+  void AppendLines(const std::vector<std::u16string>& lines);
   // A new line i before the present line i; a new last line when i is the line count.
   void InsertLine(int i, const std::u16string& text);
   // Line i removed, so that the lines after it move up; nothing when there is no line i.

@@ -229,6 +229,7 @@ class TMainForm : public QWidget {
   // with their input lines; false when they cannot follow and every later line must be compared.
   bool FollowLineBreaks(const TParagraphCopy::TSplice& edited, size_t oldCount);
   void ConvertInputLine(size_t line, const std::u16string& text);
+  void AppendOutputLines();
   std::u16string MarkEnglishRuns(int lineStart, const std::u16string& lineText);
   void CopyLineAttributes(int line);
   void DeleteSurplusOutputLines(int inputLineCount);
@@ -304,7 +305,8 @@ class TMainForm : public QWidget {
   // someone else has changed them since.
   uint64_t RememberedInputRevision = 0;
   uint64_t RememberedOutputRevision = 0;
-  std::vector<size_t> ConvertedLines;  // during a change
+  std::vector<size_t> ConvertedLines;          // during a change
+  std::vector<std::u16string> NewOutputLines;  // converted, waiting to be appended
 
   // The dictionary menu of the input pane (uMainDictionary.cpp).
  public:

@@ -11,6 +11,7 @@ class tst_RichEdit : public QObject {
  private slots:
   void linesReadAsTheRichEditReadsThem();
   void anEmptiedLastLineStaysALine();
+  void linesAppendedTogetherEndAsAppendedOneByOne();
   void caretFormatsMatchTheCaretWalk();
   void softLineBreaksBecomeParagraphs();
   void theParagraphCopyFollowsEveryEdit();
@@ -85,6 +86,20 @@ void tst_RichEdit::anEmptiedLastLineStaysALine() {
   edit.ReplaceLine(1, u"\r");
   edit.ReplaceLine(0, u"zero");
   QCOMPARE(edit.Lines(), std::vector<std::u16string>({u"zero", u"\r"}));
+}
+
+void tst_RichEdit::linesAppendedTogetherEndAsAppendedOneByOne() {
+  // Empty lines, and lines holding breaks of their own that could run into the batch's.
+  const std::vector<std::u16string> lines{u"a", u"\r", u"", u"b\r", u"\nc", u"d", u"\r", u"e"};
+  for (const bool startEmpty : {false, true}) {
+    RichEdit together;
+    RichEdit oneByOne;
+    for (RichEdit* edit : {&together, &oneByOne}) edit->setPlainText(startEmpty ? "x\n" : "x");
+    together.AppendLines(lines);
+    for (const std::u16string& line : lines) oneByOne.AppendLine(line);
+    QCOMPARE(together.toPlainText(), oneByOne.toPlainText());
+    QCOMPARE(together.LineCount(), oneByOne.LineCount());
+  }
 }
 
 void tst_RichEdit::softLineBreaksBecomeParagraphs() {
