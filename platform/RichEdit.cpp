@@ -545,18 +545,26 @@ void RichEdit::LowerCase(int start, int end) {
     QTextCharFormat Format;
   };
   std::vector<Piece> pieces;
-  // Read from the fragments: a cursor would lay out every line it is put in.
-  ForEachFragment(start, end, [&](int from, int to, const QTextFragment& fragment) {
-    QString text = fragment.text().mid(from - fragment.position(), to - from);
-    bool changed = false;
-    for (QChar& c : text) {
-      if (c >= u'A' && c <= u'Z') {
-        c = QChar(c.unicode() + (u'a' - u'A'));
-        changed = true;
-      }
-    }
-    if (changed) pieces.push_back({from, std::move(text), fragment.charFormat()});
-  });
+  const auto capital = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+  // Read from the paragraphs' text, and the fragments of those with capitals: a cursor would
+  // lay out every line it is put in.
+  for (QTextBlock block = document()->findBlock(start); block.isValid(); block = block.next()) {
+    const int blockStart = block.position();
+    if (blockStart >= end) break;
+    const QString text = block.text();
+    const int offset = std::max(start - blockStart, 0);
+    const int limit = std::min(end - blockStart, int(text.size()));
+    const QStringView range = QStringView(text).sliced(offset, limit - offset);
+    if (std::none_of(range.begin(), range.end(), capital)) continue;
+    ForEachFragment(blockStart + offset, blockStart + limit,
+                    [&](int from, int to, const QTextFragment& fragment) {
+                      QString piece = text.mid(from - blockStart, to - from);
+                      if (std::none_of(piece.begin(), piece.end(), capital)) return;
+                      for (QChar& c : piece)
+                        if (capital(c)) c = QChar(c.unicode() + (u'a' - u'A'));
+                      pieces.push_back({from, std::move(piece), fragment.charFormat()});
+                    });
+  }
   if (pieces.empty()) return;
   QTextCursor cursor(document());
   // Part of the paste for undo: one step takes back both.
