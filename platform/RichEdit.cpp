@@ -293,6 +293,10 @@ void RichEdit::ReplaceSel(const std::u16string& text) {
 
 TCharFormat RichEdit::ToCharFormat(const QTextCharFormat& format) const {
   const QFont paneFont = document()->defaultFont();
+  TFormatCache& cache = formatCache_;
+  if (cache.Valid && format == cache.Format && language_ == cache.Language &&
+      paneFont == cache.PaneFont)
+    return cache.Result;
   TCharFormat result;
   const QBrush foreground = format.foreground();
   if (format.hasProperty(QTextFormat::ForegroundBrush) && foreground.style() != Qt::NoBrush)
@@ -321,6 +325,7 @@ TCharFormat RichEdit::ToCharFormat(const QTextCharFormat& format) const {
   result.Animation = uint8_t(format.intProperty(kAnimation));
   result.Language =
       format.hasProperty(kLanguage) ? uint16_t(format.intProperty(kLanguage)) : language_;
+  cache = {true, format, paneFont, language_, result};
   return result;
 }
 

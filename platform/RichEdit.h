@@ -176,6 +176,17 @@ class RichEdit : public QTextEdit {
   void ApplyParagraph(const QTextBlock& block, const TParaFormat& format, unsigned fields);
   double PixelsPerPoint() const;
 
+  // The last format converted, with all that the answer depends on: the lines of a text mostly
+  // share their formats.
+  struct TFormatCache {
+    bool Valid = false;
+    QTextCharFormat Format;
+    QFont PaneFont;
+    uint16_t Language = 0;
+    TCharFormat Result;
+  };
+  mutable TFormatCache formatCache_;
+
   uint16_t language_ = LangEnglishUS;
   uint16_t inputLayout_ = LangEnglishUS;
   bool modified_ = false;

@@ -108,6 +108,7 @@ void TMainForm::ConvertChangedLines() {
   const std::vector<std::u16string>& lines = InputParagraphs->Paragraphs();
   const size_t count = InputParagraphs->LineCount();
   ConvertedLines.clear();
+  NewOutputLines.clear();  // what a failed conversion left
   if (count == 0) FarsiRichEdit->ClearAll();
   const auto convertIfChanged = [&](size_t i) {
     // A line the edit touched may have kept its text and changed its English marking (a

@@ -13,6 +13,7 @@ class tst_RichEdit : public QObject {
   void anEmptiedLastLineStaysALine();
   void linesAppendedTogetherEndAsAppendedOneByOne();
   void caretFormatsMatchTheCaretWalk();
+  void formatsFollowThePanesLanguageAndFont();
   void softLineBreaksBecomeParagraphs();
   void theParagraphCopyFollowsEveryEdit();
 };
@@ -100,6 +101,19 @@ void tst_RichEdit::linesAppendedTogetherEndAsAppendedOneByOne() {
     QCOMPARE(together.toPlainText(), oneByOne.toPlainText());
     QCOMPARE(together.LineCount(), oneByOne.LineCount());
   }
+}
+
+void tst_RichEdit::formatsFollowThePanesLanguageAndFont() {
+  // Text without a language or size of its own reports the pane's, as they are now.
+  RichEdit edit;
+  edit.setPlainText(QStringLiteral("ab"));
+  const TCharFormat before = edit.FormatAt(1);
+  edit.SetLanguage(LangPersian);
+  QCOMPARE(edit.FormatAt(1).Language, uint16_t(LangPersian));
+  QFont font = edit.document()->defaultFont();
+  font.setPointSize(before.Size + 3);
+  edit.document()->setDefaultFont(font);
+  QCOMPARE(edit.FormatAt(1).Size, before.Size + 3);
 }
 
 void tst_RichEdit::softLineBreaksBecomeParagraphs() {
