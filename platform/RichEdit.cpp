@@ -1,5 +1,7 @@
 #include "RichEdit.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QStyle>
@@ -72,6 +74,15 @@ Qt::Alignment QtAlignment(uint8_t alignment) {
     default:
       return Qt::AlignLeft | Qt::AlignAbsolute;
   }
+}
+
+bool IsCapital(QChar c) {
+  return c >= u'A' && c <= u'Z';
+}
+
+void MakeSmall(QString& text) {
+  for (QChar& c : text)
+    if (IsCapital(c)) c = QChar(c.unicode() + (u'a' - u'A'));
 }
 
 bool IsBulleted(const QTextBlock& block) {
@@ -550,7 +561,6 @@ void RichEdit::LowerCase(int start, int end) {
     QTextCharFormat Format;
   };
   std::vector<Piece> pieces;
-  const auto capital = [](QChar c) { return c >= u'A' && c <= u'Z'; };
   // Read from the paragraphs' text, and the fragments of those with capitals: a cursor would
   // lay out every line it is put in.
   for (QTextBlock block = document()->findBlock(start); block.isValid(); block = block.next()) {
@@ -560,13 +570,12 @@ void RichEdit::LowerCase(int start, int end) {
     const int offset = std::max(start - blockStart, 0);
     const int limit = std::min(end - blockStart, int(text.size()));
     const QStringView range = QStringView(text).sliced(offset, limit - offset);
-    if (std::none_of(range.begin(), range.end(), capital)) continue;
+    if (std::none_of(range.begin(), range.end(), IsCapital)) continue;
     ForEachFragment(blockStart + offset, blockStart + limit,
                     [&](int from, int to, const QTextFragment& fragment) {
                       QString piece = text.mid(from - blockStart, to - from);
-                      if (std::none_of(piece.begin(), piece.end(), capital)) return;
-                      for (QChar& c : piece)
-                        if (capital(c)) c = QChar(c.unicode() + (u'a' - u'A'));
+                      if (std::none_of(piece.begin(), piece.end(), IsCapital)) return;
+                      MakeSmall(piece);
                       pieces.push_back({from, std::move(piece), fragment.charFormat()});
                     });
   }
@@ -580,6 +589,32 @@ void RichEdit::LowerCase(int start, int end) {
     cursor.insertText(piece.Text, piece.Format);
   }
   cursor.endEditBlock();
+}
+
+void RichEdit::PasteLowerCased() {
+  const QMimeData* source = QGuiApplication::clipboard()->mimeData();
+  if (!source) return;
+  const QStringList formats = source->formats();
+  const bool plain =
+      !formats.isEmpty() && std::all_of(formats.begin(), formats.end(), [](const QString& format) {
+        return format.startsWith(QLatin1String("text/plain"));
+      });
+  if (plain) {
+    // Plain text takes the caret's format whatever its case: it goes in already small.
+    QString text = source->text();
+    MakeSmall(text);
+    QMimeData small;
+    small.setText(text);
+    insertFromMimeData(&small);
+  } else {
+    // Capitals are made small in place, so that the pasted formats stay.
+    const int start = SelStart();
+    paste();
+    Freeze();
+    LowerCase(start, CaretPos());
+    Unfreeze();
+  }
+  SetCaret(CaretPos());
 }
 
 void RichEdit::BreakSoftLines(int start, int end) {

@@ -139,6 +139,8 @@ class RichEdit : public QTextEdit {
 
   // The letters A to Z from start to end made small, every format kept.
   void LowerCase(int start, int end);
+  // Pastes the clipboard with the letters A to Z made small, every pasted format kept.
+  void PasteLowerCased();
 
   // Set by the first change of text or format and kept, undo or not, until cleared here.
   bool Modified() const;

@@ -171,7 +171,6 @@ class TMainForm : public QWidget {
   void EnglishRichEditKeyPress(QKeyEvent* key);
   void EnglishRichEditKeyUp(QKeyEvent* key);
   void ApplyPendingFormats();
-  void LowerCasePastedText();
   void CapsLockSwitch(QKeyEvent* key);
   bool EnglishRichEditMouseDown(QMouseEvent* mouse);
   bool FarsiRichEditKeyDown(QKeyEvent* key);
@@ -276,8 +275,6 @@ class TMainForm : public QWidget {
   bool PendingBullet = false;
   QFont PendingFont;
   uint8_t PendingUnderlineType = utSingle;
-  // Where the keyboard's paste began, so that the pasted text can be lower-cased.
-  int PasteStart = 0;
   // The next Caps Lock release in the input is the window's own press.
   bool CapsLockEcho = false;
   // The input pane's keyboard layout when Backspace was forwarded in "Big Window".

@@ -101,11 +101,9 @@ bool TMainForm::EnglishRichEditKeyDown(QKeyEvent* key) {
     // Nothing to paste (an empty clipboard, a picture): the selected text stays as it is.
     if (!EnglishRichEdit->canPaste()) return true;
     // Pasted and lower-cased at once, whichever key the user lets go of first.
-    PasteStart = EnglishRichEdit->SelStart();
     // Converted once, lower-cased: the pasted capitals need no conversion of their own.
     ConversionDeferred = true;
-    EnglishRichEdit->paste();
-    LowerCasePastedText();
+    EnglishRichEdit->PasteLowerCased();
     ConversionDeferred = false;
     if (ConversionDue) EnglishRichEditChange();
     return true;
@@ -159,14 +157,6 @@ void TMainForm::ApplyPendingFormats() {
   EnglishRichEdit->SetSelAttributes(format, fields);
   if (PendingFormat & pfStyle) InvalidateSelectedLines();
   PendingFormat = 0;
-}
-
-void TMainForm::LowerCasePastedText() {
-  // Capitals change the transliteration of Romanesh; the pasted formats stay.
-  TFrozenDisplay frozen(*EnglishRichEdit);
-  const int caret = EnglishRichEdit->CaretPos();
-  EnglishRichEdit->LowerCase(PasteStart, caret);
-  EnglishRichEdit->SetCaret(caret);
 }
 
 void TMainForm::EnglishRichEditKeyUp(QKeyEvent* key) {
