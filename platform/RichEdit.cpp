@@ -610,9 +610,8 @@ void RichEdit::PasteLowerCased() {
     // Capitals are made small in place, so that the pasted formats stay.
     const int start = SelStart();
     paste();
-    Freeze();
+    TFrozenDisplay frozen(*this);
     LowerCase(start, CaretPos());
-    Unfreeze();
   }
   SetCaret(CaretPos());
 }

@@ -100,8 +100,8 @@ bool TMainForm::EnglishRichEditKeyDown(QKeyEvent* key) {
   if (IsPasteKey(key) && LowerCasePaste) {
     // Nothing to paste (an empty clipboard, a picture): the selected text stays as it is.
     if (!EnglishRichEdit->canPaste()) return true;
-    // Pasted and lower-cased at once, whichever key the user lets go of first.
-    // Converted once, lower-cased: the pasted capitals need no conversion of their own.
+    // Capitals change the transliteration of Romanesh. Pasted and lower-cased at once,
+    // whichever key the user lets go of first, and converted once, lower-cased.
     ConversionDeferred = true;
     EnglishRichEdit->PasteLowerCased();
     ConversionDeferred = false;
