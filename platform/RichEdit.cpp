@@ -1,5 +1,7 @@
 #include "RichEdit.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QStyle>
@@ -72,6 +74,15 @@ Qt::Alignment QtAlignment(uint8_t alignment) {
     default:
       return Qt::AlignLeft | Qt::AlignAbsolute;
   }
+}
+
+bool IsCapital(QChar c) {
+  return c >= u'A' && c <= u'Z';
+}
+
+void MakeSmall(QString& text) {
+  for (QChar& c : text)
+    if (IsCapital(c)) c = QChar(c.unicode() + (u'a' - u'A'));
 }
 
 bool IsBulleted(const QTextBlock& block) {
@@ -172,14 +183,49 @@ void RichEdit::ReplaceLine(int i, const std::u16string& text) {
 }
 
 void RichEdit::AppendLine(const std::u16string& text) {
+  AppendLines({text});
+}
+
+namespace {
+
+// Characters that the text cursor turns into paragraph marks as it inserts them.
+bool BreaksParagraph(char16_t c) {
+  return c == u'\n' || c == u'\r' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1;
+}
+
+}  // namespace
+
+void RichEdit::AppendLines(const std::vector<std::u16string>& lines) {
   // The empty last paragraph is no line: it is filled rather than followed, and an empty new
-  // line needs a paragraph after it to count.
-  const QString line = text == u"\r" ? QString() : QString::fromStdU16String(text);
-  const bool lastIsEmpty = document()->lastBlock().length() == 1;
-  QTextCursor cursor(document());
-  cursor.movePosition(QTextCursor::End);
-  cursor.insertText((lastIsEmpty ? QString() : QStringLiteral("\n")) + line +
-                    (line.isEmpty() ? QStringLiteral("\n") : QString()));
+  // line needs a paragraph after it to count. Lines go in at once, so the pane takes its
+  // paragraphs in one insertion rather than one by one; a line holding its own breaks goes in
+  // by itself, where no break of the batch can run into it.
+  bool lastIsEmpty = document()->lastBlock().length() == 1;
+  QString batch;
+  const auto insert = [this](const QString& text) {
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+  };
+  for (const std::u16string& text : lines) {
+    const QString line = text == u"\r" ? QString() : QString::fromStdU16String(text);
+    const bool ownBreaks = std::any_of(text.begin(), text.end(), BreaksParagraph) && text != u"\r";
+    if (ownBreaks && !batch.isEmpty()) {
+      insert(batch);
+      batch.clear();
+    }
+    if (!lastIsEmpty) batch += QChar::ParagraphSeparator;
+    batch += line;
+    if (line.isEmpty()) batch += QChar::ParagraphSeparator;
+    if (ownBreaks) {
+      insert(batch);
+      batch.clear();
+      lastIsEmpty = document()->lastBlock().length() == 1;
+    } else {
+      lastIsEmpty = line.isEmpty();
+    }
+  }
+  if (!batch.isEmpty()) insert(batch);
 }
 
 void RichEdit::InsertLine(int i, const std::u16string& text) {
@@ -258,6 +304,10 @@ void RichEdit::ReplaceSel(const std::u16string& text) {
 
 TCharFormat RichEdit::ToCharFormat(const QTextCharFormat& format) const {
   const QFont paneFont = document()->defaultFont();
+  TFormatCache& cache = formatCache_;
+  if (cache.Valid && format == cache.Format && language_ == cache.Language &&
+      paneFont == cache.PaneFont)
+    return cache.Result;
   TCharFormat result;
   const QBrush foreground = format.foreground();
   if (format.hasProperty(QTextFormat::ForegroundBrush) && foreground.style() != Qt::NoBrush)
@@ -286,6 +336,7 @@ TCharFormat RichEdit::ToCharFormat(const QTextCharFormat& format) const {
   result.Animation = uint8_t(format.intProperty(kAnimation));
   result.Language =
       format.hasProperty(kLanguage) ? uint16_t(format.intProperty(kLanguage)) : language_;
+  cache = {true, format, paneFont, language_, result};
   return result;
 }
 
@@ -364,21 +415,21 @@ std::vector<TFormatRun> RichEdit::CaretFormats(int start, int length) const {
     return runs;
   }
   // Inside one paragraph the caret after a character reports that character's format.
-  ForEachFragment(start, end, [&](int from, int to, const QTextCharFormat& format) {
-    add(to - from, ToCharFormat(format));
+  ForEachFragment(start, end, [&](int from, int to, const QTextFragment& fragment) {
+    add(to - from, ToCharFormat(fragment.charFormat()));
   });
   return runs;
 }
 
 void RichEdit::ForEachFragment(
-    int start, int end, const std::function<void(int, int, const QTextCharFormat&)>& visit) const {
+    int start, int end, const std::function<void(int, int, const QTextFragment&)>& visit) const {
   for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
        block = block.next()) {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
       const int from = std::max(fragment.position(), start);
       const int to = std::min(fragment.position() + fragment.length(), end);
-      if (from < to) visit(from, to, fragment.charFormat());
+      if (from < to) visit(from, to, fragment);
     }
   }
 }
@@ -393,8 +444,8 @@ void RichEdit::SetFormat(int start, int end, const TCharFormat& format, unsigned
   // Each piece keeps what it had in the fields not set; collected first because setting a
   // format splits and merges the fragments being walked.
   std::vector<Piece> pieces;
-  ForEachFragment(start, end, [&pieces](int from, int to, const QTextCharFormat& format) {
-    pieces.push_back({from, to, format});
+  ForEachFragment(start, end, [&pieces](int from, int to, const QTextFragment& fragment) {
+    pieces.push_back({from, to, fragment.charFormat()});
   });
   QTextCursor cursor(document());
   for (Piece& piece : pieces) {
@@ -510,20 +561,24 @@ void RichEdit::LowerCase(int start, int end) {
     QTextCharFormat Format;
   };
   std::vector<Piece> pieces;
-  QTextCursor reader(document());
-  ForEachFragment(start, end, [&](int from, int to, const QTextCharFormat& format) {
-    reader.setPosition(from);
-    reader.setPosition(to, QTextCursor::KeepAnchor);
-    QString text = reader.selectedText();
-    bool changed = false;
-    for (QChar& c : text) {
-      if (c >= u'A' && c <= u'Z') {
-        c = QChar(c.unicode() + (u'a' - u'A'));
-        changed = true;
-      }
-    }
-    if (changed) pieces.push_back({from, std::move(text), format});
-  });
+  // Read from the paragraphs' text, and the fragments of those with capitals: a cursor would
+  // lay out every line it is put in.
+  for (QTextBlock block = document()->findBlock(start); block.isValid(); block = block.next()) {
+    const int blockStart = block.position();
+    if (blockStart >= end) break;
+    const QString text = block.text();
+    const int offset = std::max(start - blockStart, 0);
+    const int limit = std::min(end - blockStart, int(text.size()));
+    const QStringView range = QStringView(text).sliced(offset, limit - offset);
+    if (std::none_of(range.begin(), range.end(), IsCapital)) continue;
+    ForEachFragment(blockStart + offset, blockStart + limit,
+                    [&](int from, int to, const QTextFragment& fragment) {
+                      QString piece = text.mid(from - blockStart, to - from);
+                      if (std::none_of(piece.begin(), piece.end(), IsCapital)) return;
+                      MakeSmall(piece);
+                      pieces.push_back({from, std::move(piece), fragment.charFormat()});
+                    });
+  }
   if (pieces.empty()) return;
   QTextCursor cursor(document());
   // Part of the paste for undo: one step takes back both.
@@ -534,6 +589,31 @@ void RichEdit::LowerCase(int start, int end) {
     cursor.insertText(piece.Text, piece.Format);
   }
   cursor.endEditBlock();
+}
+
+void RichEdit::PasteLowerCased() {
+  const QMimeData* source = QGuiApplication::clipboard()->mimeData();
+  if (!source) return;
+  const QStringList formats = source->formats();
+  const bool plain =
+      !formats.isEmpty() && std::all_of(formats.begin(), formats.end(), [](const QString& format) {
+        return format.startsWith(QLatin1String("text/plain"));
+      });
+  if (plain) {
+    // Plain text takes the caret's format whatever its case: it goes in already small.
+    QString text = source->text();
+    MakeSmall(text);
+    QMimeData small;
+    small.setText(text);
+    insertFromMimeData(&small);
+  } else {
+    // Capitals are made small in place, so that the pasted formats stay.
+    const int start = SelStart();
+    paste();
+    TFrozenDisplay frozen(*this);
+    LowerCase(start, CaretPos());
+  }
+  SetCaret(CaretPos());
 }
 
 void RichEdit::BreakSoftLines(int start, int end) {

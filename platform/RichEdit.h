@@ -12,6 +12,7 @@
 #include "KeyboardLayouts.h"
 
 class QTextCharFormat;
+class QTextFragment;
 
 // Colours at this interface are 0x00BBGGRR values or one of these system colours.
 inline constexpr uint32_t clWindowText = 0xFF000008;  // text that follows the pane's own colour
@@ -92,6 +93,8 @@ class RichEdit : public QTextEdit {
   void ReplaceLine(int i, const std::u16string& text);
   // A new last line; text "" or "\r" makes it an empty line.
   void AppendLine(const std::u16string& text);
+  // New last lines, as AppendLine adds them one by one.
+  void AppendLines(const std::vector<std::u16string>& lines);
   // A new line i before the present line i; a new last line when i is the line count.
   void InsertLine(int i, const std::u16string& text);
   // Line i removed, so that the lines after it move up; nothing when there is no line i.
@@ -136,6 +139,8 @@ class RichEdit : public QTextEdit {
 
   // The letters A to Z from start to end made small, every format kept.
   void LowerCase(int start, int end);
+  // Pastes the clipboard with the letters A to Z made small, every pasted format kept.
+  void PasteLowerCased();
 
   // Set by the first change of text or format and kept, undo or not, until cleared here.
   bool Modified() const;
@@ -167,11 +172,22 @@ class RichEdit : public QTextEdit {
   QTextBlock LineBlock(int i) const;
   // Each piece of the text from start to end that has one character format, in order.
   void ForEachFragment(int start, int end,
-                       const std::function<void(int, int, const QTextCharFormat&)>& visit) const;
+                       const std::function<void(int, int, const QTextFragment&)>& visit) const;
   TCharFormat ToCharFormat(const QTextCharFormat& format) const;
   void Apply(QTextCharFormat& target, const TCharFormat& format, unsigned fields) const;
   void ApplyParagraph(const QTextBlock& block, const TParaFormat& format, unsigned fields);
   double PixelsPerPoint() const;
+
+  // The last format converted, with all that the answer depends on: the lines of a text mostly
+  // share their formats.
+  struct TFormatCache {
+    bool Valid = false;
+    QTextCharFormat Format;
+    QFont PaneFont;
+    uint16_t Language = 0;
+    TCharFormat Result;
+  };
+  mutable TFormatCache formatCache_;
 
   uint16_t language_ = LangEnglishUS;
   uint16_t inputLayout_ = LangEnglishUS;

@@ -171,7 +171,6 @@ class TMainForm : public QWidget {
   void EnglishRichEditKeyPress(QKeyEvent* key);
   void EnglishRichEditKeyUp(QKeyEvent* key);
   void ApplyPendingFormats();
-  void LowerCasePastedText();
   void CapsLockSwitch(QKeyEvent* key);
   bool EnglishRichEditMouseDown(QMouseEvent* mouse);
   bool FarsiRichEditKeyDown(QKeyEvent* key);
@@ -229,6 +228,7 @@ class TMainForm : public QWidget {
   // with their input lines; false when they cannot follow and every later line must be compared.
   bool FollowLineBreaks(const TParagraphCopy::TSplice& edited, size_t oldCount);
   void ConvertInputLine(size_t line, const std::u16string& text);
+  void AppendOutputLines();
   std::u16string MarkEnglishRuns(int lineStart, const std::u16string& lineText);
   void CopyLineAttributes(int line);
   void DeleteSurplusOutputLines(int inputLineCount);
@@ -275,8 +275,6 @@ class TMainForm : public QWidget {
   bool PendingBullet = false;
   QFont PendingFont;
   uint8_t PendingUnderlineType = utSingle;
-  // Where the keyboard's paste began, so that the pasted text can be lower-cased.
-  int PasteStart = 0;
   // The next Caps Lock release in the input is the window's own press.
   bool CapsLockEcho = false;
   // The input pane's keyboard layout when Backspace was forwarded in "Big Window".
@@ -285,6 +283,9 @@ class TMainForm : public QWidget {
   int FarsiRichEditTag = 0;
   int FarsiCaptionTag = 0;
   bool Converting = false;
+  // While set, a change of the input is only noted: it is converted when the edit ends.
+  bool ConversionDeferred = false;
+  bool ConversionDue = false;
   TWideStringList PreviousInputLines;
   TWideStringList PreviousOutputLines;
   bool Loading = false;
@@ -301,7 +302,8 @@ class TMainForm : public QWidget {
   // someone else has changed them since.
   uint64_t RememberedInputRevision = 0;
   uint64_t RememberedOutputRevision = 0;
-  std::vector<size_t> ConvertedLines;  // during a change
+  std::vector<size_t> ConvertedLines;          // during a change
+  std::vector<std::u16string> NewOutputLines;  // converted, waiting to be appended
 
   // The dictionary menu of the input pane (uMainDictionary.cpp).
  public:

@@ -54,6 +54,11 @@ uint8_t WithoutEnglishMarking(uint8_t style) {
 
 void TMainForm::EnglishRichEditChange() {
   if (!EnglishRichEdit->Modified() || Loading) return;
+  if (ConversionDeferred) {
+    ConversionDue = true;
+    return;
+  }
+  ConversionDue = false;
   try {
     TRaisedFlag converting(Converting);
     CurrentLine = size_t(FarsiRichEdit->LineCount());
@@ -103,6 +108,7 @@ void TMainForm::ConvertChangedLines() {
   const std::vector<std::u16string>& lines = InputParagraphs->Paragraphs();
   const size_t count = InputParagraphs->LineCount();
   ConvertedLines.clear();
+  NewOutputLines.clear();  // what a failed conversion left
   if (count == 0) FarsiRichEdit->ClearAll();
   const auto convertIfChanged = [&](size_t i) {
     // A line the edit touched may have kept its text and changed its English marking (a
@@ -123,6 +129,7 @@ void TMainForm::ConvertChangedLines() {
     // differ from the copy of the same number.
     for (size_t i = listAsLeft ? edited.First : 0; i < count; ++i) convertIfChanged(i);
   }
+  AppendOutputLines();
   DeleteSurplusOutputLines(int(count));
 }
 
@@ -155,11 +162,21 @@ void TMainForm::ConvertInputLine(size_t line, const std::u16string& text) {
   const int inStart = EnglishRichEdit->LineIndex(int(line));
   const std::u16string marked = MarkEnglishRuns(inStart, text);
   const std::u16string converted = ConvertText(marked);
-  if (size_t(FarsiRichEdit->LineCount()) > line)
+  if (size_t(FarsiRichEdit->LineCount()) > line) {
     FarsiRichEdit->ReplaceLine(int(line), converted);
-  else
-    FarsiRichEdit->AppendLine(marked == u"\r" ? u"\r" : converted);
-  if (SameAttributes) CopyLineAttributes(int(line));
+  } else {
+    // Lines are converted in order: the ones past the output's end are appended together.
+    NewOutputLines.push_back(marked == u"\r" ? u"\r" : converted);
+  }
+  if (SameAttributes) {
+    AppendOutputLines();
+    CopyLineAttributes(int(line));
+  }
+}
+
+void TMainForm::AppendOutputLines() {
+  FarsiRichEdit->AppendLines(NewOutputLines);
+  NewOutputLines.clear();
 }
 
 std::u16string TMainForm::MarkEnglishRuns(int lineStart, const std::u16string& lineText) {

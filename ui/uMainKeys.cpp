@@ -100,10 +100,12 @@ bool TMainForm::EnglishRichEditKeyDown(QKeyEvent* key) {
   if (IsPasteKey(key) && LowerCasePaste) {
     // Nothing to paste (an empty clipboard, a picture): the selected text stays as it is.
     if (!EnglishRichEdit->canPaste()) return true;
-    // Pasted and lower-cased at once, whichever key the user lets go of first.
-    PasteStart = EnglishRichEdit->SelStart();
-    EnglishRichEdit->paste();
-    LowerCasePastedText();
+    // Capitals change the transliteration of Romanesh. Pasted and lower-cased at once,
+    // whichever key the user lets go of first, and converted once, lower-cased.
+    ConversionDeferred = true;
+    EnglishRichEdit->PasteLowerCased();
+    ConversionDeferred = false;
+    if (ConversionDue) EnglishRichEditChange();
     return true;
   }
   return false;
@@ -155,14 +157,6 @@ void TMainForm::ApplyPendingFormats() {
   EnglishRichEdit->SetSelAttributes(format, fields);
   if (PendingFormat & pfStyle) InvalidateSelectedLines();
   PendingFormat = 0;
-}
-
-void TMainForm::LowerCasePastedText() {
-  // Capitals change the transliteration of Romanesh; the pasted formats stay.
-  TFrozenDisplay frozen(*EnglishRichEdit);
-  const int caret = EnglishRichEdit->CaretPos();
-  EnglishRichEdit->LowerCase(PasteStart, caret);
-  EnglishRichEdit->SetCaret(caret);
 }
 
 void TMainForm::EnglishRichEditKeyUp(QKeyEvent* key) {

@@ -11,7 +11,9 @@ class tst_RichEdit : public QObject {
  private slots:
   void linesReadAsTheRichEditReadsThem();
   void anEmptiedLastLineStaysALine();
+  void linesAppendedTogetherEndAsAppendedOneByOne();
   void caretFormatsMatchTheCaretWalk();
+  void formatsFollowThePanesLanguageAndFont();
   void softLineBreaksBecomeParagraphs();
   void theParagraphCopyFollowsEveryEdit();
 };
@@ -85,6 +87,33 @@ void tst_RichEdit::anEmptiedLastLineStaysALine() {
   edit.ReplaceLine(1, u"\r");
   edit.ReplaceLine(0, u"zero");
   QCOMPARE(edit.Lines(), std::vector<std::u16string>({u"zero", u"\r"}));
+}
+
+void tst_RichEdit::linesAppendedTogetherEndAsAppendedOneByOne() {
+  // Empty lines, and lines holding breaks of their own that could run into the batch's.
+  const std::vector<std::u16string> lines{u"a", u"\r", u"", u"b\r", u"\nc", u"d", u"\r", u"e"};
+  for (const bool startEmpty : {false, true}) {
+    RichEdit together;
+    RichEdit oneByOne;
+    for (RichEdit* edit : {&together, &oneByOne}) edit->setPlainText(startEmpty ? "x\n" : "x");
+    together.AppendLines(lines);
+    for (const std::u16string& line : lines) oneByOne.AppendLine(line);
+    QCOMPARE(together.toPlainText(), oneByOne.toPlainText());
+    QCOMPARE(together.LineCount(), oneByOne.LineCount());
+  }
+}
+
+void tst_RichEdit::formatsFollowThePanesLanguageAndFont() {
+  // Text without a language or size of its own reports the pane's, as they are now.
+  RichEdit edit;
+  edit.setPlainText(QStringLiteral("ab"));
+  const TCharFormat before = edit.FormatAt(1);
+  edit.SetLanguage(LangPersian);
+  QCOMPARE(edit.FormatAt(1).Language, uint16_t(LangPersian));
+  QFont font = edit.document()->defaultFont();
+  font.setPointSize(before.Size + 3);
+  edit.document()->setDefaultFont(font);
+  QCOMPARE(edit.FormatAt(1).Size, before.Size + 3);
 }
 
 void tst_RichEdit::softLineBreaksBecomeParagraphs() {

@@ -813,6 +813,8 @@ void tst_uMain::keyboardPastesAreLowerCasedWithTheirFormats() {
   QGuiApplication::clipboard()->setMimeData(data);
   Key(Qt::Key_V, Qt::ControlModifier);
   QCOMPARE(in->toPlainText(), QStringLiteral("salam khoobi"));
+  // Converted as lower-cased, the bold word kept as English.
+  QCOMPARE(Shown(*out), QStringList({Q(u"salam " + kKhoobi)}));
   QVERIFY(in->FormatAt(2).Style & fsBold);
   QVERIFY(!(in->FormatAt(8).Style & fsBold));
   // One undo takes back the paste with its lower-casing.
@@ -832,6 +834,15 @@ void tst_uMain::keyboardPastesAreLowerCasedWithTheirFormats() {
   QGuiApplication::clipboard()->clear();
   Key(Qt::Key_V, Qt::ControlModifier);
   QCOMPARE(in->toPlainText(), QStringLiteral("SALAM Khoobi"));
+
+  in->clear();
+  // Plain text, on lines of its own, lower-cased likewise.
+  QGuiApplication::clipboard()->setText(QStringLiteral("SALAM\nKhoobi"));
+  Key(Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(in->toPlainText(), QStringLiteral("salam\nkhoobi"));
+  QCOMPARE(Shown(*out), QStringList({Q(kSalam), Q(kKhoobi)}));
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(in->toPlainText(), QString());
 }
 
 void tst_uMain::boldChosenWithNothingSelectedSurvivesTheConversion() {
