@@ -54,7 +54,7 @@ constexpr const char* kUsage =
 
 // Each job converts a part of about this size at a time: large enough that starting the jobs
 // costs little, small enough that their output waiting its turn stays small.
-constexpr size_t kPartBytes = 1 << 20;
+constexpr size_t kPartBytes = 1 << 22;
 constexpr size_t kMaxJobs = 64;
 
 struct Options {
