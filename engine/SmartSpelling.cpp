@@ -981,6 +981,11 @@ bool MayBeWrittenApart(std::string_view word) {
   return SeparateWordTyped(word) != nullptr;
 }
 
+uint8_t ApartPlaceOf(std::string_view segment, size_t wordAt, size_t wordEnd) {
+  return uint8_t((EndsClause(segment, wordEnd) ? 1 : 0) |
+                 (FollowsPersianWord(segment, wordAt) ? 2 : 0));
+}
+
 void ForgetSmartChoices() {
   Choices().Clear();
 }

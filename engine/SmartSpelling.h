@@ -128,5 +128,8 @@ void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
 // "o") also its neighbours and the spaces written before it, which it may take back.
 bool WordEndsClause(std::string_view segment, size_t wordEnd);
 bool MayBeWrittenApart(std::string_view word);
+// For such a word, all its neighbours count for: whether it ends a clause (bit 0) and whether a
+// Persian word ends right before the spaces in front of it (bit 1).
+uint8_t ApartPlaceOf(std::string_view segment, size_t wordAt, size_t wordEnd);
 // Forgets the choices kept for words met before, so that the next ones are searched afresh.
 void ForgetSmartChoices();

@@ -32,6 +32,7 @@ void TLineConverter::FollowEngineFlags() {
   if (flags == engineFlags_) return;
   engineFlags_ = flags;
   cache_.Clear();
+  apart_.clear();
   for (int c = 0; c < 256; ++c) wordChar_[c] = IsWordChar(static_cast<unsigned char>(c));
   for (int c = 0; c < 128; ++c) {
     std::string bytes;
@@ -134,17 +135,26 @@ void TLineConverter::AppendWord(std::string_view text, const TWordAt& word, std:
 
 void TLineConverter::AppendWordInPlace(std::string_view text, const TWordAt& word, size_t lineStart,
                                        std::string& out) {
-  // The spaces at the end of the line's output go in front, for the word to take back.
+  // The spaces at the end of the line's output, which the word may take back.
   size_t spaces = 0;
   while (lineStart + spaces < out.size() && out[out.size() - 1 - spaces] == ' ') ++spaces;
+  std::string key(text.substr(word.At, word.Length));
+  key += char('0' + ApartPlaceOf(text, word.At, word.At + word.Length));
+  if (const auto known = apart_.find(key); known != apart_.end()) {
+    if (known->second.TakesSpaces) out.resize(out.size() - spaces);
+    out += known->second.Output;
+    return;
+  }
+  // Converted behind the spaces; it takes back all of them or none, and a word that takes them
+  // writes nothing that begins with a space: the spaces still in front are the ones kept.
   converted_.assign(spaces, u' ');
   AppendWordOfSegment(text, word.At, word.At + word.Length, converted_);
-  // The word takes back all of them or none, and a word that takes them writes nothing that
-  // begins with a space: the spaces still in front are the ones kept.
   size_t kept = 0;
   while (kept < spaces && kept < converted_.size() && converted_[kept] == u' ') ++kept;
   out.resize(out.size() - (spaces - kept));
+  const size_t start = out.size();
   Append(std::u16string_view(converted_).substr(kept), out, {});
+  apart_[key] = {out.substr(start), kept < spaces};
 }
 
 void TLineConverter::Append(std::u16string_view text, std::string& out, const TSpill& spill) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "WordCache.h"
@@ -54,6 +55,13 @@ class TLineConverter {
   std::string ansi_;
   std::string treated_;
   std::u16string converted_;
+  // The output of each word that may be written apart (a few short words, in their capitals), by
+  // the word and its place, and whether it took back the spaces before it.
+  struct TApartOutput {
+    std::string Output;
+    bool TakesSpaces;
+  };
+  std::unordered_map<std::string, TApartOutput> apart_;
   static constexpr size_t kBatchWords = 16;
   std::vector<TWordAt> words_;
 };
