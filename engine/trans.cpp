@@ -159,11 +159,7 @@ int SearchRange(const char* cand, int n) {
   RowRange(static_cast<unsigned char>(cand[0]), first, last);
   for (int row = first; row <= last; ++row) {
     const TLetterRule& rule = LetterRules[row];
-    if (rule.Length != n) continue;
-    // Compared here rather than by memcmp: keys are at most four characters.
-    int same = 0;
-    while (same < n && rule.Key[same] == cand[same]) ++same;
-    if (same == n) return row;
+    if (rule.Length == n && std::memcmp(rule.Key, cand, n) == 0) return row;
   }
   return 0;
 }
@@ -526,11 +522,11 @@ bool IsWordChar(unsigned char c) {
 
 void AppendWordOfSegment(std::string_view segment, size_t wordAt, size_t wordEnd,
                          std::u16string& out) {
-  if (WordsConvertAlone())
-    AppendWordAlone(segment.substr(wordAt, wordEnd - wordAt), out);
-  else if (const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
-           IsEnglishWord(word))
+  const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
+  if (IsEnglishWord(word))
     out.append(word.begin(), word.end());  // word characters are ASCII
+  else if (WordsConvertAlone())
+    AppendTransliteration(word, out);
   else
     AppendOptionalWord(segment, wordAt, wordEnd, out);
 }
@@ -564,13 +560,6 @@ uint32_t EngineFlagBits() {
   uint32_t bits = 0;
   for (const uint8_t flag : flags) bits = bits << 1 | (flag ? 1 : 0);
   return bits;
-}
-
-void AppendWordAlone(std::string_view word, std::u16string& out) {
-  if (IsEnglishWord(word))
-    out.append(word.begin(), word.end());  // word characters are ASCII
-  else
-    AppendTransliteration(word, out);
 }
 
 std::string_view TreatApostrophes(std::string_view segment, std::string& storage) {

@@ -50,8 +50,6 @@ uint32_t EngineFlagBits();
 // on, a plural ending typed apart removes the spaces at the end of out.
 void AppendWordOfSegment(std::string_view segment, size_t wordAt, size_t wordEnd,
                          std::u16string& out);
-// Appends one word's conversion as a line converts it while WordsConvertAlone().
-void AppendWordAlone(std::string_view word, std::u16string& out);
 // The text a segment's words are cut from: with TreatAeMode on, an apostrophe after a, e or o
 // reads as a backtick (and so joins the word). Either segment itself or storage.
 std::string_view TreatApostrophes(std::string_view segment, std::string& storage);

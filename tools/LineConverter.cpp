@@ -81,18 +81,18 @@ void TLineConverter::ConvertWords(std::string_view line, bool alone, std::string
       while (scan < text.size() && isWordChar(text[scan])) ++scan;
       if (scan == wordAt) break;
       const std::string_view word = text.substr(wordAt, scan - wordAt);
-      const bool remembered =
-          word.size() <= TWordCache::kLongestWord && (alone || !MayBeWrittenApart(word));
-      words_.push_back({wordAt, word.size(), remembered,
+      const bool inPlace = !alone && MayBeWrittenApart(word);
+      const bool remembered = !inPlace && word.size() <= TWordCache::kLongestWord;
+      words_.push_back({wordAt, word.size(), inPlace, remembered,
                         remembered ? cache_.Probe(word, !alone && WordEndsClause(text, scan))
                                    : TWordCache::TProbe{}});
     }
     for (const TWordAt& word : words_) {
       AppendSeparators(text.substr(at, word.At - at), out);
-      if (alone || word.Remembered)
-        AppendWord(text, word, out, wordSpill);
-      else
+      if (word.InPlace)
         AppendWordInPlace(text, word, lineStart, out);
+      else
+        AppendWord(text, word, out, wordSpill);
       at = word.At + word.Length;
       if (wordSpill && out.size() >= kBlockBytes) wordSpill(out);
     }

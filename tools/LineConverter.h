@@ -34,7 +34,8 @@ class TLineConverter {
   struct TWordAt {
     size_t At;
     size_t Length;
-    bool Remembered;  // false: too long, or its neighbours count
+    bool InPlace;     // its neighbours count, and it may take back the spaces before it
+    bool Remembered;  // false: in place, or too long
     TWordCache::TProbe Probe;
   };
   // A plain ASCII line, word by word; alone: each word's output depends on the word alone.

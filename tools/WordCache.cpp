@@ -7,12 +7,6 @@ namespace {
 
 constexpr size_t kSlots = 1 << 16;  // 4 MB
 
-}  // namespace
-
-TWordCache::TWordCache() : slots_(kSlots) {}
-
-namespace {
-
 // Up to eight bytes of a word as one number, read without touching a byte past the word: read
 // through memory they would wait on a store of their own just before.
 uint64_t BytesOf(const char* p, size_t n) {
@@ -34,6 +28,8 @@ uint64_t BytesOf(const char* p, size_t n) {
 }
 
 }  // namespace
+
+TWordCache::TWordCache() : slots_(kSlots) {}
 
 TWordCache::TProbe TWordCache::Probe(std::string_view word, bool context) const {
   const size_t n = word.size();
