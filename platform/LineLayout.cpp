@@ -12,6 +12,7 @@
 #include <climits>
 #include <cmath>
 
+#include "LineStretch.h"
 #include "ParagraphCopy.h"
 
 namespace {
@@ -425,7 +426,8 @@ void LineLayout::DrawParagraph(QPainter* painter, const PaintContext& context,
 
   const QPen pen = painter->pen();
   painter->setPen(context.palette.color(QPalette::Text));
-  layout->draw(painter, QPointF(), selections, clip);
+  if (!DrawLineStretch(painter, block, clip, selections, paintDevice()))
+    layout->draw(painter, QPointF(), selections, clip);
   const int caret = context.cursorPosition;
   if (caret >= start && caret < start + length)
     layout->drawCursor(painter, QPointF(), caret - start, cursorWidth_);
