@@ -426,7 +426,9 @@ void LineLayout::DrawParagraph(QPainter* painter, const PaintContext& context,
 
   const QPen pen = painter->pen();
   painter->setPen(context.palette.color(QPalette::Text));
-  if (!DrawLineStretch(painter, block, clip, selections, paintDevice()))
+  // Without a clip of the caller's, the whole line is drawn, however far it reaches.
+  const QRectF sight = context.clip.isValid() ? clip : QRectF();
+  if (!DrawLineStretch(painter, block, sight, selections, paintDevice()))
     layout->draw(painter, QPointF(), selections, clip);
   const int caret = context.cursorPosition;
   if (caret >= start && caret < start + length)
