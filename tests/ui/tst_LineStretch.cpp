@@ -13,8 +13,7 @@ namespace {
 
 const QString kPersianWord = QStringLiteral(u"\u0633\u0644\u0627\u0645");
 
-// One paragraph of many words laid out as a pane lays it out, its shaped text kept as while it is
-// being edited.
+// One paragraph of many words laid out as a pane lays it out.
 struct TLongLine {
   TLongLine(const QString& text, Qt::LayoutDirection direction) {
     LineLayout::Install(&document);
@@ -25,13 +24,11 @@ struct TLongLine {
     document.setDefaultTextOption(option);
     document.setPageSize(QSizeF(400, -1));
     QTextCursor(&document).insertText(text);
-    document.documentLayout()->blockBoundingRect(document.firstBlock());
   }
   QTextDocument document;
 };
 
-// The line painted in a window of the given size scrolled to left, whole or by its stretch in
-// sight.
+// The line painted in a window scrolled to left, whole or by its stretch in sight.
 QImage Painted(const QTextBlock& block, const QList<QTextLayout::FormatRange>& selections,
                qreal left, bool whole) {
   QImage image(QSize(400, 40), QImage::Format_ARGB32_Premultiplied);
@@ -99,6 +96,7 @@ void tst_LineStretch::theStretchInSightLooksAsTheWholeLine() {
   cursor.setPosition(block.length() / 2 - 40);
   cursor.setPosition(block.length() / 2 + 25, QTextCursor::KeepAnchor);
   cursor.mergeCharFormat(loud);
+  // Asked for its place, as the caret asks while it is edited, the line keeps its shaped text.
   line.document.documentLayout()->blockBoundingRect(block);
   QTextCharFormat selected;
   selected.setBackground(QColor(40, 80, 200));
