@@ -152,7 +152,13 @@ void TMainForm::UpdateToolbar() {
   FontSizeCombo->setCurrentIndex(FontSizeCombo->findText(QString::number(format.Size)));
   const bool english = IsEnglishStyled(format);
   EngFaToolBtn->setChecked(english);
-  EngFaToolBtn->setIcon(ToolbarImage(english ? tiEnglishOn : tiEnglishOff));
+  // A new icon repaints the button, as every caret move would: it is set only on a change.
+  const char* const shownProperty = "englishShown";
+  const QVariant shown = EngFaToolBtn->property(shownProperty);
+  if (!shown.isValid() || shown.toBool() != english) {
+    EngFaToolBtn->setProperty(shownProperty, english);
+    EngFaToolBtn->setIcon(ToolbarImage(english ? tiEnglishOn : tiEnglishOff));
+  }
   EngFarsiToolBtn->setChecked(format.Language == LangPersian);
   CenterToolBtn->setChecked(paragraph.Alignment == paCenter);
   LeftToolBtn->setChecked(paragraph.Alignment == paLeft);
