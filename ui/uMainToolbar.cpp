@@ -153,10 +153,8 @@ void TMainForm::UpdateToolbar() {
   const bool english = IsEnglishStyled(format);
   EngFaToolBtn->setChecked(english);
   // A new icon repaints the button, as every caret move would: it is set only on a change.
-  const char* const shownProperty = "englishShown";
-  const QVariant shown = EngFaToolBtn->property(shownProperty);
-  if (!shown.isValid() || shown.toBool() != english) {
-    EngFaToolBtn->setProperty(shownProperty, english);
+  if (englishIconShown_ != english) {
+    englishIconShown_ = english;
     EngFaToolBtn->setIcon(ToolbarImage(english ? tiEnglishOn : tiEnglishOff));
   }
   EngFarsiToolBtn->setChecked(format.Language == LangPersian);
