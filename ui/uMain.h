@@ -243,7 +243,7 @@ class TMainForm : public QWidget {
   QFontComboBox* FontCombo;
   QComboBox* FontSizeCombo;
   QToolButton* EngFaToolBtn;
-  std::optional<bool> englishIconShown_;  // which icon EngFaToolBtn shows, once set
+  std::optional<bool> EnglishIconShown;  // which icon EngFaToolBtn shows, once set
   QToolButton* EngFarsiToolBtn;
   QToolButton* BoldToolBtn;
   QToolButton* ItalicToolBtn;

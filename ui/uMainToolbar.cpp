@@ -153,8 +153,8 @@ void TMainForm::UpdateToolbar() {
   const bool english = IsEnglishStyled(format);
   EngFaToolBtn->setChecked(english);
   // A new icon repaints the button, as every caret move would: it is set only on a change.
-  if (englishIconShown_ != english) {
-    englishIconShown_ = english;
+  if (EnglishIconShown != english) {
+    EnglishIconShown = english;
     EngFaToolBtn->setIcon(ToolbarImage(english ? tiEnglishOn : tiEnglishOff));
   }
   EngFarsiToolBtn->setChecked(format.Language == LangPersian);
