@@ -177,6 +177,7 @@ std::vector<TCost> ModelCosts() {
       {"skeleton added ain", &SkeletonCosts.AddedAin},
       {"skeleton dropped", &SkeletonCosts.Dropped},
       {"unwritten waw", &UnwrittenWaw},
+      {"untyped waw", &UntypedWaw},
   };
   for (const auto& [name, value] : others) costs.push_back({name, value});
   return costs;

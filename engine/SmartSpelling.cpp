@@ -20,6 +20,7 @@ std::vector<TSmartSource>* SmartSourceLog = nullptr;
 std::vector<std::vector<std::u16string>>* SmartWeighedLog = nullptr;
 TListRanking ListRanking;
 float UnwrittenWaw = 0.75f;
+float UntypedWaw = 2.0f;
 
 namespace {
 
@@ -501,13 +502,21 @@ struct TReading {
   TSmartSource Source = TSmartSource::Rules;
 };
 
-// The runs of "o" and "u" in a typed word.
-int WawRunsOf(std::string_view typed) {
-  int runs = 0;
-  for (size_t i = 0; i < typed.size(); ++i)
-    runs += (typed[i] == 'o' || typed[i] == 'u') &&
-            (i == 0 || (typed[i - 1] != 'o' && typed[i - 1] != 'u'));
-  return runs;
+// The WAWs a typed word asks for: one for each run of "o" and "u" ("o", "oo", "ou" and "u" alike),
+// which may be a short vowel that Persian leaves unwritten, and one for each "v" or "w".
+struct TTypedWaws {
+  int VowelRuns = 0;
+  int Consonants = 0;
+};
+
+TTypedWaws TypedWawsOf(std::string_view typed) {
+  TTypedWaws waws;
+  for (size_t i = 0; i < typed.size(); ++i) {
+    const auto vowel = [&](size_t at) { return typed[at] == 'o' || typed[at] == 'u'; };
+    waws.VowelRuns += vowel(i) && (i == 0 || !vowel(i - 1));
+    waws.Consonants += typed[i] == 'v' || typed[i] == 'w';
+  }
+  return waws;
 }
 
 class TChooser {
@@ -517,7 +526,7 @@ class TChooser {
       : lists_(lists),
         top_(float(lists.TopCount())),
         floor_(lists.TopCount() ? FrequencyPenalty(lists.LeastCount()) : 0),
-        wawRuns_(WawRunsOf(typed)) {}
+        typedWaws_(TypedWawsOf(typed)) {}
 
   // What a word that no list knows costs.
   float Unknown() const { return floor_ + ListRanking.Unknown; }
@@ -545,7 +554,7 @@ class TChooser {
     // Only a word listed as itself pays for the WAWs it leaves unwritten: among words no list
     // knows, and against a listed stem with an ending, the letter rules' reading keeps its place.
     const bool asItself = listed < Unknown() && penalty == listed;
-    const float score = cost + penalty + (asItself ? UnwrittenWaws(key.Key()) : 0);
+    const float score = cost + penalty + (asItself ? WawDisagreement(key.Key()) : 0);
     if (score < bestScore_) {
       if (penalty < listed)
         reading.Source = TSmartSource::Affix;
@@ -567,7 +576,7 @@ class TChooser {
     for (const uint32_t entry : lists_.SameSkeleton(skeleton)) {
       const std::u16string_view listed = lists_.Key(entry);
       if (SmartWeighedLog && IsWritable(listed)) Weighed(listed);
-      const float penalty = Penalty(&lists_.Info(entry)) + UnwrittenWaws(listed);
+      const float penalty = Penalty(&lists_.Info(entry)) + WawDisagreement(listed);
       // Each letter one has more than the other is added or dropped: a bound without the search.
       const float least = listed.size() > typed.size()
                               ? float(listed.size() - typed.size()) * cheapestAdded
@@ -613,11 +622,14 @@ class TChooser {
   static void Weighed(std::u16string_view key) {
     if (SmartWeighedLog && !SmartWeighedLog->empty()) SmartWeighedLog->back().emplace_back(key);
   }
-  // What a listed word costs by UnwrittenWaw for the typed runs of "o" and "u" beyond its WAWs.
-  float UnwrittenWaws(std::u16string_view key) const {
-    if (wawRuns_ == 0) return 0;
-    const auto waws = std::count(key.begin(), key.end(), u'\u0648');
-    return float(std::max<ptrdiff_t>(wawRuns_ - waws, 0)) * UnwrittenWaw;
+  // What a listed word costs for the typed vowels it writes no WAW for, or for the WAWs it writes
+  // where none was typed.
+  float WawDisagreement(std::u16string_view key) const {
+    const int vowelWaws =
+        int(std::count(key.begin(), key.end(), u'\u0648')) - typedWaws_.Consonants;
+    if (vowelWaws < typedWaws_.VowelRuns)
+      return float(typedWaws_.VowelRuns - vowelWaws) * UnwrittenWaw;
+    return float(vowelWaws - typedWaws_.VowelRuns) * UntypedWaw;
   }
   float FrequencyPenalty(uint32_t count) const {
     return ListRanking.FrequencyScale * std::log(top_ / float(count));
@@ -670,7 +682,7 @@ class TChooser {
   const TWordList& lists_;
   float top_;
   float floor_;
-  int wawRuns_;  // of the typed word
+  TTypedWaws typedWaws_;
   std::u16string key_;
   float bestScore_ = std::numeric_limits<float>::infinity();
   TReading best_;

@@ -36,6 +36,9 @@ extern TListRanking ListRanking;
 // their long neighbours (خب above خوب, در above دور, دست above دوست); yet a typed "o" means the WAW
 // more often than the ranks alone say. The accuracy benchmark fits it to real text.
 extern float UnwrittenWaw;
+// And for each WAW a listed word writes where the typist typed no vowel or consonant for it: the
+// colloquial ازشون is no reading of a formally typed "azashaan".
+extern float UntypedWaw;
 
 // How the lists rank a Persian word, in those units: the less, the likelier. A word no list
 // holds, nor as a listed stem and an ending, costs the most.

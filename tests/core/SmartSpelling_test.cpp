@@ -232,6 +232,9 @@ TEST_F(SmartSpellingTest, ATypedOTiltsTheChoiceToAListedWordThatWritesItsWaw) {
   EXPECT_EQ(sources, std::vector<TSmartSource>{TSmartSource::Rules});
   // Among words no list knows, a guessed WAW never replaces the rules' reading.
   EXPECT_UNITS(Convert("dorost"), (std::u16string{DAL, REH, SEEN, TEH}));
+  // Nor does a commoner listed word put in a WAW that was not typed.
+  files_.Use("", "", "\u0628\u062E\u0631\u0645 100\n\u0628\u062E\u0648\u0631\u0645 500\n");
+  EXPECT_UNITS(Convert("bekharam"), (std::u16string{BEH, KHAH, REH, MEEM}));
 }
 
 TEST_F(SmartSpellingTest, TheWeighedLogHoldsEachWordsReadingsEvenWhenItsChoiceIsKept) {
