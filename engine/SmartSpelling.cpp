@@ -227,6 +227,16 @@ std::string SubstitutionName(size_t row) {
   return std::string(s.From) + ">" + std::string(s.To);
 }
 
+float SubstitutionCostOf(std::string_view from, std::string_view to) {
+  float least = std::numeric_limits<float>::infinity(), dearest = 0;
+  for (size_t row = 0; row < std::size(kSubstitutions); ++row) {
+    dearest = std::max(dearest, CostsInUse()[row]);
+    if (kSubstitutions[row].From == from && kSubstitutions[row].To == to)
+      least = std::min(least, CostsInUse()[row]);
+  }
+  return std::isinf(least) ? dearest + 1 : least;
+}
+
 void TSpellingCandidates::Start(std::string_view word, bool clauseEnd, float maxCost) {
   word_ = word;
   maxCost_ = maxCost;

@@ -69,6 +69,9 @@ extern std::vector<std::vector<std::u16string>>* SmartWeighedLog;
 size_t SubstitutionRows();
 float& SubstitutionCost(size_t row);
 std::string SubstitutionName(size_t row);
+// What the table charges for typing from where the word has to, the least among its rows that do
+// so anywhere in a word; a row's worth beyond the dearest when none does.
+float SubstitutionCostOf(std::string_view from, std::string_view to);
 
 // One spelling of a romanized word and the sum of its substitutions' costs.
 struct TSpelling {

@@ -29,34 +29,39 @@ bool Holds(TVariantCondition condition, std::string_view word, size_t i) {
 
 class TVariantWalk {
  public:
-  TVariantWalk(std::string_view word, const std::function<bool(const std::string&)>& emit)
+  TVariantWalk(std::string_view word,
+               const std::function<bool(const std::string&, float cost)>& emit)
       : word_(word), emit_(emit) {}
 
   void Expand(size_t i) {
     if (stopped_) return;
     if (i >= word_.size()) {
-      stopped_ = !emit_(variant_);
+      stopped_ = !emit_(variant_, cost_);
       return;
     }
-    Extend(word_.substr(i, 1), i + 1);
+    Extend(word_.substr(i, 1), i + 1, 0);
     for (const TVariantRule& rule : VariantRules) {
       if (!word_.substr(i).starts_with(rule.Letters) || !Holds(rule.Condition, word_, i)) continue;
       for (const std::string_view alternative : rule.Alternatives)
-        if (!alternative.empty()) Extend(alternative, i + rule.Replaced);
+        if (!alternative.empty())
+          Extend(alternative, i + rule.Replaced, SubstitutionCostOf(rule.Letters, alternative));
     }
   }
 
  private:
-  void Extend(std::string_view letters, size_t next) {
+  void Extend(std::string_view letters, size_t next, float cost) {
     const size_t length = variant_.size();
     variant_ += letters;
+    cost_ += cost;
     Expand(next);
+    cost_ -= cost;
     variant_.resize(length);
   }
 
   std::string_view word_;
-  const std::function<bool(const std::string&)>& emit_;
+  const std::function<bool(const std::string&, float cost)>& emit_;
   std::string variant_;
+  float cost_ = 0;  // of the alternatives in variant_
   bool stopped_ = false;
 };
 
@@ -72,7 +77,8 @@ std::basic_string<Char> Padded(std::basic_string<Char> word, std::basic_string_v
 
 }  // namespace
 
-void GenerateVariants(std::string_view word, const std::function<bool(const std::string&)>& emit) {
+void GenerateVariants(std::string_view word,
+                      const std::function<bool(const std::string&, float cost)>& emit) {
   TVariantWalk(word, emit).Expand(0);
 }
 
@@ -85,20 +91,22 @@ TSimilarWords SimilarWords(std::string_view word) {
   constexpr size_t kRoom = kOmittedNoticeItem - kFirstVariantItem;
   const size_t read = SmartSpelling ? kRankedVariants : kRoom;
   TSimilarWords result;
-  GenerateVariants(word, [&](const std::string& variant) {
+  std::vector<float> costs;  // of the letters each variant changed
+  GenerateVariants(word, [&](const std::string& variant, float cost) {
     if (result.Words.size() == read) {
       result.Omitted = true;
       return false;
     }
     result.Words.push_back({variant, TransliterateWithoutDictionary(variant)});
+    costs.push_back(cost);
     return true;
   });
   if (!SmartSpelling || result.Words.size() < 2) return result;
-  // The word itself stays first; the others follow as the word lists rank them, and variants
-  // the lists rank alike keep their order.
+  // The word itself stays first; the others follow as smart spelling would weigh them as readings
+  // of the word, and variants weighed alike keep their order.
   std::vector<std::pair<float, size_t>> ranks;
   for (size_t i = 1; i < result.Words.size(); ++i)
-    ranks.emplace_back(ListPenalty(result.Words[i].Persian), i);
+    ranks.emplace_back(costs[i] + ListPenalty(result.Words[i].Persian), i);
   std::stable_sort(ranks.begin(), ranks.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<TSimilarWord> ranked{std::move(result.Words.front())};

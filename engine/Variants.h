@@ -49,9 +49,11 @@ inline constexpr size_t kItemsPerColumn = 25;
 inline constexpr std::string_view kOmittedNotice = "Too many variations,omitted from here!!!";
 
 // Calls emit with each variant of word (lower-case letters and "'") depth first, at every
-// position the unchanged letter before its alternatives, so that word itself comes first; stops
-// as soon as emit returns false.
-void GenerateVariants(std::string_view word, const std::function<bool(const std::string&)>& emit);
+// position the unchanged letter before its alternatives, so that word itself comes first, and
+// with what smart spelling charges for the alternatives it took; stops as soon as emit returns
+// false.
+void GenerateVariants(std::string_view word,
+                      const std::function<bool(const std::string&, float cost)>& emit);
 
 // word by the letter rules alone: DictionaryMode is off for the call only, and has its former
 // value afterwards, also when the call throws.
@@ -67,7 +69,8 @@ struct TSimilarWords {
   bool Omitted = false;  // more variants exist than the submenu takes
 };
 // The variants that the similar-words submenu of word shows: the first ones in the order
-// generated, or with smart spelling on the word itself and then the likeliest by the word lists.
+// generated, or with smart spelling on the word itself and then the likeliest as smart spelling
+// weighs a reading, by the letters changed and the word lists' rank.
 TSimilarWords SimilarWords(std::string_view word);
 
 // The menu caption of a variant: the word, blanks up to 30 characters, one blank, its Persian in
