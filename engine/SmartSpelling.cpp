@@ -736,6 +736,7 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
     TSpellingCandidates Candidates;
     TSpelling Spelling;
     std::u16string Key, RulesKey;
+    TReading Whole;  // keeps its string's room unless a reading wins and takes it
   } room;
   const TWordList& lists = WordLists();
   TChooser chooser(lists);
@@ -755,7 +756,14 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
     if (spelling.Cost >= chooser.BestScore()) break;
     const TVerbalPrefix* prefix = VerbalPrefixOf(spelling.Text);
-    TReading whole{n == 0 && !plain.empty() ? plain : TransliterateWord(spelling.Text)};
+    // A fresh reading in the room of the last.
+    TReading& whole = room.Whole;
+    whole = {std::move(whole.Persian)};
+    whole.Persian.clear();
+    if (n == 0 && !plain.empty())
+      whole.Persian = plain;
+    else
+      AppendTransliteratedWord(spelling.Text, whole.Persian);
     key.clear();
     AppendLookupKey(whole.Persian, key);
     const TKeyPrefixes keyPrefixes(key);

@@ -529,6 +529,10 @@ std::u16string TransliterateWord(std::string_view word) {
   return out;
 }
 
+void AppendTransliteratedWord(std::string_view word, std::u16string& out) {
+  AppendTransliteration(word, out);
+}
+
 bool IsWordChar(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 0x60 && c <= 0x7A) || (ChatMode && IsDigit(c));
 }
