@@ -10,6 +10,7 @@
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "DictionaryStage.h"
+#include "HugePages.h"
 #include "WordList.h"
 #include "trans.h"
 
@@ -845,7 +846,7 @@ class TChoiceCache {
     TSmartSource Source = TSmartSource::Rules;
     char16_t Persian[kLongest];
   };
-  std::vector<TSlot> slots_;  // allocated on first use
+  std::vector<TSlot, THugePageAllocator<TSlot>> slots_;  // allocated on first use
   std::pair<uint64_t, uint8_t> state_{};
   uint64_t age_ = 0;
 };

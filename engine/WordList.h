@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "HugePages.h"
+
 // The lists a word was found in; a word may be in several.
 enum TWordListBit : uint8_t {
   wlCore = 0x01,       // aspell-fa's small core list (fa-generic)
@@ -137,23 +139,27 @@ class TWordList {
     return skeletonBucketBits_ ? size_t(hash >> (64 - skeletonBucketBits_)) : 0;
   }
 
-  std::u16string keys_;          // all keys, one after another
+  // The tables that lookups read at random lie in huge pages.
+  template <typename T>
+  using THugeVector = std::vector<T, THugePageAllocator<T>>;
+  // all keys, one after another
+  std::basic_string<char16_t, std::char_traits<char16_t>, THugePageAllocator<char16_t>> keys_;
   std::u16string newKey_;        // the key of the word being added
-  std::vector<TEntry> entries_;  // in the order added
+  THugeVector<TEntry> entries_;  // in the order added
   // Open addressing by SlotValue; 0 when free.
-  std::vector<uint32_t> slots_;
+  THugeVector<uint32_t> slots_;
   unsigned slotIndexBits_ = 0;  // log2 of slots_.size()
   // A blocked Bloom filter of every prefix of every key, built on the first test after a change;
   // a block is one cache line, so that a test reads one.
   struct alignas(64) TPrefixBlock {
     uint64_t Words[kBlockWords];
   };
-  mutable std::vector<TPrefixBlock> prefixBlocks_;
+  mutable THugeVector<TPrefixBlock> prefixBlocks_;
   // For the keys of the frequency list, every prefix with the largest count of a key it begins.
-  mutable std::vector<TCountedPrefix> countedPrefixes_;
+  mutable THugeVector<TCountedPrefix> countedPrefixes_;
   // The hash of each key's skeleton and the entry, by hash, then as SameSkeleton gives them.
-  mutable std::vector<uint64_t> skeletonHashes_;
-  mutable std::vector<uint32_t> skeletonEntries_;
+  mutable THugeVector<uint64_t> skeletonHashes_;
+  mutable THugeVector<uint32_t> skeletonEntries_;
   // Where in skeletonHashes_ the hashes with each value of their top skeletonBucketBits_ bits
   // begin, and at the end the size: a search reads a bucket of a few instead of halving the whole.
   mutable std::vector<uint32_t> skeletonBuckets_;
