@@ -736,7 +736,7 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   thread_local struct {
     TSpellingCandidates Candidates;
     TSpelling Spelling;
-    std::u16string Key, RulesKey;
+    std::u16string Key, RulesKey, Skeleton;
     TReading Whole;  // keeps its string's room unless a reading wins and takes it
   } room;
   const TWordList& lists = WordLists();
@@ -746,6 +746,11 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   std::u16string& rulesKey = room.RulesKey;
   rulesKey.clear();
   AppendLookupKey(rules.Persian, rulesKey);
+  // The words of the same skeleton are looked at last, and mostly are: their reads begin now,
+  // a stage with each spelling.
+  room.Skeleton.clear();
+  AppendSkeleton(rulesKey, room.Skeleton);
+  TWordList::TReadAhead sameSkeleton = lists.ReadAheadSameSkeleton(room.Skeleton);
   chooser.Consider(std::move(rules), 0);
   const TDictionaryOff rulesOnly;
   // A spelling that costs as much as an unknown word above the floor could win only as one of
@@ -756,6 +761,7 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   std::u16string& key = room.Key;
   for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
     if (spelling.Cost >= chooser.BestScore()) break;
+    lists.ReadAhead(sameSkeleton);
     const TVerbalPrefix* prefix = VerbalPrefixOf(spelling.Text);
     // A fresh reading in the room of the last.
     TReading& whole = room.Whole;

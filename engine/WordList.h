@@ -80,6 +80,15 @@ class TWordList {
   // The entries whose keys have the given skeleton (AppendSkeleton), the most counted first and
   // the core list's before the others, at most kMostPerSkeleton of them.
   std::span<const uint32_t> SameSkeleton(std::u16string_view skeleton) const;
+  // What SameSkeleton and the entries it gives will read, loaded a stage at a time: each call
+  // of ReadAhead starts loading what the stage before found, so that a caller that works between
+  // the calls finds it all in the cache when it asks. Starts the first stage.
+  struct TReadAhead {
+    uint64_t Hash;
+    int Stage;
+  };
+  TReadAhead ReadAheadSameSkeleton(std::u16string_view skeleton) const;
+  void ReadAhead(TReadAhead& ahead) const;
   std::u16string_view Key(uint32_t entry) const {
     // Keys lie in the order of their entries, so a key ends where the next one begins.
     const uint32_t end = entry + 1 < entries_.size() ? entries_[entry + 1].KeyAt : keys_.size();
@@ -135,6 +144,7 @@ class TWordList {
   TCountedPrefix& CountedPrefix(uint64_t hash) const;
   void SetPrefixBits(uint64_t hash) const;
   void BuildSkeletonIndex() const;
+  std::span<const uint32_t> SkeletonEntries(uint64_t skeletonHash) const;
   size_t SkeletonBucket(uint64_t hash) const {
     return skeletonBucketBits_ ? size_t(hash >> (64 - skeletonBucketBits_)) : 0;
   }
