@@ -617,8 +617,11 @@ class TChooser {
   bool MayBegin(const TKeyPrefixes& key, size_t length) const {
     if (length < TWordList::kShortestFiltered || lists_.BeginsKey(key, length)) return true;
     const std::u16string_view part = key.Key().substr(0, length);
+    TStems stems;
     for (size_t stem = length - 1; stem >= 2 && length - stem <= kLongestEnding; --stem)
-      if (BeginsEnding(part.substr(stem)) && lists_.Find(key, stem)) return true;
+      if (BeginsEnding(part.substr(stem))) stems.Add(lists_, key, stem);
+    for (const size_t stem : stems)
+      if (lists_.Find(key, stem)) return true;
     return false;
   }
 
@@ -633,12 +636,30 @@ class TChooser {
         p = std::min(p, std::max(Penalty(info), floor_) + ListRanking.Derived);
     };
     if (afterPrefix) stem(word.size());
+    TStems stems;
     for (uint32_t endings = EndingsOf(word); endings != 0; endings &= endings - 1) {
       const std::u16string_view ending = kEndings[std::countr_zero(endings)];
-      if (EndsWith(word, ending)) stem(word.size() - ending.size());
+      if (EndsWith(word, ending)) stems.Add(lists_, key, word.size() - ending.size());
     }
+    for (const size_t length : stems) stem(length);
     return p;
   }
+
+  // The lengths of a key's stems to look up, each read begun when it is added: the lookups miss
+  // the cache alike, and so wait for memory once rather than once each.
+  class TStems {
+   public:
+    void Add(const TWordList& lists, const TKeyPrefixes& key, size_t length) {
+      lists.Prefetch(key, length);
+      lengths_[count_++] = length;
+    }
+    const size_t* begin() const { return lengths_.data(); }
+    const size_t* end() const { return lengths_.data() + count_; }
+
+   private:
+    std::array<size_t, std::max(kLongestEnding, std::size(kEndings))> lengths_;
+    size_t count_ = 0;
+  };
 
   const TWordList& lists_;
   float top_;
