@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QSessionManager>
 #include <QStandardPaths>
 #include <cstdio>
@@ -46,6 +47,13 @@ int main(int argc, char* argv[]) {
   // Qt needs the application object before any box or window, even the first run's note.
   QApplication app(argc, argv);
   Registry::NameApplication();
+  // The window belongs to the desktop entry, by which the task bar groups it and a compositor
+  // knows it, and shows its icon: the theme's when installed, else the one built in.
+  QGuiApplication::setDesktopFileName(QStringLiteral(ZEFRA_APP_ID));
+  QIcon builtIn;
+  for (const char* size : {"48", "256"})
+    builtIn.addFile(QStringLiteral(":/icons/" ZEFRA_APP_ID "-%1.png").arg(QLatin1String(size)));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(ZEFRA_APP_ID), builtIn));
   if (!X11Start::InstallServices(problem)) return Refuse(problem);
   TQuitSignals quitSignals;
   // Every event loop ends, the main one and that of any box or dialog open at the moment.

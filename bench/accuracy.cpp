@@ -2,8 +2,8 @@
 // settings, once per word-list configuration, and prints what the scorer measures. Then, for
 // smart spelling with both lists, the score by k-fold cross-validation of the costs it learns
 // from the pairs (each fold converted with the costs fitted to the other folds), the costs fitted
-// to all pairs, how often each source of a chosen spelling was right, and the commonest kinds of
-// remaining errors.
+// to all pairs, how often each source of a chosen spelling was right, the commonest kinds of
+// remaining errors, and how many of them the search weighed the right word for.
 // Usage: accuracy [PAIRS.tsv [SCORER [OUTPUT_DIR]]]; with OUTPUT_DIR each configuration's output
 // stays there as <n>.txt, for a look at the errors.
 #include <unistd.h>
@@ -130,21 +130,28 @@ struct TRun {
   std::vector<std::u16string> Lines;
   std::vector<size_t> Right;  // per pair
   std::vector<std::vector<TSmartSource>> Sources;
+  std::vector<std::vector<std::vector<std::u16string>>> Weighed;  // per pair, per word
 };
 
+// weigh: also log what each word's search weighed, which costs the kept choices.
 TRun ConvertAll(const std::vector<TPair>& pairs,
-                const std::vector<std::vector<std::u16string>>& references) {
+                const std::vector<std::vector<std::u16string>>& references, bool weigh = false) {
   ForgetSmartChoices();
   TRun run;
   std::vector<TSmartSource> sources;
+  std::vector<std::vector<std::u16string>> weighed;
   SmartSourceLog = &sources;
+  SmartWeighedLog = weigh ? &weighed : nullptr;
   for (size_t i = 0; i < pairs.size(); ++i) {
     sources.clear();
+    weighed.clear();
     run.Lines.push_back(Convert(pairs[i].Romanesh));
     run.Right.push_back(RightWords(references[i], ScoredWords(run.Lines.back())));
     run.Sources.push_back(sources);
+    run.Weighed.push_back(weighed);
   }
   SmartSourceLog = nullptr;
+  SmartWeighedLog = nullptr;
   return run;
 }
 
@@ -328,7 +335,7 @@ int main(int argc, char** argv) {
     UseCostValues(defaults);
     FitCosts(pairs, references, fold, tried);
     PrintChanged(("fold " + std::to_string(fold)).c_str(), defaults);
-    foldRuns.push_back(ConvertAll(pairs, references));
+    foldRuns.push_back(ConvertAll(pairs, references, true));
   }
   UseCostValues(defaults);
   FitCosts(pairs, references, kFolds, tried);
@@ -346,10 +353,11 @@ int main(int argc, char** argv) {
   // Per source and per kind of error, on the pairs whose words line up one for one.
   std::map<std::string, std::pair<size_t, size_t>> perSource;  // right, all
   std::map<std::string, size_t> kinds;
-  size_t errors = 0;
+  size_t errors = 0, errorsWeighed = 0;
   for (size_t i = 0; i < pairs.size(); ++i) {
     const std::vector<std::u16string> hyp = ScoredWords(crossValidated[i]);
     const std::vector<TSmartSource>& sources = foldRuns[i % kFolds].Sources[i];
+    const std::vector<std::vector<std::u16string>>& weighed = foldRuns[i % kFolds].Weighed[i];
     if (hyp.size() != references[i].size() || sources.size() != hyp.size()) continue;
     for (size_t w = 0; w < hyp.size(); ++w) {
       auto& [right, all] = perSource[SourceName(sources[w])];
@@ -360,6 +368,9 @@ int main(int argc, char** argv) {
       }
       ++errors;
       ++kinds[ErrorKind(references[i][w], hyp[w])];
+      // Lookup keys fold YEH and KAF as the scorer does and leave out what it leaves out.
+      if (std::find(weighed[w].begin(), weighed[w].end(), references[i][w]) != weighed[w].end())
+        ++errorsWeighed;
     }
   }
   std::printf("per source, on the pairs whose words line up:\n");
@@ -371,6 +382,10 @@ int main(int argc, char** argv) {
   std::sort(byCount.rbegin(), byCount.rend());
   std::printf("remaining errors by kind (%zu):\n", errors);
   for (const auto& [count, kind] : byCount) std::printf("  %5zu  %s\n", count, kind.c_str());
+  std::printf(
+      "of them the search weighed the right word and chose another for %zu, never reached "
+      "it for %zu\n",
+      errorsWeighed, errors - errorsWeighed);
   FinishDictionaryModule();
   return status;
 }

@@ -499,7 +499,11 @@ void TDicValueObject::ReplaceMiddleKey(std::string_view word, uint32_t line,
 std::string DictionaryFileFor(const std::string& programDir, const std::string& perUserDir) {
   namespace fs = std::filesystem;
   const fs::path programFile = fs::path(programDir) / "Zefra.txt";
-  if (AtomicFile::IsWritableDirectory(programDir)) return programFile.string();
+  // The superuser may write into the directory the programs are installed in, but a file there
+  // would be every user's starting dictionary and no package's.
+  std::error_code ec;
+  const bool installed = fs::equivalent(programDir, ZEFRA_INSTALLED_PROGRAM_DIR, ec);
+  if (!installed && AtomicFile::IsWritableDirectory(programDir)) return programFile.string();
   return (fs::path(perUserDir) / "Zefra.txt").string();
 }
 

@@ -18,6 +18,7 @@ uint8_t SmartSpelling = 0;
 uint8_t ModernOrthography = 0;
 TSkeletonCosts SkeletonCosts;
 std::vector<TSmartSource>* SmartSourceLog = nullptr;
+std::vector<std::vector<std::u16string>>* SmartWeighedLog = nullptr;
 TListRanking ListRanking;
 
 namespace {
@@ -518,6 +519,7 @@ class TChooser {
   }
   // The same for a reading whose lookup key is known.
   void Consider(TReading&& reading, const TKeyPrefixes& key, float cost) {
+    Weighed(key.Key());
     const float listed = Penalty(lists_.Find(key, key.Key().size()));
     float penalty = listed;
     // A derived form never costs less than the floor and Derived: look for one only when it
@@ -549,6 +551,7 @@ class TChooser {
     const float cheapestAdded = std::min(SkeletonCosts.Added, SkeletonCosts.AddedAin);
     for (const uint32_t entry : lists_.SameSkeleton(skeleton)) {
       const std::u16string_view listed = lists_.Key(entry);
+      if (SmartWeighedLog && IsWritable(listed)) Weighed(listed);
       const float penalty = Penalty(&lists_.Info(entry));
       // Each letter one has more than the other is added or dropped: a bound without the search.
       const float least = listed.size() > typed.size()
@@ -592,6 +595,9 @@ class TChooser {
   }
 
  private:
+  static void Weighed(std::u16string_view key) {
+    if (SmartWeighedLog && !SmartWeighedLog->empty()) SmartWeighedLog->back().emplace_back(key);
+  }
   float FrequencyPenalty(uint32_t count) const {
     return ListRanking.FrequencyScale * std::log(top_ / float(count));
   }
@@ -887,7 +893,7 @@ TChoiceCache& Choices() {
 TReading ChooseSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   TChoiceCache& cache = Choices();
   const std::string lower = Lowered(word);
-  const uint64_t key = cache.KeyOf(lower, clauseEnd, rules);
+  const uint64_t key = SmartWeighedLog ? 0 : cache.KeyOf(lower, clauseEnd, rules);
   TReading choice;
   if (key && cache.Find(key, choice)) return choice;
   choice = SearchSpelling(lower, clauseEnd, std::move(rules));
@@ -991,6 +997,7 @@ void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
   const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
   bool handled;
   TReading reading = RulesReading(word, handled);
+  if (SmartSpelling && SmartWeighedLog) SmartWeighedLog->emplace_back();
   if (SmartSpelling && handled && SmartSourceLog)
     SmartSourceLog->push_back(TSmartSource::Dictionary);
   if (SmartSpelling && !handled) {

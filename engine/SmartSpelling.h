@@ -48,6 +48,10 @@ enum class TSmartSource : uint8_t {
 };
 // When set, every word that AppendOptionalWord converts with smart spelling on appends its source.
 extern std::vector<TSmartSource>* SmartSourceLog;
+// When set, every such word also appends the lookup keys of the readings its search weighed
+// (none when it was not searched), and no word takes the choice kept for it before, so that each
+// is searched: the accuracy benchmark tells a wrong choice from a right word never reached.
+extern std::vector<std::vector<std::u16string>>* SmartWeighedLog;
 
 // The substitution table's rows, for the accuracy benchmark to fit: their number, the cost in use
 // of each, and its name ("a>aa" for "a" to "aa"). A changed cost holds for the spellings read

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <thread>
 
 #include "Skeleton.h"
 
@@ -157,29 +158,61 @@ void TWordList::Reserve(size_t words) {
 void TWordList::AddLines(std::string_view text, TWordListBit list) {
   const size_t lines = std::count(text.begin(), text.end(), '\n');
   if ((entries_.size() + lines) * 2 > slots_.size()) Grow(entries_.size() + lines);
+  // Words are read a batch at a time and their slots fetched before any is added, so that the
+  // table's cache misses, one for nearly every word, overlap rather than follow each other.
+  struct TRead {
+    std::string_view Word;
+    uint32_t Count;
+    size_t KeyAt;
+    size_t KeyLength;
+    uint64_t Hash;
+    bool Zwnj;
+  };
+  std::array<TRead, 16> batch;
+  std::u16string& keys = newKeys_;
   while (!text.empty()) {
-    const size_t end = std::min(text.find('\n'), text.size());
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(std::min(end + 1, text.size()));
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    uint32_t count = 0;
-    if (list == wlFrequency) {
-      const size_t space = line.find(' ');
-      if (space == std::string_view::npos) continue;
-      const std::string_view digits = line.substr(space + 1);
-      if (std::from_chars(digits.data(), digits.data() + digits.size(), count).ec != std::errc() ||
-          count == 0)
+    size_t read = 0;
+    keys.clear();
+    while (read < batch.size() && !text.empty()) {
+      const size_t end = std::min(text.find('\n'), text.size());
+      std::string_view line = text.substr(0, end);
+      text.remove_prefix(std::min(end + 1, text.size()));
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      uint32_t count = 0;
+      if (list == wlFrequency) {
+        const size_t space = line.find(' ');
+        if (space == std::string_view::npos) continue;
+        const std::string_view digits = line.substr(space + 1);
+        if (std::from_chars(digits.data(), digits.data() + digits.size(), count).ec !=
+                std::errc() ||
+            count == 0)
+          continue;
+        line = line.substr(0, space);
+      }
+      TRead& word = batch[read];
+      word = {line, count, keys.size(), 0, 0, false};
+      if (!AppendUtf8Key(line, keys, word.Zwnj) || keys.size() == word.KeyAt) {
+        keys.resize(word.KeyAt);  // no Persian word
         continue;
-      line = line.substr(0, space);
+      }
+      word.KeyLength = keys.size() - word.KeyAt;
+      word.Hash = HashKey(std::u16string_view(keys).substr(word.KeyAt, word.KeyLength));
+      __builtin_prefetch(&slots_[word.Hash & (slots_.size() - 1)]);
+      ++read;
     }
-    if (!Add(line, list, count)) continue;
-    if (count) leastCount_ = leastCount_ ? std::min(leastCount_, count) : count;
+    for (const TRead& word : std::span(batch).first(read)) {
+      Add(word.Word, std::u16string_view(keys).substr(word.KeyAt, word.KeyLength), word.Hash,
+          word.Zwnj, list, word.Count);
+      if (word.Count) leastCount_ = leastCount_ ? std::min(leastCount_, word.Count) : word.Count;
+    }
   }
 }
 
 void TWordList::BuildPrefixTables() const {
   prefixStale_ = false;
-  BuildSkeletonIndex();
+  // The skeleton index is built beside the prefix tables, on the other core: the two write
+  // nothing in common, and loading the lists is what the first converted word waits for.
+  std::jthread skeletons([this] { BuildSkeletonIndex(); });
   // About ten bits for each distinct prefix: a key has some seven letters, and most of its
   // prefixes it shares with other keys.
   size_t blocks = 1;
@@ -336,14 +369,9 @@ bool TWordList::InPrefixFilter(uint64_t prefixHash) const {
   return all;
 }
 
-bool TWordList::Add(std::string_view word, TWordListBit list, uint32_t count) {
-  // The key is made aside: the last entry's key runs to the end of keys_.
-  std::u16string& key = newKey_;
-  key.clear();
-  bool zwnj;
-  if (!AppendUtf8Key(word, key, zwnj) || key.empty()) return false;
+void TWordList::Add(std::string_view word, std::u16string_view key, uint64_t hash, bool zwnj,
+                    TWordListBit list, uint32_t count) {
   if ((entries_.size() + 1) * 2 > slots_.size()) Grow(entries_.size() + 1);
-  const uint64_t hash = HashKey(key);
   uint32_t& slot = slots_[Probe(key, hash)];
   if (slot == 0) {
     entries_.push_back({uint32_t(keys_.size()), {}});
@@ -357,7 +385,6 @@ bool TWordList::Add(std::string_view word, TWordListBit list, uint32_t count) {
   info.Count = uint32_t(std::min<uint64_t>(uint64_t(info.Count) + count, UINT32_MAX));
   topCount_ = std::max(topCount_, info.Count);
   loaded_ |= list;
-  return true;
 }
 
 uint32_t TWordList::SlotValue(uint32_t entry, uint64_t hash) const {

@@ -119,8 +119,9 @@ class TWordList {
     uint32_t KeyAt;
     TWordInfo Info;
   };
-  // Adds one UTF-8 word; false when it is no Persian word.
-  bool Add(std::string_view word, TWordListBit list, uint32_t count);
+  // Adds one UTF-8 word by its key and the key's hash.
+  void Add(std::string_view word, std::u16string_view key, uint64_t hash, bool zwnj,
+           TWordListBit list, uint32_t count);
   // The slot that holds key, or the free one where it would go.
   size_t Probe(std::u16string_view key, uint64_t hash) const;
   // Makes room for the given number of entries at half load.
@@ -154,7 +155,7 @@ class TWordList {
   using THugeVector = std::vector<T, THugePageAllocator<T>>;
   // all keys, one after another
   std::basic_string<char16_t, std::char_traits<char16_t>, THugePageAllocator<char16_t>> keys_;
-  std::u16string newKey_;        // the key of the word being added
+  std::u16string newKeys_;       // the keys of the words being added
   THugeVector<TEntry> entries_;  // in the order added
   // Open addressing by SlotValue; 0 when free.
   THugeVector<uint32_t> slots_;

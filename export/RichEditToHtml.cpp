@@ -119,8 +119,13 @@ char HtmlSizeClass(int points) {
 std::string TRichEditToHtml::FontToHtml(const TCharFormat& font) {
   runClose_ = "</font>";
   colour_.SetRgbColor(font.Color);
+  // The name as any text of the document: it may come with pasted text, and a quote in it would
+  // end the attribute early.
+  const std::u16string name = font.Name.toStdU16String();
+  std::string face;
+  for (size_t i = 0; i < name.size(); ++i) face += CharsToHtml(name, i);
   std::string tags = "<font Color=#" + colour_.HtmlColor() + " size=" + HtmlSizeClass(font.Size) +
-                     " face=\"" + CodePage::FromUnicode(font.Name.toStdU16String()) + "\">";
+                     " face=\"" + face + "\">";
   struct StyleTag {
     uint8_t Style;
     std::string_view Open, Close;

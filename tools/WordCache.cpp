@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr size_t kSlots = 1 << 16;  // 4 MB
+constexpr size_t kSlots = 1 << 17;  // 8 MB
 
 // Up to eight bytes of a word as one number, read without touching a byte past the word: read
 // through memory they would wait on a store of their own just before.

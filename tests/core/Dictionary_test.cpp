@@ -703,6 +703,13 @@ TEST_F(DictionaryModule, StartRemovesTheTemporariesOfAnInterruptedSave) {
   EXPECT_TRUE(fs::exists(running));
 }
 
+TEST_F(DictionaryModule, InstalledProgramDirectoryKeepsNoDictionary) {
+  // Even for the superuser, who may write there.
+  const fs::path user = dir_ / "user";
+  EXPECT_EQ(DictionaryFileFor(ZEFRA_INSTALLED_PROGRAM_DIR, user.string()),
+            (user / "Zefra.txt").string());
+}
+
 TEST_F(DictionaryModule, PerUserFileIsSeededFromTheProgramDirectory) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
   const fs::path program = dir_ / "program", user = dir_ / "user" / "zefra";

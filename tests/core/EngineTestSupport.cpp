@@ -6,11 +6,26 @@
 #include <fstream>
 #include <sstream>
 
+namespace {
+
+// Every test directory of a process lies in one of its own, removed when the process ends, so that
+// a test stopped by a failed assertion, or one that does not clean up, leaves nothing behind.
+struct TProcessDirectory {
+  std::filesystem::path Path;
+  ~TProcessDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(Path, ignored);
+  }
+};
+
+}  // namespace
+
 std::filesystem::path FreshTestDirectory(const std::string& prefix) {
   namespace fs = std::filesystem;
+  static const TProcessDirectory root{fs::temp_directory_path() /
+                                      ("zefra-tests-" + std::to_string(::getpid()))};
   const fs::path dir =
-      fs::temp_directory_path() / (prefix + "-" + std::to_string(::getpid()) + "-" +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+      root.Path / (prefix + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;

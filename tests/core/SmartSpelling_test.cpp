@@ -219,6 +219,20 @@ TEST_F(SmartSpellingTest, ListedWordsThatTheLetterVariantsOnceMissed) {
   EXPECT_UNITS(Convert("amin"), (std::u16string{ALEF, MEEM, YEH, NOON}));
 }
 
+TEST_F(SmartSpellingTest, TheWeighedLogHoldsEachWordsReadingsEvenWhenItsChoiceIsKept) {
+  files_.Use("", "", "\u062F\u0631 10\n\u062F\u0627\u0631 1000\n");
+  std::vector<std::vector<std::u16string>> weighed;
+  SmartWeighedLog = &weighed;
+  const std::u16string dar = Convert("dar dar");
+  SmartWeighedLog = nullptr;
+  EXPECT_UNITS(dar, (std::u16string{DAL, ALEF, REH, u' ', DAL, ALEF, REH}));
+  ASSERT_EQ(weighed.size(), 2u);
+  for (const std::vector<std::u16string>& word : weighed) {
+    EXPECT_NE(std::find(word.begin(), word.end(), u"\u062F\u0631"), word.end());
+    EXPECT_NE(std::find(word.begin(), word.end(), u"\u062F\u0627\u0631"), word.end());
+  }
+}
+
 TEST_F(SmartSpellingTest, TheUsersDictionaryAndEnglishWordsComeFirst) {
   files_.Use("", "", kKetab + " 50\n");
   WholeWords->AddEntry("ketab", "kitab");

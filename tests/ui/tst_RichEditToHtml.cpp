@@ -211,6 +211,10 @@ void tst_RichEditToHtml::styleTagsOpenInOrderAndCloseInReverse() {
   font.Color = 0x0000FF;
   font.Style = fsBold | fsItalic | fsUnderline | fsStrikeOut;
   QCOMPARE(html.FontToHtml(font), "<font Color=#FF0000 size=6 face=\"Tahoma\"><b><i><strike><u>");
+  // A name that came with pasted text is written as text: its quote cannot end the attribute.
+  font.Name = QStringLiteral("A\"><script>");
+  font.Style = 0;
+  QCOMPARE(html.FontToHtml(font), "<font Color=#FF0000 size=6 face=\"A&quot;&gt;&lt;script&gt;\">");
 
   edit->setPlainText(QStringLiteral("x"));
   font.Style = fsBold | fsUnderline;
