@@ -176,6 +176,7 @@ std::vector<TCost> ModelCosts() {
       {"skeleton added", &SkeletonCosts.Added},
       {"skeleton added ain", &SkeletonCosts.AddedAin},
       {"skeleton dropped", &SkeletonCosts.Dropped},
+      {"unwritten waw", &UnwrittenWaw},
   };
   for (const auto& [name, value] : others) costs.push_back({name, value});
   return costs;

@@ -20,6 +20,7 @@ TSkeletonCosts SkeletonCosts;
 std::vector<TSmartSource>* SmartSourceLog = nullptr;
 std::vector<std::vector<std::u16string>>* SmartWeighedLog = nullptr;
 TListRanking ListRanking;
+float UnwrittenWaw = 0.75f;
 
 namespace {
 
@@ -501,12 +502,23 @@ struct TReading {
   TSmartSource Source = TSmartSource::Rules;
 };
 
+// The runs of "o" and "u" in a typed word.
+int WawRunsOf(std::string_view typed) {
+  int runs = 0;
+  for (size_t i = 0; i < typed.size(); ++i)
+    runs += (typed[i] == 'o' || typed[i] == 'u') &&
+            (i == 0 || (typed[i - 1] != 'o' && typed[i - 1] != 'u'));
+  return runs;
+}
+
 class TChooser {
  public:
-  explicit TChooser(const TWordList& lists)
+  // typed: the word whose readings are weighed, for the runs of "o" and "u" it was typed with.
+  explicit TChooser(const TWordList& lists, std::string_view typed = {})
       : lists_(lists),
         top_(float(lists.TopCount())),
-        floor_(lists.TopCount() ? FrequencyPenalty(lists.LeastCount()) : 0) {}
+        floor_(lists.TopCount() ? FrequencyPenalty(lists.LeastCount()) : 0),
+        wawRuns_(WawRunsOf(typed)) {}
 
   // What a word that no list knows costs.
   float Unknown() const { return floor_ + ListRanking.Unknown; }
@@ -531,12 +543,16 @@ class TChooser {
         penalty = std::min(penalty,
                            DerivedPenalty(TKeyPrefixes(key.Key().substr(reading.PrefixEnd)), true));
     }
-    if (cost + penalty < bestScore_) {
+    // Only a word listed as itself pays for the WAWs it leaves unwritten: among words no list
+    // knows, and against a listed stem with an ending, the letter rules' reading keeps its place.
+    const bool asItself = listed < Unknown() && penalty == listed;
+    const float score = cost + penalty + (asItself ? UnwrittenWaws(key.Key()) : 0);
+    if (score < bestScore_) {
       if (penalty < listed)
         reading.Source = TSmartSource::Affix;
       else if (cost > 0)
         reading.Source = TSmartSource::Variant;
-      bestScore_ = cost + penalty;
+      bestScore_ = score;
       best_ = std::move(reading);
     }
   }
@@ -552,7 +568,7 @@ class TChooser {
     for (const uint32_t entry : lists_.SameSkeleton(skeleton)) {
       const std::u16string_view listed = lists_.Key(entry);
       if (SmartWeighedLog && IsWritable(listed)) Weighed(listed);
-      const float penalty = Penalty(&lists_.Info(entry));
+      const float penalty = Penalty(&lists_.Info(entry)) + UnwrittenWaws(listed);
       // Each letter one has more than the other is added or dropped: a bound without the search.
       const float least = listed.size() > typed.size()
                               ? float(listed.size() - typed.size()) * cheapestAdded
@@ -597,6 +613,12 @@ class TChooser {
  private:
   static void Weighed(std::u16string_view key) {
     if (SmartWeighedLog && !SmartWeighedLog->empty()) SmartWeighedLog->back().emplace_back(key);
+  }
+  // What a listed word costs by UnwrittenWaw for the typed runs of "o" and "u" beyond its WAWs.
+  float UnwrittenWaws(std::u16string_view key) const {
+    if (wawRuns_ == 0) return 0;
+    const auto waws = std::count(key.begin(), key.end(), u'\u0648');
+    return float(std::max<ptrdiff_t>(wawRuns_ - waws, 0)) * UnwrittenWaw;
   }
   float FrequencyPenalty(uint32_t count) const {
     return ListRanking.FrequencyScale * std::log(top_ / float(count));
@@ -670,6 +692,7 @@ class TChooser {
   const TWordList& lists_;
   float top_;
   float floor_;
+  int wawRuns_;  // of the typed word
   std::u16string key_;
   float bestScore_ = std::numeric_limits<float>::infinity();
   TReading best_;
@@ -767,7 +790,7 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
     TReading Whole;  // keeps its string's room unless a reading wins and takes it
   } room;
   const TWordList& lists = WordLists();
-  TChooser chooser(lists);
+  TChooser chooser(lists, word);
   // Without a verbal prefix split off, the rules' reading is the word's own spelling read alone.
   const std::u16string plain = rules.PrefixEnd ? std::u16string() : rules.Persian;
   std::u16string& rulesKey = room.RulesKey;

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cmath>
 
+#include "LineStretch.h"
 #include "ParagraphCopy.h"
 
 namespace {
@@ -425,7 +426,10 @@ void LineLayout::DrawParagraph(QPainter* painter, const PaintContext& context,
 
   const QPen pen = painter->pen();
   painter->setPen(context.palette.color(QPalette::Text));
-  layout->draw(painter, QPointF(), selections, clip);
+  // Without a clip of the caller's, the whole line is drawn, however far it reaches.
+  const QRectF sight = context.clip.isValid() ? clip : QRectF();
+  if (!DrawLineStretch(painter, block, sight, selections, paintDevice()))
+    layout->draw(painter, QPointF(), selections, clip);
   const int caret = context.cursorPosition;
   if (caret >= start && caret < start + length)
     layout->drawCursor(painter, QPointF(), caret - start, cursorWidth_);

@@ -11,6 +11,8 @@ add_library(zefra_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/RichEdit.h
   ${CMAKE_CURRENT_LIST_DIR}/LineLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LineLayout.h
+  ${CMAKE_CURRENT_LIST_DIR}/LineStretch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LineStretch.h
   ${CMAKE_CURRENT_LIST_DIR}/ParagraphCopy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ParagraphCopy.h
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -242,6 +243,7 @@ class TMainForm : public QWidget {
   QFontComboBox* FontCombo;
   QComboBox* FontSizeCombo;
   QToolButton* EngFaToolBtn;
+  std::optional<bool> EnglishIconShown;  // which icon EngFaToolBtn shows, once set
   QToolButton* EngFarsiToolBtn;
   QToolButton* BoldToolBtn;
   QToolButton* ItalicToolBtn;

@@ -261,7 +261,8 @@ void TMainForm::DeleteSurplusOutputLines(int inputLineCount) {
 }
 
 void TMainForm::ScrollOutput() {
-  FarsiRichEdit->setFocus();
+  // Setting the caret scrolls the pane whether it has the focus or not; passing the focus
+  // through it would repaint both panes whole, frames and all, and the tool bar beside them.
   TFrozenDisplay frozen(*FarsiRichEdit);
   if (OneWindow->isChecked()) {
     FarsiRichEdit->SetCaret(std::max(FarsiRichEdit->TextLength() - 1, 0));

@@ -152,7 +152,11 @@ void TMainForm::UpdateToolbar() {
   FontSizeCombo->setCurrentIndex(FontSizeCombo->findText(QString::number(format.Size)));
   const bool english = IsEnglishStyled(format);
   EngFaToolBtn->setChecked(english);
-  EngFaToolBtn->setIcon(ToolbarImage(english ? tiEnglishOn : tiEnglishOff));
+  // A new icon repaints the button, as every caret move would: it is set only on a change.
+  if (EnglishIconShown != english) {
+    EnglishIconShown = english;
+    EngFaToolBtn->setIcon(ToolbarImage(english ? tiEnglishOn : tiEnglishOff));
+  }
   EngFarsiToolBtn->setChecked(format.Language == LangPersian);
   CenterToolBtn->setChecked(paragraph.Alignment == paCenter);
   LeftToolBtn->setChecked(paragraph.Alignment == paLeft);

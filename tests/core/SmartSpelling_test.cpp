@@ -219,6 +219,21 @@ TEST_F(SmartSpellingTest, ListedWordsThatTheLetterVariantsOnceMissed) {
   EXPECT_UNITS(Convert("amin"), (std::u16string{ALEF, MEEM, YEH, NOON}));
 }
 
+TEST_F(SmartSpellingTest, ATypedOTiltsTheChoiceToAListedWordThatWritesItsWaw) {
+  const std::u16string khob{KHAH, BEH}, khoob{KHAH, WAW, BEH};
+  files_.Use("", "", "\u062E\u0628 130\n\u062E\u0648\u0628 100\n");
+  EXPECT_UNITS(Convert("khob"), khoob);
+  // A far commoner word without the WAW still wins, and stays the letter rules' own choice.
+  files_.Use("", "", "\u062E\u0628 1000\n\u062E\u0648\u0628 100\n");
+  std::vector<TSmartSource> sources;
+  SmartSourceLog = &sources;
+  EXPECT_UNITS(Convert("khob"), khob);
+  SmartSourceLog = nullptr;
+  EXPECT_EQ(sources, std::vector<TSmartSource>{TSmartSource::Rules});
+  // Among words no list knows, a guessed WAW never replaces the rules' reading.
+  EXPECT_UNITS(Convert("dorost"), (std::u16string{DAL, REH, SEEN, TEH}));
+}
+
 TEST_F(SmartSpellingTest, TheWeighedLogHoldsEachWordsReadingsEvenWhenItsChoiceIsKept) {
   files_.Use("", "", "\u062F\u0631 10\n\u062F\u0627\u0631 1000\n");
   std::vector<std::vector<std::u16string>> weighed;
