@@ -1,12 +1,12 @@
 #pragma once
 // The replacement the rules are written in: every occurrence, left to right, non-overlapping,
-// inserted text never scanned again. Linear in the length of s.
+// inserted text never scanned again. Linear in the length of s. True when from occurred.
 #include <string>
 #include <string_view>
 
-inline void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
+inline bool ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
   size_t at = s.find(from);
-  if (at == std::string::npos) return;
+  if (at == std::string::npos) return false;
   std::string result;
   result.reserve(s.size() + 8);
   size_t done = 0;
@@ -17,4 +17,5 @@ inline void ReplaceAll(std::string& s, std::string_view from, std::string_view t
   }
   result.append(s, done, std::string::npos);
   s = std::move(result);
+  return true;
 }

@@ -10,6 +10,7 @@
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "DictionaryStage.h"
+#include "HugePages.h"
 #include "WordList.h"
 #include "trans.h"
 
@@ -666,8 +667,11 @@ class TChooser {
   bool MayBegin(const TKeyPrefixes& key, size_t length) const {
     if (length < TWordList::kShortestFiltered || lists_.BeginsKey(key, length)) return true;
     const std::u16string_view part = key.Key().substr(0, length);
+    TStems stems;
     for (size_t stem = length - 1; stem >= 2 && length - stem <= kLongestEnding; --stem)
-      if (BeginsEnding(part.substr(stem)) && lists_.Find(key, stem)) return true;
+      if (BeginsEnding(part.substr(stem))) stems.Add(lists_, key, stem);
+    for (const size_t stem : stems)
+      if (lists_.Find(key, stem)) return true;
     return false;
   }
 
@@ -682,12 +686,30 @@ class TChooser {
         p = std::min(p, std::max(Penalty(info), floor_) + ListRanking.Derived);
     };
     if (afterPrefix) stem(word.size());
+    TStems stems;
     for (uint32_t endings = EndingsOf(word); endings != 0; endings &= endings - 1) {
       const std::u16string_view ending = kEndings[std::countr_zero(endings)];
-      if (EndsWith(word, ending)) stem(word.size() - ending.size());
+      if (EndsWith(word, ending)) stems.Add(lists_, key, word.size() - ending.size());
     }
+    for (const size_t length : stems) stem(length);
     return p;
   }
+
+  // The lengths of a key's stems to look up, each read begun when it is added: the lookups miss
+  // the cache alike, and so wait for memory once rather than once each.
+  class TStems {
+   public:
+    void Add(const TWordList& lists, const TKeyPrefixes& key, size_t length) {
+      lists.Prefetch(key, length);
+      lengths_[count_++] = length;
+    }
+    const size_t* begin() const { return lengths_.data(); }
+    const size_t* end() const { return lengths_.data() + count_; }
+
+   private:
+    std::array<size_t, std::max(kLongestEnding, std::size(kEndings))> lengths_;
+    size_t count_ = 0;
+  };
 
   const TWordList& lists_;
   float top_;
@@ -786,7 +808,8 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   thread_local struct {
     TSpellingCandidates Candidates;
     TSpelling Spelling;
-    std::u16string Key, RulesKey;
+    std::u16string Key, RulesKey, Skeleton;
+    TReading Whole;  // keeps its string's room unless a reading wins and takes it
   } room;
   const TWordList& lists = WordLists();
   TChooser chooser(lists, word);
@@ -795,6 +818,11 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   std::u16string& rulesKey = room.RulesKey;
   rulesKey.clear();
   AppendLookupKey(rules.Persian, rulesKey);
+  // The words of the same skeleton are looked at last, and mostly are: their reads begin now,
+  // a stage with each spelling.
+  room.Skeleton.clear();
+  AppendSkeleton(rulesKey, room.Skeleton);
+  TWordList::TReadAhead sameSkeleton = lists.ReadAheadSameSkeleton(room.Skeleton);
   chooser.Consider(std::move(rules), 0);
   const TDictionaryOff rulesOnly;
   // A spelling that costs as much as an unknown word above the floor could win only as one of
@@ -805,8 +833,16 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   std::u16string& key = room.Key;
   for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
     if (spelling.Cost >= chooser.BestScore()) break;
+    lists.ReadAhead(sameSkeleton);
     const TVerbalPrefix* prefix = VerbalPrefixOf(spelling.Text);
-    TReading whole{n == 0 && !plain.empty() ? plain : TransliterateWord(spelling.Text)};
+    // A fresh reading in the room of the last.
+    TReading& whole = room.Whole;
+    whole = {std::move(whole.Persian)};
+    whole.Persian.clear();
+    if (n == 0 && !plain.empty())
+      whole.Persian = plain;
+    else
+      AppendTransliteratedWord(spelling.Text, whole.Persian);
     key.clear();
     AppendLookupKey(whole.Persian, key);
     const TKeyPrefixes keyPrefixes(key);
@@ -888,7 +924,7 @@ class TChoiceCache {
     TSmartSource Source = TSmartSource::Rules;
     char16_t Persian[kLongest];
   };
-  std::vector<TSlot> slots_;  // allocated on first use
+  std::vector<TSlot, THugePageAllocator<TSlot>> slots_;  // allocated on first use
   std::pair<uint64_t, uint8_t> state_{};
   uint64_t age_ = 0;
 };

@@ -277,12 +277,47 @@ void TWordList::BuildSkeletonIndex() const {
 
 std::span<const uint32_t> TWordList::SameSkeleton(std::u16string_view skeleton) const {
   if (prefixStale_) BuildPrefixTables();
-  const uint64_t hash = HashKey(skeleton);
+  return SkeletonEntries(HashKey(skeleton));
+}
+
+std::span<const uint32_t> TWordList::SkeletonEntries(uint64_t hash) const {
   const size_t bucket = SkeletonBucket(hash);
   const auto [first, last] =
       std::equal_range(skeletonHashes_.begin() + skeletonBuckets_[bucket],
                        skeletonHashes_.begin() + skeletonBuckets_[bucket + 1], hash);
   return {skeletonEntries_.data() + (first - skeletonHashes_.begin()), size_t(last - first)};
+}
+
+TWordList::TReadAhead TWordList::ReadAheadSameSkeleton(std::u16string_view skeleton) const {
+  TReadAhead ahead{HashKey(skeleton), 0};
+  ReadAhead(ahead);
+  return ahead;
+}
+
+void TWordList::ReadAhead(TReadAhead& ahead) const {
+  if (prefixStale_) return;
+  const size_t bucket = SkeletonBucket(ahead.Hash);
+  switch (ahead.Stage++) {
+    case 0:
+      __builtin_prefetch(&skeletonBuckets_[bucket]);
+      break;
+    case 1:
+      if (const uint32_t first = skeletonBuckets_[bucket]; first < skeletonHashes_.size()) {
+        __builtin_prefetch(&skeletonHashes_[first]);
+        __builtin_prefetch(&skeletonEntries_[first]);
+      }
+      break;
+    case 2:
+      for (const uint32_t entry : SkeletonEntries(ahead.Hash)) {
+        __builtin_prefetch(&entries_[entry]);
+        __builtin_prefetch(&entries_[entry] + 1);
+      }
+      break;
+    case 3:
+      for (const uint32_t entry : SkeletonEntries(ahead.Hash))
+        __builtin_prefetch(keys_.data() + entries_[entry].KeyAt);
+      break;
+  }
 }
 
 TWordList::TCountedPrefix& TWordList::CountedPrefix(uint64_t hash) const {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "HugePages.h"
+
 // The lists a word was found in; a word may be in several.
 enum TWordListBit : uint8_t {
   wlCore = 0x01,       // aspell-fa's small core list (fa-generic)
@@ -78,6 +80,15 @@ class TWordList {
   // The entries whose keys have the given skeleton (AppendSkeleton), the most counted first and
   // the core list's before the others, at most kMostPerSkeleton of them.
   std::span<const uint32_t> SameSkeleton(std::u16string_view skeleton) const;
+  // What SameSkeleton and the entries it gives will read, loaded a stage at a time: each call
+  // of ReadAhead starts loading what the stage before found, so that a caller that works between
+  // the calls finds it all in the cache when it asks. Starts the first stage.
+  struct TReadAhead {
+    uint64_t Hash;
+    int Stage;
+  };
+  TReadAhead ReadAheadSameSkeleton(std::u16string_view skeleton) const;
+  void ReadAhead(TReadAhead& ahead) const;
   std::u16string_view Key(uint32_t entry) const {
     // Keys lie in the order of their entries, so a key ends where the next one begins.
     const uint32_t end = entry + 1 < entries_.size() ? entries_[entry + 1].KeyAt : keys_.size();
@@ -134,27 +145,32 @@ class TWordList {
   TCountedPrefix& CountedPrefix(uint64_t hash) const;
   void SetPrefixBits(uint64_t hash) const;
   void BuildSkeletonIndex() const;
+  std::span<const uint32_t> SkeletonEntries(uint64_t skeletonHash) const;
   size_t SkeletonBucket(uint64_t hash) const {
     return skeletonBucketBits_ ? size_t(hash >> (64 - skeletonBucketBits_)) : 0;
   }
 
-  std::u16string keys_;          // all keys, one after another
+  // The tables that lookups read at random lie in huge pages.
+  template <typename T>
+  using THugeVector = std::vector<T, THugePageAllocator<T>>;
+  // all keys, one after another
+  std::basic_string<char16_t, std::char_traits<char16_t>, THugePageAllocator<char16_t>> keys_;
   std::u16string newKeys_;       // the keys of the words being added
-  std::vector<TEntry> entries_;  // in the order added
+  THugeVector<TEntry> entries_;  // in the order added
   // Open addressing by SlotValue; 0 when free.
-  std::vector<uint32_t> slots_;
+  THugeVector<uint32_t> slots_;
   unsigned slotIndexBits_ = 0;  // log2 of slots_.size()
   // A blocked Bloom filter of every prefix of every key, built on the first test after a change;
   // a block is one cache line, so that a test reads one.
   struct alignas(64) TPrefixBlock {
     uint64_t Words[kBlockWords];
   };
-  mutable std::vector<TPrefixBlock> prefixBlocks_;
+  mutable THugeVector<TPrefixBlock> prefixBlocks_;
   // For the keys of the frequency list, every prefix with the largest count of a key it begins.
-  mutable std::vector<TCountedPrefix> countedPrefixes_;
+  mutable THugeVector<TCountedPrefix> countedPrefixes_;
   // The hash of each key's skeleton and the entry, by hash, then as SameSkeleton gives them.
-  mutable std::vector<uint64_t> skeletonHashes_;
-  mutable std::vector<uint32_t> skeletonEntries_;
+  mutable THugeVector<uint64_t> skeletonHashes_;
+  mutable THugeVector<uint32_t> skeletonEntries_;
   // Where in skeletonHashes_ the hashes with each value of their top skeletonBucketBits_ bits
   // begin, and at the end the size: a search reads a bucket of a few instead of halving the whole.
   mutable std::vector<uint32_t> skeletonBuckets_;

@@ -1,6 +1,7 @@
 #include "trans.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "DictionaryStage.h"
+#include "PatternSet.h"
 #include "Replace.h"
 #include "SmartSpelling.h"
 #include "StandIns.h"
@@ -362,59 +364,70 @@ bool TryShadda(const char* cand, int n, size_t restAt, const TFirstOccurrence& o
   return true;
 }
 
+// What normalisation looks for in a word, found in one pass: most words hold none of it.
+constexpr std::array<std::string_view, 19> kSought = {
+    "iy",  "`",   "e``", "aa`", "oo`", "o```", "ae``", "kh`", "sh`", "ch`",
+    "zh`", "iii", "yyy", "yii", "x",   "kkh",  "ssh",  "cch", "zzh",
+};
+constexpr TPatternSet<kSought.size()> kSoughtSet(kSought);
+
+// A replacement of normalisation, with its pattern's bit in what kSoughtSet finds.
+struct TReplacement {
+  constexpr TReplacement(std::string_view from, std::string_view to)
+      : From(from), To(to), Bit(kSoughtSet.Bit(from)) {}
+  std::string_view From, To;
+  uint32_t Bit;
+};
+
 void Normalise(std::string& word) {
   for (char& c : word)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
   if (word == "va" || word == "na") {
     word = word == "va" ? "v" : "nh";
-  } else {
-    // Which letters occur, from one pass: no replacement below brings in a letter that these
-    // tests look for before it has been tested, so a letter absent here stays absent.
-    uint64_t present[4] = {};
-    for (const char c : word) {
-      const auto u = static_cast<unsigned char>(c);
-      present[u >> 6] |= uint64_t{1} << (u & 63);
-    }
-    const auto has = [&present](char c) {
-      const auto u = static_cast<unsigned char>(c);
-      return (present[u >> 6] >> (u & 63) & 1) != 0;
+    PolitePass(word);
+    return;
+  }
+  // Which patterns the word holds, found again after each change: a rule reads only a word
+  // that holds its pattern.
+  uint32_t found = kSoughtSet.Find(word);
+  if (found == 0) {
+    PolitePass(word);
+    return;
+  }
+  const auto replaceAll = [&](const TReplacement& r) {
+    if ((found & r.Bit) && ReplaceAll(word, r.From, r.To)) found = kSoughtSet.Find(word);
+  };
+  const auto replace = [&](size_t at, size_t length, std::string_view by) {
+    word.replace(at, length, by);
+    found = kSoughtSet.Find(word);
+  };
+  static constexpr TReplacement kIy{"iy", "i"};
+  replaceAll(kIy);
+  static constexpr uint32_t kBacktick = kSoughtSet.Bit("`"), kHamza = kSoughtSet.Bit("e``");
+  if (found & kBacktick) {
+    const size_t hamza = found & kHamza ? word.find("e``") : std::string::npos;
+    if (hamza != std::string::npos && hamza != word.size() - 3 &&
+        word.compare(hamza, 4, "e```") != 0)
+      replace(hamza, 3, "e```");
+    if (word.starts_with("ea`")) replace(0, 3, "ea");
+    static constexpr TReplacement kLongAlef{"aa`", "aaa`"};
+    if (word.ends_with("a``"))
+      replace(word.size() - 3, 3, "aaa``");
+    else
+      replaceAll(kLongAlef);
+    static constexpr TReplacement kMarked[] = {
+        {"oo`", "ooo`"}, {"o```", "va`"}, {"ae``", "aae``"}, {"kh`", "keh`"},
+        {"sh`", "seh`"}, {"ch`", "ceh`"}, {"zh`", "zeh`"},
     };
-    if (has('i') && has('y')) ReplaceAll(word, "iy", "i");
-    const bool backtick = has('`');
-    if (backtick) {
-      const size_t hamza = word.find("e``");
-      if (hamza != std::string::npos && hamza != word.size() - 3 &&
-          word.compare(hamza, 4, "e```") != 0)
-        word.replace(hamza, 3, "e```");
-      if (word.starts_with("ea`")) word.replace(0, 3, "ea");
-      if (word.ends_with("a``"))
-        word.replace(word.size() - 3, 3, "aaa``");
-      else
-        ReplaceAll(word, "aa`", "aaa`");
-      static constexpr std::string_view kMarked[][2] = {
-          {"oo`", "ooo`"}, {"o```", "va`"}, {"ae``", "aae``"}, {"kh`", "keh`"},
-          {"sh`", "seh`"}, {"ch`", "ceh`"}, {"zh`", "zeh`"},
-      };
-      // None of these brings in a first letter of a later one where it was absent before.
-      for (const auto& pair : kMarked)
-        if (has(pair[0][0])) ReplaceAll(word, pair[0], pair[1]);
-    }
-    if (has('i')) ReplaceAll(word, "iii", "i`i");
-    if (has('y')) ReplaceAll(word, "yyy", "y`y");
-    if (has('y') && has('i')) ReplaceAll(word, "yii", "y`i");
-    if (has('x')) ReplaceAll(word, "x", "ks");
-    if (TashdidMode && has('h')) {
-      static constexpr std::string_view kDoubledDigraphs[][2] = {
-          {"kkh", "kekh"},
-          {"ssh", "sesh"},
-          {"cch", "cech"},
-          {"zzh", "zezh"},
-      };
-      // Each pair's first letter was in the word before: the k and s that x brings in stand
-      // as "ks", which begins neither kkh nor ssh without an s of the word's own.
-      for (const auto& pair : kDoubledDigraphs)
-        if (has(pair[0][0])) ReplaceAll(word, pair[0], pair[1]);
-    }
+    for (const TReplacement& r : kMarked) replaceAll(r);
+  }
+  static constexpr TReplacement kTripled[] = {
+      {"iii", "i`i"}, {"yyy", "y`y"}, {"yii", "y`i"}, {"x", "ks"}};
+  for (const TReplacement& r : kTripled) replaceAll(r);
+  if (TashdidMode) {
+    static constexpr TReplacement kDoubledDigraphs[] = {
+        {"kkh", "kekh"}, {"ssh", "sesh"}, {"cch", "cech"}, {"zzh", "zezh"}};
+    for (const TReplacement& r : kDoubledDigraphs) replaceAll(r);
   }
   PolitePass(word);
 }
@@ -514,6 +527,10 @@ std::u16string TransliterateWord(std::string_view word) {
   std::u16string out;
   AppendTransliteration(word, out);
   return out;
+}
+
+void AppendTransliteratedWord(std::string_view word, std::u16string& out) {
+  AppendTransliteration(word, out);
 }
 
 bool IsWordChar(unsigned char c) {

@@ -37,6 +37,8 @@ void InitializeEngine();
 
 // One romanized word (8-bit) to Persian script.
 std::u16string TransliterateWord(std::string_view word);
+// The same appended to out, for a caller that reads many words into one string's room.
+void AppendTransliteratedWord(std::string_view word, std::u16string& out);
 // A whole text of lines separated by CR LF.
 std::u16string ConvertText(std::u16string_view text);
 // Whether each word's conversion depends on the word alone, given the flags and the dictionary:

@@ -152,6 +152,8 @@ TEST_F(TransliterateWordTest, NormalisationReplacements) {
       {"asho``", {ALEF, SHEEN, WAW_HAMZA}},
       {"kh`a", {KEHEH, HAH, ALEF}},
       {"BaB", {BEH, BEH}},
+      // Each replacement reads the word as the one before left it: "iy" to "i" makes "iii".
+      {"kiiyir", {KEHEH, YEH_HAMZA, YEH, REH}},
   });
 }
 
