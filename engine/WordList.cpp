@@ -62,6 +62,11 @@ char16_t KeyLetter(char16_t c) {
 bool AppendUtf8Key(std::string_view bytes, std::u16string& key, bool& zwnj) {
   const size_t keyAt = key.size();
   zwnj = false;
+  // Room for the most letters the bytes can hold, written in place and cut to size: a list of
+  // hundreds of thousands of words is read this way at every start.
+  key.resize(keyAt + bytes.size() / 2);
+  char16_t* letters = key.data() + keyAt;
+  size_t count = 0;
   for (size_t i = 0; i < bytes.size();) {
     const auto b = static_cast<unsigned char>(bytes[i]);
     char16_t c;
@@ -77,8 +82,11 @@ bool AppendUtf8Key(std::string_view bytes, std::u16string& key, bool& zwnj) {
     } else {
       break;
     }
-    if (const char16_t letter = KeyLetter(c)) key += letter;
-    if (i == bytes.size()) return true;
+    if (const char16_t letter = KeyLetter(c)) letters[count++] = letter;
+    if (i == bytes.size()) {
+      key.resize(keyAt + count);
+      return true;
+    }
   }
   key.resize(keyAt);
   return false;
