@@ -31,6 +31,14 @@ std::filesystem::path FreshTestDirectory(const std::string& prefix) {
   return dir;
 }
 
+std::string RandomWord(std::mt19937& random, std::string_view letters, size_t shortest,
+                       size_t longest) {
+  std::uniform_int_distribution<size_t> letter(0, letters.size() - 1), length(shortest, longest);
+  std::string word;
+  for (size_t n = length(random); n > 0; --n) word += letters[letter(random)];
+  return word;
+}
+
 std::string FileText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream text;

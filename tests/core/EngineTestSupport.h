@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "Dictionary.h"
@@ -23,6 +24,11 @@ inline constexpr char16_t ALEF_MADDA = 0x0622, ALEF = 0x0627, BEH = 0x0628, PEH 
                           ARABIC_COMMA = 0x060C, ARABIC_SEMICOLON = 0x061B,
                           ARABIC_QUESTION = 0x061F;
 }  // namespace letters
+
+// A word of letters drawn from letters (a letter given twice is drawn twice as often), of a
+// length between shortest and longest.
+std::string RandomWord(std::mt19937& random, std::string_view letters, size_t shortest,
+                       size_t longest);
 
 // A new, empty directory for the running test, named after it.
 std::filesystem::path FreshTestDirectory(const std::string& prefix);

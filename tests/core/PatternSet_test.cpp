@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+#include "EngineTestSupport.h"
+
 namespace {
 
 // Patterns that overlap, share beginnings, and lie inside one another's endings: the cases where
@@ -16,11 +18,8 @@ constexpr TPatternSet<kPatterns.size()> kSet(kPatterns);
 
 TEST(PatternSetTest, FindsExactlyThePatternsThatOccur) {
   std::mt19937 random(7);
-  constexpr std::string_view kLetters = "aeiokhxy`` b";
-  std::uniform_int_distribution<size_t> letter(0, kLetters.size() - 1), length(0, 12);
   for (int round = 0; round < 20000; ++round) {
-    std::string text;
-    for (size_t n = length(random); n > 0; --n) text += kLetters[letter(random)];
+    const std::string text = RandomWord(random, "aeiokhxy`` b", 0, 12);
     uint32_t expected = 0;
     for (size_t i = 0; i < kPatterns.size(); ++i)
       if (text.find(kPatterns[i]) != std::string::npos) expected |= uint32_t{1} << i;

@@ -83,11 +83,8 @@ TEST(SpellingCandidatesTest, ExtraRowsAndTheirPlaces) {
 
 TEST(SpellingCandidatesTest, OrderedUniqueBoundedAndSettled) {
   std::mt19937 random(11);
-  const std::string letters = "aabdeeghhiklmnoqsstuuxz`";
-  std::uniform_int_distribution<size_t> pick(0, letters.size() - 1), length(1, 12);
   for (int round = 0; round < 400; ++round) {
-    std::string word;
-    for (size_t n = length(random); n > 0; --n) word += letters[pick(random)];
+    const std::string word = RandomWord(random, "aabdeeghhiklmnoqsstuuxz`", 1, 12);
     SCOPED_TRACE(word);
     const std::vector<TSpelling> all = Spellings(word, round % 2, 7);
     ASSERT_FALSE(all.empty());
