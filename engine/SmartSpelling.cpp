@@ -976,6 +976,12 @@ bool FollowsPersianWord(std::string_view segment, size_t wordAt) {
 
 // The separate word typed as word, whatever its capitals, or null.
 const TSeparateWord* SeparateWordTyped(std::string_view word) {
+  // Asked about every word the filter reads, most of them longer than any of these.
+  static constexpr size_t kLongest =
+      std::max_element(std::begin(kSeparateWords), std::end(kSeparateWords),
+                       [](const auto& a, const auto& b) { return a.Typed.size() < b.Typed.size(); })
+          ->Typed.size();
+  if (word.size() > kLongest) return nullptr;
   const auto sameLowered = [word](std::string_view typed) {
     return word.size() == typed.size() &&
            std::equal(word.begin(), word.end(), typed.begin(), [](char c, char t) {
