@@ -181,6 +181,56 @@ bool gLongKeysHaveBacktick = true;
 uint8_t gLongRowOf[2][256];
 bool gOneLongRowPerRange = true;
 
+// Whether a doubled x can take the shadda: vowels, y and digits never do.
+bool TakesShadda(char x) {
+  return !IsDigit(x) && x != 'a' && x != 'y' && x != 'i' && x != 'e';
+}
+
+// The second character of a doubled digraph (XhXh, X`X`).
+bool IsDigraphMark(char c) {
+  return c == 'h' || c == '`';
+}
+
+// Keys that write letters of their own at the start of a word.
+struct TWordStart {
+  std::string_view Key;
+  std::u16string_view Letters;
+};
+constexpr TWordStart kWordStarts[] = {
+    {"a", u"\u0627"},        {"e", u"\u0627"},       {"o", u"\u0627"},        {"aa", u"\u0622"},
+    {"oo", u"\u0627\u0648"}, {"i", u"\u0627\u064A"}, {"ea", u"\u0627\u0639"},
+};
+
+// Whether a pair with a key of its own is read apart before the character that follows it:
+// "ea`" reads "e", "a`"; "aee" reads "a", "ee".
+bool MayBeReadApart(char a, char b) {
+  return (a == 'e' && b == 'a') || (a == 'a' && b == 'e');
+}
+bool ReadsApart(const char* cand, size_t left) {
+  return MayBeReadApart(cand[0], cand[1]) && left > 2 &&
+         (cand[2] == '`' || cand[2] == 'e' || cand[2] == 'a');
+}
+
+// How a candidate is read from its first two characters (or its last one, at the word's end),
+// found once for every pair so that the scan reads the common candidates with one look-up: a
+// character or a pair with a key of its own that no longer key, doubled pair or split can take.
+struct TFastRead {
+  char16_t Letter;  // 0: writes nothing
+  uint8_t Length;   // characters read; 0: the candidate goes through every rule
+  uint8_t Flags;
+};
+enum : uint8_t {
+  kStartsWord = 1,  // a key that begins the candidate writes letters of its own at a word's start
+  kTryTwo = 2,      // a two-character key or a doubled pair may take the candidate
+  kTryLong = 4,     // a three- or four-character key or a doubled digraph may take it
+};
+TFastRead gPairRead[256 * 256];
+// For the last character at the word's end.
+TFastRead gLastRead[256];
+
+void FillPairRead(char a, char b);
+void FillLastRead(char c);
+
 void BuildMatchTables() {
   char cand[2];
   for (int a = 0; a < 256; ++a) {
@@ -220,6 +270,16 @@ void BuildMatchTables() {
     if (rule.Length >= 3 && std::memchr(rule.Key, '`', rule.Length) == nullptr)
       gLongKeysHaveBacktick = false;
   }
+  std::fill(std::begin(gPairRead), std::end(gPairRead), TFastRead{});
+  for (int row = 1; row <= kLastRow; ++row) {
+    const TLetterRule& rule = LetterRules[row];
+    const auto* key = reinterpret_cast<const unsigned char*>(rule.Key);
+    if (rule.Length >= 3) gPairRead[key[0] * 256 + key[1]].Flags |= kTryLong;
+  }
+  for (int a = 0; a < 256; ++a) {
+    for (int b = 0; b < 256; ++b) FillPairRead(static_cast<char>(a), static_cast<char>(b));
+    FillLastRead(static_cast<char>(a));
+  }
 }
 
 bool HasBacktick(const char* cand, int n) {
@@ -238,8 +298,12 @@ int MatchRow(const char* cand, int n) {
   return row && std::memcmp(LetterRules[row].Key + 1, cand + 1, n - 1) == 0 ? row : 0;
 }
 
-void AppendLetter(std::u16string& out, int letter) {
-  if (letter) out += PersianLetters[letter].Code;
+void PutLetter(char16_t*& out, int letter) {
+  if (letter) *out++ = PersianLetters[letter].Code;
+}
+
+void Put(char16_t*& out, std::u16string_view units) {
+  for (const char16_t unit : units) *out++ = unit;
 }
 
 bool Is(const char* cand, int n, std::string_view key) {
@@ -248,47 +312,79 @@ bool Is(const char* cand, int n, std::string_view key) {
 }
 
 // Letters written for a candidate at the start of the word, or false when it has none there.
-bool AppendWordStart(const char* cand, int n, std::u16string& out) {
-  if (Is(cand, n, "a") || Is(cand, n, "e") || Is(cand, n, "o")) {
-    out += u'\u0627';
-  } else if (Is(cand, n, "aa")) {
-    out += u'\u0622';
-  } else if (Is(cand, n, "oo")) {
-    out += u"\u0627\u0648";
-  } else if (Is(cand, n, "i")) {
-    out += u"\u0627\u064A";
-  } else if (Is(cand, n, "ea")) {
-    out += u"\u0627\u0639";
-  } else {
-    return false;
+template <int n>
+bool PutWordStart(const char* cand, char16_t*& out) {
+  for (const TWordStart& start : kWordStarts) {
+    if (Is(cand, n, start.Key)) {
+      Put(out, start.Letters);
+      return true;
+    }
   }
-  return true;
+  return false;
 }
 
-bool AppendWordEnd(const char* cand, int n, std::u16string& out) {
-  if (n != 1) return false;
-  switch (cand[0]) {
+// The letter written for a one-character candidate at the end of the word, or false.
+bool PutWordEnd(char c, char16_t*& out) {
+  switch (c) {
     case 'e':
-      out += u'\u0647';
+      Put(out, u"\u0647");
       return true;
     case 'a':
-      out += u'\u0627';
+      Put(out, u"\u0627");
       return true;
     case 'o':
-      out += u'\u0648';
+      Put(out, u"\u0648");
       return true;
     case 'i':
     case 'y':
-      out += u'\u06CC';
+      Put(out, u"\u06CC");
       return true;
     default:
       return false;
   }
 }
 
-// Whether a doubled x can take the shadda: vowels, y and digits never do.
-bool TakesShadda(char x) {
-  return !IsDigit(x) && x != 'a' && x != 'y' && x != 'i' && x != 'e';
+char16_t LetterOfRow(int row) {
+  return PersianLetters[LetterRules[row].Letter].Code;
+}
+
+uint8_t StartFlag(std::string_view candidate) {
+  for (const TWordStart& start : kWordStarts)
+    if (candidate.starts_with(start.Key)) return kStartsWord;
+  return 0;
+}
+
+void FillPairRead(char a, char b) {
+  const auto ua = static_cast<unsigned char>(a), ub = static_cast<unsigned char>(b);
+  const char pair[2] = {a, b};
+  const int row = gRowOf2[ua * 256 + ub];
+  // The long keys' pairs are marked already.
+  TFastRead read = gPairRead[ua * 256 + ub];
+  read.Flags |= StartFlag(std::string_view(pair, 2));
+  if (row || (TakesShadda(a) && a == b)) read.Flags |= kTryTwo;
+  if (TakesShadda(a) && IsDigraphMark(b)) read.Flags |= kTryLong;
+  if (!(read.Flags & kTryLong)) {
+    if (row && !MayBeReadApart(a, b)) {
+      read.Letter = LetterOfRow(row);
+      read.Length = 2;
+    } else if (!(read.Flags & kTryTwo) && gRowOf1[ua]) {
+      read.Letter = LetterOfRow(gRowOf1[ua]);
+      read.Length = 1;
+    }
+  }
+  gPairRead[ua * 256 + ub] = read;
+}
+
+void FillLastRead(char c) {
+  const auto uc = static_cast<unsigned char>(c);
+  TFastRead read{0, 0, StartFlag(std::string_view(&c, 1))};
+  if (const int row = gRowOf1[uc]) {
+    char16_t end[2];
+    char16_t* written = end;
+    read.Letter = PutWordEnd(c, written) ? end[0] : LetterOfRow(row);
+    read.Length = 1;
+  }
+  gLastRead[uc] = read;
 }
 
 // Where the unread rest of a word first occurs in the whole word, as far as the shadda needs to
@@ -317,7 +413,7 @@ class TFirstOccurrence {
   static bool BeginsDoubled(std::string_view w) {
     return !w.empty() && TakesShadda(w[0]) &&
            ((w.size() >= 2 && w[0] == w[1]) ||
-            (w.size() >= 4 && (w[1] == 'h' || w[1] == '`') && w[2] == w[0] && w[3] == w[1]));
+            (w.size() >= 4 && IsDigraphMark(w[1]) && w[2] == w[0] && w[3] == w[1]));
   }
   // Without the borders found, the direct comparison fails within the first characters.
   bool IsBorder(size_t length) const {
@@ -344,12 +440,12 @@ class TFirstOccurrence {
 
 // The automatic shadda for a doubled consonant (XX, XhXh or X`X`).
 bool TryShadda(const char* cand, int n, size_t restAt, const TFirstOccurrence& occurrence,
-               std::u16string& out) {
+               char16_t*& out) {
   const char x = cand[0];
   if (!TakesShadda(x)) return false;
   if (n == 2) {
     if (cand[1] != x) return false;
-  } else if (!((cand[1] == 'h' || cand[1] == '`') && cand[2] == x && cand[3] == cand[1])) {
+  } else if (!(IsDigraphMark(cand[1]) && cand[2] == x && cand[3] == cand[1])) {
     return false;
   }
   // The first occurrence of the unread rest, which may lie before the rest itself: no shadda at
@@ -358,8 +454,8 @@ bool TryShadda(const char* cand, int n, size_t restAt, const TFirstOccurrence& o
   const auto* u = reinterpret_cast<const unsigned char*>(cand);
   const int row = n == 2 ? gFirstRowOf1[u[0]] : gFirstRowOf2[u[0] * 256 + u[1]];
   if (row) {
-    AppendLetter(out, LetterRules[row].Letter);
-    out += kShadda;
+    PutLetter(out, LetterRules[row].Letter);
+    *out++ = kShadda;
   }
   return true;
 }
@@ -438,56 +534,101 @@ bool MayBeDoubled(const char* cand, int n) {
   return cand[0] == cand[n / 2] && (n == 2 || cand[1] == cand[3]);
 }
 
-void ScanLetters(std::string_view orig, std::u16string& out) {
-  size_t restAt = 0;
-  size_t pos = 1;  // lags behind the true position after an unmatched character
-  const TFirstOccurrence occurrence(orig);
-  // At most one letter per character and one more at the start; reserved here, after the
-  // borders, rather than for the whole segment up front, which normalisation may outgrow.
-  out.reserve(out.size() + orig.size() + 1);
-  // When every key of three or four characters holds a backtick, a word without one matches
-  // none of them, and those lengths can only be a doubled pair for the shadda.
-  const bool longKeys = !gLongKeysHaveBacktick || orig.find('`') != std::string_view::npos;
-  while (restAt < orig.size()) {
-    const std::string_view rest = orig.substr(restAt);
-    const char* cand = rest.data();
-    // Longest key first: the first length that takes the candidate wins.
-    const auto take = [&](int n) {
-      bool taken = false;
-      if (!TashdidMode && n >= 3 && !HasBacktick(cand, n)) return false;
-      if (const int row = MatchRow(cand, n)) {
-        if (pos == 1 && AppendWordStart(cand, n, out)) {
-          taken = true;
-        } else if (pos == orig.size() && AppendWordEnd(cand, n, out)) {
-          taken = true;
-        } else if ((Is(cand, n, "ea") || Is(cand, n, "ae")) && rest.size() > 2 &&
-                   (rest[2] == '`' || rest[2] == 'e' || rest[2] == 'a')) {
-          // The pair belongs apart: "ea`" reads "e", "a`"; "aee" reads "a", "ee".
-        } else {
-          AppendLetter(out, LetterRules[row].Letter);
-          taken = true;
-        }
-      }
-      if (!taken && TashdidMode && (n == 2 || n == 4) && MayBeDoubled(cand, n))
-        taken = TryShadda(cand, n, restAt, occurrence, out);
-      if (taken) {
-        restAt += n;
-        pos += n;
-      }
-      return taken;
-    };
-    // Without long keys, four characters can only be a doubled "Xh" pair, and three nothing.
-    const size_t left = rest.size();
-    bool taken = left >= 4 && (longKeys || (TashdidMode && MayBeDoubled(cand, 4))) && take(4);
-    taken = taken || (left >= 3 && longKeys && take(3));
-    taken = taken || (left >= 2 && take(2));
-    taken = taken || take(1);
-    if (!taken) {
-      out += CodePage::ToUnicode(static_cast<unsigned char>(rest[0]));
-      ++restAt;
-      pos = 0;
-    }
+// Where a word's scan stands: where its unread rest begins, the position the word's ends are
+// told by, and where its next letter is written.
+struct TScanAt {
+  size_t RestAt;
+  size_t Pos;  // lags behind the true position after an unmatched character
+  char16_t* Out;
+};
+
+// One candidate of a word read through every rule, longest key first: the first length that
+// takes it wins. No candidate writes more than two letters.
+class TLetterStep {
+ public:
+  TLetterStep(std::string_view word, const TFirstOccurrence& occurrence, TScanAt& at)
+      : word_(word), occurrence_(occurrence), at_(at) {}
+
+  void Run(uint8_t flags) {
+    const size_t left = word_.size() - at_.RestAt;
+    if ((flags & kTryLong) && ((left >= 4 && Take<4>()) || (left >= 3 && Take<3>()))) return;
+    if ((flags & kTryTwo) && Take<2>()) return;
+    if (Take<1>()) return;
+    *at_.Out++ = CodePage::ToUnicode(static_cast<unsigned char>(word_[at_.RestAt]));
+    ++at_.RestAt;
+    at_.Pos = 0;
   }
+
+ private:
+  template <int n>
+  bool Take() {
+    const char* cand = word_.data() + at_.RestAt;
+    if (!TashdidMode && n >= 3 && !HasBacktick(cand, n)) return false;
+    bool taken = false;
+    if (const int row = MatchRow(cand, n)) {
+      if (at_.Pos == 1 && PutWordStart<n>(cand, at_.Out)) {
+        taken = true;
+      } else if (n == 1 && at_.Pos == word_.size() && PutWordEnd(cand[0], at_.Out)) {
+        taken = true;
+      } else if (n == 2 && ReadsApart(cand, word_.size() - at_.RestAt)) {
+        // Read as one character and the pair that begins with the next.
+      } else {
+        PutLetter(at_.Out, LetterRules[row].Letter);
+        taken = true;
+      }
+    }
+    if (!taken && TashdidMode && (n == 2 || n == 4) && MayBeDoubled(cand, n))
+      taken = TryShadda(cand, n, at_.RestAt, occurrence_, at_.Out);
+    if (taken) {
+      at_.RestAt += n;
+      at_.Pos += n;
+    }
+    return taken;
+  }
+
+  std::string_view word_;
+  const TFirstOccurrence& occurrence_;
+  TScanAt& at_;
+};
+
+// The common candidates are read through the fast tables, the rest through every rule.
+void ScanLetters(std::string_view word, std::u16string& out) {
+  const TFirstOccurrence occurrence(word);
+  // Room for a letter a character and two more, made after the borders are found (rather than
+  // for the whole segment up front). A fast read writes at most a letter a character, so that
+  // the room only runs short before a full step, which may write two letters for one.
+  const size_t start = out.size(), size = word.size();
+  out.resize(start + size + 2);
+  char16_t* at = out.data() + start;
+  char16_t* end = out.data() + out.size();
+  size_t restAt = 0, pos = 1;
+  const auto* u = reinterpret_cast<const unsigned char*>(word.data());
+  while (restAt < size) {
+    TFastRead read{0, 0, 0};
+    if (restAt + 1 < size)
+      read = gPairRead[u[restAt] * 256 + u[restAt + 1]];
+    else if (pos == size)
+      read = gLastRead[u[restAt]];
+    if (read.Length && !(pos == 1 && (read.Flags & kStartsWord))) {
+      *at = read.Letter;
+      at += read.Letter != 0;
+      restAt += read.Length;
+      pos += read.Length;
+      continue;
+    }
+    if (static_cast<size_t>(end - at) < size - restAt + 2) {
+      const size_t written = at - out.data();
+      out.resize(written + 2 * (size - restAt) + 2);
+      at = out.data() + written;
+      end = out.data() + out.size();
+    }
+    TScanAt scanAt{restAt, pos, at};
+    TLetterStep(word, occurrence, scanAt).Run(read.Flags);
+    restAt = scanAt.RestAt;
+    pos = scanAt.Pos;
+    at = scanAt.Out;
+  }
+  out.resize(at - out.data());
 }
 
 void AppendTransliteration(std::string_view word, std::u16string& out) {
