@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -206,14 +207,17 @@ constexpr TWordStart kWordStarts[] = {
 bool MayBeReadApart(char a, char b) {
   return (a == 'e' && b == 'a') || (a == 'a' && b == 'e');
 }
+bool SplitsPairBefore(char c) {
+  return c == '`' || c == 'e' || c == 'a';
+}
 bool ReadsApart(const char* cand, size_t left) {
-  return MayBeReadApart(cand[0], cand[1]) && left > 2 &&
-         (cand[2] == '`' || cand[2] == 'e' || cand[2] == 'a');
+  return MayBeReadApart(cand[0], cand[1]) && left > 2 && SplitsPairBefore(cand[2]);
 }
 
 // How a candidate is read from its first two characters (or its last one, at the word's end),
 // found once for every pair so that the scan reads the common candidates with one look-up: a
-// character or a pair with a key of its own that no longer key, doubled pair or split can take.
+// character or a pair with a key of its own, unless its third character lets a longer key, a
+// doubled digraph or a split take it.
 struct TFastRead {
   char16_t Letter;  // 0: writes nothing
   uint8_t Length;   // characters read; 0: the candidate goes through every rule
@@ -223,10 +227,18 @@ enum : uint8_t {
   kStartsWord = 1,  // a key that begins the candidate writes letters of its own at a word's start
   kTryTwo = 2,      // a two-character key or a doubled pair may take the candidate
   kTryLong = 4,     // a three- or four-character key or a doubled digraph may take it
+  kMayDouble = 8,   // a doubled digraph may take it: its third character repeats its first
+  kGuarded = 16,  // its third character may let a longer key, a doubled digraph or a split take it
 };
 TFastRead gPairRead[256 * 256];
 // For the last character at the word's end.
 TFastRead gLastRead[256];
+// For a guarded pair, the third characters that let a longer key or a split take it, as an
+// index into the few sets there are (0: none).
+uint8_t gPairGuard[256 * 256];
+constexpr size_t kMostGuards = 16;
+std::bitset<256> gGuards[kMostGuards];
+size_t gGuardCount = 1;
 
 void FillPairRead(char a, char b);
 void FillLastRead(char c);
@@ -271,6 +283,7 @@ void BuildMatchTables() {
       gLongKeysHaveBacktick = false;
   }
   std::fill(std::begin(gPairRead), std::end(gPairRead), TFastRead{});
+  gGuardCount = 1;
   for (int row = 1; row <= kLastRow; ++row) {
     const TLetterRule& rule = LetterRules[row];
     const auto* key = reinterpret_cast<const unsigned char*>(rule.Key);
@@ -354,23 +367,45 @@ uint8_t StartFlag(std::string_view candidate) {
   return 0;
 }
 
+// The index of a set of guarding characters, or 0 when there is no room for another set.
+uint8_t GuardIndex(const std::bitset<256>& guard) {
+  for (size_t i = 0; i < gGuardCount; ++i)
+    if (gGuards[i] == guard) return static_cast<uint8_t>(i);
+  if (gGuardCount == kMostGuards) return 0;
+  gGuards[gGuardCount] = guard;
+  return static_cast<uint8_t>(gGuardCount++);
+}
+
 void FillPairRead(char a, char b) {
   const auto ua = static_cast<unsigned char>(a), ub = static_cast<unsigned char>(b);
   const char pair[2] = {a, b};
   const int row = gRowOf2[ua * 256 + ub];
-  // The long keys' pairs are marked already.
-  TFastRead read = gPairRead[ua * 256 + ub];
-  read.Flags |= StartFlag(std::string_view(pair, 2));
-  if (row || (TakesShadda(a) && a == b)) read.Flags |= kTryTwo;
-  if (TakesShadda(a) && IsDigraphMark(b)) read.Flags |= kTryLong;
-  if (!(read.Flags & kTryLong)) {
-    if (row && !MayBeReadApart(a, b)) {
-      read.Letter = LetterOfRow(row);
-      read.Length = 2;
-    } else if (!(read.Flags & kTryTwo) && gRowOf1[ua]) {
-      read.Letter = LetterOfRow(gRowOf1[ua]);
-      read.Length = 1;
-    }
+  const bool doubled = TakesShadda(a) && a == b;
+  TFastRead read{0, 0, StartFlag(std::string_view(pair, 2))};
+  if (row || doubled) read.Flags |= kTryTwo;
+  std::bitset<256> guard;
+  // The long keys' pairs were marked before.
+  if (gPairRead[ua * 256 + ub].Flags & kTryLong) {
+    read.Flags |= kTryLong;
+    for (int r = 1; r <= kLastRow; ++r)
+      if (LetterRules[r].Length >= 3 && std::memcmp(LetterRules[r].Key, pair, 2) == 0)
+        guard.set(static_cast<unsigned char>(LetterRules[r].Key[2]));
+  }
+  if (TakesShadda(a) && IsDigraphMark(b)) read.Flags |= kTryLong | kMayDouble | kGuarded;
+  if (row && MayBeReadApart(a, b))
+    for (int c = 0; c < 256; ++c)
+      if (SplitsPairBefore(static_cast<char>(c))) guard.set(c);
+  if (row) {
+    read.Letter = LetterOfRow(row);
+    read.Length = 2;
+  } else if (!doubled && gRowOf1[ua]) {
+    read.Letter = LetterOfRow(gRowOf1[ua]);
+    read.Length = 1;
+  }
+  gPairGuard[ua * 256 + ub] = guard.any() ? GuardIndex(guard) : 0;
+  if (guard.any()) {
+    read.Flags |= kGuarded;
+    if (!gPairGuard[ua * 256 + ub]) read.Length = 0;
   }
   gPairRead[ua * 256 + ub] = read;
 }
@@ -396,8 +431,11 @@ void FillLastRead(char c) {
 class TFirstOccurrence {
  public:
   explicit TFirstOccurrence(std::string_view word) : word_(word) {
-    // Z's entries are four bytes; a longer word is compared directly.
-    if (BeginsDoubled(word) && word.size() < std::numeric_limits<uint32_t>::max()) FindBorders();
+    // A short word is compared directly, for less than finding its borders costs; Z's entries
+    // are four bytes, and a longer word is compared directly too.
+    if (BeginsDoubled(word) && word.size() > kComparedDirectly &&
+        word.size() < std::numeric_limits<uint32_t>::max())
+      FindBorders();
   }
 
   // The 1-based position of the first occurrence of word[restAt..] in word, reported only when
@@ -415,7 +453,8 @@ class TFirstOccurrence {
            ((w.size() >= 2 && w[0] == w[1]) ||
             (w.size() >= 4 && IsDigraphMark(w[1]) && w[2] == w[0] && w[3] == w[1]));
   }
-  // Without the borders found, the direct comparison fails within the first characters.
+  // Without the borders found, the word is short or the comparison fails within its first
+  // characters.
   bool IsBorder(size_t length) const {
     if (!border_.empty()) return border_[length];
     return word_.compare(word_.size() - length, length, word_, 0, length) == 0;
@@ -433,6 +472,8 @@ class TFirstOccurrence {
     border_.assign(n + 1, false);
     for (uint32_t k = 1; k < n; ++k) border_[n - k] = z[k] >= n - k;
   }
+
+  static constexpr size_t kComparedDirectly = 64;
 
   std::string_view word_;
   std::vector<bool> border_;
@@ -591,6 +632,12 @@ class TLetterStep {
   TScanAt& at_;
 };
 
+// Whether the third character of a guarded candidate sends it through every rule.
+bool Guards(const unsigned char* cand, const TFastRead& read) {
+  return ((read.Flags & kMayDouble) && cand[2] == cand[0]) ||
+         gGuards[gPairGuard[cand[0] * 256 + cand[1]]][cand[2]];
+}
+
 // The common candidates are read through the fast tables, the rest through every rule.
 void ScanLetters(std::string_view word, std::u16string& out) {
   const TFirstOccurrence occurrence(word);
@@ -609,7 +656,8 @@ void ScanLetters(std::string_view word, std::u16string& out) {
       read = gPairRead[u[restAt] * 256 + u[restAt + 1]];
     else if (pos == size)
       read = gLastRead[u[restAt]];
-    if (read.Length && !(pos == 1 && (read.Flags & kStartsWord))) {
+    if (read.Length && !(pos == 1 && (read.Flags & kStartsWord)) &&
+        !((read.Flags & kGuarded) && restAt + 2 < size && Guards(u + restAt, read))) {
       *at = read.Letter;
       at += read.Letter != 0;
       restAt += read.Length;
