@@ -284,10 +284,17 @@ void BuildMatchTables() {
   }
   std::fill(std::begin(gPairRead), std::end(gPairRead), TFastRead{});
   gGuardCount = 1;
+  // The pairs that begin a long key or a word-start key are marked first, from the keys.
   for (int row = 1; row <= kLastRow; ++row) {
     const TLetterRule& rule = LetterRules[row];
     const auto* key = reinterpret_cast<const unsigned char*>(rule.Key);
     if (rule.Length >= 3) gPairRead[key[0] * 256 + key[1]].Flags |= kTryLong;
+  }
+  for (const TWordStart& start : kWordStarts) {
+    const auto* key = reinterpret_cast<const unsigned char*>(start.Key.data());
+    if (start.Key.size() == 2) gPairRead[key[0] * 256 + key[1]].Flags |= kStartsWord;
+    if (start.Key.size() == 1)
+      for (int b = 0; b < 256; ++b) gPairRead[key[0] * 256 + b].Flags |= kStartsWord;
   }
   for (int a = 0; a < 256; ++a) {
     for (int b = 0; b < 256; ++b) FillPairRead(static_cast<char>(a), static_cast<char>(b));
@@ -361,12 +368,6 @@ char16_t LetterOfRow(int row) {
   return PersianLetters[LetterRules[row].Letter].Code;
 }
 
-uint8_t StartFlag(std::string_view candidate) {
-  for (const TWordStart& start : kWordStarts)
-    if (candidate.starts_with(start.Key)) return kStartsWord;
-  return 0;
-}
-
 // The index of a set of guarding characters, or 0 when there is no room for another set.
 uint8_t GuardIndex(const std::bitset<256>& guard) {
   for (size_t i = 0; i < gGuardCount; ++i)
@@ -376,25 +377,22 @@ uint8_t GuardIndex(const std::bitset<256>& guard) {
   return static_cast<uint8_t>(gGuardCount++);
 }
 
+// The third characters that let a long key beginning with the pair, or a split, take it.
+std::bitset<256> ThirdsTaking(char a, char b, bool longKey, bool splits) {
+  std::bitset<256> thirds;
+  for (int r = 1; longKey && r <= kLastRow; ++r)
+    if (LetterRules[r].Length >= 3 && LetterRules[r].Key[0] == a && LetterRules[r].Key[1] == b)
+      thirds.set(static_cast<unsigned char>(LetterRules[r].Key[2]));
+  for (int c = 0; splits && c < 256; ++c)
+    if (SplitsPairBefore(static_cast<char>(c))) thirds.set(c);
+  return thirds;
+}
+
 void FillPairRead(char a, char b) {
   const auto ua = static_cast<unsigned char>(a), ub = static_cast<unsigned char>(b);
-  const char pair[2] = {a, b};
   const int row = gRowOf2[ua * 256 + ub];
   const bool doubled = TakesShadda(a) && a == b;
-  TFastRead read{0, 0, StartFlag(std::string_view(pair, 2))};
-  if (row || doubled) read.Flags |= kTryTwo;
-  std::bitset<256> guard;
-  // The long keys' pairs were marked before.
-  if (gPairRead[ua * 256 + ub].Flags & kTryLong) {
-    read.Flags |= kTryLong;
-    for (int r = 1; r <= kLastRow; ++r)
-      if (LetterRules[r].Length >= 3 && std::memcmp(LetterRules[r].Key, pair, 2) == 0)
-        guard.set(static_cast<unsigned char>(LetterRules[r].Key[2]));
-  }
-  if (TakesShadda(a) && IsDigraphMark(b)) read.Flags |= kTryLong | kMayDouble | kGuarded;
-  if (row && MayBeReadApart(a, b))
-    for (int c = 0; c < 256; ++c)
-      if (SplitsPairBefore(static_cast<char>(c))) guard.set(c);
+  TFastRead read{0, 0, gPairRead[ua * 256 + ub].Flags};  // with the marks of the keys
   if (row) {
     read.Letter = LetterOfRow(row);
     read.Length = 2;
@@ -402,17 +400,23 @@ void FillPairRead(char a, char b) {
     read.Letter = LetterOfRow(gRowOf1[ua]);
     read.Length = 1;
   }
-  gPairGuard[ua * 256 + ub] = guard.any() ? GuardIndex(guard) : 0;
-  if (guard.any()) {
+  if (row || doubled) read.Flags |= kTryTwo;
+  gPairGuard[ua * 256 + ub] = 0;
+  const bool longKey = read.Flags & kTryLong, splits = row && MayBeReadApart(a, b);
+  if (longKey || splits) {
     read.Flags |= kGuarded;
+    gPairGuard[ua * 256 + ub] = GuardIndex(ThirdsTaking(a, b, longKey, splits));
     if (!gPairGuard[ua * 256 + ub]) read.Length = 0;
   }
+  if (TakesShadda(a) && IsDigraphMark(b)) read.Flags |= kTryLong | kMayDouble | kGuarded;
   gPairRead[ua * 256 + ub] = read;
 }
 
 void FillLastRead(char c) {
   const auto uc = static_cast<unsigned char>(c);
-  TFastRead read{0, 0, StartFlag(std::string_view(&c, 1))};
+  TFastRead read{0, 0, 0};
+  for (const TWordStart& start : kWordStarts)
+    if (start.Key == std::string_view(&c, 1)) read.Flags |= kStartsWord;
   if (const int row = gRowOf1[uc]) {
     char16_t end[2];
     char16_t* written = end;
