@@ -144,6 +144,43 @@ TEST_F(TransliterateWordTest, UnmatchedCharacterResetsThePosition) {
   });
 }
 
+TEST_F(TransliterateWordTest, AWordThatWritesMoreLettersThanItHasCharactersKeepsThemAll) {
+  // After each unmatched digit the "i" stands at the word's start again and writes two letters:
+  // four letters for every three characters.
+  std::string word;
+  std::u16string expected;
+  for (int i = 0; i < 1000; ++i) {
+    word += "4bi";
+    expected += {u'4', BEH, ALEF, YEH};
+  }
+  EXPECT_TRUE(TransliterateWord(word) == expected);
+}
+
+// Every word of up to five characters drawn from letters that meet each kind of rule (keys of
+// one to four characters, the word's start and end, the split of "ea" and "ae", doubled letters
+// and digraphs, a digit without a row), with the shadda on and off: their conversions, digested,
+// are those the rules gave when every candidate was tried at every length.
+TEST_F(TransliterateWordTest, EveryShortWordReadsAsTheRulesRead) {
+  constexpr std::string_view kLetters = "abeioshzg`3";
+  uint64_t digest = 14695981039346656037u;  // FNV-1a over the code units and word ends
+  const auto add = [&](uint64_t value) { digest = (digest ^ value) * 1099511628211u; };
+  for (const uint8_t tashdid : {1, 0}) {
+    TashdidMode = tashdid;
+    std::vector<std::string> words{""};
+    for (size_t length = 1; length <= 5; ++length) {
+      std::vector<std::string> longer;
+      for (const std::string& word : words)
+        for (const char c : kLetters) longer.push_back(word + c);
+      for (const std::string& word : longer) {
+        for (const char16_t unit : TransliterateWord(word)) add(unit);
+        add(0x10000);
+      }
+      words = std::move(longer);
+    }
+  }
+  EXPECT_EQ(digest, 15837214733563457164u);
+}
+
 TEST_F(TransliterateWordTest, NormalisationReplacements) {
   ExpectAll({
       {"biyab", {BEH, YEH, BEH}},
