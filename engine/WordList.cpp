@@ -120,6 +120,18 @@ uint64_t HashKey(std::u16string_view key) {
   return hash.Value();
 }
 
+// The hash that SameSkeleton finds a key by, or 0 when its skeleton is empty and nothing finds
+// it: a skeleton that hashes to 0 is as rare as two that hash alike, which lookups already take.
+uint64_t SkeletonHashOf(std::u16string_view key) {
+  TKeyHash hash;
+  bool any = false;
+  ForEachSkeletonLetter(key, [&](char16_t letter) {
+    hash.Add(letter);
+    any = true;
+  });
+  return any ? hash.Value() : 0;
+}
+
 // The bits of one prefix's hash: a block of the filter and four bits in it, as the block's word
 // and the bit in that word.
 template <typename F>
@@ -159,6 +171,7 @@ void AppendLookupKey(std::u16string_view persian, std::u16string& key) {
 
 void TWordList::Reserve(size_t words) {
   entries_.reserve(words);
+  entrySkeletons_.reserve(words);
   keys_.reserve(words * 8);
   Grow(words);
 }
@@ -251,12 +264,12 @@ void TWordList::BuildPrefixTables() const {
 void TWordList::BuildSkeletonIndex() const {
   std::vector<std::pair<uint64_t, uint32_t>> index;
   index.reserve(entries_.size());
-  std::u16string skeleton;
   for (uint32_t i = 0; i < entries_.size(); ++i) {
-    skeleton.clear();
-    AppendSkeleton(Key(i), skeleton);
-    if (!skeleton.empty()) index.emplace_back(HashKey(skeleton), i);
+    const uint64_t hash = i < entrySkeletons_.size() ? entrySkeletons_[i] : SkeletonHashOf(Key(i));
+    if (hash) index.emplace_back(hash, i);
   }
+  // Entries added from now on are hashed by the next build.
+  entrySkeletons_ = {};
   const auto rank = [&](uint32_t e) {
     return std::pair(entries_[e].Info.Count, (entries_[e].Info.Lists & wlCore) != 0);
   };
@@ -384,6 +397,8 @@ void TWordList::Add(std::string_view word, std::u16string_view key, uint64_t has
   if (slot == 0) {
     entries_.push_back({uint32_t(keys_.size()), {}});
     keys_ += key;
+    if (entrySkeletons_.size() + 1 == entries_.size())
+      entrySkeletons_.push_back(SkeletonHashOf(key));
     slot = SlotValue(uint32_t(entries_.size() - 1), hash);
   }
   prefixStale_ = true;

@@ -175,6 +175,10 @@ class TWordList {
   // begin, and at the end the size: a search reads a bucket of a few instead of halving the whole.
   mutable std::vector<uint32_t> skeletonBuckets_;
   mutable unsigned skeletonBucketBits_ = 0;
+  // The skeleton hash of each entry (SkeletonHashOf) while the words are read, when the reader
+  // may be waiting for more anyway, so that the index after them only sorts. Cleared by the
+  // index; entries added after it are hashed by the next one.
+  mutable std::vector<uint64_t> entrySkeletons_;
   mutable bool prefixStale_ = true;
   uint32_t topCount_ = 0;
   uint32_t leastCount_ = 0;

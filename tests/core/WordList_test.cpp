@@ -6,6 +6,7 @@
 #include <random>
 #include <set>
 
+#include "Skeleton.h"
 #include "WordListFiles.h"
 
 namespace {
@@ -148,6 +149,37 @@ TEST(WordListTest, EveryWordIsFoundByItsSkeleton) {
     ASSERT_EQ(list.Key(same[0]), word);
   }
   EXPECT_TRUE(list.SameSkeleton(std::u16string(12, u'\u0628')).empty());
+}
+
+TEST(SkeletonTest, KeepsConsonantsBySoundAndDropsVowelLettersAndAFinalHeh) {
+  const auto skeleton = [](std::u16string_view key) {
+    std::u16string letters = u"x";
+    AppendSkeleton(key, letters);
+    return letters.substr(1);
+  };
+  // TAH, SAD, THEH, THAL, DAD, ZAH, HAH, GHAIN as TEH, SEEN, SEEN, ZAIN, ZAIN, ZAIN, HEH, QAF.
+  EXPECT_EQ(skeleton(u"\u0637\u0635\u062B\u0630\u0636\u0638\u062D\u063A"),
+            u"\u062A\u0633\u0633\u0632\u0632\u0632\u0647\u0642");
+  // ALEF, ALEF MADDA, WAW, YEH, AIN, HAMZA and its seats go; a HEH goes only at the end.
+  EXPECT_EQ(skeleton(u"\u0622\u0628\u0627\u0648\u06CC\u0639\u0621\u0623\u0624\u0625\u0626"
+                     u"\u0647\u0646\u0647"),
+            u"\u0628\u0647\u0646");
+  // Letters outside the Arabic block are their own, a NUL too.
+  EXPECT_EQ(skeleton(std::u16string(u"a\u0628\0", 3)), std::u16string(u"a\u0628\0", 3));
+  EXPECT_EQ(skeleton(u"\u0627\u0648\u0647"), u"");
+}
+
+TEST(WordListTest, FindsBySkeletonWordsAddedAfterTheFirstLookup) {
+  // KTAB, then KTB and ALEF WAW (no skeleton) after the index was built for the first.
+  TWordList list;
+  list.AddLines("\u06A9\u062A\u0627\u0628\n", wlCore);
+  ASSERT_EQ(list.SameSkeleton(u"\u06A9\u062A\u0628").size(), 1u);
+  list.AddLines("\u06A9\u062A\u0628\n\u0627\u0648\n", wlFull);
+  const auto same = list.SameSkeleton(u"\u06A9\u062A\u0628");
+  ASSERT_EQ(same.size(), 2u);
+  EXPECT_EQ(list.Key(same[0]), u"\u06A9\u062A\u0627\u0628");
+  EXPECT_EQ(list.Key(same[1]), u"\u06A9\u062A\u0628");
+  EXPECT_TRUE(list.SameSkeleton(u"").empty());
 }
 
 TEST(AspellDumpTest, HandsOnWholeLinesAndTellsAMissingDictionary) {
