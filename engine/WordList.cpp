@@ -30,7 +30,7 @@ constexpr bool IsDiacritic(char16_t c) {
 }
 
 // Letters and marks of the Arabic block, without its punctuation and digits.
-bool IsArabicLetter(char16_t c) {
+constexpr bool IsArabicLetter(char16_t c) {
   return (c >= 0x0621 && c <= 0x065F) || (c >= 0x0670 && c <= 0x06D3);
 }
 
@@ -56,10 +56,34 @@ char16_t KeyLetter(char16_t c) {
   return c == kZwnj ? 0 : c;
 }
 
-// Appends the key of one Persian word in UTF-8 to key: Arabic letters and ZWNJ only. False,
-// with key as it was, for anything else (Latin words, digits and punctuation in the frequency
-// list). zwnj tells whether the word holds a ZWNJ.
-bool AppendUtf8Key(std::string_view bytes, std::u16string& key, bool& zwnj) {
+// FNV-1a over the code units, extended one unit at a time, so that every prefix of a key is
+// hashed in one pass.
+class TKeyHash {
+ public:
+  void Add(char16_t c) { h_ = (h_ ^ c) * 0x100000001B3ull; }
+  uint64_t Value() const { return h_ ^ (h_ >> 29); }
+
+ private:
+  uint64_t h_ = 0xCBF29CE484222325ull;
+};
+
+// The key letters of the two-byte UTF-8 sequences that start with 0xD8 to 0xDB (the Arabic
+// block), by the low two bits of the first byte and the low six of the second: 0 for a letter
+// that keys leave out, kNoKeyLetter for punctuation and digits.
+constexpr char16_t kNoKeyLetter = 0xFFFF;
+constexpr auto kUtf8KeyLetters = [] {
+  std::array<char16_t, 256> table{};
+  for (size_t i = 0; i < table.size(); ++i) {
+    const auto c = char16_t(kArabicBlock + i);
+    table[i] = IsArabicLetter(c) ? KeyLetterOf(c) : kNoKeyLetter;
+  }
+  return table;
+}();
+
+// Appends the key of one Persian word in UTF-8 to key and its letters to hash: Arabic letters
+// and ZWNJ only. False, with key as it was, for anything else (Latin words, digits and
+// punctuation in the frequency list). zwnj tells whether the word holds a ZWNJ.
+bool AppendUtf8Key(std::string_view bytes, std::u16string& key, bool& zwnj, TKeyHash& hash) {
   const size_t keyAt = key.size();
   zwnj = false;
   // Room for the most letters the bytes can hold, written in place and cut to size: a list of
@@ -67,29 +91,27 @@ bool AppendUtf8Key(std::string_view bytes, std::u16string& key, bool& zwnj) {
   key.resize(keyAt + bytes.size() / 2);
   char16_t* letters = key.data() + keyAt;
   size_t count = 0;
-  for (size_t i = 0; i < bytes.size();) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    char16_t c;
-    if (b >= 0xD8 && b <= 0xDB && i + 1 < bytes.size() &&
-        (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
-      c = static_cast<char16_t>(((b & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t size = bytes.size();
+  size_t i = 0;
+  while (i < size) {
+    if (in[i] - 0xD8u <= 3 && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+      const char16_t letter = kUtf8KeyLetters[((in[i] & 0x03) << 6) | (in[i + 1] & 0x3F)];
+      if (letter == kNoKeyLetter) break;
+      if (letter) {
+        letters[count++] = letter;
+        hash.Add(letter);
+      }
       i += 2;
-      if (!IsArabicLetter(c)) break;
-    } else if (bytes.substr(i, 3) == "\xE2\x80\x8C") {
-      c = kZwnj;
+    } else if (size - i >= 3 && in[i] == 0xE2 && in[i + 1] == 0x80 && in[i + 2] == 0x8C) {
       zwnj = true;
       i += 3;
     } else {
       break;
     }
-    if (const char16_t letter = KeyLetter(c)) letters[count++] = letter;
-    if (i == bytes.size()) {
-      key.resize(keyAt + count);
-      return true;
-    }
   }
-  key.resize(keyAt);
-  return false;
+  key.resize(size > 0 && i == size ? keyAt + count : keyAt);
+  return size > 0 && i == size;
 }
 
 // The ZWNJs of a listed UTF-8 spelling that mark a verbal prefix or a plural ending.
@@ -102,17 +124,6 @@ uint8_t JoinersOf(std::string_view word) {
     if (word.ends_with(plural)) joiners |= jnBeforePlural;
   return joiners;
 }
-
-// FNV-1a over the code units, extended one unit at a time, so that every prefix of a key is
-// hashed in one pass.
-class TKeyHash {
- public:
-  void Add(char16_t c) { h_ = (h_ ^ c) * 0x100000001B3ull; }
-  uint64_t Value() const { return h_ ^ (h_ >> 29); }
-
- private:
-  uint64_t h_ = 0xCBF29CE484222325ull;
-};
 
 uint64_t HashKey(std::u16string_view key) {
   TKeyHash hash;
@@ -212,12 +223,13 @@ void TWordList::AddLines(std::string_view text, TWordListBit list) {
       }
       TRead& word = batch[read];
       word = {line, count, keys.size(), 0, 0, false};
-      if (!AppendUtf8Key(line, keys, word.Zwnj) || keys.size() == word.KeyAt) {
+      TKeyHash hash;
+      if (!AppendUtf8Key(line, keys, word.Zwnj, hash) || keys.size() == word.KeyAt) {
         keys.resize(word.KeyAt);  // no Persian word
         continue;
       }
       word.KeyLength = keys.size() - word.KeyAt;
-      word.Hash = HashKey(std::u16string_view(keys).substr(word.KeyAt, word.KeyLength));
+      word.Hash = hash.Value();
       __builtin_prefetch(&slots_[word.Hash & (slots_.size() - 1)]);
       ++read;
     }
@@ -244,14 +256,21 @@ void TWordList::BuildPrefixTables() const {
   size_t slots = 1024;
   while (slots < counted * 8) slots *= 2;
   countedPrefixes_.assign(slots, {});
+  // The lists give words in runs that begin alike: the prefixes a key shares with the one
+  // before it have their bits set already.
+  std::u16string_view previous;
   for (uint32_t i = 0; i < entries_.size(); ++i) {
     const TEntry& e = entries_[i];
     const std::u16string_view key = Key(i);
+    const size_t letters = std::min(key.size(), kLongestFiltered);
+    size_t shared = 0;
+    while (shared < std::min(letters, previous.size()) && key[shared] == previous[shared]) ++shared;
+    previous = key;
     TKeyHash hash;
-    for (size_t n = 0; n < std::min(key.size(), kLongestFiltered); ++n) {
+    for (size_t n = 0; n < letters; ++n) {
       hash.Add(key[n]);
       if (n + 1 < kShortestFiltered) continue;
-      SetPrefixBits(hash.Value());
+      if (n >= shared) SetPrefixBits(hash.Value());
       if (e.Info.Count) {
         TCountedPrefix& slot = CountedPrefix(hash.Value());
         slot.Print = uint32_t(hash.Value() >> 32) | 1;
@@ -262,28 +281,49 @@ void TWordList::BuildPrefixTables() const {
 }
 
 void TWordList::BuildSkeletonIndex() const {
-  std::vector<std::pair<uint64_t, uint32_t>> index;
+  // Each entry's rank beside its skeleton's hash, so that sorting compares what it holds rather
+  // than fetching two entries from all over the table for every tie. A rank is the place of the
+  // entry's count among the distinct counts, then whether the core list holds it: ordered as
+  // the count and the list are, in half the room of the count itself.
+  std::vector<uint32_t> counts;
+  for (const TEntry& e : entries_)
+    if (e.Info.Count) counts.push_back(e.Info.Count);
+  std::sort(counts.begin(), counts.end());
+  counts.erase(std::unique(counts.begin(), counts.end()), counts.end());
+  struct TIndexed {
+    uint64_t Hash;
+    uint32_t Rank;
+    uint32_t Entry;
+  };
+  std::vector<TIndexed> index;
   index.reserve(entries_.size());
   for (uint32_t i = 0; i < entries_.size(); ++i) {
     const uint64_t hash = i < entrySkeletons_.size() ? entrySkeletons_[i] : SkeletonHashOf(Key(i));
-    if (hash) index.emplace_back(hash, i);
+    if (!hash) continue;
+    const TWordInfo& info = entries_[i].Info;
+    const uint32_t countRank =
+        info.Count ? uint32_t(std::lower_bound(counts.begin(), counts.end(), info.Count) -
+                              counts.begin() + 1)
+                   : 0;
+    index.push_back({hash, countRank << 1 | ((info.Lists & wlCore) != 0), i});
   }
+  counts = {};
   // Entries added from now on are hashed by the next build.
   entrySkeletons_ = {};
-  const auto rank = [&](uint32_t e) {
-    return std::pair(entries_[e].Info.Count, (entries_[e].Info.Lists & wlCore) != 0);
-  };
-  std::sort(index.begin(), index.end(), [&](const auto& a, const auto& b) {
-    if (a.first != b.first) return a.first < b.first;
-    return rank(a.second) > rank(b.second);
+  std::sort(index.begin(), index.end(), [](const TIndexed& a, const TIndexed& b) {
+    if (a.Hash != b.Hash) return a.Hash < b.Hash;
+    return a.Rank > b.Rank;
   });
-  skeletonHashes_.clear();
-  skeletonEntries_.clear();
+  size_t kept = 0;
   for (size_t i = 0, run = 0; i < index.size(); ++i) {
-    run = i > 0 && index[i].first == index[i - 1].first ? run + 1 : 0;
-    if (run >= kMostPerSkeleton) continue;
-    skeletonHashes_.push_back(index[i].first);
-    skeletonEntries_.push_back(index[i].second);
+    run = i > 0 && index[i].Hash == index[i - 1].Hash ? run + 1 : 0;
+    if (run < kMostPerSkeleton) index[kept++] = index[i];
+  }
+  skeletonHashes_.resize(kept);
+  skeletonEntries_.resize(kept);
+  for (size_t i = 0; i < kept; ++i) {
+    skeletonHashes_[i] = index[i].Hash;
+    skeletonEntries_[i] = index[i].Entry;
   }
   skeletonHashes_.shrink_to_fit();
   skeletonEntries_.shrink_to_fit();

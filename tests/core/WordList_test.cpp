@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <set>
 
@@ -105,6 +106,36 @@ TEST(WordListTest, ManyWordsAreAllFoundAndThePrefixFilterNeverMissesOne) {
   }
   EXPECT_LT(admitted, strangers / 20) << "the filter admits too many prefixes that begin no key";
   EXPECT_LT(list.Bytes(), size_t(7) << 20);
+}
+
+TEST(WordListTest, PrefixesSharedWithTheWordBeforeAreBegunAndCounted) {
+  // Words of three letters in order, so that each shares most of its prefixes with the one
+  // before; some longer than the longest prefix the tables hold.
+  std::mt19937 random(5);
+  std::uniform_int_distribution<int> letter(0, 2), length(1, 15), count(1, 1000);
+  std::map<std::u16string, uint32_t> counts;
+  while (counts.size() < 3000) {
+    std::u16string word;
+    for (int n = length(random); n > 0; --n) word += u"\u0628\u062A\u062F"[letter(random)];
+    counts[word] = uint32_t(count(random));
+  }
+  std::string lines;
+  for (const auto& [word, n] : counts) {
+    for (const char16_t c : word) lines += {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
+    lines += " " + std::to_string(n) + "\n";
+  }
+  TWordList list;
+  list.AddLines(lines, wlFrequency);
+  std::map<std::u16string, uint32_t> most;  // by prefix
+  for (const auto& [word, n] : counts)
+    for (size_t length = 1; length <= std::min(word.size(), TWordList::kLongestFiltered); ++length)
+      most[word.substr(0, length)] = std::max(most[word.substr(0, length)], n);
+  for (const auto& [prefix, n] : most) {
+    ASSERT_TRUE(list.BeginsKey(prefix)) << prefix.size();
+    if (prefix.size() >= TWordList::kShortestFiltered) {
+      ASSERT_EQ(list.MostCountBeginning(prefix), n) << prefix.size();
+    }
+  }
 }
 
 TEST(WordListTest, PrefixesOfALongKeyAreAskedAboutByLength) {
