@@ -521,9 +521,8 @@ TWordListSources DefaultWordListSources(const std::string& programDir) {
   return sources;
 }
 
-bool DumpAspellDictionary(const TWordListSources& sources, const std::string& dictionary,
-                          const std::function<void(std::string_view lines)>& take) {
-  if (sources.AspellProgram.empty()) return false;
+TAspellDump::TAspellDump(const TWordListSources& sources, const std::string& dictionary) {
+  if (sources.AspellProgram.empty()) return;
   std::vector<std::string> args = {sources.AspellProgram, "--encoding=utf-8", "-d", dictionary};
   if (!sources.AspellDictDir.empty()) args.push_back("--dict-dir=" + sources.AspellDictDir);
   args.push_back("dump");
@@ -533,25 +532,46 @@ bool DumpAspellDictionary(const TWordListSources& sources, const std::string& di
   argv.push_back(nullptr);
 
   int pipeEnds[2];
-  if (pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
+  if (pipe2(pipeEnds, O_CLOEXEC) != 0) return;
+  // Room for aspell to write well ahead of the reader, which may still be reading another dump.
+  fcntl(pipeEnds[0], F_SETPIPE_SZ, 1 << 20);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
   // aspell names a missing dictionary on its standard error; the caller reports it instead.
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t pid;
-  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int spawned = posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(pipeEnds[1]);
   if (spawned != 0) {
     close(pipeEnds[0]);
-    return false;
+    pid_ = -1;
+    return;
   }
+  output_ = pipeEnds[0];
+}
+
+TAspellDump::~TAspellDump() {
+  Finish();
+}
+
+bool TAspellDump::Finish() {
+  if (pid_ < 0) return false;
+  close(output_);  // aspell, if still writing, stops on the closed pipe
+  int status = 0;
+  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+  pid_ = -1;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool TAspellDump::Read(const std::function<void(std::string_view lines)>& take) {
+  if (pid_ < 0) return false;
   // The lines are taken while aspell still writes, so that both cores work.
   std::string pending;
   bool any = false;
   char block[1 << 16];
-  for (ssize_t got; (got = read(pipeEnds[0], block, sizeof block)) != 0;) {
+  for (ssize_t got; (got = read(output_, block, sizeof block)) != 0;) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) break;
     pending.append(block, size_t(got));
@@ -562,11 +582,12 @@ bool DumpAspellDictionary(const TWordListSources& sources, const std::string& di
     any = true;
   }
   if (!pending.empty()) take(pending), any = true;
-  close(pipeEnds[0]);
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && any;
+  return Finish() && any;
+}
+
+bool DumpAspellDictionary(const TWordListSources& sources, const std::string& dictionary,
+                          const std::function<void(std::string_view lines)>& take) {
+  return TAspellDump(sources, dictionary).Read(take);
 }
 
 namespace {
@@ -587,13 +608,11 @@ void Load(TLoadedLists& lists) {
   lists.List.Clear();
   // Room for all of aspell-fa's words and the frequency list's, so that the table grows once.
   lists.List.Reserve(1 << 19);
-  // The core list first, so that a word's entry is added in the order it ranks.
-  for (const auto& [dictionary, list] :
-       {std::pair{"fa-generic", wlCore}, std::pair{"fa", wlFull}}) {
-    const auto kind = list;  // clang 14 cannot capture a structured binding
-    DumpAspellDictionary(lists.Sources, dictionary,
-                         [&](std::string_view lines) { lists.List.AddLines(lines, kind); });
-  }
+  // Both dumps start at once, the full list's while the core list is read; the core list is
+  // added first, so that a word's entry is added in the order it ranks.
+  TAspellDump core(lists.Sources, "fa-generic"), full(lists.Sources, "fa");
+  core.Read([&](std::string_view lines) { lists.List.AddLines(lines, wlCore); });
+  full.Read([&](std::string_view lines) { lists.List.AddLines(lines, wlFull); });
   if (!lists.Sources.FrequencyFile.empty()) {
     std::ifstream in(lists.Sources.FrequencyFile, std::ios::binary);
     std::ostringstream content;

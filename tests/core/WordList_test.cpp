@@ -234,6 +234,26 @@ TEST(AspellDumpTest, HandsOnWholeLinesAndTellsAMissingDictionary) {
   EXPECT_FALSE(DumpAspellDictionary(sources, "fa", ignore));
 }
 
+TEST(AspellDumpTest, DumpsStartedAtOnceAreEachReadWholeAndOneLeftUnreadEnds) {
+  // Each larger than a pipe holds, so that the full list's writer waits while the core list
+  // is read.
+  TWordListFiles files;
+  std::string core, full;
+  for (int i = 0; i < 100000; ++i) {
+    core += "\u062F\u0631" + std::to_string(i) + "\n";
+    full += "\u06A9\u062A\u0627\u0628" + std::to_string(i) + "\n";
+  }
+  files.Write("core.txt", core);
+  files.Write("full.txt", full);
+  TAspellDump coreDump(files.Sources(), "fa-generic"), fullDump(files.Sources(), "fa");
+  TAspellDump unread(files.Sources(), "fa");
+  std::string coreSeen, fullSeen;
+  EXPECT_TRUE(coreDump.Read([&](std::string_view lines) { coreSeen += lines; }));
+  EXPECT_TRUE(fullDump.Read([&](std::string_view lines) { fullSeen += lines; }));
+  EXPECT_EQ(coreSeen, core);
+  EXPECT_EQ(fullSeen, full);
+}
+
 TEST(LoadedWordListsTest, ReportWhichListIsMissing) {
   TWordListFiles files;
   files.Use("\u062F\u0631\n", "\u062F\u0627\u0631\n", "\u06A9\u0647 10\n");
