@@ -182,7 +182,7 @@ void AppendLookupKey(std::u16string_view persian, std::u16string& key) {
 
 void TWordList::Reserve(size_t words) {
   entries_.reserve(words);
-  entrySkeletons_.reserve(words);
+  newSkeletons_.reserve(words);
   keys_.reserve(words * 8);
   Grow(words);
 }
@@ -290,27 +290,24 @@ void TWordList::BuildSkeletonIndex() const {
     if (e.Info.Count) counts.push_back(e.Info.Count);
   std::sort(counts.begin(), counts.end());
   counts.erase(std::unique(counts.begin(), counts.end()), counts.end());
-  struct TIndexed {
-    uint64_t Hash;
-    uint32_t Rank;
-    uint32_t Entry;
-  };
-  std::vector<TIndexed> index;
-  index.reserve(entries_.size());
-  for (uint32_t i = 0; i < entries_.size(); ++i) {
-    const uint64_t hash = i < entrySkeletons_.size() ? entrySkeletons_[i] : SkeletonHashOf(Key(i));
-    if (!hash) continue;
-    const TWordInfo& info = entries_[i].Info;
+  std::vector<TSkeletonOf> index = std::move(newSkeletons_);
+  if (skeletonsCover_ != entries_.size()) {
+    index.clear();
+    for (uint32_t i = 0; i < entries_.size(); ++i)
+      if (const uint64_t hash = SkeletonHashOf(Key(i))) index.push_back({hash, 0, i});
+  }
+  newSkeletons_ = {};
+  skeletonsCover_ = 0;
+  for (TSkeletonOf& indexed : index) {
+    const TWordInfo& info = entries_[indexed.Entry].Info;
     const uint32_t countRank =
         info.Count ? uint32_t(std::lower_bound(counts.begin(), counts.end(), info.Count) -
                               counts.begin() + 1)
                    : 0;
-    index.push_back({hash, countRank << 1 | ((info.Lists & wlCore) != 0), i});
+    indexed.Rank = countRank << 1 | ((info.Lists & wlCore) != 0);
   }
   counts = {};
-  // Entries added from now on are hashed by the next build.
-  entrySkeletons_ = {};
-  std::sort(index.begin(), index.end(), [](const TIndexed& a, const TIndexed& b) {
+  std::sort(index.begin(), index.end(), [](const TSkeletonOf& a, const TSkeletonOf& b) {
     if (a.Hash != b.Hash) return a.Hash < b.Hash;
     return a.Rank > b.Rank;
   });
@@ -437,8 +434,11 @@ void TWordList::Add(std::string_view word, std::u16string_view key, uint64_t has
   if (slot == 0) {
     entries_.push_back({uint32_t(keys_.size()), {}});
     keys_ += key;
-    if (entrySkeletons_.size() + 1 == entries_.size())
-      entrySkeletons_.push_back(SkeletonHashOf(key));
+    if (skeletonsCover_ + 1 == entries_.size()) {
+      ++skeletonsCover_;
+      if (const uint64_t skeleton = SkeletonHashOf(key))
+        newSkeletons_.push_back({skeleton, 0, uint32_t(entries_.size() - 1)});
+    }
     slot = SlotValue(uint32_t(entries_.size() - 1), hash);
   }
   prefixStale_ = true;

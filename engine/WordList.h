@@ -177,10 +177,17 @@ class TWordList {
   // begin, and at the end the size: a search reads a bucket of a few instead of halving the whole.
   mutable std::vector<uint32_t> skeletonBuckets_;
   mutable unsigned skeletonBucketBits_ = 0;
-  // The skeleton hash of each entry (SkeletonHashOf) while the words are read, when the reader
-  // may be waiting for more anyway, so that the index after them only sorts. Cleared by the
-  // index; entries added after it are hashed by the next one.
-  mutable std::vector<uint64_t> entrySkeletons_;
+  // An entry by its skeleton's hash, and its rank once the index is built.
+  struct TSkeletonOf {
+    uint64_t Hash;
+    uint32_t Rank;
+    uint32_t Entry;
+  };
+  // The entries with a skeleton, hashed as the words are read (when the reader may be waiting
+  // for more anyway), so that the index after them only sorts; of the first skeletonsCover_
+  // entries. Used up by the index; after it, the next index hashes every entry anew.
+  mutable std::vector<TSkeletonOf> newSkeletons_;
+  mutable size_t skeletonsCover_ = 0;
   mutable bool prefixStale_ = true;
   uint32_t topCount_ = 0;
   uint32_t leastCount_ = 0;
