@@ -8,7 +8,7 @@ namespace {
 
 constexpr char16_t kAlef = 0x0627;
 constexpr char16_t kAlefMadda = 0x0622;
-constexpr char16_t kHeh = 0x0647;
+constexpr char16_t kHeh = kSkeletonHeh;
 
 // The letter that stands for a letter's sound.
 constexpr char16_t SoundOf(char16_t c) {
