@@ -8,10 +8,10 @@ namespace {
 
 constexpr char16_t kAlef = 0x0627;
 constexpr char16_t kAlefMadda = 0x0622;
-constexpr char16_t kHeh = 0x0647;
+constexpr char16_t kHeh = kSkeletonHeh;
 
 // The letter that stands for a letter's sound.
-char16_t SoundOf(char16_t c) {
+constexpr char16_t SoundOf(char16_t c) {
   switch (c) {
     case 0x0637:  // TAH
       return 0x062A;
@@ -32,7 +32,7 @@ char16_t SoundOf(char16_t c) {
 }
 
 // Letters that stand for a vowel, or for nothing a typist writes, as often as for a consonant.
-bool IsVowelLetter(char16_t c) {
+constexpr bool IsVowelLetter(char16_t c) {
   switch (c) {
     case kAlef:
     case kAlefMadda:
@@ -70,9 +70,23 @@ float AddedCost(std::u16string_view listed, size_t j, const TSkeletonCosts& cost
 
 }  // namespace
 
+constexpr std::array<char16_t, 256> kSkeletonLetters = [] {
+  std::array<char16_t, 256> table{};
+  for (size_t i = 0; i < table.size(); ++i) {
+    const auto c = char16_t(kSkeletonBlock + i);
+    table[i] = IsVowelLetter(c) ? 0 : SoundOf(c);
+  }
+  return table;
+}();
+
 void AppendSkeleton(std::u16string_view key, std::u16string& skeleton) {
-  for (size_t i = 0; i < key.size(); ++i)
-    if (!Droppable(key, i)) skeleton += SoundOf(key[i]);
+  // Written in place and cut to size.
+  const size_t at = skeleton.size();
+  skeleton.resize(at + key.size());
+  char16_t* letters = skeleton.data() + at;
+  size_t count = 0;
+  ForEachSkeletonLetter(key, [&](char16_t letter) { letters[count++] = letter; });
+  skeleton.resize(at + count);
 }
 
 float SkeletonDistance(std::u16string_view typed, std::u16string_view listed,

@@ -1,6 +1,7 @@
 #pragma once
 // Consonant skeletons of Persian words: how a listed word is found from a typed one whose vowels
 // and same-sounding letters the typist chose differently.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,6 +10,26 @@
 // (ط as ت, ص and ث as س, ذ, ض and ظ as ز, ح as ه, غ as ق), and without what a typist may
 // leave out or spell as a vowel: ا, آ, و, ی, ع, the hamza and its seats, and a final ه.
 void AppendSkeleton(std::u16string_view key, std::u16string& skeleton);
+
+// The letters of the Arabic block as a skeleton writes them, 0 for one it leaves out; a letter
+// outside the block is its own.
+inline constexpr char16_t kSkeletonBlock = 0x0600;
+extern const std::array<char16_t, 256> kSkeletonLetters;
+// HEH, which a skeleton leaves out at a key's end, where it writes a vowel.
+inline constexpr char16_t kSkeletonHeh = 0x0647;
+
+// Hands take the letters of a key's skeleton one by one, for a caller that hashes them as they
+// come: every listed word's skeleton is made at every start.
+template <typename F>
+void ForEachSkeletonLetter(std::u16string_view key, F&& take) {
+  const size_t kept = !key.empty() && key.back() == kSkeletonHeh ? key.size() - 1 : key.size();
+  for (const char16_t c : key.substr(0, kept)) {
+    if (char16_t(c - kSkeletonBlock) >= kSkeletonLetters.size())
+      take(c);
+    else if (const char16_t letter = kSkeletonLetters[c - kSkeletonBlock])
+      take(letter);
+  }
+}
 
 // What a listed word costs for each way it differs from the rules' reading of the typed word.
 struct TSkeletonCosts {

@@ -30,7 +30,7 @@ constexpr bool IsDiacritic(char16_t c) {
 }
 
 // Letters and marks of the Arabic block, without its punctuation and digits.
-bool IsArabicLetter(char16_t c) {
+constexpr bool IsArabicLetter(char16_t c) {
   return (c >= 0x0621 && c <= 0x065F) || (c >= 0x0670 && c <= 0x06D3);
 }
 
@@ -56,10 +56,34 @@ char16_t KeyLetter(char16_t c) {
   return c == kZwnj ? 0 : c;
 }
 
-// Appends the key of one Persian word in UTF-8 to key: Arabic letters and ZWNJ only. False,
-// with key as it was, for anything else (Latin words, digits and punctuation in the frequency
-// list). zwnj tells whether the word holds a ZWNJ.
-bool AppendUtf8Key(std::string_view bytes, std::u16string& key, bool& zwnj) {
+// FNV-1a over the code units, extended one unit at a time, so that every prefix of a key is
+// hashed in one pass.
+class TKeyHash {
+ public:
+  void Add(char16_t c) { h_ = (h_ ^ c) * 0x100000001B3ull; }
+  uint64_t Value() const { return h_ ^ (h_ >> 29); }
+
+ private:
+  uint64_t h_ = 0xCBF29CE484222325ull;
+};
+
+// The key letters of the two-byte UTF-8 sequences that start with 0xD8 to 0xDB (the Arabic
+// block), by the low two bits of the first byte and the low six of the second: 0 for a letter
+// that keys leave out, kNoKeyLetter for punctuation and digits.
+constexpr char16_t kNoKeyLetter = 0xFFFF;
+constexpr auto kUtf8KeyLetters = [] {
+  std::array<char16_t, 256> table{};
+  for (size_t i = 0; i < table.size(); ++i) {
+    const auto c = char16_t(kArabicBlock + i);
+    table[i] = IsArabicLetter(c) ? KeyLetterOf(c) : kNoKeyLetter;
+  }
+  return table;
+}();
+
+// Appends the key of one Persian word in UTF-8 to key and its letters to hash: Arabic letters
+// and ZWNJ only. False, with key as it was, for anything else (Latin words, digits and
+// punctuation in the frequency list). zwnj tells whether the word holds a ZWNJ.
+bool AppendUtf8Key(std::string_view bytes, std::u16string& key, bool& zwnj, TKeyHash& hash) {
   const size_t keyAt = key.size();
   zwnj = false;
   // Room for the most letters the bytes can hold, written in place and cut to size: a list of
@@ -67,29 +91,27 @@ bool AppendUtf8Key(std::string_view bytes, std::u16string& key, bool& zwnj) {
   key.resize(keyAt + bytes.size() / 2);
   char16_t* letters = key.data() + keyAt;
   size_t count = 0;
-  for (size_t i = 0; i < bytes.size();) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    char16_t c;
-    if (b >= 0xD8 && b <= 0xDB && i + 1 < bytes.size() &&
-        (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
-      c = static_cast<char16_t>(((b & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t size = bytes.size();
+  size_t i = 0;
+  while (i < size) {
+    if (in[i] - 0xD8u <= 3 && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+      const char16_t letter = kUtf8KeyLetters[((in[i] & 0x03) << 6) | (in[i + 1] & 0x3F)];
+      if (letter == kNoKeyLetter) break;
+      if (letter) {
+        letters[count++] = letter;
+        hash.Add(letter);
+      }
       i += 2;
-      if (!IsArabicLetter(c)) break;
-    } else if (bytes.substr(i, 3) == "\xE2\x80\x8C") {
-      c = kZwnj;
+    } else if (size - i >= 3 && in[i] == 0xE2 && in[i + 1] == 0x80 && in[i + 2] == 0x8C) {
       zwnj = true;
       i += 3;
     } else {
       break;
     }
-    if (const char16_t letter = KeyLetter(c)) letters[count++] = letter;
-    if (i == bytes.size()) {
-      key.resize(keyAt + count);
-      return true;
-    }
   }
-  key.resize(keyAt);
-  return false;
+  key.resize(size > 0 && i == size ? keyAt + count : keyAt);
+  return size > 0 && i == size;
 }
 
 // The ZWNJs of a listed UTF-8 spelling that mark a verbal prefix or a plural ending.
@@ -103,21 +125,22 @@ uint8_t JoinersOf(std::string_view word) {
   return joiners;
 }
 
-// FNV-1a over the code units, extended one unit at a time, so that every prefix of a key is
-// hashed in one pass.
-class TKeyHash {
- public:
-  void Add(char16_t c) { h_ = (h_ ^ c) * 0x100000001B3ull; }
-  uint64_t Value() const { return h_ ^ (h_ >> 29); }
-
- private:
-  uint64_t h_ = 0xCBF29CE484222325ull;
-};
-
 uint64_t HashKey(std::u16string_view key) {
   TKeyHash hash;
   for (const char16_t c : key) hash.Add(c);
   return hash.Value();
+}
+
+// The hash that SameSkeleton finds a key by, or 0 when its skeleton is empty and nothing finds
+// it: a skeleton that hashes to 0 is as rare as two that hash alike, which lookups already take.
+uint64_t SkeletonHashOf(std::u16string_view key) {
+  TKeyHash hash;
+  bool any = false;
+  ForEachSkeletonLetter(key, [&](char16_t letter) {
+    hash.Add(letter);
+    any = true;
+  });
+  return any ? hash.Value() : 0;
 }
 
 // The bits of one prefix's hash: a block of the filter and four bits in it, as the block's word
@@ -159,6 +182,7 @@ void AppendLookupKey(std::u16string_view persian, std::u16string& key) {
 
 void TWordList::Reserve(size_t words) {
   entries_.reserve(words);
+  newSkeletons_.reserve(words);
   keys_.reserve(words * 8);
   Grow(words);
 }
@@ -199,12 +223,13 @@ void TWordList::AddLines(std::string_view text, TWordListBit list) {
       }
       TRead& word = batch[read];
       word = {line, count, keys.size(), 0, 0, false};
-      if (!AppendUtf8Key(line, keys, word.Zwnj) || keys.size() == word.KeyAt) {
+      TKeyHash hash;
+      if (!AppendUtf8Key(line, keys, word.Zwnj, hash) || keys.size() == word.KeyAt) {
         keys.resize(word.KeyAt);  // no Persian word
         continue;
       }
       word.KeyLength = keys.size() - word.KeyAt;
-      word.Hash = HashKey(std::u16string_view(keys).substr(word.KeyAt, word.KeyLength));
+      word.Hash = hash.Value();
       __builtin_prefetch(&slots_[word.Hash & (slots_.size() - 1)]);
       ++read;
     }
@@ -231,14 +256,21 @@ void TWordList::BuildPrefixTables() const {
   size_t slots = 1024;
   while (slots < counted * 8) slots *= 2;
   countedPrefixes_.assign(slots, {});
+  // The lists give words in runs that begin alike: the prefixes a key shares with the one
+  // before it have their bits set already.
+  std::u16string_view previous;
   for (uint32_t i = 0; i < entries_.size(); ++i) {
     const TEntry& e = entries_[i];
     const std::u16string_view key = Key(i);
+    const size_t letters = std::min(key.size(), kLongestFiltered);
+    size_t shared = 0;
+    while (shared < std::min(letters, previous.size()) && key[shared] == previous[shared]) ++shared;
+    previous = key;
     TKeyHash hash;
-    for (size_t n = 0; n < std::min(key.size(), kLongestFiltered); ++n) {
+    for (size_t n = 0; n < letters; ++n) {
       hash.Add(key[n]);
       if (n + 1 < kShortestFiltered) continue;
-      SetPrefixBits(hash.Value());
+      if (n >= shared) SetPrefixBits(hash.Value());
       if (e.Info.Count) {
         TCountedPrefix& slot = CountedPrefix(hash.Value());
         slot.Print = uint32_t(hash.Value() >> 32) | 1;
@@ -249,28 +281,46 @@ void TWordList::BuildPrefixTables() const {
 }
 
 void TWordList::BuildSkeletonIndex() const {
-  std::vector<std::pair<uint64_t, uint32_t>> index;
-  index.reserve(entries_.size());
-  std::u16string skeleton;
-  for (uint32_t i = 0; i < entries_.size(); ++i) {
-    skeleton.clear();
-    AppendSkeleton(Key(i), skeleton);
-    if (!skeleton.empty()) index.emplace_back(HashKey(skeleton), i);
+  // Each entry's rank beside its skeleton's hash, so that sorting compares what it holds rather
+  // than fetching two entries from all over the table for every tie. A rank is the place of the
+  // entry's count among the distinct counts, then whether the core list holds it: ordered as
+  // the count and the list are, in half the room of the count itself.
+  std::vector<uint32_t> counts;
+  for (const TEntry& e : entries_)
+    if (e.Info.Count) counts.push_back(e.Info.Count);
+  std::sort(counts.begin(), counts.end());
+  counts.erase(std::unique(counts.begin(), counts.end()), counts.end());
+  std::vector<TSkeletonOf> index = std::move(newSkeletons_);
+  if (skeletonsCover_ != entries_.size()) {
+    index.clear();
+    for (uint32_t i = 0; i < entries_.size(); ++i)
+      if (const uint64_t hash = SkeletonHashOf(Key(i))) index.push_back({hash, 0, i});
   }
-  const auto rank = [&](uint32_t e) {
-    return std::pair(entries_[e].Info.Count, (entries_[e].Info.Lists & wlCore) != 0);
-  };
-  std::sort(index.begin(), index.end(), [&](const auto& a, const auto& b) {
-    if (a.first != b.first) return a.first < b.first;
-    return rank(a.second) > rank(b.second);
+  newSkeletons_ = {};
+  skeletonsCover_ = 0;
+  for (TSkeletonOf& indexed : index) {
+    const TWordInfo& info = entries_[indexed.Entry].Info;
+    const uint32_t countRank =
+        info.Count ? uint32_t(std::lower_bound(counts.begin(), counts.end(), info.Count) -
+                              counts.begin() + 1)
+                   : 0;
+    indexed.Rank = countRank << 1 | ((info.Lists & wlCore) != 0);
+  }
+  counts = {};
+  std::sort(index.begin(), index.end(), [](const TSkeletonOf& a, const TSkeletonOf& b) {
+    if (a.Hash != b.Hash) return a.Hash < b.Hash;
+    return a.Rank > b.Rank;
   });
-  skeletonHashes_.clear();
-  skeletonEntries_.clear();
+  size_t kept = 0;
   for (size_t i = 0, run = 0; i < index.size(); ++i) {
-    run = i > 0 && index[i].first == index[i - 1].first ? run + 1 : 0;
-    if (run >= kMostPerSkeleton) continue;
-    skeletonHashes_.push_back(index[i].first);
-    skeletonEntries_.push_back(index[i].second);
+    run = i > 0 && index[i].Hash == index[i - 1].Hash ? run + 1 : 0;
+    if (run < kMostPerSkeleton) index[kept++] = index[i];
+  }
+  skeletonHashes_.resize(kept);
+  skeletonEntries_.resize(kept);
+  for (size_t i = 0; i < kept; ++i) {
+    skeletonHashes_[i] = index[i].Hash;
+    skeletonEntries_[i] = index[i].Entry;
   }
   skeletonHashes_.shrink_to_fit();
   skeletonEntries_.shrink_to_fit();
@@ -384,6 +434,11 @@ void TWordList::Add(std::string_view word, std::u16string_view key, uint64_t has
   if (slot == 0) {
     entries_.push_back({uint32_t(keys_.size()), {}});
     keys_ += key;
+    if (skeletonsCover_ + 1 == entries_.size()) {
+      ++skeletonsCover_;
+      if (const uint64_t skeleton = SkeletonHashOf(key))
+        newSkeletons_.push_back({skeleton, 0, uint32_t(entries_.size() - 1)});
+    }
     slot = SlotValue(uint32_t(entries_.size() - 1), hash);
   }
   prefixStale_ = true;
@@ -466,9 +521,8 @@ TWordListSources DefaultWordListSources(const std::string& programDir) {
   return sources;
 }
 
-bool DumpAspellDictionary(const TWordListSources& sources, const std::string& dictionary,
-                          const std::function<void(std::string_view lines)>& take) {
-  if (sources.AspellProgram.empty()) return false;
+TAspellDump::TAspellDump(const TWordListSources& sources, const std::string& dictionary) {
+  if (sources.AspellProgram.empty()) return;
   std::vector<std::string> args = {sources.AspellProgram, "--encoding=utf-8", "-d", dictionary};
   if (!sources.AspellDictDir.empty()) args.push_back("--dict-dir=" + sources.AspellDictDir);
   args.push_back("dump");
@@ -478,25 +532,46 @@ bool DumpAspellDictionary(const TWordListSources& sources, const std::string& di
   argv.push_back(nullptr);
 
   int pipeEnds[2];
-  if (pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
+  if (pipe2(pipeEnds, O_CLOEXEC) != 0) return;
+  // Room for aspell to write well ahead of the reader, which may still be reading another dump.
+  fcntl(pipeEnds[0], F_SETPIPE_SZ, 1 << 20);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
   // aspell names a missing dictionary on its standard error; the caller reports it instead.
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t pid;
-  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int spawned = posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(pipeEnds[1]);
   if (spawned != 0) {
     close(pipeEnds[0]);
-    return false;
+    pid_ = -1;
+    return;
   }
+  output_ = pipeEnds[0];
+}
+
+TAspellDump::~TAspellDump() {
+  Finish();
+}
+
+bool TAspellDump::Finish() {
+  if (pid_ < 0) return false;
+  close(output_);  // aspell, if still writing, stops on the closed pipe
+  int status = 0;
+  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+  pid_ = -1;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool TAspellDump::Read(const std::function<void(std::string_view lines)>& take) {
+  if (pid_ < 0) return false;
   // The lines are taken while aspell still writes, so that both cores work.
   std::string pending;
   bool any = false;
   char block[1 << 16];
-  for (ssize_t got; (got = read(pipeEnds[0], block, sizeof block)) != 0;) {
+  for (ssize_t got; (got = read(output_, block, sizeof block)) != 0;) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) break;
     pending.append(block, size_t(got));
@@ -507,11 +582,12 @@ bool DumpAspellDictionary(const TWordListSources& sources, const std::string& di
     any = true;
   }
   if (!pending.empty()) take(pending), any = true;
-  close(pipeEnds[0]);
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && any;
+  return Finish() && any;
+}
+
+bool DumpAspellDictionary(const TWordListSources& sources, const std::string& dictionary,
+                          const std::function<void(std::string_view lines)>& take) {
+  return TAspellDump(sources, dictionary).Read(take);
 }
 
 namespace {
@@ -532,13 +608,11 @@ void Load(TLoadedLists& lists) {
   lists.List.Clear();
   // Room for all of aspell-fa's words and the frequency list's, so that the table grows once.
   lists.List.Reserve(1 << 19);
-  // The core list first, so that a word's entry is added in the order it ranks.
-  for (const auto& [dictionary, list] :
-       {std::pair{"fa-generic", wlCore}, std::pair{"fa", wlFull}}) {
-    const auto kind = list;  // clang 14 cannot capture a structured binding
-    DumpAspellDictionary(lists.Sources, dictionary,
-                         [&](std::string_view lines) { lists.List.AddLines(lines, kind); });
-  }
+  // Both dumps start at once, the full list's while the core list is read; the core list is
+  // added first, so that a word's entry is added in the order it ranks.
+  TAspellDump core(lists.Sources, "fa-generic"), full(lists.Sources, "fa");
+  core.Read([&](std::string_view lines) { lists.List.AddLines(lines, wlCore); });
+  full.Read([&](std::string_view lines) { lists.List.AddLines(lines, wlFull); });
   if (!lists.Sources.FrequencyFile.empty()) {
     std::ifstream in(lists.Sources.FrequencyFile, std::ios::binary);
     std::ostringstream content;

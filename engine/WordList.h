@@ -1,6 +1,8 @@
 #pragma once
 // The Persian word lists that smart spelling ranks candidate spellings by: the aspell-fa lists
 // (its small core list and the full one) and a word frequency list, in one compact table.
+#include <sys/types.h>
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -175,6 +177,17 @@ class TWordList {
   // begin, and at the end the size: a search reads a bucket of a few instead of halving the whole.
   mutable std::vector<uint32_t> skeletonBuckets_;
   mutable unsigned skeletonBucketBits_ = 0;
+  // An entry by its skeleton's hash, and its rank once the index is built.
+  struct TSkeletonOf {
+    uint64_t Hash;
+    uint32_t Rank;
+    uint32_t Entry;
+  };
+  // The entries with a skeleton, hashed as the words are read (when the reader may be waiting
+  // for more anyway), so that the index after them only sorts; of the first skeletonsCover_
+  // entries. Used up by the index; after it, the next index hashes every entry anew.
+  mutable std::vector<TSkeletonOf> newSkeletons_;
+  mutable size_t skeletonsCover_ = 0;
   mutable bool prefixStale_ = true;
   uint32_t topCount_ = 0;
   uint32_t leastCount_ = 0;
@@ -194,8 +207,26 @@ inline constexpr std::string_view kDataBesidePrograms = ZEFRA_DATA_FROM_PROGRAMS
 // aspell-fa.
 TWordListSources DefaultWordListSources(const std::string& programDir);
 
-// The words of an installed aspell dictionary from "aspell dump master", handed to take as
-// blocks of whole UTF-8 lines; false when the program or the dictionary is missing.
+// "aspell dump master" of an installed aspell dictionary, started when made, so that several
+// run at once and each writes ahead while another is read.
+class TAspellDump {
+ public:
+  TAspellDump(const TWordListSources& sources, const std::string& dictionary);
+  ~TAspellDump();
+  TAspellDump(const TAspellDump&) = delete;
+  TAspellDump& operator=(const TAspellDump&) = delete;
+  // Hands take the words as blocks of whole UTF-8 lines, once; false when the program or the
+  // dictionary is missing.
+  bool Read(const std::function<void(std::string_view lines)>& take);
+
+ private:
+  // Closes the output and waits for aspell; whether it ran to its end without a fault.
+  bool Finish();
+  pid_t pid_ = -1;
+  int output_ = -1;
+};
+
+// The same for one dictionary read at once.
 bool DumpAspellDictionary(const TWordListSources& sources, const std::string& dictionary,
                           const std::function<void(std::string_view lines)>& take);
 

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <set>
 
+#include "Skeleton.h"
 #include "WordListFiles.h"
 
 namespace {
@@ -106,6 +108,36 @@ TEST(WordListTest, ManyWordsAreAllFoundAndThePrefixFilterNeverMissesOne) {
   EXPECT_LT(list.Bytes(), size_t(7) << 20);
 }
 
+TEST(WordListTest, PrefixesSharedWithTheWordBeforeAreBegunAndCounted) {
+  // Words of three letters in order, so that each shares most of its prefixes with the one
+  // before; some longer than the longest prefix the tables hold.
+  std::mt19937 random(5);
+  std::uniform_int_distribution<int> letter(0, 2), length(1, 15), count(1, 1000);
+  std::map<std::u16string, uint32_t> counts;
+  while (counts.size() < 3000) {
+    std::u16string word;
+    for (int n = length(random); n > 0; --n) word += u"\u0628\u062A\u062F"[letter(random)];
+    counts[word] = uint32_t(count(random));
+  }
+  std::string lines;
+  for (const auto& [word, n] : counts) {
+    for (const char16_t c : word) lines += {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
+    lines += " " + std::to_string(n) + "\n";
+  }
+  TWordList list;
+  list.AddLines(lines, wlFrequency);
+  std::map<std::u16string, uint32_t> most;  // by prefix
+  for (const auto& [word, n] : counts)
+    for (size_t length = 1; length <= std::min(word.size(), TWordList::kLongestFiltered); ++length)
+      most[word.substr(0, length)] = std::max(most[word.substr(0, length)], n);
+  for (const auto& [prefix, n] : most) {
+    ASSERT_TRUE(list.BeginsKey(prefix)) << prefix.size();
+    if (prefix.size() >= TWordList::kShortestFiltered) {
+      ASSERT_EQ(list.MostCountBeginning(prefix), n) << prefix.size();
+    }
+  }
+}
+
 TEST(WordListTest, PrefixesOfALongKeyAreAskedAboutByLength) {
   // Longer than the prefix hashes that a key keeps at hand.
   std::u16string word(60, u'\u0628');
@@ -150,6 +182,37 @@ TEST(WordListTest, EveryWordIsFoundByItsSkeleton) {
   EXPECT_TRUE(list.SameSkeleton(std::u16string(12, u'\u0628')).empty());
 }
 
+TEST(SkeletonTest, KeepsConsonantsBySoundAndDropsVowelLettersAndAFinalHeh) {
+  const auto skeleton = [](std::u16string_view key) {
+    std::u16string letters = u"x";
+    AppendSkeleton(key, letters);
+    return letters.substr(1);
+  };
+  // TAH, SAD, THEH, THAL, DAD, ZAH, HAH, GHAIN as TEH, SEEN, SEEN, ZAIN, ZAIN, ZAIN, HEH, QAF.
+  EXPECT_EQ(skeleton(u"\u0637\u0635\u062B\u0630\u0636\u0638\u062D\u063A"),
+            u"\u062A\u0633\u0633\u0632\u0632\u0632\u0647\u0642");
+  // ALEF, ALEF MADDA, WAW, YEH, AIN, HAMZA and its seats go; a HEH goes only at the end.
+  EXPECT_EQ(skeleton(u"\u0622\u0628\u0627\u0648\u06CC\u0639\u0621\u0623\u0624\u0625\u0626"
+                     u"\u0647\u0646\u0647"),
+            u"\u0628\u0647\u0646");
+  // Letters outside the Arabic block are their own, a NUL too.
+  EXPECT_EQ(skeleton(std::u16string(u"a\u0628\0", 3)), std::u16string(u"a\u0628\0", 3));
+  EXPECT_EQ(skeleton(u"\u0627\u0648\u0647"), u"");
+}
+
+TEST(WordListTest, FindsBySkeletonWordsAddedAfterTheFirstLookup) {
+  // KTAB, then KTB and ALEF WAW (no skeleton) after the index was built for the first.
+  TWordList list;
+  list.AddLines("\u06A9\u062A\u0627\u0628\n", wlCore);
+  ASSERT_EQ(list.SameSkeleton(u"\u06A9\u062A\u0628").size(), 1u);
+  list.AddLines("\u06A9\u062A\u0628\n\u0627\u0648\n", wlFull);
+  const auto same = list.SameSkeleton(u"\u06A9\u062A\u0628");
+  ASSERT_EQ(same.size(), 2u);
+  EXPECT_EQ(list.Key(same[0]), u"\u06A9\u062A\u0627\u0628");
+  EXPECT_EQ(list.Key(same[1]), u"\u06A9\u062A\u0628");
+  EXPECT_TRUE(list.SameSkeleton(u"").empty());
+}
+
 TEST(AspellDumpTest, HandsOnWholeLinesAndTellsAMissingDictionary) {
   TWordListFiles files;
   std::string words;
@@ -169,6 +232,26 @@ TEST(AspellDumpTest, HandsOnWholeLinesAndTellsAMissingDictionary) {
   EXPECT_FALSE(DumpAspellDictionary(sources, "fa", ignore));
   sources.AspellProgram.clear();
   EXPECT_FALSE(DumpAspellDictionary(sources, "fa", ignore));
+}
+
+TEST(AspellDumpTest, DumpsStartedAtOnceAreEachReadWholeAndOneLeftUnreadEnds) {
+  // Each larger than a pipe holds, so that the full list's writer waits while the core list
+  // is read.
+  TWordListFiles files;
+  std::string core, full;
+  for (int i = 0; i < 100000; ++i) {
+    core += "\u062F\u0631" + std::to_string(i) + "\n";
+    full += "\u06A9\u062A\u0627\u0628" + std::to_string(i) + "\n";
+  }
+  files.Write("core.txt", core);
+  files.Write("full.txt", full);
+  TAspellDump coreDump(files.Sources(), "fa-generic"), fullDump(files.Sources(), "fa");
+  TAspellDump unread(files.Sources(), "fa");
+  std::string coreSeen, fullSeen;
+  EXPECT_TRUE(coreDump.Read([&](std::string_view lines) { coreSeen += lines; }));
+  EXPECT_TRUE(fullDump.Read([&](std::string_view lines) { fullSeen += lines; }));
+  EXPECT_EQ(coreSeen, core);
+  EXPECT_EQ(fullSeen, full);
 }
 
 TEST(LoadedWordListsTest, ReportWhichListIsMissing) {
