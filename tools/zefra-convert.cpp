@@ -1,5 +1,6 @@
 // zefra-convert: converts Romanesh text files or pipes to Persian script, line by line.
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 #endif
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,9 +54,11 @@ constexpr const char* kUsage =
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n";
 
-// Each job converts a part of about this size at a time: large enough that starting the jobs
-// costs little, small enough that their output waiting its turn stays small.
-constexpr size_t kPartBytes = 1 << 22;
+// Each job converts a part of about this size at a time: large enough that handing it over costs
+// little, small enough that the jobs share the work evenly and an output waiting its turn stays
+// small.
+constexpr size_t kPartBytes = 1 << 20;
+constexpr size_t kReadBytes = 1 << 16;
 constexpr size_t kMaxJobs = 64;
 
 struct Options {
@@ -137,11 +141,14 @@ Options ParseArguments(int argc, char** argv) {
   return options;
 }
 
+// Writes its buffer to file when it fills, or with no file holds it until it is taken.
 class Writer {
  public:
   explicit Writer(std::FILE* file = stdout) : file_(file) {}
   std::string& Buffer() { return buffer_; }
+  bool Holds() const { return !file_; }
   void Flush() {
+    if (Holds()) return;
     if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
       Fail(1, std::string("cannot write the output: ") + std::strerror(errno));
     buffer_.clear();
@@ -191,11 +198,8 @@ class TStream {
     if (atStart_ && raw == "\xEF\xBB\xBF") raw.clear();
     return raw.empty() || Line(raw, false);
   }
-  // Lines converted elsewhere, counted for the messages.
-  void Skip(size_t lines) {
-    lineNumber_ += lines;
-    atStart_ = false;
-  }
+  // A later part of an input, which never begins with its byte-order mark.
+  void Resume() { atStart_ = false; }
   // Reports the line linesFurther on from the last one counted.
   bool Invalid(size_t linesFurther) {
     out_.Flush();
@@ -211,7 +215,8 @@ class TStream {
   const std::string& name_;
   TLineConverter& converter_;
   Writer& out_;
-  const TLineConverter::TSpill spill_ = [this](std::string&) { out_.Flush(); };
+  const TLineConverter::TSpill spill_ =
+      out_.Holds() ? TLineConverter::TSpill() : [this](std::string&) { out_.Flush(); };
   size_t lineNumber_ = 0;
   bool atStart_ = true;
 };
@@ -239,99 +244,213 @@ size_t CountLines(std::string_view text) {
          (!text.empty() && text.back() != '\n');
 }
 
-// Converts parts of complete lines at once, the first here and each other one in a process of
-// its own (the engine and the dictionary keep per-lookup state that threads would share), and
-// writes their output in order. False after reporting invalid UTF-8.
-bool ConvertParts(const std::vector<std::string_view>& parts, TStream& stream) {
-  static size_t* const badLines =
-      static_cast<size_t*>(mmap(nullptr, kMaxJobs * sizeof(size_t), PROT_READ | PROT_WRITE,
-                                MAP_SHARED | MAP_ANONYMOUS, -1, 0));
-  if (badLines == MAP_FAILED)
-    Fail(1, std::string("cannot start the jobs: ") + std::strerror(errno));
-  stream.Out().Flush();
-  std::fflush(stdout);
-  struct TJob {
-    pid_t Pid;
-    std::FILE* Output;
-  };
-  std::vector<TJob> jobs;
-  for (size_t k = 1; k < parts.size(); ++k) {
-    std::FILE* output = std::tmpfile();
-    const pid_t pid = output ? fork() : -1;
-    if (pid < 0) Fail(1, std::string("cannot start the jobs: ") + std::strerror(errno));
-    if (pid == 0) {
-      Writer writer(output);
-      TStream part("", stream.Converter(), writer);
-      part.Skip(0);  // a later part never begins the input
-      const bool ok = part.Lines(parts[k], badLines[k]);
-      writer.Flush();
-      _exit(std::fflush(output) != 0 ? 1 : ok ? 0 : 3);
-    }
-    jobs.push_back({pid, output});
-  }
-  size_t bad = 0;
-  bool ok = stream.Lines(parts[0], bad) || stream.Invalid(0);
-  for (size_t k = 0; k < jobs.size(); ++k) {
-    int status = 0;
-    if (!ok) kill(jobs[k].Pid, SIGKILL);
-    waitpid(jobs[k].Pid, &status, 0);
-    if (ok) {
-      if (!WIFEXITED(status) || (WEXITSTATUS(status) != 0 && WEXITSTATUS(status) != 3))
-        Fail(1, "a job stopped before the end of its part");
-      std::rewind(jobs[k].Output);
-      std::vector<char> block(1 << 16);
-      for (size_t got; (got = std::fread(block.data(), 1, block.size(), jobs[k].Output)) > 0;) {
-        stream.Out().Buffer().append(block.data(), got);
-        stream.Out().Flush();
-      }
-      if (std::ferror(jobs[k].Output))
-        Fail(1, std::string("cannot read a job's output: ") + std::strerror(errno));
-      if (WEXITSTATUS(status) == 3) {
-        ok = stream.Invalid(badLines[k + 1]);
-      } else {
-        stream.Skip(CountLines(parts[k + 1]));
-      }
-    }
-    std::fclose(jobs[k].Output);
-  }
-  return ok;
-}
-
-// Reads one input in rounds of a part per job, each part cut at a line end.
-bool ConvertStreamInParallel(std::FILE* in, TStream& stream, ProgressBar& bar, size_t jobs) {
-  std::string round;
-  std::vector<char> block(1 << 16);
-  bool end = false;
-  while (!end) {
-    size_t lastLf = round.rfind('\n');
-    while (!end && (round.size() < jobs * kPartBytes || lastLf == std::string::npos)) {
-      const size_t got = std::fread(block.data(), 1, block.size(), in);
-      if (got == 0) {
-        end = true;
-        break;
-      }
-      bar.Advance(got);
-      if (const void* lf = memrchr(block.data(), '\n', got))
-        lastLf = round.size() + static_cast<size_t>(static_cast<const char*>(lf) - block.data());
-      round.append(block.data(), got);
-    }
-    if (std::ferror(in)) return true;  // reported by the caller
-    // A last line alone, without its LF, may be the byte-order mark of an empty file.
-    if (end && lastLf == std::string::npos) return stream.Finish(round) || stream.Invalid(0);
-    // At the end a last line without its LF is the last part's.
-    const size_t complete = end ? round.size() : lastLf + 1;
-    std::vector<std::string_view> parts;
-    const std::string_view text(round.data(), complete);
-    for (size_t at = 0, k = 1; at < text.size(); ++k) {
-      size_t cut = k < jobs ? text.find('\n', std::max(at, text.size() * k / jobs)) : text.npos;
-      cut = cut == text.npos ? text.size() : cut + 1;
-      parts.push_back(text.substr(at, cut - at));
-      at = cut;
-    }
-    if (!ConvertParts(parts, stream)) return false;
-    round.erase(0, complete);
+// False at the end of the channel or on an error.
+bool ReadAll(int fd, void* data, size_t size) {
+  for (char* at = static_cast<char*>(data); size > 0;) {
+    const ssize_t got = read(fd, at, size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    at += got;
+    size -= static_cast<size_t>(got);
   }
   return true;
+}
+
+// A job that has stopped makes this fail with EPIPE rather than end the writer with SIGPIPE.
+bool SendAll(int socket, const void* data, size_t size) {
+  for (const char* at = static_cast<const char*>(data); size > 0;) {
+    const ssize_t sent = send(socket, at, size, MSG_NOSIGNAL);
+    if (sent < 0 && errno == EINTR) continue;
+    if (sent < 0) return false;
+    at += sent;
+    size -= static_cast<size_t>(sent);
+  }
+  return true;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t written = write(fd, data.data(), data.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return false;
+    data.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+// Processes that convert the parts of one input, cut at line ends, and write their output in
+// order: processes, as the engine and the dictionary keep per-lookup state that threads would
+// share. Each keeps its own warm word cache for the whole input. Part k goes to job k mod N; the
+// jobs pass a turn around a ring, carrying the number of lines written before, and a job writes
+// the output of a part it has converted once the turn reaches it. A job that stops without
+// passing the turn stops the ring: each one after it finds the turn's channel closed.
+class TJobs {
+ public:
+  TJobs(size_t count, TLineConverter& converter) {
+    report_ = static_cast<TReport*>(
+        mmap(nullptr, sizeof(TReport), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    if (report_ == MAP_FAILED)
+      Fail(1, std::string("cannot start the jobs: ") + std::strerror(errno));
+    // parts[k] joins the reader to job k; turns[k] joins job k - 1 to job k.
+    std::vector<std::array<int, 2>> parts(count), turns(count);
+    for (size_t k = 0; k < count; ++k) {
+      if (socketpair(AF_UNIX, SOCK_STREAM, 0, parts[k].data()) != 0 ||
+          socketpair(AF_UNIX, SOCK_STREAM, 0, turns[k].data()) != 0)
+        Fail(1, std::string("cannot start the jobs: ") + std::strerror(errno));
+    }
+    std::fflush(stdout);
+    for (size_t k = 0; k < count; ++k) {
+      const pid_t pid = fork();
+      if (pid < 0) Fail(1, std::string("cannot start the jobs: ") + std::strerror(errno));
+      if (pid == 0) {
+        const int partsIn = parts[k][1], turnIn = turns[k][1], turnOut = turns[(k + 1) % count][0];
+        for (size_t j = 0; j < count; ++j) {
+          for (const int fd : {parts[j][0], parts[j][1], turns[j][0], turns[j][1]})
+            if (fd != partsIn && fd != turnIn && fd != turnOut) close(fd);
+        }
+        Run(partsIn, turnIn, turnOut, converter);
+      }
+      pids_.push_back(pid);
+    }
+    const size_t noLines = 0;
+    SendAll(turns[0][0], &noLines, sizeof noLines);
+    for (size_t k = 0; k < count; ++k) {
+      close(parts[k][1]);
+      close(turns[k][0]);
+      close(turns[k][1]);
+      parts_.push_back(parts[k][0]);
+    }
+  }
+  ~TJobs() {
+    CloseParts();
+    for (const pid_t pid : pids_) waitpid(pid, nullptr, 0);
+    munmap(report_, sizeof(TReport));
+  }
+
+  // Hands the next part to its job; false when the jobs have stopped.
+  bool Send(std::string_view part, bool first) {
+    const THeader header{part.size(), first};
+    const int socket = parts_[sent_++ % parts_.size()];
+    handedOver_ =
+        SendAll(socket, &header, sizeof header) && SendAll(socket, part.data(), part.size());
+    return handedOver_;
+  }
+
+  // Waits for the jobs to write what they were given; false after reporting invalid UTF-8.
+  bool Finish(TStream& stream) {
+    CloseParts();
+    bool badLine = false, writeFailed = false, brokenPipe = false, stopped = !handedOver_;
+    for (const pid_t pid : pids_) {
+      int status = 0;
+      waitpid(pid, &status, 0);
+      const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      badLine |= code == kBadLine;
+      writeFailed |= code == kWriteFailed;
+      brokenPipe |= WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE;
+      stopped |= code != kDone;
+    }
+    pids_.clear();
+    if (badLine) return stream.Invalid(report_->BadLine);
+    if (writeFailed)
+      Fail(1, std::string("cannot write the output: ") + std::strerror(report_->Errno));
+    if (brokenPipe) {
+      // The reader of the output has gone, as a single process would have found it.
+      signal(SIGPIPE, SIG_DFL);
+      raise(SIGPIPE);
+    }
+    if (stopped) Fail(1, "a job stopped before the end of its part");
+    return true;
+  }
+
+ private:
+  struct THeader {
+    size_t Size;
+    size_t First;  // 1: the start of the input
+  };
+  // What the job that stopped the ring found, in memory shared with the reader.
+  struct TReport {
+    size_t BadLine;
+    int Errno;
+  };
+  enum : int { kDone = 0, kBadLine = 3, kWriteFailed = 4, kCutOff = 5 };
+
+  [[noreturn]] void Run(int partsIn, int turnIn, int turnOut, TLineConverter& converter) {
+    static const std::string noName;
+    Writer held(nullptr);
+    std::string part;
+    for (THeader header; ReadAll(partsIn, &header, sizeof header);) {
+      part.resize(header.Size);
+      if (!ReadAll(partsIn, part.data(), part.size())) _exit(kCutOff);
+      TStream stream(noName, converter, held);
+      if (!header.First) stream.Resume();
+      size_t bad = 0;
+      const bool ok = stream.Lines(part, bad);
+      size_t linesBefore = 0;
+      if (!ReadAll(turnIn, &linesBefore, sizeof linesBefore)) _exit(kCutOff);
+      if (!WriteAll(STDOUT_FILENO, held.Buffer())) {
+        report_->Errno = errno;
+        _exit(kWriteFailed);
+      }
+      held.Buffer().clear();
+      if (!ok) {
+        report_->BadLine = linesBefore + bad;
+        _exit(kBadLine);
+      }
+      linesBefore += CountLines(part);
+      // The next job may have finished already: it had no part after this one.
+      SendAll(turnOut, &linesBefore, sizeof linesBefore);
+    }
+    _exit(kDone);
+  }
+  void CloseParts() {
+    for (const int socket : parts_) close(socket);
+    parts_.clear();
+  }
+
+  TReport* report_;
+  std::vector<pid_t> pids_;
+  std::vector<int> parts_;
+  size_t sent_ = 0;
+  bool handedOver_ = true;
+};
+
+// Reads one input a part at a time, each cut at a line end, and hands the parts to the jobs,
+// which start once the input proves larger than a part.
+bool ConvertStreamInParallel(std::FILE* in, TStream& stream, ProgressBar& bar, size_t jobs) {
+  std::string text;
+  std::optional<TJobs> running;
+  bool first = true;
+  for (bool end = false; !end;) {
+    size_t lastLf = text.rfind('\n');
+    while (!end && (text.size() < kPartBytes || lastLf == std::string::npos)) {
+      const size_t old = text.size();
+      text.resize(old + kReadBytes);
+      const size_t got = std::fread(text.data() + old, 1, kReadBytes, in);
+      text.resize(old + got);
+      end = got == 0;
+      bar.Advance(got);
+      if (const void* lf = memrchr(text.data() + old, '\n', got))
+        lastLf = static_cast<size_t>(static_cast<const char*>(lf) - text.data());
+    }
+    if (std::ferror(in)) break;  // reported by the caller once the jobs have written their parts
+    if (!running && end) {
+      // An input of one part converts here. A last line alone, without its LF, may be the
+      // byte-order mark of an empty file.
+      size_t bad = 0;
+      return (lastLf == std::string::npos ? stream.Finish(text) : stream.Lines(text, bad)) ||
+             stream.Invalid(0);
+    }
+    if (!running) {
+      stream.Out().Flush();
+      running.emplace(jobs, stream.Converter());
+    }
+    // At the end a last line without its LF is the last part's.
+    const size_t complete = end ? text.size() : lastLf + 1;
+    if (complete > 0 && !running->Send(std::string_view(text.data(), complete), first)) break;
+    first = false;
+    text.erase(0, complete);
+  }
+  return !running || running->Finish(stream);
 }
 
 }  // namespace
