@@ -205,11 +205,21 @@ TEST_F(ZefraConvertTest, JobsWriteTheSameBytesInOrder) {
   for (size_t i = 0; input.size() < 5'000'000; ++i)
     input += kinds[i % std::size(kinds)] + " w" + std::to_string(i) + "\n";
   input += "khoobi";
-  const Result one = Run("", input);
-  const Result three = Run("--jobs 3", input);
+  // Small files before and after, converted by the reader itself, keep their places.
+  const std::string small = "'" + File("small.txt", "salam\nab") + "'";
+  const std::string files = small + " - " + small;
+  const Result one = Run(files, input);
+  const Result three = Run("--jobs 3 " + files, input);
   EXPECT_EQ(three.status, 0);
   EXPECT_TRUE(three.out == one.out)
       << "outputs of " << three.out.size() << " and " << one.out.size() << " bytes differ";
+  // A job that cannot write fails the run.
+  const std::string full = std::string(ZEFRA_CONVERT) + " --jobs 2 <'" + File("in.txt", input) +
+                           "' >/dev/full 2>'" + (dir_ / "err").string() + "'";
+  const int raw = std::system(full.c_str());
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1);
+  EXPECT_EQ(FileText(dir_ / "err"),
+            "zefra-convert: cannot write the output: No space left on device\n");
   // A bad line in a later part: the lines before it written, and its number counted across parts.
   input.insert(input.size() * 3 / 4, "b\xFF\n");
   const Result bad = Run("--jobs=3", input);
