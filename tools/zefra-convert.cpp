@@ -12,6 +12,7 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
@@ -294,16 +295,18 @@ class TJobs {
     // parts[k] joins the reader to job k; turns[k] joins job k - 1 to job k.
     std::vector<std::array<int, 2>> parts(count), turns(count);
     for (size_t k = 0; k < count; ++k) {
-      if (socketpair(AF_UNIX, SOCK_STREAM, 0, parts[k].data()) != 0 ||
-          socketpair(AF_UNIX, SOCK_STREAM, 0, turns[k].data()) != 0)
+      if (pipe(parts[k].data()) != 0 || socketpair(AF_UNIX, SOCK_STREAM, 0, turns[k].data()) != 0)
         Fail(1, std::string("cannot start the jobs: ") + std::strerror(errno));
+      // A part the size of the pipe is handed over at once and waits there while its job
+      // converts the one before, without the reader's help; a smaller pipe only costs waits.
+      fcntl(parts[k][1], F_SETPIPE_SZ, static_cast<int>(kPartBytes));
     }
     std::fflush(stdout);
     for (size_t k = 0; k < count; ++k) {
       const pid_t pid = fork();
       if (pid < 0) Fail(1, std::string("cannot start the jobs: ") + std::strerror(errno));
       if (pid == 0) {
-        const int partsIn = parts[k][1], turnIn = turns[k][1], turnOut = turns[(k + 1) % count][0];
+        const int partsIn = parts[k][0], turnIn = turns[k][1], turnOut = turns[(k + 1) % count][0];
         for (size_t j = 0; j < count; ++j) {
           for (const int fd : {parts[j][0], parts[j][1], turns[j][0], turns[j][1]})
             if (fd != partsIn && fd != turnIn && fd != turnOut) close(fd);
@@ -312,27 +315,37 @@ class TJobs {
       }
       pids_.push_back(pid);
     }
+    // A job that has stopped fails the reader's writes with EPIPE rather than end it; the jobs
+    // keep the disposition they were started with, for their output.
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &brokenPipeAction_);
     const size_t noLines = 0;
     SendAll(turns[0][0], &noLines, sizeof noLines);
     for (size_t k = 0; k < count; ++k) {
-      close(parts[k][1]);
+      close(parts[k][0]);
       close(turns[k][0]);
       close(turns[k][1]);
-      parts_.push_back(parts[k][0]);
+      parts_.push_back(parts[k][1]);
     }
   }
   ~TJobs() {
     CloseParts();
     for (const pid_t pid : pids_) waitpid(pid, nullptr, 0);
     munmap(report_, sizeof(TReport));
+    sigaction(SIGPIPE, &brokenPipeAction_, nullptr);
   }
+
+  // A part of at most this size, its header included, is handed over at once.
+  static constexpr size_t kFitBytes = kPartBytes - sizeof(size_t) * 2;
 
   // Hands the next part to its job; false when the jobs have stopped.
   bool Send(std::string_view part, bool first) {
     const THeader header{part.size(), first};
-    const int socket = parts_[sent_++ % parts_.size()];
+    const int pipe = parts_[sent_++ % parts_.size()];
     handedOver_ =
-        SendAll(socket, &header, sizeof header) && SendAll(socket, part.data(), part.size());
+        WriteAll(pipe, std::string_view(reinterpret_cast<const char*>(&header), sizeof header)) &&
+        WriteAll(pipe, part);
     return handedOver_;
   }
 
@@ -355,7 +368,7 @@ class TJobs {
       Fail(1, std::string("cannot write the output: ") + std::strerror(report_->Errno));
     if (brokenPipe) {
       // The reader of the output has gone, as a single process would have found it.
-      signal(SIGPIPE, SIG_DFL);
+      sigaction(SIGPIPE, &brokenPipeAction_, nullptr);
       raise(SIGPIPE);
     }
     if (stopped) Fail(1, "a job stopped before the end of its part");
@@ -367,6 +380,7 @@ class TJobs {
     size_t Size;
     size_t First;  // 1: the start of the input
   };
+  static_assert(sizeof(THeader) == sizeof(size_t) * 2);
   // What the job that stopped the ring found, in memory shared with the reader.
   struct TReport {
     size_t BadLine;
@@ -403,7 +417,7 @@ class TJobs {
     _exit(kDone);
   }
   void CloseParts() {
-    for (const int socket : parts_) close(socket);
+    for (const int pipe : parts_) close(pipe);
     parts_.clear();
   }
 
@@ -412,6 +426,7 @@ class TJobs {
   std::vector<int> parts_;
   size_t sent_ = 0;
   bool handedOver_ = true;
+  struct sigaction brokenPipeAction_ = {};
 };
 
 // Reads one input a part at a time, each cut at a line end, and hands the parts to the jobs,
@@ -420,9 +435,9 @@ bool ConvertStreamInParallel(std::FILE* in, TStream& stream, ProgressBar& bar, s
   std::string text;
   std::optional<TJobs> running;
   bool first = true;
-  for (bool end = false; !end;) {
+  for (bool end = false;;) {
     size_t lastLf = text.rfind('\n');
-    while (!end && (text.size() < kPartBytes || lastLf == std::string::npos)) {
+    while (!end && (text.size() < TJobs::kFitBytes || lastLf == std::string::npos)) {
       const size_t old = text.size();
       text.resize(old + kReadBytes);
       const size_t got = std::fread(text.data() + old, 1, kReadBytes, in);
@@ -434,19 +449,28 @@ bool ConvertStreamInParallel(std::FILE* in, TStream& stream, ProgressBar& bar, s
     }
     if (std::ferror(in)) break;  // reported by the caller once the jobs have written their parts
     if (!running && end) {
-      // An input of one part converts here. A last line alone, without its LF, may be the
+      // An input of about one part converts here. A last line alone, without its LF, may be the
       // byte-order mark of an empty file.
       size_t bad = 0;
       return (lastLf == std::string::npos ? stream.Finish(text) : stream.Lines(text, bad)) ||
              stream.Invalid(0);
     }
+    if (text.empty()) break;
     if (!running) {
       stream.Out().Flush();
       running.emplace(jobs, stream.Converter());
     }
-    // At the end a last line without its LF is the last part's.
-    const size_t complete = end ? text.size() : lastLf + 1;
-    if (complete > 0 && !running->Send(std::string_view(text.data(), complete), first)) break;
+    // The last line end that keeps the part within its size, else the line that is longer; at
+    // the end a last line without its LF is the last part's.
+    size_t complete = text.size();
+    if (!end || complete > TJobs::kFitBytes) {
+      const void* lf = memrchr(text.data(), '\n', std::min(text.size(), TJobs::kFitBytes));
+      if (lf)
+        complete = static_cast<size_t>(static_cast<const char*>(lf) - text.data()) + 1;
+      else if (lastLf != std::string::npos)
+        complete = lastLf + 1;
+    }
+    if (!running->Send(std::string_view(text.data(), complete), first)) break;
     first = false;
     text.erase(0, complete);
   }

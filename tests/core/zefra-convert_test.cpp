@@ -198,13 +198,18 @@ TEST_F(ZefraConvertTest, PartsCutAtAnyLineEndConvertAsTheWhole) {
 }
 
 TEST_F(ZefraConvertTest, JobsWriteTheSameBytesInOrder) {
-  // Several rounds of parts, lines of every kind, and no LF at the very end.
+  // Several rounds of parts, lines of every kind, lines longer than a part in the middle and at
+  // the very end, and no LF there.
   const std::string kinds[] = {"salam, khoobi? mer30", "ab \rhello\r ab\r", "",
                                "ab \u06CC \U0001F600ab", "abba 2ta be2n sa'at"};
+  std::string longLine;
+  while (longLine.size() < 1'500'000) longLine += "khoobi salam ";
   std::string input = "\xEF\xBB\xBF";
-  for (size_t i = 0; input.size() < 5'000'000; ++i)
+  for (size_t i = 0; input.size() < 5'000'000; ++i) {
     input += kinds[i % std::size(kinds)] + " w" + std::to_string(i) + "\n";
-  input += "khoobi";
+    if (i == 60'000) input += longLine + "\n";
+  }
+  input += longLine;
   // Small files before and after, converted by the reader itself, keep their places.
   const std::string small = "'" + File("small.txt", "salam\nab") + "'";
   const std::string files = small + " - " + small;
