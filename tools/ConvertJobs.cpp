@@ -60,6 +60,12 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+// What goes before each part on its way to a job.
+struct THeader {
+  size_t Size;
+  size_t First;  // 1: the start of the input
+};
+
 // Processes that convert the parts of one input, cut at line ends, and write their output in
 // order: processes, as the engine and the dictionary keep per-lookup state that threads would
 // share. Each keeps its own warm word cache for the whole input. Part k goes to job k mod N; the
@@ -117,8 +123,8 @@ class TJobs {
     sigaction(SIGPIPE, &brokenPipeAction_, nullptr);
   }
 
-  // A part of at most this size, its header included, is handed over at once.
-  static constexpr size_t kFitBytes = kPartBytes - sizeof(size_t) * 2;
+  // A part of at most this size fits its pipe with its header, and is handed over at once.
+  static constexpr size_t kFitBytes = kPartBytes - sizeof(THeader);
 
   // Hands the next part to its job; false when the jobs have stopped.
   bool Send(std::string_view part, bool first) {
@@ -157,11 +163,6 @@ class TJobs {
   }
 
  private:
-  struct THeader {
-    size_t Size;
-    size_t First;  // 1: the start of the input
-  };
-  static_assert(sizeof(THeader) == sizeof(size_t) * 2);
   // What the job that stopped the ring found, in memory shared with the reader.
   struct TReport {
     size_t BadLine;
