@@ -43,17 +43,23 @@ fastest() {
 read -r wc_seconds _ <<<"$(fastest wc -w "$input")"
 read -r seconds peak_kb <<<"$(fastest "$build/tools/zefra-convert" "$@" "$input")"
 read -r jobs_seconds _ <<<"$(fastest "$build/tools/zefra-convert" --jobs 2 "$@" "$input")"
+# The cores are shared: what else was running says how far the speed-up of --jobs can be trusted.
+load=$(cut -d ' ' -f 1 /proc/loadavg)
+cores=$(nproc)
 read -r dict_seconds dict_kb <<<"$(fastest "$build/tools/zefra-convert" --dictionary "$dictionary" \
   --suffix=on --polite=on "$@" "$input")"
 read -r smart_seconds smart_kb <<<"$(fastest "$build/tools/zefra-convert" --smart=on "$@" "$input")"
 awk -v b="$bytes" -v w="$wc_seconds" -v s="$seconds" -v k="$peak_kb" -v j="$jobs_seconds" \
-  -v n="$words" -v d="$dict_seconds" -v dk="$dict_kb" -v m="$smart_seconds" -v mk="$smart_kb" 'BEGIN {
+  -v l="$load" -v c="$cores" -v n="$words" -v d="$dict_seconds" -v dk="$dict_kb" \
+  -v m="$smart_seconds" -v mk="$smart_kb" 'BEGIN {
   mb = b / 1048576
   printf "input %.1f MB of chat Romanesh\n", mb
   printf "wc -w:                %.2f s, %.1f MB/s\n", w, mb / w
   printf "zefra-convert:        %.2f s, %.1f MB/s, %.1f times wc -w, peak resident memory %.1f MB\n",
     s, mb / s, s / w, k / 1024
-  printf "zefra-convert --jobs 2: %.2f s, %.1f MB/s, %.2f times as fast as one job\n", j, mb / j, s / j
+  printf "zefra-convert --jobs 2: %.2f s, %.1f MB/s, %.2f times as fast as one job",
+    j, mb / j, s / j
+  printf " (load %s on %d cores)\n", l, c
   printf "zefra-convert, 65,535 entries in each section: %.2f s, %.0f words/s, peak %.1f MB\n",
     d, n / d, dk / 1024
   printf "zefra-convert --smart=on: %.2f s, %.0f words/s, %.1f times wc -w, peak %.1f MB\n",

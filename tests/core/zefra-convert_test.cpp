@@ -198,18 +198,39 @@ TEST_F(ZefraConvertTest, PartsCutAtAnyLineEndConvertAsTheWhole) {
 }
 
 TEST_F(ZefraConvertTest, JobsWriteTheSameBytesInOrder) {
-  // Several rounds of parts, lines of every kind, and no LF at the very end.
+  // Several rounds of parts, lines of every kind, lines longer than a part in the middle and at
+  // the very end, and no LF there.
   const std::string kinds[] = {"salam, khoobi? mer30", "ab \rhello\r ab\r", "",
                                "ab \u06CC \U0001F600ab", "abba 2ta be2n sa'at"};
+  std::string longLine;
+  while (longLine.size() < 1'500'000) longLine += "khoobi salam ";
   std::string input = "\xEF\xBB\xBF";
-  for (size_t i = 0; input.size() < 5'000'000; ++i)
+  for (size_t i = 0; input.size() < 5'000'000; ++i) {
     input += kinds[i % std::size(kinds)] + " w" + std::to_string(i) + "\n";
-  input += "khoobi";
-  const Result one = Run("", input);
-  const Result three = Run("--jobs 3", input);
+    if (i == 60'000) input += longLine + "\n";
+  }
+  input += longLine;
+  // Small files before and after, converted by the reader itself, keep their places.
+  const std::string small = "'" + File("small.txt", "salam\nab") + "'";
+  const std::string files = small + " - " + small;
+  const Result one = Run(files, input);
+  const Result three = Run("--jobs 3 " + files, input);
   EXPECT_EQ(three.status, 0);
   EXPECT_TRUE(three.out == one.out)
       << "outputs of " << three.out.size() << " and " << one.out.size() << " bytes differ";
+  // A job that cannot write fails the run, and one whose reader has gone ends it as one process
+  // would (by SIGPIPE, unless it was started with SIGPIPE ignored).
+  const std::string in = File("in.txt", input), err = (dir_ / "err").string();
+  const auto runInto = [&](const std::string& jobs, const std::string& into) {
+    const fs::path status = dir_ / "status";
+    std::system(("{ " + std::string(ZEFRA_CONVERT) + " --jobs " + jobs + " <'" + in + "' 2>'" +
+                 err + "'; echo $? >'" + status.string() + "'; } " + into)
+                    .c_str());
+    return FileText(status) + FileText(err);
+  };
+  EXPECT_EQ(runInto("2", ">/dev/full"),
+            "1\nzefra-convert: cannot write the output: No space left on device\n");
+  EXPECT_EQ(runInto("2", "| head -c 1 >/dev/null"), runInto("1", "| head -c 1 >/dev/null"));
   // A bad line in a later part: the lines before it written, and its number counted across parts.
   input.insert(input.size() * 3 / 4, "b\xFF\n");
   const Result bad = Run("--jobs=3", input);
