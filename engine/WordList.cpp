@@ -188,7 +188,8 @@ void TWordList::Reserve(size_t words) {
 }
 
 void TWordList::AddLines(std::string_view text, TWordListBit list) {
-  const size_t lines = std::count(text.begin(), text.end(), '\n');
+  // The last line may have no line end; the table is never empty when its slots are fetched.
+  const size_t lines = std::count(text.begin(), text.end(), '\n') + 1;
   if ((entries_.size() + lines) * 2 > slots_.size()) Grow(entries_.size() + lines);
   // Words are read a batch at a time and their slots fetched before any is added, so that the
   // table's cache misses, one for nearly every word, overlap rather than follow each other.
