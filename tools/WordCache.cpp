@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -42,21 +43,28 @@ TWordCache::TProbe TWordCache::Probe(std::string_view word, bool context) const 
   uint64_t hash = probe.Key[0] * 0x9E3779B97F4A7C15u;
   hash ^= (probe.Key[1] + (hash >> 29)) * 0xC2B2AE3D27D4EB4Fu;
   hash ^= (probe.Key[2] + (hash >> 31)) * 0x165667B19E3779F9u;
-  probe.Slot = (hash ^ hash >> 32) & (kSlots - 1);
+  // The first of the two slots of its set, which lie side by side and are fetched together.
+  probe.Slot = (hash ^ hash >> 32) & (kSlots - 2);
   __builtin_prefetch(&slots_[probe.Slot]);
+  __builtin_prefetch(&slots_[probe.Slot + 1]);
   return probe;
 }
 
 bool TWordCache::Find(const TProbe& probe, std::string_view& output) const {
-  const TSlot& slot = slots_[probe.Slot];
-  if (slot.Key[0] != probe.Key[0] || slot.Key[1] != probe.Key[1] || slot.Key[2] != probe.Key[2])
-    return false;
-  output = std::string_view(slot.Output, slot.OutputLength);
-  return true;
+  for (const TSlot& slot : {std::cref(slots_[probe.Slot]), std::cref(slots_[probe.Slot + 1])}) {
+    if (slot.Key[0] == probe.Key[0] && slot.Key[1] == probe.Key[1] && slot.Key[2] == probe.Key[2]) {
+      output = std::string_view(slot.Output, slot.OutputLength);
+      return true;
+    }
+  }
+  return false;
 }
 
 void TWordCache::Remember(const TProbe& probe, std::string_view output) {
   if (output.size() > sizeof(TSlot::Output)) return;
+  // The newer word takes the first slot of the set and the older one moves to the second, so
+  // that two common words that share a set no longer take each other's place at every turn.
+  slots_[probe.Slot + 1] = slots_[probe.Slot];
   TSlot& slot = slots_[probe.Slot];
   std::memcpy(slot.Key, probe.Key, sizeof slot.Key);
   slot.OutputLength = static_cast<uint8_t>(output.size());

@@ -1,7 +1,8 @@
 #pragma once
 // The filter's memory of recent words: each word's output bytes, so that a word met again is
-// copied rather than converted (words recur). Bounded: each slot holds one word, and a new word
-// takes the place of the one in its slot; an output too long for a slot is not remembered.
+// copied rather than converted (words recur). Bounded: each slot holds one word, a word may lie in
+// either slot of its set of two, and a new word takes the place of the older of the set; an output
+// too long for a slot is not remembered.
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,7 @@ class TWordCache {
   // ahead of its use, since the slot is then fetched from memory while other words convert.
   struct TProbe {
     uint64_t Key[3];  // the word's bytes, zero-padded to 23, then its length and the context
-    size_t Slot;
+    size_t Slot;      // the first of its set
   };
 
   TWordCache();
