@@ -1,7 +1,5 @@
 #include "Utf8.h"
 
-#include <algorithm>
-
 namespace Utf8 {
 
 bool Decode(std::string_view bytes, std::u16string& out) {
@@ -51,42 +49,40 @@ bool Decode(std::string_view bytes, std::u16string& out) {
 }
 
 void Append(std::u16string_view text, std::string& out) {
-  // Through a buffer on the stack, a chunk of units at a time: four bytes is the most a unit
-  // (or a surrogate pair's two) takes, and out grows without being filled first.
-  constexpr size_t kChunk = 256;
-  char buffer[4 * kChunk + 4];
-  size_t i = 0;
-  while (i < text.size()) {
-    char* p = buffer;
-    const auto put = [&p](char32_t byte) { *p++ = static_cast<char>(byte); };
-    for (const size_t chunkEnd = std::min(text.size(), i + kChunk); i < chunkEnd; ++i) {
-      char32_t cp = text[i];
-      if (cp < 0x80) {
-        put(cp);
-        continue;
-      }
+  // Written in place: room for three bytes a unit (the most one takes, and a surrogate pair's
+  // four are two units' six), given back at the end.
+  const size_t start = out.size();
+  out.resize(start + 3 * text.size());
+  auto* p = reinterpret_cast<unsigned char*>(out.data() + start);
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp < 0x80) {
+      *p++ = static_cast<unsigned char>(cp);
+    } else if (cp < 0x800) {  // Persian letters
+      p[0] = static_cast<unsigned char>(0xC0 | cp >> 6);
+      p[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+      p += 2;
+    } else {
       if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
           text[i + 1] <= 0xDFFF) {
         cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
       } else if (cp >= 0xD800 && cp <= 0xDFFF) {
         cp = 0xFFFD;
       }
-      if (cp < 0x800) {
-        put(0xC0 | (cp >> 6));
-        put(0x80 | (cp & 0x3F));
-      } else if (cp < 0x10000) {
-        put(0xE0 | (cp >> 12));
-        put(0x80 | ((cp >> 6) & 0x3F));
-        put(0x80 | (cp & 0x3F));
+      if (cp < 0x10000) {
+        p[0] = static_cast<unsigned char>(0xE0 | cp >> 12);
+        p += 1;
       } else {
-        put(0xF0 | (cp >> 18));
-        put(0x80 | ((cp >> 12) & 0x3F));
-        put(0x80 | ((cp >> 6) & 0x3F));
-        put(0x80 | (cp & 0x3F));
+        p[0] = static_cast<unsigned char>(0xF0 | cp >> 18);
+        p[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+        p += 2;
       }
+      p[0] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+      p[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+      p += 2;
     }
-    out.append(buffer, static_cast<size_t>(p - buffer));
   }
+  out.resize(reinterpret_cast<char*>(p) - out.data());
 }
 
 }  // namespace Utf8

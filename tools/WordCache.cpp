@@ -1,8 +1,11 @@
 #include "WordCache.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <functional>
+
+#include "HugePages.h"
 
 namespace {
 
@@ -30,7 +33,11 @@ uint64_t BytesOf(const char* p, size_t n) {
 
 }  // namespace
 
-TWordCache::TWordCache() : slots_(kSlots) {}
+TWordCache::TWordCache() : slots_(static_cast<TSlot*>(huge_pages::Map(kSlots * sizeof(TSlot)))) {}
+
+TWordCache::~TWordCache() {
+  huge_pages::Unmap(slots_, kSlots * sizeof(TSlot));
+}
 
 TWordCache::TProbe TWordCache::Probe(std::string_view word, bool context) const {
   const size_t n = word.size();
@@ -62,6 +69,7 @@ bool TWordCache::Find(const TProbe& probe, std::string_view& output) const {
 
 void TWordCache::Remember(const TProbe& probe, std::string_view output) {
   if (output.size() > sizeof(TSlot::Output)) return;
+  used_ = true;
   // The newer word takes the first slot of the set and the older one moves to the second, so
   // that two common words that share a set no longer take each other's place at every turn.
   slots_[probe.Slot + 1] = slots_[probe.Slot];
@@ -72,5 +80,6 @@ void TWordCache::Remember(const TProbe& probe, std::string_view output) {
 }
 
 void TWordCache::Clear() {
-  for (TSlot& slot : slots_) slot = TSlot();
+  if (used_) std::fill(slots_, slots_ + kSlots, TSlot());
+  used_ = false;
 }

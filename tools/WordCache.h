@@ -5,7 +5,6 @@
 // too long for a slot is not remembered.
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 class TWordCache {
  public:
@@ -19,6 +18,9 @@ class TWordCache {
   };
 
   TWordCache();
+  ~TWordCache();
+  TWordCache(const TWordCache&) = delete;
+  TWordCache& operator=(const TWordCache&) = delete;
   // context: one bit of the word's place that its output depends on (0 when none does).
   TProbe Probe(std::string_view word, bool context = false) const;
   // The output remembered for the probe's word, or false.
@@ -34,5 +36,7 @@ class TWordCache {
     char Output[64 - 3 * sizeof(uint64_t) - 1];
   };
 
-  std::vector<TSlot> slots_;
+  // Mapped zeroed, so that a short input touches only the pages its words fall into.
+  TSlot* slots_;
+  bool used_ = false;  // anything remembered since the slots were last zeroed
 };
