@@ -88,8 +88,15 @@ void TLineConverter::ConvertWords(std::string_view line, bool alone, std::string
                                    : TWordCache::TProbe{}});
     }
     for (const TWordAt& word : words_) {
-      AppendSeparators(text.substr(at, word.At - at), out);
-      if (word.InPlace)
+      // Most words follow one separator written as itself, and were met before.
+      if (const TSeparator& one = separators_[static_cast<unsigned char>(text[at])];
+          word.At == at + 1 && one.Length == 1)
+        out.push_back(one.Bytes[0]);
+      else
+        AppendSeparators(text.substr(at, word.At - at), out);
+      if (std::string_view known; word.Remembered && cache_.Find(word.Probe, known))
+        out += known;
+      else if (word.InPlace)
         AppendWordInPlace(text, word, lineStart, out);
       else
         AppendWord(text, word, out, wordSpill);
@@ -116,10 +123,6 @@ void TLineConverter::AppendSeparators(std::string_view separators, std::string& 
 
 void TLineConverter::AppendWord(std::string_view text, const TWordAt& word, std::string& out,
                                 const TSpill& spill) {
-  if (std::string_view known; word.Remembered && cache_.Find(word.Probe, known)) {
-    out += known;
-    return;
-  }
   converted_.clear();
   AppendWordOfSegment(text, word.At, word.At + word.Length, converted_);
   if (!word.Remembered) {

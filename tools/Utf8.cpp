@@ -48,12 +48,11 @@ bool Decode(std::string_view bytes, std::u16string& out) {
   return true;
 }
 
-void Append(std::u16string_view text, std::string& out) {
-  // Written in place: room for three bytes a unit (the most one takes, and a surrogate pair's
-  // four are two units' six), given back at the end.
-  const size_t start = out.size();
-  out.resize(start + 3 * text.size());
-  auto* p = reinterpret_cast<unsigned char*>(out.data() + start);
+namespace {
+
+// Writes the UTF-8 form of text at p, three bytes a unit at most (a surrogate pair's four are
+// two units' six), and returns where it ended.
+unsigned char* Encode(std::u16string_view text, unsigned char* p) {
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t cp = text[i];
     if (cp < 0x80) {
@@ -82,7 +81,25 @@ void Append(std::u16string_view text, std::string& out) {
       p += 2;
     }
   }
-  out.resize(reinterpret_cast<char*>(p) - out.data());
+  return p;
+}
+
+}  // namespace
+
+void Append(std::u16string_view text, std::string& out) {
+  // A word, the common case, through a buffer on the stack and one append; a longer text is
+  // written in place, in room given back at the end.
+  constexpr size_t kWordUnits = 64;
+  if (text.size() <= kWordUnits) {
+    unsigned char buffer[3 * kWordUnits];
+    const unsigned char* end = Encode(text, buffer);
+    out.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(end - buffer));
+    return;
+  }
+  const size_t start = out.size();
+  out.resize(start + 3 * text.size());
+  const unsigned char* end = Encode(text, reinterpret_cast<unsigned char*>(out.data() + start));
+  out.resize(static_cast<size_t>(reinterpret_cast<const char*>(end) - out.data()));
 }
 
 }  // namespace Utf8
