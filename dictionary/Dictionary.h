@@ -64,6 +64,13 @@ class TDicValueObject {
   bool MatchesPart(std::string_view word);
   // The same, with FindPart(word) then in out (out is otherwise left in no particular state).
   bool FindChangedPart(std::string_view word, std::string& out);
+  // For a prefix section, what the engine asks about every word, from one walk over its
+  // beginnings: FindValue(word), and when that is "", whether FindChangedPart(word, out) holds.
+  struct TBeginningMatch {
+    std::string_view Value;
+    bool Changed = false;
+  };
+  TBeginningMatch MatchBeginning(std::string_view word, std::string& out);
   enum class TMiddleMatch : uint8_t { NoKey, Unchanged, Changed };
   // For a middle section: whether a key occurs in word and, when one does, whether FindPart(word)
   // differs from word, which it then puts in out.
@@ -99,15 +106,15 @@ class TDicValueObject {
   const detail::TKeyTable& Table();
   // The first line whose key is key in a whole-word section's letter ranges, or none.
   uint32_t FindWhole(std::string_view key);
-  // The keys of a prefix section that begin a word. The engine asks Find and then FindPart about
-  // the same word, so Find remembers its walk (remember) for FindPart; nothing else follows a
-  // walk with another on the same word.
+  // The first line with the longest key of a prefix section that begins word, and that key's
+  // length; the key is the word when the lengths agree.
   struct TPrefixHits {
-    uint32_t Exact = 0;    // the first line whose key is the word
-    uint32_t Longest = 0;  // the first line with the longest key that begins the word
+    uint32_t Longest = 0;
     size_t LongestLength = 0;
   };
-  TPrefixHits WalkPrefixes(std::string_view word, bool remember);
+  TPrefixHits WalkPrefixes(std::string_view word);
+  // MatchPrefix once the walk is done.
+  bool ReplacePrefix(std::string_view word, const TPrefixHits& walk, std::string& out) const;
   // Each writes FindPart's result to out and returns true, or returns false when the result is
   // the word itself (out then untouched).
   bool ComputePart(std::string_view word, std::string& out);
@@ -130,10 +137,6 @@ class TDicValueObject {
   // Both built on the first lookup that needs them after a change, so that loading and editing
   // stay cheap; shared by copies of the section, never changed once built.
   std::shared_ptr<const detail::TKeyTable> table_;  // whole-word, prefix and suffix sections
-  // The last word walked and its hits, until the next change.
-  std::string walkedWord_;
-  TPrefixHits walked_;
-  bool walkValid_ = false;
   std::shared_ptr<const detail::TMiddleMatcher> middle_;
 };
 
