@@ -225,7 +225,12 @@ void TDicValueObject::EntriesChanged() {
   table_.reset();
   middle_.reset();
   longestKey_ = 0;
-  for (const std::string& line : entries_) longestKey_ = std::max(longestKey_, KeyOf(line).size());
+  leads_.Clear();
+  for (const std::string& line : entries_) {
+    const std::string_view key = KeyOf(line);
+    longestKey_ = std::max(longestKey_, key.size());
+    leads_.Add(key);
+  }
   BuildLetterIndex();
 }
 void TDicValueObject::BuildLetterIndex() {
@@ -366,6 +371,7 @@ std::string_view TDicValueObject::FindValue(std::string_view key) {
   if (key.empty() || entries_.empty() || key.size() > longestKey_) return {};
   if (!IsLowerLetter(key.front())) return {};
   if (kind_ != dkWhole && kind_ != dkPrefix && kind_ != dkSuffix) return {};
+  if (!MayMatch(key)) return {};
   // A suffix section stores its keys reversed, and so does its table.
   if (kind_ == dkPrefix) {
     const TPrefixHits walk = WalkPrefixes(key);
@@ -379,8 +385,7 @@ std::string_view TDicValueObject::FindValue(std::string_view key) {
 
 TDicValueObject::TBeginningMatch TDicValueObject::MatchBeginning(std::string_view word,
                                                                  std::string& out) {
-  if (kind_ != dkPrefix || word.empty() || entries_.empty() || !IsLowerLetter(word.front()))
-    return {};
+  if (kind_ != dkPrefix || !MayMatch(word)) return {};
   // FindValue's walk stops at the longest key, which is the whole walk of a word no longer.
   const TPrefixHits walk = WalkPrefixes(word);
   if (walk.Longest == detail::TKeyTable::kNoLine) return {};
@@ -433,7 +438,7 @@ bool TDicValueObject::ComputePart(std::string_view word, std::string& out) {
 }
 
 bool TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
-  if (entries_.empty() || !IsLowerLetter(word.front())) return false;
+  if (!MayMatch(word)) return false;
   const uint32_t pos = FindWhole(word);
   if (pos == detail::TKeyTable::kNoLine) return false;
   Copy(out, ValueAfter(pos, word.size()));
@@ -441,7 +446,7 @@ bool TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
 }
 
 bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
-  if (entries_.empty() || !IsLowerLetter(word.back())) return false;
+  if (!MayMatch(word)) return false;
   // Of the endings that are keys and not refused, the first in list order wins. The lines sort
   // by their bytes with the keys reversed, so of two such endings the shorter comes first exactly
   // when the character before it sorts after "=" (a line "ab'=" sorts before "ab="): the winner
@@ -462,7 +467,7 @@ bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
 }
 
 bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
-  if (entries_.empty() || !IsLowerLetter(word.front())) return false;
+  if (!MayMatch(word)) return false;
   return ReplacePrefix(word, WalkPrefixes(word), out);
 }
 

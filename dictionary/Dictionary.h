@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DictionaryIni.h"
+#include "KeyLeads.h"
 
 // Engine option flags: bytes, true when non-zero, read by the engine at every call.
 extern uint8_t DictionaryMode;
@@ -76,6 +77,20 @@ class TDicValueObject {
   // differs from word, which it then puts in out.
   TMiddleMatch MatchMiddleIn(std::string_view word, std::string& out);
 
+  // False when no key of a whole-word, prefix or suffix section can be word, begin it or end it,
+  // as the kind reads it: most words, told by a bit test. True for the other kinds.
+  bool MayMatch(std::string_view word) const {
+    switch (kind_) {
+      case dkWhole:
+      case dkPrefix:
+        return leads_.MayBegin(word);
+      case dkSuffix:
+        return leads_.MayEnd(word);
+      default:
+        return true;
+    }
+  }
+
   TDicKind Kind() const { return kind_; }
   size_t Count() const { return entries_.size(); }
   // Key and value of entry i in list order; the key in normal order.
@@ -132,6 +147,7 @@ class TDicValueObject {
   size_t longestKey_ = 0;
   // letterStart_[c] .. letterStart_[c + 1] is the range of letter 'a' + c.
   std::array<size_t, 27> letterStart_{};
+  detail::TKeyLeads leads_;  // of the stored keys
   // MatchesPart's result, kept to spare an allocation per call.
   std::string part_;
   // Both built on the first lookup that needs them after a change, so that loading and editing

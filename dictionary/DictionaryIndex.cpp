@@ -90,11 +90,6 @@ TKeyTable::TKeyTable(const std::vector<std::string>& lines, size_t first, size_t
     // Lines with the same key sort together, the first of them first.
     if (i > first && key == previous) continue;
     previous = key;
-    if (!key.empty()) {
-      const TLead lead = Leading(key);
-      const size_t bit = LeadBit(lead.First, lead.Second);
-      leads_[bit / 64] |= uint64_t(1) << (bit % 64);
-    }
     const uint64_t state = State(key);
     filter_[FilterWord(state)] |= FilterBits(state);
     const uint64_t hash = Finish(state);

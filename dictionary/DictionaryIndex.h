@@ -112,7 +112,6 @@ class TKeyTable {
   // kNoLine. Here and below, lines are the lines the table was built from.
   uint32_t Find(const std::vector<std::string>& lines, std::string_view key,
                 bool backwards = false) const {
-    if (!key.empty() && !MayBegin(backwards ? Reversed(key) : Leading(key))) return kNoLine;
     const uint64_t state = State(key, backwards);
     if (!MayHold(state)) return kNoLine;
     return backwards ? Probe<true>(lines, key, state) : Probe<false>(lines, key, state);
@@ -125,7 +124,6 @@ class TKeyTable {
   // The longest key, of at most most characters, that begins text, and the first line with it.
   TMatch LongestBeginning(const std::vector<std::string>& lines, std::string_view text,
                           size_t most) const {
-    if (text.empty() || !MayBegin(Leading(text))) return {};
     // The filter is asked about each beginning in one pass, and the few it lets through are
     // looked up longest first, so that a word with many keys nested in it costs one lookup. They
     // wait in a small buffer, looked up and emptied whenever it fills.
@@ -162,7 +160,6 @@ class TKeyTable {
   template <typename F>
   void ForEachEnding(const std::vector<std::string>& lines, std::string_view text, size_t most,
                      F&& found) const {
-    if (text.empty() || !MayBegin(Reversed(text))) return;
     uint64_t state = kStart;
     for (size_t length = 1; length <= std::min(most, text.size()); ++length) {
       const std::string_view ending = text.substr(text.size() - length);
@@ -178,29 +175,6 @@ class TKeyTable {
     uint32_t Tag = 0;  // see Tag
     uint32_t Line = kNoLine;
   };
-
-  // The first character of a text and the second, or 0 when there is none.
-  struct TLead {
-    unsigned char First, Second;
-  };
-  static TLead Leading(std::string_view text) {
-    return {static_cast<unsigned char>(text[0]),
-            static_cast<unsigned char>(text.size() > 1 ? text[1] : 0)};
-  }
-  static TLead Reversed(std::string_view text) {
-    return {static_cast<unsigned char>(text.back()),
-            static_cast<unsigned char>(text.size() > 1 ? text[text.size() - 2] : 0)};
-  }
-  // A key of one character is recorded as followed by 0, so that a text whose first character
-  // alone is a key passes too; a key with a 0 second character only lets more texts through.
-  static size_t LeadBit(unsigned char first, unsigned char second) { return first << 8 | second; }
-  bool HasLead(size_t bit) const { return (leads_[bit / 64] >> (bit % 64)) & 1; }
-  // Whether some key may begin text (led as given): a key of one character, or of more whose
-  // first two are text's.
-  bool MayBegin(TLead lead) const {
-    return HasLead(LeadBit(lead.First, 0)) ||
-           (lead.Second != 0 && HasLead(LeadBit(lead.First, lead.Second)));
-  }
 
   // A key is hashed a character at a time. The rotation brings the well-mixed high half of each
   // product down, so that the low half of every state is a fair hash of the characters so far,
@@ -271,9 +245,6 @@ class TKeyTable {
   // an empty table needs no test of its own.
   std::vector<uint64_t> filter_;
   size_t filterMask_ = 0;  // its size less one
-  // The first two characters of the keys (see LeadBit): most words begin with no key's, which
-  // one bit tells before any hashing.
-  std::array<uint64_t, 65536 / 64> leads_{};
 };
 
 // Aho-Corasick automaton over the keys of a middle section: one pass over a word gives the first
