@@ -367,11 +367,10 @@ std::string TDicValueObject::Find(std::string_view key) {
   return std::string(FindValue(key));
 }
 
-std::string_view TDicValueObject::FindValue(std::string_view key) {
+std::string_view TDicValueObject::LookUpValue(std::string_view key) {
   if (key.empty() || entries_.empty() || key.size() > longestKey_) return {};
   if (!IsLowerLetter(key.front())) return {};
   if (kind_ != dkWhole && kind_ != dkPrefix && kind_ != dkSuffix) return {};
-  if (!MayMatch(key)) return {};
   // A suffix section stores its keys reversed, and so does its table.
   if (kind_ == dkPrefix) {
     const TPrefixHits walk = WalkPrefixes(key);
@@ -383,9 +382,8 @@ std::string_view TDicValueObject::FindValue(std::string_view key) {
   return ValueAfter(pos, key.size());
 }
 
-TDicValueObject::TBeginningMatch TDicValueObject::MatchBeginning(std::string_view word,
-                                                                 std::string& out) {
-  if (kind_ != dkPrefix || !MayMatch(word)) return {};
+TDicValueObject::TBeginningMatch TDicValueObject::WalkBeginning(std::string_view word,
+                                                                std::string& out) {
   // FindValue's walk stops at the longest key, which is the whole walk of a word no longer.
   const TPrefixHits walk = WalkPrefixes(word);
   if (walk.Longest == detail::TKeyTable::kNoLine) return {};
@@ -399,17 +397,8 @@ TDicValueObject::TBeginningMatch TDicValueObject::MatchBeginning(std::string_vie
 std::string TDicValueObject::FindPart(std::string_view word) {
   if (word.empty()) return {};
   std::string out;
-  if (!ComputePart(word, out)) out = word;
+  if (!MayMatch(word) || !ComputePart(word, out)) out = word;
   return out;
-}
-
-bool TDicValueObject::MatchesPart(std::string_view word) {
-  return FindChangedPart(word, part_);
-}
-
-bool TDicValueObject::FindChangedPart(std::string_view word, std::string& out) {
-  // FindPart of an empty word is the empty word.
-  return !word.empty() && ComputePart(word, out) && out != word;
 }
 
 TDicValueObject::TMiddleMatch TDicValueObject::MatchMiddleIn(std::string_view word,
@@ -438,7 +427,6 @@ bool TDicValueObject::ComputePart(std::string_view word, std::string& out) {
 }
 
 bool TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
-  if (!MayMatch(word)) return false;
   const uint32_t pos = FindWhole(word);
   if (pos == detail::TKeyTable::kNoLine) return false;
   Copy(out, ValueAfter(pos, word.size()));
@@ -446,7 +434,6 @@ bool TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
 }
 
 bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
-  if (!MayMatch(word)) return false;
   // Of the endings that are keys and not refused, the first in list order wins. The lines sort
   // by their bytes with the keys reversed, so of two such endings the shorter comes first exactly
   // when the character before it sorts after "=" (a line "ab'=" sorts before "ab="): the winner
@@ -467,7 +454,6 @@ bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
 }
 
 bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
-  if (!MayMatch(word)) return false;
   return ReplacePrefix(word, WalkPrefixes(word), out);
 }
 

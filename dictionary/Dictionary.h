@@ -57,21 +57,29 @@ class TDicValueObject {
   // Value of the first entry whose key equals key, or "" (kinds 1 and 3; a suffix section answers
   // by its own keys, the other kinds always "").
   std::string Find(std::string_view key);
-  // Find's value in place, valid until the next change.
-  std::string_view FindValue(std::string_view key);
+  // Find's value in place, valid until the next change. This and the lookups below answer most
+  // words here, by MayMatch, without a call: the engine asks them about every word.
+  std::string_view FindValue(std::string_view key) {
+    return MayMatch(key) ? LookUpValue(key) : std::string_view();
+  }
   // word with the part that the section's kind matches replaced by its value.
   std::string FindPart(std::string_view word);
   // True exactly when FindPart(word) differs from word.
-  bool MatchesPart(std::string_view word);
+  bool MatchesPart(std::string_view word) { return FindChangedPart(word, part_); }
   // The same, with FindPart(word) then in out (out is otherwise left in no particular state).
-  bool FindChangedPart(std::string_view word, std::string& out);
+  bool FindChangedPart(std::string_view word, std::string& out) {
+    // FindPart of an empty word is the empty word.
+    return !word.empty() && MayMatch(word) && ComputePart(word, out) && out != word;
+  }
   // For a prefix section, what the engine asks about every word, from one walk over its
   // beginnings: FindValue(word), and when that is "", whether FindChangedPart(word, out) holds.
   struct TBeginningMatch {
     std::string_view Value;
     bool Changed = false;
   };
-  TBeginningMatch MatchBeginning(std::string_view word, std::string& out);
+  TBeginningMatch MatchBeginning(std::string_view word, std::string& out) {
+    return kind_ == dkPrefix && MayMatch(word) ? WalkBeginning(word, out) : TBeginningMatch();
+  }
   enum class TMiddleMatch : uint8_t { NoKey, Unchanged, Changed };
   // For a middle section: whether a key occurs in word and, when one does, whether FindPart(word)
   // differs from word, which it then puts in out.
@@ -130,8 +138,11 @@ class TDicValueObject {
   TPrefixHits WalkPrefixes(std::string_view word);
   // MatchPrefix once the walk is done.
   bool ReplacePrefix(std::string_view word, const TPrefixHits& walk, std::string& out) const;
+  // FindValue and MatchBeginning for a key or word that MayMatch lets through.
+  std::string_view LookUpValue(std::string_view key);
+  TBeginningMatch WalkBeginning(std::string_view word, std::string& out);
   // Each writes FindPart's result to out and returns true, or returns false when the result is
-  // the word itself (out then untouched).
+  // the word itself (out then untouched); for a nonempty word that MayMatch lets through.
   bool ComputePart(std::string_view word, std::string& out);
   bool MatchWhole(std::string_view word, std::string& out);
   bool MatchSuffix(std::string_view word, std::string& out);

@@ -15,22 +15,17 @@ bool IsEmpty(const TDicValueObject* section) {
   return !section || section->Count() == 0;
 }
 
-// Whether the section may match word at all, asked here so that most words cost no call.
-bool MayMatch(const TDicValueObject* section, std::string_view word) {
-  return !IsEmpty(section) && section->MayMatch(word);
-}
-
 std::string_view FindValue(TDicValueObject* section, std::string_view key) {
-  return MayMatch(section, key) ? section->FindValue(key) : std::string_view();
+  return IsEmpty(section) ? std::string_view() : section->FindValue(key);
 }
 
 // Whether the section changes word, the changed word then in out.
 bool FindChangedPart(TDicValueObject* section, std::string_view word, std::string& out) {
-  return MayMatch(section, word) && section->FindChangedPart(word, out);
+  return !IsEmpty(section) && section->FindChangedPart(word, out);
 }
 
 bool MatchesPart(TDicValueObject* section, std::string_view word) {
-  return MayMatch(section, word) && section->MatchesPart(word);
+  return !IsEmpty(section) && section->MatchesPart(word);
 }
 
 // Whether a word of that length could be a key of the section.
@@ -132,7 +127,7 @@ bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16s
   bool changed = false;
   bool exactPrefix = false;
   std::string part;  // a section's change to the word
-  if (MayMatch(PrefixWords, word)) {
+  if (!IsEmpty(PrefixWords)) {
     const TDicValueObject::TBeginningMatch prefix = PrefixWords->MatchBeginning(word, part);
     if (!prefix.Value.empty()) {
       if (prefix.Value != word) {
