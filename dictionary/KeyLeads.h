@@ -10,14 +10,19 @@ namespace detail {
 
 // The first two characters, as stored, of the keys that begin with a lower-case letter, the only
 // keys a lookup can find: most words begin with no key's two, which one bit tells, where the key
-// table costs a hash of the word and a call or two. A key of one letter counts as followed by 0,
-// so that it lets through every text it begins; a key with a real 0 after its first letter only
-// lets more texts through.
+// table costs a hash of the word and a call or two. A key of one letter lets through every text
+// it begins, whatever follows, and a text of one letter counts as followed by 0: a key with a
+// real 0 after its first letter only lets more texts through.
 class TKeyLeads {
  public:
   void Clear() { bits_.fill(0); }
   void Add(std::string_view key) {
-    if (!key.empty() && IsLowerLetter(key[0])) Set(Bit(key[0], key.size() > 1 ? key[1] : 0));
+    if (key.empty() || !IsLowerLetter(key[0])) return;
+    if (key.size() > 1) {
+      Set(Bit(key[0], key[1]));
+      return;
+    }
+    for (int second = 0; second < 256; ++second) Set(Bit(key[0], static_cast<char>(second)));
   }
   // Whether a key may begin text; and whether one stored reversed may end it.
   bool MayBegin(std::string_view text) const {
@@ -29,7 +34,7 @@ class TKeyLeads {
 
  private:
   bool MayLead(char first, char second) const {
-    return IsLowerLetter(first) && (Has(Bit(first, 0)) || (second != 0 && Has(Bit(first, second))));
+    return IsLowerLetter(first) && Has(Bit(first, second));
   }
   static size_t Bit(char first, char second) {
     return static_cast<size_t>(first - 'a') << 8 | static_cast<unsigned char>(second);
