@@ -44,8 +44,6 @@ constexpr size_t kNotFound = std::numeric_limits<size_t>::max();
 
 // Keys up to this length are searched for directly: at most this many comparisons per character.
 constexpr size_t kShortKey = 32;
-// Words longer than this are not remembered by the lookups' caches.
-constexpr size_t kLongestRemembered = 256;
 
 // The key and the value of a stored line; a key never holds "=", so the first one splits them.
 std::string_view KeyOf(std::string_view line) {
@@ -225,10 +223,14 @@ std::string_view TDicValueObject::ValueAfter(size_t i, size_t keyLength) const {
 void TDicValueObject::EntriesChanged() {
   Modified = true;
   table_.reset();
-  walkValid_ = false;
   middle_.reset();
   longestKey_ = 0;
-  for (const std::string& line : entries_) longestKey_ = std::max(longestKey_, KeyOf(line).size());
+  leads_.Clear();
+  for (const std::string& line : entries_) {
+    const std::string_view key = KeyOf(line);
+    longestKey_ = std::max(longestKey_, key.size());
+    leads_.Add(key);
+  }
   BuildLetterIndex();
 }
 void TDicValueObject::BuildLetterIndex() {
@@ -356,51 +358,47 @@ uint32_t TDicValueObject::FindWhole(std::string_view key) {
   return Table().Find(entries_, key);
 }
 
-TDicValueObject::TPrefixHits TDicValueObject::WalkPrefixes(std::string_view word, bool remember) {
-  if (walkValid_ && word == walkedWord_) return walked_;
-  TPrefixHits hits{detail::TKeyTable::kNoLine, detail::TKeyTable::kNoLine, 0};
+TDicValueObject::TPrefixHits TDicValueObject::WalkPrefixes(std::string_view word) {
   const detail::TKeyTable::TMatch longest = Table().LongestBeginning(entries_, word, longestKey_);
-  hits.Longest = longest.Line;
-  hits.LongestLength = longest.Length;
-  if (hits.LongestLength == word.size()) hits.Exact = hits.Longest;
-  if (remember && word.size() <= kLongestRemembered) {
-    Copy(walkedWord_, word);
-    walked_ = hits;
-    walkValid_ = true;
-  }
-  return hits;
+  return {longest.Line, longest.Length};
 }
 
 std::string TDicValueObject::Find(std::string_view key) {
   return std::string(FindValue(key));
 }
 
-std::string_view TDicValueObject::FindValue(std::string_view key) {
+std::string_view TDicValueObject::LookUpValue(std::string_view key) {
   if (key.empty() || entries_.empty() || key.size() > longestKey_) return {};
   if (!IsLowerLetter(key.front())) return {};
   if (kind_ != dkWhole && kind_ != dkPrefix && kind_ != dkSuffix) return {};
   // A suffix section stores its keys reversed, and so does its table.
-  const uint32_t pos = kind_ == dkWhole    ? FindWhole(key)
-                       : kind_ == dkPrefix ? WalkPrefixes(key, true).Exact
-                                           : Table().Find(entries_, key, true);
+  if (kind_ == dkPrefix) {
+    const TPrefixHits walk = WalkPrefixes(key);
+    return walk.LongestLength == key.size() ? ValueAfter(walk.Longest, key.size())
+                                            : std::string_view();
+  }
+  const uint32_t pos = kind_ == dkWhole ? FindWhole(key) : Table().Find(entries_, key, true);
   if (pos == detail::TKeyTable::kNoLine) return {};
   return ValueAfter(pos, key.size());
+}
+
+TDicValueObject::TBeginningMatch TDicValueObject::WalkBeginning(std::string_view word,
+                                                                std::string& out) {
+  // FindValue's walk stops at the longest key, which is the whole walk of a word no longer.
+  const TPrefixHits walk = WalkPrefixes(word);
+  if (walk.Longest == detail::TKeyTable::kNoLine) return {};
+  if (walk.LongestLength == word.size()) {
+    const std::string_view value = ValueAfter(walk.Longest, word.size());
+    if (!value.empty()) return {value, false};
+  }
+  return {{}, ReplacePrefix(word, walk, out) && out != word};
 }
 
 std::string TDicValueObject::FindPart(std::string_view word) {
   if (word.empty()) return {};
   std::string out;
-  if (!ComputePart(word, out)) out = word;
+  if (!MayMatch(word) || !ComputePart(word, out)) out = word;
   return out;
-}
-
-bool TDicValueObject::MatchesPart(std::string_view word) {
-  return FindChangedPart(word, part_);
-}
-
-bool TDicValueObject::FindChangedPart(std::string_view word, std::string& out) {
-  // FindPart of an empty word is the empty word.
-  return !word.empty() && ComputePart(word, out) && out != word;
 }
 
 TDicValueObject::TMiddleMatch TDicValueObject::MatchMiddleIn(std::string_view word,
@@ -429,7 +427,6 @@ bool TDicValueObject::ComputePart(std::string_view word, std::string& out) {
 }
 
 bool TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
-  if (entries_.empty() || !IsLowerLetter(word.front())) return false;
   const uint32_t pos = FindWhole(word);
   if (pos == detail::TKeyTable::kNoLine) return false;
   Copy(out, ValueAfter(pos, word.size()));
@@ -437,7 +434,6 @@ bool TDicValueObject::MatchWhole(std::string_view word, std::string& out) {
 }
 
 bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
-  if (entries_.empty() || !IsLowerLetter(word.back())) return false;
   // Of the endings that are keys and not refused, the first in list order wins. The lines sort
   // by their bytes with the keys reversed, so of two such endings the shorter comes first exactly
   // when the character before it sorts after "=" (a line "ab'=" sorts before "ab="): the winner
@@ -458,8 +454,11 @@ bool TDicValueObject::MatchSuffix(std::string_view word, std::string& out) {
 }
 
 bool TDicValueObject::MatchPrefix(std::string_view word, std::string& out) {
-  if (entries_.empty() || !IsLowerLetter(word.front())) return false;
-  const TPrefixHits walk = WalkPrefixes(word, false);
+  return ReplacePrefix(word, WalkPrefixes(word), out);
+}
+
+bool TDicValueObject::ReplacePrefix(std::string_view word, const TPrefixHits& walk,
+                                    std::string& out) const {
   const uint32_t best = walk.Longest;
   const size_t bestLength = walk.LongestLength;
   if (best == detail::TKeyTable::kNoLine) return false;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DictionaryIni.h"
+#include "KeyLeads.h"
 
 // Engine option flags: bytes, true when non-zero, read by the engine at every call.
 extern uint8_t DictionaryMode;
@@ -56,18 +57,47 @@ class TDicValueObject {
   // Value of the first entry whose key equals key, or "" (kinds 1 and 3; a suffix section answers
   // by its own keys, the other kinds always "").
   std::string Find(std::string_view key);
-  // Find's value in place, valid until the next change.
-  std::string_view FindValue(std::string_view key);
+  // Find's value in place, valid until the next change. This and the lookups below answer most
+  // words here, by MayMatch, without a call: the engine asks them about every word.
+  std::string_view FindValue(std::string_view key) {
+    return MayMatch(key) ? LookUpValue(key) : std::string_view();
+  }
   // word with the part that the section's kind matches replaced by its value.
   std::string FindPart(std::string_view word);
   // True exactly when FindPart(word) differs from word.
-  bool MatchesPart(std::string_view word);
+  bool MatchesPart(std::string_view word) { return FindChangedPart(word, part_); }
   // The same, with FindPart(word) then in out (out is otherwise left in no particular state).
-  bool FindChangedPart(std::string_view word, std::string& out);
+  bool FindChangedPart(std::string_view word, std::string& out) {
+    // FindPart of an empty word is the empty word.
+    return !word.empty() && MayMatch(word) && ComputePart(word, out) && out != word;
+  }
+  // For a prefix section, what the engine asks about every word, from one walk over its
+  // beginnings: FindValue(word), and when that is "", whether FindChangedPart(word, out) holds.
+  struct TBeginningMatch {
+    std::string_view Value;
+    bool Changed = false;
+  };
+  TBeginningMatch MatchBeginning(std::string_view word, std::string& out) {
+    return kind_ == dkPrefix && MayMatch(word) ? WalkBeginning(word, out) : TBeginningMatch();
+  }
   enum class TMiddleMatch : uint8_t { NoKey, Unchanged, Changed };
   // For a middle section: whether a key occurs in word and, when one does, whether FindPart(word)
   // differs from word, which it then puts in out.
   TMiddleMatch MatchMiddleIn(std::string_view word, std::string& out);
+
+  // False when no key of a whole-word, prefix or suffix section can be word, begin it or end it,
+  // as the kind reads it: most words, told by a bit test. True for the other kinds.
+  bool MayMatch(std::string_view word) const {
+    switch (kind_) {
+      case dkWhole:
+      case dkPrefix:
+        return leads_.MayBegin(word);
+      case dkSuffix:
+        return leads_.MayEnd(word);
+      default:
+        return true;
+    }
+  }
 
   TDicKind Kind() const { return kind_; }
   size_t Count() const { return entries_.size(); }
@@ -99,17 +129,20 @@ class TDicValueObject {
   const detail::TKeyTable& Table();
   // The first line whose key is key in a whole-word section's letter ranges, or none.
   uint32_t FindWhole(std::string_view key);
-  // The keys of a prefix section that begin a word. The engine asks Find and then FindPart about
-  // the same word, so Find remembers its walk (remember) for FindPart; nothing else follows a
-  // walk with another on the same word.
+  // The first line with the longest key of a prefix section that begins word, and that key's
+  // length; the key is the word when the lengths agree.
   struct TPrefixHits {
-    uint32_t Exact = 0;    // the first line whose key is the word
-    uint32_t Longest = 0;  // the first line with the longest key that begins the word
+    uint32_t Longest = 0;
     size_t LongestLength = 0;
   };
-  TPrefixHits WalkPrefixes(std::string_view word, bool remember);
+  TPrefixHits WalkPrefixes(std::string_view word);
+  // MatchPrefix once the walk is done.
+  bool ReplacePrefix(std::string_view word, const TPrefixHits& walk, std::string& out) const;
+  // FindValue and MatchBeginning for a key or word that MayMatch lets through.
+  std::string_view LookUpValue(std::string_view key);
+  TBeginningMatch WalkBeginning(std::string_view word, std::string& out);
   // Each writes FindPart's result to out and returns true, or returns false when the result is
-  // the word itself (out then untouched).
+  // the word itself (out then untouched); for a nonempty word that MayMatch lets through.
   bool ComputePart(std::string_view word, std::string& out);
   bool MatchWhole(std::string_view word, std::string& out);
   bool MatchSuffix(std::string_view word, std::string& out);
@@ -125,15 +158,12 @@ class TDicValueObject {
   size_t longestKey_ = 0;
   // letterStart_[c] .. letterStart_[c + 1] is the range of letter 'a' + c.
   std::array<size_t, 27> letterStart_{};
+  detail::TKeyLeads leads_;  // of the stored keys
   // MatchesPart's result, kept to spare an allocation per call.
   std::string part_;
   // Both built on the first lookup that needs them after a change, so that loading and editing
   // stay cheap; shared by copies of the section, never changed once built.
   std::shared_ptr<const detail::TKeyTable> table_;  // whole-word, prefix and suffix sections
-  // The last word walked and its hits, until the next change.
-  std::string walkedWord_;
-  TPrefixHits walked_;
-  bool walkValid_ = false;
   std::shared_ptr<const detail::TMiddleMatcher> middle_;
 };
 

@@ -86,7 +86,7 @@ size_t SplitVerbalPrefix(std::string_view word, std::u16string& out) {
   }
   if (word.size() <= restAt) return 0;
   const size_t headAt = out.size();
-  out += TransliterateWord(prefix);
+  AppendTransliteratedWord(prefix, out);
   // mi and nemi end in the Arabic YEH that joins the verb, not the final FARSI YEH.
   if ((prefix == "mi" || prefix == "nemi") && out.size() > headAt) out.back() = u'\u064A';
   return restAt;
@@ -113,37 +113,45 @@ bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16s
     become(std::string(v));
     return false;
   }
-  if (const std::string_view v = FindValue(WholeWords, alt); !v.empty()) {
-    become(WithOonEnding(v));
-    return false;
-  }
-  if (const std::string_view v = FindValue(PrefixWords, alt); !v.empty()) {
-    become(WithOonEnding(v));
-    return false;
+  if (!alt.empty()) {
+    if (const std::string_view v = FindValue(WholeWords, alt); !v.empty()) {
+      become(WithOonEnding(v));
+      return false;
+    }
+    if (const std::string_view v = FindValue(PrefixWords, alt); !v.empty()) {
+      become(WithOonEnding(v));
+      return false;
+    }
   }
 
   bool changed = false;
   bool exactPrefix = false;
   std::string part;  // a section's change to the word
-  if (const std::string_view v = FindValue(PrefixWords, word); !v.empty()) {
-    if (v != word) {
-      become(std::string(v));
-      changed = exactPrefix = true;
+  if (!IsEmpty(PrefixWords)) {
+    const TDicValueObject::TBeginningMatch prefix = PrefixWords->MatchBeginning(word, part);
+    if (!prefix.Value.empty()) {
+      if (prefix.Value != word) {
+        become(std::string(prefix.Value));
+        changed = exactPrefix = true;
+      }
+    } else if (prefix.Changed) {
+      become(std::move(part));
+      changed = true;
     }
-  } else if (FindChangedPart(PrefixWords, word, part)) {
-    become(std::move(part));
-    changed = true;
   }
 
-  if (ChatMode && !changed && !run.NoChatDigits && !IsNumber(word)) {
-    // Every chat digit holds a 1, a 2 or a 3.
-    if (std::any_of(word.begin(), word.end(),
-                    [](char c) { return c == '1' || c == '2' || c == '3'; })) {
+  if (ChatMode && !changed && !run.NoChatDigits) {
+    // Every chat digit holds a 1, a 2 or a 3; a word without one is passed over at once, and a
+    // number keeps its digits.
+    if (std::none_of(word.begin(), word.end(),
+                     [](char c) { return c == '1' || c == '2' || c == '3'; })) {
+      run.NoChatDigits = true;
+    } else if (!IsNumber(word)) {
       std::string read(word);
       ReadChatDigits(read);
       become(std::move(read));
+      run.NoChatDigits = true;
     }
-    run.NoChatDigits = true;
   }
 
   if (MiddleMode && !exactPrefix && !run.NoMiddleKey && !IsEmpty(MiddleWords)) {

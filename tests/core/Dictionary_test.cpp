@@ -191,6 +191,17 @@ TEST(DictionaryLookup, MatchesPlainScansOnRandomSections) {
           if (kind == dkWhole || kind == dkPrefix) {
             ASSERT_EQ(section.Find(word), reference.Find(word)) << "seed " << seed << " " << word;
           }
+          if (kind == dkPrefix) {
+            // The engine's one walk answers as the two lookups it stands for.
+            std::string part;
+            const TDicValueObject::TBeginningMatch match = section.MatchBeginning(word, part);
+            const std::string value = reference.Find(word), expected = reference.FindPart(word);
+            ASSERT_EQ(match.Value, value) << "seed " << seed << " " << word;
+            ASSERT_EQ(match.Changed, value.empty() && expected != word) << word;
+            if (match.Changed) {
+              ASSERT_EQ(part, expected) << word;
+            }
+          }
         }
       }
     }
@@ -249,6 +260,31 @@ TEST(DictionaryLookup, ManyNestedPrefixKeys) {
       for (int i = 0; i < 40; ++i) word += static_cast<char>('b' + rng() % 20);
     ASSERT_EQ(section.FindPart(word), reference.FindPart(word)) << word;
     ASSERT_EQ(section.Find(word), reference.Find(word)) << word;
+  }
+}
+
+// Words are turned away by their first two characters (last two, for suffixes) before any lookup:
+// a key of one letter, or one with a 0 byte second, must still let through every word it fits.
+TEST(DictionaryLookup, ShortKeysPassTheFirstCharactersFilter) {
+  using namespace std::string_literals;
+  struct Case {
+    TDicKind kind;
+    std::string key, word, expected;
+  };
+  const Case cases[] = {
+      {dkWhole, "b", "b", "V"},
+      {dkWhole, "b\0"s, "b\0"s, "V"},
+      {dkPrefix, "b", "bxy", "Vxy"},
+      {dkPrefix, "b\0"s, "b\0x"s, "Vx"},
+      {dkPrefix, "b\0x"s, "b\0xy"s, "Vy"},
+      {dkSuffix, "b", "xyb", "xyV"},
+      {dkSuffix, "\0b"s, "x\0b"s, "xV"},
+  };
+  for (const Case& c : cases) {
+    TDicValueObject section(c.kind);
+    section.AddEntry(c.key, "V");
+    EXPECT_TRUE(section.MayMatch(c.word)) << c.kind << " " << c.word;
+    EXPECT_EQ(section.FindPart(c.word), c.expected) << c.kind << " " << c.word;
   }
 }
 
