@@ -520,9 +520,26 @@ struct TReplacement {
   uint32_t Bit;
 };
 
+// Capitals to small letters, eight characters at a time; other bytes stay as they are.
+void ToLowerAscii(std::string& word) {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  size_t i = 0;
+  for (; i + 8 <= word.size(); i += 8) {
+    uint64_t v;
+    std::memcpy(&v, word.data() + i, 8);
+    // The top bit of each byte from 'A' up, less those past 'Z', and never a byte past 0x7F;
+    // added to seven bits, no byte carries into the next.
+    const uint64_t low = v & kOnes * 0x7F;
+    const uint64_t capitals = (low + kOnes * (0x80 - 'A')) & ~(low + kOnes * (0x80 - 'Z' - 1)) & ~v;
+    v |= (capitals & kOnes * 0x80) >> 2;
+    std::memcpy(word.data() + i, &v, 8);
+  }
+  for (; i < word.size(); ++i)
+    if (word[i] >= 'A' && word[i] <= 'Z') word[i] = static_cast<char>(word[i] + ('a' - 'A'));
+}
+
 void Normalise(std::string& word) {
-  for (char& c : word)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  ToLowerAscii(word);
   if (word == "va" || word == "na") {
     word = word == "va" ? "v" : "nh";
     PolitePass(word);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "LinePieces.h"
 #include "SmartSpelling.h"
@@ -74,8 +75,8 @@ void TLineConverter::ConvertWords(std::string_view line, bool alone, std::string
   size_t at = 0;
   while (at < text.size()) {
     // A batch of words found first, so that their slots are fetched while the first convert.
-    words_.clear();
-    for (size_t scan = at; scan < text.size() && words_.size() < kBatchWords;) {
+    size_t count = 0;
+    for (size_t scan = at; scan < text.size() && count < kBatchWords;) {
       while (scan < text.size() && !isWordChar(text[scan])) ++scan;
       const size_t wordAt = scan;
       while (scan < text.size() && isWordChar(text[scan])) ++scan;
@@ -83,11 +84,14 @@ void TLineConverter::ConvertWords(std::string_view line, bool alone, std::string
       const std::string_view word = text.substr(wordAt, scan - wordAt);
       const bool inPlace = !alone && MayBeWrittenApart(word);
       const bool remembered = !inPlace && word.size() <= TWordCache::kLongestWord;
-      words_.push_back({wordAt, word.size(), inPlace, remembered,
-                        remembered ? cache_.Probe(word, !alone && WordEndsClause(text, scan))
-                                   : TWordCache::TProbe{}});
+      TWordAt& next = words_[count++];
+      next.At = wordAt;
+      next.Length = word.size();
+      next.InPlace = inPlace;
+      next.Remembered = remembered;
+      if (remembered) next.Probe = cache_.Probe(word, !alone && WordEndsClause(text, scan));
     }
-    for (const TWordAt& word : words_) {
+    for (const TWordAt& word : std::span(words_.data(), count)) {
       // Most words follow one separator written as itself, and were met before.
       if (const TSeparator& one = separators_[static_cast<unsigned char>(text[at])];
           word.At == at + 1 && one.Length == 1)
@@ -103,7 +107,7 @@ void TLineConverter::ConvertWords(std::string_view line, bool alone, std::string
       at = word.At + word.Length;
       if (wordSpill && out.size() >= kBlockBytes) wordSpill(out);
     }
-    if (words_.empty()) {
+    if (count == 0) {
       AppendSeparators(text.substr(at), out);
       at = text.size();
     }

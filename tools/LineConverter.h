@@ -64,5 +64,5 @@ class TLineConverter {
   };
   std::unordered_map<std::string, TApartOutput> apart_;
   static constexpr size_t kBatchWords = 16;
-  std::vector<TWordAt> words_;
+  std::array<TWordAt, kBatchWords> words_;
 };
