@@ -64,6 +64,51 @@ bool TLineConverter::Convert(std::string& line, std::string& out, const TSpill& 
   return true;
 }
 
+// Room made at the end of the output ahead of the writes, written through a pointer, so that a
+// remembered word or a separator costs a copy and no call. Closed (the room not written given
+// back) before anything else touches the output, and when it goes.
+class TOutputRoom {
+ public:
+  explicit TOutputRoom(std::string& out) : out_(out) {}
+  ~TOutputRoom() { Close(); }
+  TOutputRoom(const TOutputRoom&) = delete;
+  TOutputRoom& operator=(const TOutputRoom&) = delete;
+
+  // Where at least n bytes may be written; Advance tells how many were.
+  char* Reserve(size_t n) {
+    if (static_cast<size_t>(end_ - at_) < n) Grow(n);
+    return at_;
+  }
+  void Advance(size_t n) { at_ += n; }
+  void Advance(char* to) { at_ = to; }
+  // The output's size with what was written.
+  size_t Size() const { return at_ ? static_cast<size_t>(at_ - out_.data()) : out_.size(); }
+  void Close() {
+    if (at_) out_.resize(static_cast<size_t>(at_ - out_.data()));
+    at_ = end_ = nullptr;
+  }
+
+ private:
+  static constexpr size_t kRoomBytes = 256;  // made at a time: about a line's output
+  void Grow(size_t n) {
+    const size_t used = Size();
+    out_.resize(used + std::max(n, kRoomBytes));
+    at_ = out_.data() + used;
+    end_ = out_.data() + out_.size();
+  }
+  std::string& out_;
+  char* at_ = nullptr;
+  char* end_ = nullptr;
+};
+
+namespace {
+
+// A run of separators longer than this goes straight to the output, so that the room made for
+// it never holds more than three times a short run.
+constexpr size_t kLongestRoomSeparators = 1024;
+
+}  // namespace
+
 void TLineConverter::ConvertWords(std::string_view line, bool alone, std::string& out,
                                   const TSpill& spill) {
   const std::string_view text = TreatApostrophes(line, treated_);
@@ -72,6 +117,7 @@ void TLineConverter::ConvertWords(std::string_view line, bool alone, std::string
   // Not spilled while a later word may take back spaces written before it.
   const TSpill noSpill;
   const TSpill& wordSpill = alone ? spill : noSpill;
+  TOutputRoom room(out);
   size_t at = 0;
   while (at < text.size()) {
     // A batch of words found first, so that their slots are fetched while the first convert.
@@ -92,27 +138,47 @@ void TLineConverter::ConvertWords(std::string_view line, bool alone, std::string
       if (remembered) next.Probe = cache_.Probe(word, !alone && WordEndsClause(text, scan));
     }
     for (const TWordAt& word : std::span(words_.data(), count)) {
-      // Most words follow one separator written as itself, and were met before.
-      if (const TSeparator& one = separators_[static_cast<unsigned char>(text[at])];
-          word.At == at + 1 && one.Length == 1)
-        out.push_back(one.Bytes[0]);
-      else
-        AppendSeparators(text.substr(at, word.At - at), out);
-      if (std::string_view known; word.Remembered && cache_.Find(word.Probe, known))
-        out += known;
-      else if (word.InPlace)
+      WriteSeparators(text.substr(at, word.At - at), room, out);
+      if (std::string_view known; word.Remembered && cache_.Find(word.Probe, known)) {
+        std::memcpy(room.Reserve(TWordCache::kLongestOutput), known.data(),
+                    TWordCache::kLongestOutput);
+        room.Advance(known.size());
+      } else if (word.InPlace) {
+        room.Close();
         AppendWordInPlace(text, word, lineStart, out);
-      else
-        AppendWord(text, word, out, wordSpill);
+      } else {
+        AppendWord(text, word, room, out, wordSpill);
+      }
       at = word.At + word.Length;
-      if (wordSpill && out.size() >= kBlockBytes) wordSpill(out);
+      if (wordSpill && room.Size() >= kBlockBytes) {
+        room.Close();
+        wordSpill(out);
+      }
     }
     if (count == 0) {
-      AppendSeparators(text.substr(at), out);
+      WriteSeparators(text.substr(at), room, out);
       at = text.size();
     }
   }
+  room.Close();
   if (treated_.capacity() > kPieceUnits) std::string().swap(treated_);
+}
+
+void TLineConverter::WriteSeparators(std::string_view separators, TOutputRoom& room,
+                                     std::string& out) const {
+  if (separators.size() > kLongestRoomSeparators) {
+    room.Close();
+    AppendSeparators(separators, out);
+    return;
+  }
+  // Each is copied as its three bytes, of which the first Length count.
+  char* at = room.Reserve(3 * separators.size() + 3);
+  for (const char c : separators) {
+    const TSeparator& separator = separators_[static_cast<unsigned char>(c)];
+    std::memcpy(at, separator.Bytes, sizeof separator.Bytes);
+    at += separator.Length;
+  }
+  room.Advance(at);
 }
 
 void TLineConverter::AppendSeparators(std::string_view separators, std::string& out) const {
@@ -125,10 +191,18 @@ void TLineConverter::AppendSeparators(std::string_view separators, std::string& 
   }
 }
 
-void TLineConverter::AppendWord(std::string_view text, const TWordAt& word, std::string& out,
-                                const TSpill& spill) {
+void TLineConverter::AppendWord(std::string_view text, const TWordAt& word, TOutputRoom& room,
+                                std::string& out, const TSpill& spill) {
   converted_.clear();
   AppendWordOfSegment(text, word.At, word.At + word.Length, converted_);
+  if (word.Remembered && !cp1256_ && converted_.size() <= TWordCache::kLongestOutput) {
+    char* start = room.Reserve(3 * converted_.size());
+    char* end = Utf8::Write(converted_, start);
+    cache_.Remember(word.Probe, std::string_view(start, static_cast<size_t>(end - start)));
+    room.Advance(end);
+    return;
+  }
+  room.Close();
   if (!word.Remembered) {
     Append(converted_, out, spill);
   } else {

@@ -10,6 +10,8 @@
 
 #include "WordCache.h"
 
+class TOutputRoom;
+
 class TLineConverter {
  public:
   // Called with the output gathered so far once it passes a block, to write it and empty it, so
@@ -41,7 +43,8 @@ class TLineConverter {
   // A plain ASCII line, word by word; alone: each word's output depends on the word alone.
   void ConvertWords(std::string_view line, bool alone, std::string& out, const TSpill& spill);
   void AppendSeparators(std::string_view separators, std::string& out) const;
-  void AppendWord(std::string_view text, const TWordAt& word, std::string& out,
+  void WriteSeparators(std::string_view separators, TOutputRoom& room, std::string& out) const;
+  void AppendWord(std::string_view text, const TWordAt& word, TOutputRoom& room, std::string& out,
                   const TSpill& spill);
   // A word whose output depends on its neighbours and may take back the spaces before it.
   void AppendWordInPlace(std::string_view text, const TWordAt& word, size_t lineStart,

@@ -50,8 +50,7 @@ bool Decode(std::string_view bytes, std::u16string& out) {
 
 namespace {
 
-// Writes the UTF-8 form of text at p, three bytes a unit at most (a surrogate pair's four are
-// two units' six), and returns where it ended.
+// Three bytes a unit at most: a surrogate pair's four are two units' six.
 unsigned char* Encode(std::u16string_view text, unsigned char* p) {
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t cp = text[i];
@@ -85,6 +84,10 @@ unsigned char* Encode(std::u16string_view text, unsigned char* p) {
 }
 
 }  // namespace
+
+char* Write(std::u16string_view text, char* at) {
+  return reinterpret_cast<char*>(Encode(text, reinterpret_cast<unsigned char*>(at)));
+}
 
 void Append(std::u16string_view text, std::string& out) {
   // A word, the common case, through a buffer on the stack and one append; a longer text is

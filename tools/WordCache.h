@@ -9,6 +9,9 @@
 class TWordCache {
  public:
   static constexpr size_t kLongestWord = 23;
+  // The most output bytes a word keeps; what Find gives lies in that many readable bytes, so
+  // that it may be copied as a block of that constant size.
+  static constexpr size_t kLongestOutput = 64 - 3 * sizeof(uint64_t) - 1;
 
   // Where a word of at most kLongestWord characters is (or would be) remembered. Made some words
   // ahead of its use, since the slot is then fetched from memory while other words convert.
@@ -33,7 +36,7 @@ class TWordCache {
   struct alignas(64) TSlot {
     uint64_t Key[3] = {};  // all zero: empty
     uint8_t OutputLength = 0;
-    char Output[64 - 3 * sizeof(uint64_t) - 1];
+    char Output[kLongestOutput];
   };
 
   // Mapped zeroed, so that a short input touches only the pages its words fall into.
