@@ -178,8 +178,9 @@ bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16s
 }
 
 void PolitePass(std::string& word) {
+  if (!PoliteMode) return;
   std::string part;
-  if (PoliteMode && FindChangedPart(PoliteWords, word, part)) word = std::move(part);
+  if (FindChangedPart(PoliteWords, word, part)) word = std::move(part);
 }
 
 bool IsEnglishWord(std::string_view word) {

@@ -520,6 +520,12 @@ struct TReplacement {
   uint32_t Bit;
 };
 
+constexpr auto kSmallLetterOf = [] {
+  std::array<char, 256> small{};
+  for (int c = 0; c < 256; ++c) small[c] = static_cast<char>(LowerAsciiLetter(c));
+  return small;
+}();
+
 // Capitals to small letters, eight characters at a time; other bytes stay as they are.
 void ToLowerAscii(std::string& word) {
   constexpr uint64_t kOnes = 0x0101010101010101u;
@@ -534,8 +540,7 @@ void ToLowerAscii(std::string& word) {
     v |= (capitals & kOnes * 0x80) >> 2;
     std::memcpy(word.data() + i, &v, 8);
   }
-  for (; i < word.size(); ++i)
-    if (word[i] >= 'A' && word[i] <= 'Z') word[i] = static_cast<char>(word[i] + ('a' - 'A'));
+  for (; i < word.size(); ++i) word[i] = kSmallLetterOf[static_cast<unsigned char>(word[i])];
 }
 
 void Normalise(std::string& word) {
