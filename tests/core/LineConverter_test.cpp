@@ -68,11 +68,13 @@ std::string RandomWord(std::mt19937& random, size_t maxPieces) {
 
 std::string RandomLine(std::mt19937& random) {
   std::string line;
-  // Now and then a word longer than the remembered ones, or more words than the filter looks up
-  // at once.
-  for (size_t n = random() % (random() % 8 == 0 ? 60 : 12); n > 0; --n)
-    line += RandomWord(random, random() % 20 == 0 ? 16 : 4) +
-            kSeparators[random() % std::size(kSeparators)];
+  // Now and then a word longer than the remembered ones, more words than the filter looks up
+  // at once, or a run of separators longer than the filter writes ahead.
+  for (size_t n = random() % (random() % 8 == 0 ? 60 : 12); n > 0; --n) {
+    line += RandomWord(random, random() % 20 == 0 ? 16 : 4);
+    const char* separator = kSeparators[random() % std::size(kSeparators)];
+    for (size_t k = random() % 100 == 0 ? 1500 : 1; k > 0; --k) line += separator;
+  }
   return line;
 }
 
