@@ -769,10 +769,13 @@ TReading SplitReading(const TVerbalPrefix& prefix, std::string_view spelling) {
   return reading;
 }
 
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
 std::string Lowered(std::string_view word) {
   std::string lower(word);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = char(c + ('a' - 'A'));
+  for (char& c : lower) c = Lower(c);
   return lower;
 }
 
@@ -875,6 +878,19 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
 // and every older choice is forgotten at once. A newer word takes an older one's slot.
 class TChoiceCache {
  public:
+  // The slot of a word, whatever its capitals, in its place: known from the typed word alone, so
+  // that the slot is fetched while the rules read the word, which the key needs.
+  static size_t SlotOf(std::string_view word, bool clauseEnd) {
+    uint64_t h = clauseEnd ? 0x84222325CBF29CE4ull : 0xCBF29CE484222325ull;
+    for (const char c : word) h = (h ^ static_cast<unsigned char>(Lower(c))) * 0x100000001B3ull;
+    return (h ^ (h >> 29)) & (kSlots - 1);
+  }
+  void Prefetch(size_t slot) const {
+    if (slots_.empty()) return;
+    const char* at = reinterpret_cast<const char*>(&slots_[slot]);
+    __builtin_prefetch(at);
+    __builtin_prefetch(at + sizeof(TSlot) - 1);  // a slot may end in the next cache line
+  }
   // The hash of a lower-case word's circumstances; 0 when its choice must not be kept (the polite
   // pass reads a section that may change at any time).
   uint64_t KeyOf(std::string_view word, bool clauseEnd, const TReading& rules) {
@@ -891,9 +907,9 @@ class TChoiceCache {
     add(0x30000 + rules.PrefixEnd);
     return h | 1;  // never 0, the mark of an empty slot
   }
-  bool Find(uint64_t key, TReading& choice) {
+  bool Find(size_t at, uint64_t key, TReading& choice) {
     if (slots_.empty()) slots_.resize(kSlots);
-    const TSlot& slot = slots_[key & (kSlots - 1)];
+    const TSlot& slot = slots_[at];
     if (slot.Key != key) return false;
     choice.Persian.assign(slot.Persian, slot.Length);
     choice.PrefixEnd = slot.PrefixEnd;
@@ -901,9 +917,9 @@ class TChoiceCache {
     choice.Source = slot.Source;
     return true;
   }
-  void Add(uint64_t key, const TReading& choice) {
+  void Add(size_t at, uint64_t key, const TReading& choice) {
     if (choice.Persian.size() > kLongest) return;
-    TSlot& slot = slots_[key & (kSlots - 1)];
+    TSlot& slot = slots_[at];
     slot.Key = key;
     slot.Length = uint8_t(choice.Persian.size());
     slot.PrefixEnd = uint8_t(choice.PrefixEnd);
@@ -934,15 +950,15 @@ TChoiceCache& Choices() {
   return choices;
 }
 
-// SearchSpelling, or its choice for the same word before.
-TReading ChooseSpelling(std::string_view word, bool clauseEnd, TReading rules) {
+// SearchSpelling, or its choice for the same word before, kept in the given slot.
+TReading ChooseSpelling(std::string_view word, bool clauseEnd, size_t slot, TReading rules) {
   TChoiceCache& cache = Choices();
   const std::string lower = Lowered(word);
   const uint64_t key = SmartWeighedLog ? 0 : cache.KeyOf(lower, clauseEnd, rules);
   TReading choice;
-  if (key && cache.Find(key, choice)) return choice;
+  if (key && cache.Find(slot, key, choice)) return choice;
   choice = SearchSpelling(lower, clauseEnd, std::move(rules));
-  if (key) cache.Add(key, choice);
+  if (key) cache.Add(slot, key, choice);
   return choice;
 }
 
@@ -983,10 +999,8 @@ const TSeparateWord* SeparateWordTyped(std::string_view word) {
           ->Typed.size();
   if (word.size() > kLongest) return nullptr;
   const auto sameLowered = [word](std::string_view typed) {
-    return word.size() == typed.size() &&
-           std::equal(word.begin(), word.end(), typed.begin(), [](char c, char t) {
-             return (c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c) == t;
-           });
+    return word.size() == typed.size() && std::equal(word.begin(), word.end(), typed.begin(),
+                                                     [](char c, char t) { return Lower(c) == t; });
   };
   for (const TSeparateWord& w : kSeparateWords)
     if (sameLowered(w.Typed)) return &w;
@@ -1046,6 +1060,9 @@ void ApplyModernOrthography(std::u16string& persian, size_t prefixEnd) {
 void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
                         std::u16string& out) {
   const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
+  const bool clauseEnd = SmartSpelling && EndsClause(segment, wordEnd);
+  const size_t slot = TChoiceCache::SlotOf(word, clauseEnd);
+  if (SmartSpelling) Choices().Prefetch(slot);
   bool handled;
   TReading reading = RulesReading(word, handled);
   if (SmartSpelling && SmartWeighedLog) SmartWeighedLog->emplace_back();
@@ -1059,7 +1076,7 @@ void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
       out += separate->Written;
       return;
     }
-    reading = ChooseSpelling(word, EndsClause(segment, wordEnd), std::move(reading));
+    reading = ChooseSpelling(word, clauseEnd, slot, std::move(reading));
     if (SmartSourceLog) SmartSourceLog->push_back(reading.Source);
   }
   if (ModernOrthography)
