@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "CodePage.h"
 #include "Dictionary.h"
@@ -805,14 +806,53 @@ TReading RulesReading(std::string_view word, bool& handled) {
   return reading;
 }
 
+// One spelling read by the rules, with its lookup key and the reads of the key's lookups begun.
+struct TSpellingRead {
+  TSpelling Spelling;
+  TReading Whole;  // keeps its string's room unless a reading wins and takes it
+  std::u16string Key;
+  std::optional<TKeyPrefixes> Prefixes;
+  const TVerbalPrefix* Prefix = nullptr;
+
+  // Reads the spelling; plain, when not empty, is what the rules read it as already.
+  void Read(const TWordList& lists, const std::u16string& plain) {
+    Prefix = VerbalPrefixOf(Spelling.Text);
+    Whole = {std::move(Whole.Persian)};
+    Whole.Persian.clear();
+    if (!plain.empty())
+      Whole.Persian = plain;
+    else
+      AppendTransliteratedWord(Spelling.Text, Whole.Persian);
+    Key.clear();
+    AppendLookupKey(Whole.Persian, Key);
+    Prefixes.emplace(Key);
+    lists.Prefetch(*Prefixes, Key.size());
+  }
+};
+
+// Ranks the readings of a spelling that may win.
+void Weigh(TChooser& chooser, TSpellingRead& read) {
+  const TSpelling& spelling = read.Spelling;
+  const TVerbalPrefix* prefix = read.Prefix;
+  if (prefix && StartsWithConsonant(std::string_view(spelling.Text).substr(prefix->Typed.size()))) {
+    // The rules read such a word as they read its prefix and rest apart.
+    read.Whole.PrefixEnd = prefix->Written.size();
+    read.Whole.Joined = prefix->Joined;
+  } else if (prefix) {
+    chooser.Consider(SplitReading(*prefix, spelling.Text), spelling.Cost);
+  }
+  chooser.Consider(std::move(read.Whole), *read.Prefixes, spelling.Cost);
+  if (TReading split = EndingReading(spelling.Text); !split.Persian.empty())
+    chooser.Consider(std::move(split), spelling.Cost);
+}
+
 // The best reading of a lower-case word the dictionary left alone, starting from the rules' own.
 TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   // What one search needs, kept for the next: every word is searched in the same room.
   thread_local struct {
     TSpellingCandidates Candidates;
-    TSpelling Spelling;
-    std::u16string Key, RulesKey, Skeleton;
-    TReading Whole;  // keeps its string's room unless a reading wins and takes it
+    std::array<TSpellingRead, 2> Reads;
+    std::u16string RulesKey, Skeleton;
   } room;
   const TWordList& lists = WordLists();
   TChooser chooser(lists, word);
@@ -821,51 +861,38 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   std::u16string& rulesKey = room.RulesKey;
   rulesKey.clear();
   AppendLookupKey(rules.Persian, rulesKey);
+  const TKeyPrefixes rulesKeyPrefixes(rulesKey);
+  lists.Prefetch(rulesKeyPrefixes, rulesKey.size());
   // The words of the same skeleton are looked at last, and mostly are: their reads begin now,
   // a stage with each spelling.
   room.Skeleton.clear();
   AppendSkeleton(rulesKey, room.Skeleton);
   TWordList::TReadAhead sameSkeleton = lists.ReadAheadSameSkeleton(room.Skeleton);
-  chooser.Consider(std::move(rules), 0);
   const TDictionaryOff rulesOnly;
   // A spelling that costs as much as an unknown word above the floor could win only as one of
   // the commonest words, which nobody misspells that badly: it is not read.
   TSpellingCandidates& candidates = room.Candidates;
   candidates.Start(word, clauseEnd, ListRanking.Unknown);
-  TSpelling& spelling = room.Spelling;
-  std::u16string& key = room.Key;
-  for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
-    if (spelling.Cost >= chooser.BestScore()) break;
+  chooser.Consider(std::move(rules), rulesKeyPrefixes, 0);
+  // Each spelling that may win is weighed after the next one is read, so that the lookups of
+  // the one, begun when it was read, find their memory fetched while the other is read.
+  TSpellingRead* read = &room.Reads[0];
+  TSpellingRead* next = &room.Reads[1];
+  bool more = candidates.Next(read->Spelling) && read->Spelling.Cost < chooser.BestScore();
+  if (more) read->Read(lists, plain);
+  for (int n = 0; more; std::swap(read, next)) {
+    const TSpelling& spelling = read->Spelling;
     lists.ReadAhead(sameSkeleton);
-    const TVerbalPrefix* prefix = VerbalPrefixOf(spelling.Text);
-    // A fresh reading in the room of the last.
-    TReading& whole = room.Whole;
-    whole = {std::move(whole.Persian)};
-    whole.Persian.clear();
-    if (n == 0 && !plain.empty())
-      whole.Persian = plain;
-    else
-      AppendTransliteratedWord(spelling.Text, whole.Persian);
-    key.clear();
-    AppendLookupKey(whole.Persian, key);
-    const TKeyPrefixes keyPrefixes(key);
-    lists.Prefetch(keyPrefixes, key.size());
-    if (n > 0 &&
-        !chooser.MayWin(spelling.Text, spelling.Settled, keyPrefixes, prefix, spelling.Cost)) {
-      candidates.SkipExtensions();
-      continue;
-    }
-    if (prefix &&
-        StartsWithConsonant(std::string_view(spelling.Text).substr(prefix->Typed.size()))) {
-      // The rules read such a word as they read its prefix and rest apart.
-      whole.PrefixEnd = prefix->Written.size();
-      whole.Joined = prefix->Joined;
-    } else if (prefix) {
-      chooser.Consider(SplitReading(*prefix, spelling.Text), spelling.Cost);
-    }
-    chooser.Consider(std::move(whole), keyPrefixes, spelling.Cost);
-    if (TReading split = EndingReading(spelling.Text); !split.Persian.empty())
-      chooser.Consider(std::move(split), spelling.Cost);
+    const bool mayWin = n == 0 || chooser.MayWin(spelling.Text, spelling.Settled, *read->Prefixes,
+                                                 read->Prefix, spelling.Cost);
+    if (!mayWin) candidates.SkipExtensions();
+    // The next spelling, read only when it may still win: weighing this one can only lower the
+    // score to beat.
+    more = ++n < kMaxSpellings && candidates.Next(next->Spelling) &&
+           next->Spelling.Cost < chooser.BestScore();
+    if (more) next->Read(lists, std::u16string());
+    if (mayWin) Weigh(chooser, *read);
+    more = more && next->Spelling.Cost < chooser.BestScore();
   }
   if (chooser.WantsSkeleton()) chooser.ConsiderSameSkeleton(rulesKey);
   return std::move(chooser.Best());
