@@ -594,7 +594,7 @@ class TChooser {
                               ? float(listed.size() - typed.size()) * cheapestAdded
                               : float(typed.size() - listed.size()) * SkeletonCosts.Dropped;
       if (least + penalty >= bestScore_ || !IsWritable(listed)) continue;
-      const float distance = SkeletonDistance(typed, listed, SkeletonCosts);
+      const float distance = SkeletonDistance(typed, listed, SkeletonCosts, penalty, bestScore_);
       if (distance + penalty >= bestScore_) continue;
       bestScore_ = distance + penalty;
       best_ = {WrittenAsRules(listed)};
