@@ -721,7 +721,23 @@ class TChooser {
   TReading best_;
 };
 
+// The letters a..z that some of the typed forms in a table begin or end with, as bits: a spelling
+// that begins or ends with none of them is passed over at once, as most are.
+template <typename Table, typename Letter>
+constexpr uint32_t LettersOf(const Table& table, Letter letter) {
+  uint32_t letters = 0;
+  for (const auto& entry : table) letters |= uint32_t(1) << (letter(entry.Typed) - 'a');
+  return letters;
+}
+
+bool AmongLetters(uint32_t letters, char c) {
+  return IsLetter(c) && (letters >> (c - 'a') & 1);
+}
+
 const TVerbalPrefix* VerbalPrefixOf(std::string_view spelling) {
+  static constexpr uint32_t kFirstLetters =
+      LettersOf(kVerbalPrefixes, [](std::string_view typed) { return typed.front(); });
+  if (spelling.empty() || !AmongLetters(kFirstLetters, spelling.front())) return nullptr;
   for (const TVerbalPrefix& prefix : kVerbalPrefixes)
     if (StartsWith(spelling, prefix.Typed) && spelling.size() >= prefix.Typed.size() + 2)
       return &prefix;
@@ -751,6 +767,9 @@ constexpr TTypedEnding kTypedEndings[] = {
 // The rules' reading of a spelling whose typed ending they would read into its stem, or an
 // empty one.
 TReading EndingReading(std::string_view spelling) {
+  static constexpr uint32_t kLastLetters =
+      LettersOf(kTypedEndings, [](std::string_view typed) { return typed.back(); });
+  if (spelling.empty() || !AmongLetters(kLastLetters, spelling.back())) return {};
   for (const TTypedEnding& ending : kTypedEndings) {
     if (!EndsWith(spelling, ending.Typed) || spelling.size() < ending.Typed.size() + 2) continue;
     const std::string_view stem =
