@@ -250,6 +250,10 @@ void TSpellingCandidates::Start(std::string_view word, bool clauseEnd, float max
   last_ = -1;
   expand_ = true;
   if (word_.size() > kLongestWord) return;
+  static_assert(std::all_of(std::begin(kSubstitutions), std::end(kSubstitutions),
+                            [](const TSubstitution& s) { return s.To.size() <= kLongestBy; }));
+  padded_.fill(0);
+  std::copy(word_.begin(), word_.end(), padded_.begin());
   // Token boundaries: a substitution starts at one and ends at one. A token followed by a
   // backtick keeps its letter.
   uint64_t boundary = 0, marked = 0;
@@ -275,7 +279,9 @@ void TSpellingCandidates::Start(std::string_view word, bool clauseEnd, float max
         continue;
       // A substitution that ends where a backtick follows would take the mark from its letter.
       if (end < word_.size() && word_[end] == '`') continue;
-      sites_.push_back({uint16_t(at), uint8_t(s.From.size()), s.To, cost});
+      TSite& site = sites_.emplace_back(
+          TSite{uint16_t(at), uint8_t(s.From.size()), uint8_t(s.To.size()), {}, cost});
+      std::copy(s.To.begin(), s.To.end(), site.By.begin());
     }
   }
 }
@@ -301,17 +307,21 @@ void TSpellingCandidates::Spell(int32_t node, TSpelling& spelling) const {
   size_t count = 0;
   for (int32_t n = node; n >= 0; n = nodes_[n].Parent) chosen[count++] = &sites_[nodes_[n].Site];
   // Made in a buffer and copied once: the pieces are a few letters long, and appending each to
-  // the string costs more than its letters.
-  std::array<char, kLongestGrowth * kLongestWord> text;
+  // the string costs more than its letters. Each piece is copied a fixed number of bytes long,
+  // which costs no call, and the next piece writes over what lies beyond its end.
+  std::array<char, kLongestGrowth * kLongestWord + kPiece> text;
   size_t length = 0, at = 0;
   while (count > 0) {
     const TSite& s = *chosen[--count];
-    for (; at < s.At; ++at) text[length++] = word_[at];
-    for (const char c : s.By) text[length++] = c;
-    at += s.Replaced;
+    std::memcpy(text.data() + length, padded_.data() + at, kPiece);
+    length += s.At - at;
+    std::memcpy(text.data() + length, s.By.data(), kLongestBy);
+    length += s.ByLength;
+    at = s.At + s.Replaced;
   }
   spelling.Settled = length;
-  for (; at < word_.size(); ++at) text[length++] = word_[at];
+  std::memcpy(text.data() + length, padded_.data() + at, kPiece);
+  length += word_.size() - at;
   spelling.Text.assign(text.data(), length);
 }
 
