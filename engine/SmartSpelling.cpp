@@ -250,8 +250,16 @@ void TSpellingCandidates::Start(std::string_view word, bool clauseEnd, float max
   last_ = -1;
   expand_ = true;
   if (word_.size() > kLongestWord) return;
-  static_assert(std::all_of(std::begin(kSubstitutions), std::end(kSubstitutions),
-                            [](const TSubstitution& s) { return s.To.size() <= kLongestBy; }));
+  // Each row's letters as a site holds them.
+  static constexpr auto kBy = [] {
+    std::array<std::array<char, kLongestBy>, std::size(kSubstitutions)> by{};
+    for (size_t row = 0; row < by.size(); ++row) {
+      const std::string_view to = kSubstitutions[row].To;
+      if (to.size() > kLongestBy) throw "a substitution too long for a site";
+      std::copy(to.begin(), to.end(), by[row].begin());
+    }
+    return by;
+  }();
   padded_.fill(0);
   std::copy(word_.begin(), word_.end(), padded_.begin());
   // Token boundaries: a substitution starts at one and ends at one. A token followed by a
@@ -274,14 +282,13 @@ void TSpellingCandidates::Start(std::string_view word, bool clauseEnd, float max
       const float cost = costs[row];
       const size_t end = at + s.From.size();
       if (cost >= maxCost_ || end > word_.size() || !(boundary >> end & 1) ||
-          word_.compare(at, s.From.size(), s.From) != 0 ||
+          !StartsWith(std::string_view(word_).substr(at), s.From) ||
           !PlaceHolds(s.Place, word_, at, end, clauseEnd))
         continue;
       // A substitution that ends where a backtick follows would take the mark from its letter.
       if (end < word_.size() && word_[end] == '`') continue;
-      TSite& site = sites_.emplace_back(
-          TSite{uint16_t(at), uint8_t(s.From.size()), uint8_t(s.To.size()), {}, cost});
-      std::copy(s.To.begin(), s.To.end(), site.By.begin());
+      sites_.push_back(
+          {uint16_t(at), uint8_t(s.From.size()), uint8_t(s.To.size()), kBy[row], cost});
     }
   }
 }
