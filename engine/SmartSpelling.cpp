@@ -548,6 +548,15 @@ TTypedWaws TypedWawsOf(std::string_view typed) {
   return waws;
 }
 
+// How many letters of a spelling's key every spelling that extends it, keeping its letters before
+// settledAt, begins with too: all of the key but what the rest may give, and but the last ones,
+// which may still change with the letters after them; 0 when too few are left to judge by.
+size_t SettledKeyLength(std::string_view spelling, size_t settledAt, size_t keyLength) {
+  constexpr size_t kUnsure = 2;
+  const size_t later = MostLetters(spelling, settledAt) + kUnsure;
+  return keyLength <= later + 2 ? 0 : keyLength - later;
+}
+
 class TChooser {
  public:
   // typed: the word whose readings are weighed, for the runs of "o" and "u" it was typed with.
@@ -626,17 +635,12 @@ class TChooser {
   }
 
   // Whether a spelling of the given cost, whose reading has the given key, may still win, or
-  // some spelling that keeps its letters before settledAt and costs as much or more: judged by
-  // the least any word, or stem and ending, costs that begins with the letters those give, by
-  // themselves or after a verbal prefix. Those letters are all of the key but what the rest may
-  // give, and but the last ones, which may still change with the letters after them.
-  bool MayWin(std::string_view spelling, size_t settledAt, const TKeyPrefixes& key,
-              const TVerbalPrefix* prefix, float cost) const {
-    constexpr size_t kUnsure = 2;
-    const size_t later = MostLetters(spelling, settledAt) + kUnsure;
-    if (key.Key().size() <= later + 2) return true;
-    const size_t settled = key.Key().size() - later;
-    lists_.Prefetch(key, settled);
+  // some spelling that extends it and costs as much or more: judged by the least any word, or
+  // stem and ending, costs that begins with the key's settled letters (SettledKeyLength), by
+  // themselves or after a verbal prefix.
+  bool MayWin(size_t settled, const TKeyPrefixes& key, const TVerbalPrefix* prefix,
+              float cost) const {
+    if (settled == 0) return true;
     float least = LeastPenalty(key, settled);
     const float derived = floor_ + ListRanking.Derived;
     if (prefix && least > derived && settled > prefix->Written.size()) {
@@ -848,10 +852,12 @@ struct TSpellingRead {
   TReading Whole;  // keeps its string's room unless a reading wins and takes it
   std::u16string Key;
   std::optional<TKeyPrefixes> Prefixes;
+  size_t SettledKey = 0;  // SettledKeyLength
   const TVerbalPrefix* Prefix = nullptr;
 
-  // Reads the spelling; plain, when not empty, is what the rules read it as already.
-  void Read(const TWordList& lists, const std::u16string& plain) {
+  // Reads the spelling; plain, when not empty, is what the rules read it as already. The first
+  // spelling, the word itself, is weighed whatever it may begin.
+  void Read(const TWordList& lists, const std::u16string& plain, bool first) {
     Prefix = VerbalPrefixOf(Spelling.Text);
     Whole = {std::move(Whole.Persian)};
     Whole.Persian.clear();
@@ -863,6 +869,8 @@ struct TSpellingRead {
     AppendLookupKey(Whole.Persian, Key);
     Prefixes.emplace(Key);
     lists.Prefetch(*Prefixes, Key.size());
+    SettledKey = first ? 0 : SettledKeyLength(Spelling.Text, Spelling.Settled, Key.size());
+    if (SettledKey) lists.Prefetch(*Prefixes, SettledKey);
   }
 };
 
@@ -914,21 +922,21 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   // the one, begun when it was read, find their memory fetched while the other is read.
   TSpellingRead* read = &room.Reads[0];
   TSpellingRead* next = &room.Reads[1];
-  bool more = candidates.Next(read->Spelling) && read->Spelling.Cost < chooser.BestScore();
-  if (more) read->Read(lists, plain);
-  for (int n = 0; more; std::swap(read, next)) {
-    const TSpelling& spelling = read->Spelling;
-    lists.ReadAhead(sameSkeleton);
-    const bool mayWin = n == 0 || chooser.MayWin(spelling.Text, spelling.Settled, *read->Prefixes,
-                                                 read->Prefix, spelling.Cost);
-    if (!mayWin) candidates.SkipExtensions();
-    // The next spelling, read only when it may still win: weighing this one can only lower the
-    // score to beat.
-    more = ++n < kMaxSpellings && candidates.Next(next->Spelling) &&
-           next->Spelling.Cost < chooser.BestScore();
-    if (more) next->Read(lists, std::u16string());
+  const std::u16string unread;
+  // A spelling is read only when it may still win: weighing the one before can only lower the
+  // score to beat.
+  bool more = candidates.Next(next->Spelling) && next->Spelling.Cost < chooser.BestScore();
+  bool mayWin = false;  // the spelling read before, to be weighed
+  for (int n = 0;; ++n) {
+    if (more) next->Read(lists, n == 0 ? plain : unread, n == 0);
     if (mayWin) Weigh(chooser, *read);
-    more = more && next->Spelling.Cost < chooser.BestScore();
+    if (!more || next->Spelling.Cost >= chooser.BestScore()) break;
+    std::swap(read, next);
+    lists.ReadAhead(sameSkeleton);
+    mayWin = chooser.MayWin(read->SettledKey, *read->Prefixes, read->Prefix, read->Spelling.Cost);
+    if (!mayWin) candidates.SkipExtensions();
+    more = n + 1 < kMaxSpellings && candidates.Next(next->Spelling) &&
+           next->Spelling.Cost < chooser.BestScore();
   }
   if (chooser.WantsSkeleton()) chooser.ConsiderSameSkeleton(rulesKey);
   return std::move(chooser.Best());
