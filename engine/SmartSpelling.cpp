@@ -958,9 +958,7 @@ class TChoiceCache {
   }
   void Prefetch(size_t slot) const {
     if (slots_.empty()) return;
-    const char* at = reinterpret_cast<const char*>(&slots_[slot]);
-    __builtin_prefetch(at);
-    __builtin_prefetch(at + sizeof(TSlot) - 1);  // a slot may end in the next cache line
+    __builtin_prefetch(&slots_[slot]);
   }
   // The hash of a lower-case word's circumstances; 0 when its choice must not be kept (the polite
   // pass reads a section that may change at any time).
@@ -1002,8 +1000,10 @@ class TChoiceCache {
 
  private:
   static constexpr size_t kSlots = 1 << 18;
-  static constexpr size_t kLongest = 28;  // code units of a kept choice
-  struct TSlot {
+  // Code units of a kept choice: as many as fill a slot of one cache line, so that a lookup
+  // reads one. A longer word's choice is searched each time, and very few are that long.
+  static constexpr size_t kLongest = 24;
+  struct alignas(64) TSlot {
     uint64_t Key = 0;
     uint8_t Length = 0;
     uint8_t PrefixEnd = 0;
@@ -1011,6 +1011,7 @@ class TChoiceCache {
     TSmartSource Source = TSmartSource::Rules;
     char16_t Persian[kLongest];
   };
+  static_assert(sizeof(TSlot) == 64);
   std::vector<TSlot, THugePageAllocator<TSlot>> slots_;  // allocated on first use
   std::pair<uint64_t, uint8_t> state_{};
   uint64_t age_ = 0;
