@@ -1132,8 +1132,9 @@ void ApplyModernOrthography(std::u16string& persian, size_t prefixEnd) {
 void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
                         std::u16string& out) {
   const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
+  // Where smart spelling keeps the word's choice, fetched while the rules read the word.
   const bool clauseEnd = SmartSpelling && EndsClause(segment, wordEnd);
-  const size_t slot = TChoiceCache::SlotOf(word, clauseEnd);
+  const size_t slot = SmartSpelling ? TChoiceCache::SlotOf(word, clauseEnd) : 0;
   if (SmartSpelling) Choices().Prefetch(slot);
   bool handled;
   TReading reading = RulesReading(word, handled);
