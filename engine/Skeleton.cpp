@@ -90,7 +90,7 @@ void AppendSkeleton(std::u16string_view key, std::u16string& skeleton) {
 }
 
 float SkeletonDistance(std::u16string_view typed, std::u16string_view listed,
-                       const TSkeletonCosts& costs) {
+                       const TSkeletonCosts& costs, float penalty, float bound) {
   constexpr float kUnrelated = std::numeric_limits<float>::infinity();
   constexpr size_t kLongest = 31;
   if (typed.size() > kLongest || listed.size() > kLongest) return kUnrelated;
@@ -118,12 +118,18 @@ float SkeletonDistance(std::u16string_view typed, std::u16string_view listed,
     // A word's ending is its grammar: a letter added after the typed word's last is no slip.
     const bool last = i == typed.size();
     next[0] = row[0] + drop;
+    float least = next[0];
     for (size_t j = 1; j <= listed.size(); ++j) {
       const float add = last ? kUnrelated : added[j - 1];
       next[j] =
           std::min({row[j - 1] + substitution(a, aSound, j - 1), row[j] + drop, next[j - 1] + add});
+      least = std::min(least, next[j]);
     }
+    // No cost is negative, so that no later row holds less than this one's least: once that
+    // reaches the bound, so does the distance.
+    if (least + penalty >= bound) return kUnrelated;
     std::copy_n(next.begin(), listed.size() + 1, row.begin());
   }
-  return row[listed.size()];
+  const float distance = row[listed.size()];
+  return distance + penalty >= bound ? kUnrelated : distance;
 }

@@ -3,6 +3,7 @@
 // and same-sounding letters the typist chose differently.
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,8 @@ struct TSkeletonCosts {
 
 // How far apart the reading of a typed word with its vowels written and a listed word are, both
 // lookup keys, in the units of the substitution costs; آ for ا costs almost nothing, and any
-// difference that costs does not price makes them unrelated (infinity).
+// difference that costs does not price makes them unrelated (infinity). A distance that, with
+// penalty added, reaches bound is infinity too, and given up as soon as that is sure.
 float SkeletonDistance(std::u16string_view typed, std::u16string_view listed,
-                       const TSkeletonCosts& costs);
+                       const TSkeletonCosts& costs, float penalty = 0,
+                       float bound = std::numeric_limits<float>::infinity());

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "CodePage.h"
 #include "Dictionary.h"
@@ -249,6 +250,18 @@ void TSpellingCandidates::Start(std::string_view word, bool clauseEnd, float max
   last_ = -1;
   expand_ = true;
   if (word_.size() > kLongestWord) return;
+  // Each row's letters as a site holds them.
+  static constexpr auto kBy = [] {
+    std::array<std::array<char, kLongestBy>, std::size(kSubstitutions)> by{};
+    for (size_t row = 0; row < by.size(); ++row) {
+      const std::string_view to = kSubstitutions[row].To;
+      if (to.size() > kLongestBy) throw "a substitution too long for a site";
+      std::copy(to.begin(), to.end(), by[row].begin());
+    }
+    return by;
+  }();
+  padded_.fill(0);
+  std::copy(word_.begin(), word_.end(), padded_.begin());
   // Token boundaries: a substitution starts at one and ends at one. A token followed by a
   // backtick keeps its letter.
   uint64_t boundary = 0, marked = 0;
@@ -269,12 +282,13 @@ void TSpellingCandidates::Start(std::string_view word, bool clauseEnd, float max
       const float cost = costs[row];
       const size_t end = at + s.From.size();
       if (cost >= maxCost_ || end > word_.size() || !(boundary >> end & 1) ||
-          word_.compare(at, s.From.size(), s.From) != 0 ||
+          !StartsWith(std::string_view(word_).substr(at), s.From) ||
           !PlaceHolds(s.Place, word_, at, end, clauseEnd))
         continue;
       // A substitution that ends where a backtick follows would take the mark from its letter.
       if (end < word_.size() && word_[end] == '`') continue;
-      sites_.push_back({uint16_t(at), uint8_t(s.From.size()), s.To, cost});
+      sites_.push_back(
+          {uint16_t(at), uint8_t(s.From.size()), uint8_t(s.To.size()), kBy[row], cost});
     }
   }
 }
@@ -300,17 +314,21 @@ void TSpellingCandidates::Spell(int32_t node, TSpelling& spelling) const {
   size_t count = 0;
   for (int32_t n = node; n >= 0; n = nodes_[n].Parent) chosen[count++] = &sites_[nodes_[n].Site];
   // Made in a buffer and copied once: the pieces are a few letters long, and appending each to
-  // the string costs more than its letters.
-  std::array<char, kLongestGrowth * kLongestWord> text;
+  // the string costs more than its letters. Each piece is copied a fixed number of bytes long,
+  // which costs no call, and the next piece writes over what lies beyond its end.
+  std::array<char, kLongestGrowth * kLongestWord + kPiece> text;
   size_t length = 0, at = 0;
   while (count > 0) {
     const TSite& s = *chosen[--count];
-    for (; at < s.At; ++at) text[length++] = word_[at];
-    for (const char c : s.By) text[length++] = c;
-    at += s.Replaced;
+    std::memcpy(text.data() + length, padded_.data() + at, kPiece);
+    length += s.At - at;
+    std::memcpy(text.data() + length, s.By.data(), kLongestBy);
+    length += s.ByLength;
+    at = s.At + s.Replaced;
   }
   spelling.Settled = length;
-  for (; at < word_.size(); ++at) text[length++] = word_[at];
+  std::memcpy(text.data() + length, padded_.data() + at, kPiece);
+  length += word_.size() - at;
   spelling.Text.assign(text.data(), length);
 }
 
@@ -530,6 +548,15 @@ TTypedWaws TypedWawsOf(std::string_view typed) {
   return waws;
 }
 
+// How many letters of a spelling's key every spelling that extends it, keeping its letters before
+// settledAt, begins with too: all of the key but what the rest may give, and but the last ones,
+// which may still change with the letters after them; 0 when too few are left to judge by.
+size_t SettledKeyLength(std::string_view spelling, size_t settledAt, size_t keyLength) {
+  constexpr size_t kUnsure = 2;
+  const size_t later = MostLetters(spelling, settledAt) + kUnsure;
+  return keyLength <= later + 2 ? 0 : keyLength - later;
+}
+
 class TChooser {
  public:
   // typed: the word whose readings are weighed, for the runs of "o" and "u" it was typed with.
@@ -593,7 +620,7 @@ class TChooser {
                               ? float(listed.size() - typed.size()) * cheapestAdded
                               : float(typed.size() - listed.size()) * SkeletonCosts.Dropped;
       if (least + penalty >= bestScore_ || !IsWritable(listed)) continue;
-      const float distance = SkeletonDistance(typed, listed, SkeletonCosts);
+      const float distance = SkeletonDistance(typed, listed, SkeletonCosts, penalty, bestScore_);
       if (distance + penalty >= bestScore_) continue;
       bestScore_ = distance + penalty;
       best_ = {WrittenAsRules(listed)};
@@ -608,17 +635,12 @@ class TChooser {
   }
 
   // Whether a spelling of the given cost, whose reading has the given key, may still win, or
-  // some spelling that keeps its letters before settledAt and costs as much or more: judged by
-  // the least any word, or stem and ending, costs that begins with the letters those give, by
-  // themselves or after a verbal prefix. Those letters are all of the key but what the rest may
-  // give, and but the last ones, which may still change with the letters after them.
-  bool MayWin(std::string_view spelling, size_t settledAt, const TKeyPrefixes& key,
-              const TVerbalPrefix* prefix, float cost) const {
-    constexpr size_t kUnsure = 2;
-    const size_t later = MostLetters(spelling, settledAt) + kUnsure;
-    if (key.Key().size() <= later + 2) return true;
-    const size_t settled = key.Key().size() - later;
-    lists_.Prefetch(key, settled);
+  // some spelling that extends it and costs as much or more: judged by the least any word, or
+  // stem and ending, costs that begins with the key's settled letters (SettledKeyLength), by
+  // themselves or after a verbal prefix.
+  bool MayWin(size_t settled, const TKeyPrefixes& key, const TVerbalPrefix* prefix,
+              float cost) const {
+    if (settled == 0) return true;
     float least = LeastPenalty(key, settled);
     const float derived = floor_ + ListRanking.Derived;
     if (prefix && least > derived && settled > prefix->Written.size()) {
@@ -720,7 +742,23 @@ class TChooser {
   TReading best_;
 };
 
+// The letters a..z that some of the typed forms in a table begin or end with, as bits: a spelling
+// that begins or ends with none of them is passed over at once, as most are.
+template <typename Table, typename Letter>
+constexpr uint32_t LettersOf(const Table& table, Letter letter) {
+  uint32_t letters = 0;
+  for (const auto& entry : table) letters |= uint32_t(1) << (letter(entry.Typed) - 'a');
+  return letters;
+}
+
+bool AmongLetters(uint32_t letters, char c) {
+  return IsLetter(c) && (letters >> (c - 'a') & 1);
+}
+
 const TVerbalPrefix* VerbalPrefixOf(std::string_view spelling) {
+  static constexpr uint32_t kFirstLetters =
+      LettersOf(kVerbalPrefixes, [](std::string_view typed) { return typed.front(); });
+  if (spelling.empty() || !AmongLetters(kFirstLetters, spelling.front())) return nullptr;
   for (const TVerbalPrefix& prefix : kVerbalPrefixes)
     if (StartsWith(spelling, prefix.Typed) && spelling.size() >= prefix.Typed.size() + 2)
       return &prefix;
@@ -750,6 +788,9 @@ constexpr TTypedEnding kTypedEndings[] = {
 // The rules' reading of a spelling whose typed ending they would read into its stem, or an
 // empty one.
 TReading EndingReading(std::string_view spelling) {
+  static constexpr uint32_t kLastLetters =
+      LettersOf(kTypedEndings, [](std::string_view typed) { return typed.back(); });
+  if (spelling.empty() || !AmongLetters(kLastLetters, spelling.back())) return {};
   for (const TTypedEnding& ending : kTypedEndings) {
     if (!EndsWith(spelling, ending.Typed) || spelling.size() < ending.Typed.size() + 2) continue;
     const std::string_view stem =
@@ -769,10 +810,13 @@ TReading SplitReading(const TVerbalPrefix& prefix, std::string_view spelling) {
   return reading;
 }
 
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
 std::string Lowered(std::string_view word) {
   std::string lower(word);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = char(c + ('a' - 'A'));
+  for (char& c : lower) c = Lower(c);
   return lower;
 }
 
@@ -802,14 +846,57 @@ TReading RulesReading(std::string_view word, bool& handled) {
   return reading;
 }
 
+// One spelling read by the rules, with its lookup key and the reads of the key's lookups begun.
+struct TSpellingRead {
+  TSpelling Spelling;
+  TReading Whole;  // keeps its string's room unless a reading wins and takes it
+  std::u16string Key;
+  std::optional<TKeyPrefixes> Prefixes;
+  size_t SettledKey = 0;  // SettledKeyLength
+  const TVerbalPrefix* Prefix = nullptr;
+
+  // Reads the spelling; plain, when not empty, is what the rules read it as already. The first
+  // spelling, the word itself, is weighed whatever it may begin.
+  void Read(const TWordList& lists, const std::u16string& plain, bool first) {
+    Prefix = VerbalPrefixOf(Spelling.Text);
+    Whole = {std::move(Whole.Persian)};
+    Whole.Persian.clear();
+    if (!plain.empty())
+      Whole.Persian = plain;
+    else
+      AppendTransliteratedWord(Spelling.Text, Whole.Persian);
+    Key.clear();
+    AppendLookupKey(Whole.Persian, Key);
+    Prefixes.emplace(Key);
+    lists.Prefetch(*Prefixes, Key.size());
+    SettledKey = first ? 0 : SettledKeyLength(Spelling.Text, Spelling.Settled, Key.size());
+    if (SettledKey) lists.Prefetch(*Prefixes, SettledKey);
+  }
+};
+
+// Ranks the readings of a spelling that may win.
+void Weigh(TChooser& chooser, TSpellingRead& read) {
+  const TSpelling& spelling = read.Spelling;
+  const TVerbalPrefix* prefix = read.Prefix;
+  if (prefix && StartsWithConsonant(std::string_view(spelling.Text).substr(prefix->Typed.size()))) {
+    // The rules read such a word as they read its prefix and rest apart.
+    read.Whole.PrefixEnd = prefix->Written.size();
+    read.Whole.Joined = prefix->Joined;
+  } else if (prefix) {
+    chooser.Consider(SplitReading(*prefix, spelling.Text), spelling.Cost);
+  }
+  chooser.Consider(std::move(read.Whole), *read.Prefixes, spelling.Cost);
+  if (TReading split = EndingReading(spelling.Text); !split.Persian.empty())
+    chooser.Consider(std::move(split), spelling.Cost);
+}
+
 // The best reading of a lower-case word the dictionary left alone, starting from the rules' own.
 TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   // What one search needs, kept for the next: every word is searched in the same room.
   thread_local struct {
     TSpellingCandidates Candidates;
-    TSpelling Spelling;
-    std::u16string Key, RulesKey, Skeleton;
-    TReading Whole;  // keeps its string's room unless a reading wins and takes it
+    std::array<TSpellingRead, 2> Reads;
+    std::u16string RulesKey, Skeleton;
   } room;
   const TWordList& lists = WordLists();
   TChooser chooser(lists, word);
@@ -818,51 +905,38 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
   std::u16string& rulesKey = room.RulesKey;
   rulesKey.clear();
   AppendLookupKey(rules.Persian, rulesKey);
+  const TKeyPrefixes rulesKeyPrefixes(rulesKey);
+  lists.Prefetch(rulesKeyPrefixes, rulesKey.size());
   // The words of the same skeleton are looked at last, and mostly are: their reads begin now,
   // a stage with each spelling.
   room.Skeleton.clear();
   AppendSkeleton(rulesKey, room.Skeleton);
   TWordList::TReadAhead sameSkeleton = lists.ReadAheadSameSkeleton(room.Skeleton);
-  chooser.Consider(std::move(rules), 0);
   const TDictionaryOff rulesOnly;
   // A spelling that costs as much as an unknown word above the floor could win only as one of
   // the commonest words, which nobody misspells that badly: it is not read.
   TSpellingCandidates& candidates = room.Candidates;
   candidates.Start(word, clauseEnd, ListRanking.Unknown);
-  TSpelling& spelling = room.Spelling;
-  std::u16string& key = room.Key;
-  for (int n = 0; n < kMaxSpellings && candidates.Next(spelling); ++n) {
-    if (spelling.Cost >= chooser.BestScore()) break;
+  chooser.Consider(std::move(rules), rulesKeyPrefixes, 0);
+  // Each spelling that may win is weighed after the next one is read, so that the lookups of
+  // the one, begun when it was read, find their memory fetched while the other is read.
+  TSpellingRead* read = &room.Reads[0];
+  TSpellingRead* next = &room.Reads[1];
+  const std::u16string unread;
+  // A spelling is read only when it may still win: weighing the one before can only lower the
+  // score to beat.
+  bool more = candidates.Next(next->Spelling) && next->Spelling.Cost < chooser.BestScore();
+  bool mayWin = false;  // the spelling read before, to be weighed
+  for (int n = 0;; ++n) {
+    if (more) next->Read(lists, n == 0 ? plain : unread, n == 0);
+    if (mayWin) Weigh(chooser, *read);
+    if (!more || next->Spelling.Cost >= chooser.BestScore()) break;
+    std::swap(read, next);
     lists.ReadAhead(sameSkeleton);
-    const TVerbalPrefix* prefix = VerbalPrefixOf(spelling.Text);
-    // A fresh reading in the room of the last.
-    TReading& whole = room.Whole;
-    whole = {std::move(whole.Persian)};
-    whole.Persian.clear();
-    if (n == 0 && !plain.empty())
-      whole.Persian = plain;
-    else
-      AppendTransliteratedWord(spelling.Text, whole.Persian);
-    key.clear();
-    AppendLookupKey(whole.Persian, key);
-    const TKeyPrefixes keyPrefixes(key);
-    lists.Prefetch(keyPrefixes, key.size());
-    if (n > 0 &&
-        !chooser.MayWin(spelling.Text, spelling.Settled, keyPrefixes, prefix, spelling.Cost)) {
-      candidates.SkipExtensions();
-      continue;
-    }
-    if (prefix &&
-        StartsWithConsonant(std::string_view(spelling.Text).substr(prefix->Typed.size()))) {
-      // The rules read such a word as they read its prefix and rest apart.
-      whole.PrefixEnd = prefix->Written.size();
-      whole.Joined = prefix->Joined;
-    } else if (prefix) {
-      chooser.Consider(SplitReading(*prefix, spelling.Text), spelling.Cost);
-    }
-    chooser.Consider(std::move(whole), keyPrefixes, spelling.Cost);
-    if (TReading split = EndingReading(spelling.Text); !split.Persian.empty())
-      chooser.Consider(std::move(split), spelling.Cost);
+    mayWin = chooser.MayWin(read->SettledKey, *read->Prefixes, read->Prefix, read->Spelling.Cost);
+    if (!mayWin) candidates.SkipExtensions();
+    more = n + 1 < kMaxSpellings && candidates.Next(next->Spelling) &&
+           next->Spelling.Cost < chooser.BestScore();
   }
   if (chooser.WantsSkeleton()) chooser.ConsiderSameSkeleton(rulesKey);
   return std::move(chooser.Best());
@@ -875,6 +949,17 @@ TReading SearchSpelling(std::string_view word, bool clauseEnd, TReading rules) {
 // and every older choice is forgotten at once. A newer word takes an older one's slot.
 class TChoiceCache {
  public:
+  // The slot of a word, whatever its capitals, in its place: known from the typed word alone, so
+  // that the slot is fetched while the rules read the word, which the key needs.
+  static size_t SlotOf(std::string_view word, bool clauseEnd) {
+    uint64_t h = clauseEnd ? 0x84222325CBF29CE4ull : 0xCBF29CE484222325ull;
+    for (const char c : word) h = (h ^ static_cast<unsigned char>(Lower(c))) * 0x100000001B3ull;
+    return (h ^ (h >> 29)) & (kSlots - 1);
+  }
+  void Prefetch(size_t slot) const {
+    if (slots_.empty()) return;
+    __builtin_prefetch(&slots_[slot]);
+  }
   // The hash of a lower-case word's circumstances; 0 when its choice must not be kept (the polite
   // pass reads a section that may change at any time).
   uint64_t KeyOf(std::string_view word, bool clauseEnd, const TReading& rules) {
@@ -891,9 +976,9 @@ class TChoiceCache {
     add(0x30000 + rules.PrefixEnd);
     return h | 1;  // never 0, the mark of an empty slot
   }
-  bool Find(uint64_t key, TReading& choice) {
+  bool Find(size_t at, uint64_t key, TReading& choice) {
     if (slots_.empty()) slots_.resize(kSlots);
-    const TSlot& slot = slots_[key & (kSlots - 1)];
+    const TSlot& slot = slots_[at];
     if (slot.Key != key) return false;
     choice.Persian.assign(slot.Persian, slot.Length);
     choice.PrefixEnd = slot.PrefixEnd;
@@ -901,9 +986,9 @@ class TChoiceCache {
     choice.Source = slot.Source;
     return true;
   }
-  void Add(uint64_t key, const TReading& choice) {
+  void Add(size_t at, uint64_t key, const TReading& choice) {
     if (choice.Persian.size() > kLongest) return;
-    TSlot& slot = slots_[key & (kSlots - 1)];
+    TSlot& slot = slots_[at];
     slot.Key = key;
     slot.Length = uint8_t(choice.Persian.size());
     slot.PrefixEnd = uint8_t(choice.PrefixEnd);
@@ -915,8 +1000,10 @@ class TChoiceCache {
 
  private:
   static constexpr size_t kSlots = 1 << 18;
-  static constexpr size_t kLongest = 28;  // code units of a kept choice
-  struct TSlot {
+  // Code units of a kept choice: as many as fill a slot of one cache line, so that a lookup
+  // reads one. A longer word's choice is searched each time, and very few are that long.
+  static constexpr size_t kLongest = 24;
+  struct alignas(64) TSlot {
     uint64_t Key = 0;
     uint8_t Length = 0;
     uint8_t PrefixEnd = 0;
@@ -924,6 +1011,7 @@ class TChoiceCache {
     TSmartSource Source = TSmartSource::Rules;
     char16_t Persian[kLongest];
   };
+  static_assert(sizeof(TSlot) == 64);
   std::vector<TSlot, THugePageAllocator<TSlot>> slots_;  // allocated on first use
   std::pair<uint64_t, uint8_t> state_{};
   uint64_t age_ = 0;
@@ -934,15 +1022,15 @@ TChoiceCache& Choices() {
   return choices;
 }
 
-// SearchSpelling, or its choice for the same word before.
-TReading ChooseSpelling(std::string_view word, bool clauseEnd, TReading rules) {
+// SearchSpelling, or its choice for the same word before, kept in the given slot.
+TReading ChooseSpelling(std::string_view word, bool clauseEnd, size_t slot, TReading rules) {
   TChoiceCache& cache = Choices();
   const std::string lower = Lowered(word);
   const uint64_t key = SmartWeighedLog ? 0 : cache.KeyOf(lower, clauseEnd, rules);
   TReading choice;
-  if (key && cache.Find(key, choice)) return choice;
+  if (key && cache.Find(slot, key, choice)) return choice;
   choice = SearchSpelling(lower, clauseEnd, std::move(rules));
-  if (key) cache.Add(key, choice);
+  if (key) cache.Add(slot, key, choice);
   return choice;
 }
 
@@ -983,10 +1071,8 @@ const TSeparateWord* SeparateWordTyped(std::string_view word) {
           ->Typed.size();
   if (word.size() > kLongest) return nullptr;
   const auto sameLowered = [word](std::string_view typed) {
-    return word.size() == typed.size() &&
-           std::equal(word.begin(), word.end(), typed.begin(), [](char c, char t) {
-             return (c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c) == t;
-           });
+    return word.size() == typed.size() && std::equal(word.begin(), word.end(), typed.begin(),
+                                                     [](char c, char t) { return Lower(c) == t; });
   };
   for (const TSeparateWord& w : kSeparateWords)
     if (sameLowered(w.Typed)) return &w;
@@ -1046,6 +1132,10 @@ void ApplyModernOrthography(std::u16string& persian, size_t prefixEnd) {
 void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
                         std::u16string& out) {
   const std::string_view word = segment.substr(wordAt, wordEnd - wordAt);
+  // Where smart spelling keeps the word's choice, fetched while the rules read the word.
+  const bool clauseEnd = SmartSpelling && EndsClause(segment, wordEnd);
+  const size_t slot = SmartSpelling ? TChoiceCache::SlotOf(word, clauseEnd) : 0;
+  if (SmartSpelling) Choices().Prefetch(slot);
   bool handled;
   TReading reading = RulesReading(word, handled);
   if (SmartSpelling && SmartWeighedLog) SmartWeighedLog->emplace_back();
@@ -1059,7 +1149,7 @@ void AppendOptionalWord(std::string_view segment, size_t wordAt, size_t wordEnd,
       out += separate->Written;
       return;
     }
-    reading = ChooseSpelling(word, EndsClause(segment, wordEnd), std::move(reading));
+    reading = ChooseSpelling(word, clauseEnd, slot, std::move(reading));
     if (SmartSourceLog) SmartSourceLog->push_back(reading.Source);
   }
   if (ModernOrthography)

@@ -2,6 +2,7 @@
 // Two options over the letter rules. Smart spelling chooses, for each word that the user's
 // dictionary leaves alone, among its alternative spellings the one that a Persian word list knows;
 // modern orthography writes FARSI YEH and the ZWNJs of today's Persian.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -103,10 +104,14 @@ class TSpellingCandidates {
   void SkipExtensions() { expand_ = false; }
 
  private:
+  // Spell copies a fixed number of bytes for each piece of a spelling.
+  static constexpr size_t kPiece = 64;
+  static constexpr size_t kLongestBy = 8;
   struct TSite {
     uint16_t At;
     uint8_t Replaced;  // letters of the word replaced
-    std::string_view By;
+    uint8_t ByLength;
+    std::array<char, kLongestBy> By;  // what replaces them, in its first ByLength
     float Cost;
   };
   // One set of substitutions: the last one chosen and the set without it.
@@ -120,6 +125,7 @@ class TSpellingCandidates {
   void Spell(int32_t node, TSpelling& spelling) const;
 
   std::string word_;
+  std::array<char, kLongestWord + kPiece> padded_;  // the word, and zeros up to the end
   float maxCost_ = 0;
   std::vector<TSite> sites_;  // by position, then table order
   std::vector<TNode> nodes_;

@@ -200,6 +200,31 @@ TEST(SkeletonTest, KeepsConsonantsBySoundAndDropsVowelLettersAndAFinalHeh) {
   EXPECT_EQ(skeleton(u"\u0627\u0648\u0647"), u"");
 }
 
+TEST(SkeletonTest, ADistanceIsGivenUpOnlyWhenItWouldReachTheBound) {
+  // Keys of vowel letters, consonants and letters of one sound, so that every kind of step and
+  // unrelated pairs occur; each pair's distance against a bound around it.
+  const std::u16string letters = u"\u0627\u0622\u0648\u06CC\u0639\u0628\u062A\u0637\u0633\u0647";
+  std::mt19937 random(7);
+  const auto key = [&] {
+    std::u16string k(1 + random() % 7, u' ');
+    for (char16_t& c : k) c = letters[random() % letters.size()];
+    return k;
+  };
+  const TSkeletonCosts costs;
+  for (int i = 0; i < 3000; ++i) {
+    const std::u16string typed = key(), listed = key();
+    const float exact = SkeletonDistance(typed, listed, costs);
+    const float penalty = float(random() % 5);
+    for (const float bound : {exact + penalty, exact + penalty + 0.25f, exact + penalty - 0.25f}) {
+      const float bounded = SkeletonDistance(typed, listed, costs, penalty, bound);
+      if (exact + penalty < bound)
+        EXPECT_EQ(bounded, exact);
+      else
+        EXPECT_EQ(bounded, std::numeric_limits<float>::infinity());
+    }
+  }
+}
+
 TEST(WordListTest, FindsBySkeletonWordsAddedAfterTheFirstLookup) {
   // KTAB, then KTB and ALEF WAW (no skeleton) after the index was built for the first.
   TWordList list;
