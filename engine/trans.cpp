@@ -545,7 +545,7 @@ void ToLowerAscii(std::string& word) {
 
 void Normalise(std::string& word) {
   ToLowerAscii(word);
-  if (word == "va" || word == "na") {
+  if (word.size() == 2 && (word == "va" || word == "na")) {
     word = word == "va" ? "v" : "nh";
     PolitePass(word);
     return;
@@ -713,7 +713,7 @@ void AppendTransliteration(std::string_view word, std::u16string& out) {
   TPrefixRun run;
   while (DictionaryMode && DictionaryStage(w, at, run, out)) {
   }
-  w.erase(0, at);
+  if (at != 0) w.erase(0, at);
   Normalise(w);
   ScanLetters(w, out);
 }
