@@ -229,6 +229,8 @@ enum : uint8_t {
   kTryLong = 4,     // a three- or four-character key or a doubled digraph may take it
   kMayDouble = 8,   // a doubled digraph may take it: its third character repeats its first
   kGuarded = 16,  // its third character may let a longer key, a doubled digraph or a split take it
+  kDoubled = 32,  // a doubled consonant: the shadda takes both characters where the word allows it
+  kGuardLost = 64,  // no room for its guard: the candidate goes through every rule
 };
 TFastRead gPairRead[256 * 256];
 // For the last character at the word's end.
@@ -396,17 +398,21 @@ void FillPairRead(char a, char b) {
   if (row) {
     read.Letter = LetterOfRow(row);
     read.Length = 2;
-  } else if (!doubled && gRowOf1[ua]) {
+  } else if (gRowOf1[ua]) {  // for a doubled consonant, its read when the shadda is refused
     read.Letter = LetterOfRow(gRowOf1[ua]);
     read.Length = 1;
   }
   if (row || doubled) read.Flags |= kTryTwo;
+  if (!row && doubled) read.Flags |= kDoubled;
   gPairGuard[ua * 256 + ub] = 0;
   const bool longKey = read.Flags & kTryLong, splits = row && MayBeReadApart(a, b);
   if (longKey || splits) {
     read.Flags |= kGuarded;
     gPairGuard[ua * 256 + ub] = GuardIndex(ThirdsTaking(a, b, longKey, splits));
-    if (!gPairGuard[ua * 256 + ub]) read.Length = 0;
+    if (!gPairGuard[ua * 256 + ub]) {
+      read.Length = 0;
+      read.Flags |= kGuardLost;
+    }
   }
   if (TakesShadda(a) && IsDigraphMark(b)) read.Flags |= kTryLong | kMayDouble | kGuarded;
   gPairRead[ua * 256 + ub] = read;
@@ -447,7 +453,7 @@ class TFirstOccurrence {
   size_t StartOrSecondLast(size_t restAt) const {
     const size_t n = word_.size();
     if (restAt == 0 || IsBorder(n - restAt)) return 1;
-    if (n - restAt == 2 && word_.find(word_.substr(restAt)) == restAt) return n - 1;
+    if (n - restAt == 2 && !OccursBefore(restAt)) return n - 1;
     return 0;
   }
 
@@ -461,7 +467,14 @@ class TFirstOccurrence {
   // characters.
   bool IsBorder(size_t length) const {
     if (!border_.empty()) return border_[length];
-    return word_.compare(word_.size() - length, length, word_, 0, length) == 0;
+    const size_t at = word_.size() - length;
+    return word_[at] == word_[0] && word_.compare(at, length, word_, 0, length) == 0;
+  }
+  // Whether the two characters at restAt occur earlier in the word.
+  bool OccursBefore(size_t restAt) const {
+    for (size_t i = 0; i < restAt; ++i)
+      if (word_[i] == word_[restAt] && word_[i + 1] == word_[restAt + 1]) return true;
+    return false;
   }
   void FindBorders() {
     // Freed at once: Z is the largest copy of a long word.
@@ -483,6 +496,17 @@ class TFirstOccurrence {
   std::vector<bool> border_;
 };
 
+// The letter of a doubled consonant that takes the shadda, and the shadda; nothing at all when no
+// row holds the consonant.
+void PutShadda(const char* cand, int n, char16_t*& out) {
+  const auto* u = reinterpret_cast<const unsigned char*>(cand);
+  const int row = n == 2 ? gFirstRowOf1[u[0]] : gFirstRowOf2[u[0] * 256 + u[1]];
+  if (row) {
+    PutLetter(out, LetterRules[row].Letter);
+    *out++ = kShadda;
+  }
+}
+
 // The automatic shadda for a doubled consonant (XX, XhXh or X`X`).
 bool TryShadda(const char* cand, int n, size_t restAt, const TFirstOccurrence& occurrence,
                char16_t*& out) {
@@ -496,12 +520,7 @@ bool TryShadda(const char* cand, int n, size_t restAt, const TFirstOccurrence& o
   // The first occurrence of the unread rest, which may lie before the rest itself: no shadda at
   // the very start of the word nor for a pair that forms its last two characters.
   if (occurrence.StartOrSecondLast(restAt) != 0) return false;
-  const auto* u = reinterpret_cast<const unsigned char*>(cand);
-  const int row = n == 2 ? gFirstRowOf1[u[0]] : gFirstRowOf2[u[0] * 256 + u[1]];
-  if (row) {
-    PutLetter(out, LetterRules[row].Letter);
-    *out++ = kShadda;
-  }
+  PutShadda(cand, n, out);
   return true;
 }
 
@@ -659,23 +678,98 @@ class TLetterStep {
 };
 
 // Whether the third character of a guarded candidate sends it through every rule.
-bool Guards(const unsigned char* cand, const TFastRead& read) {
-  return ((read.Flags & kMayDouble) && cand[2] == cand[0]) ||
+bool Guards(const unsigned char* cand, uint8_t flags) {
+  return ((flags & kMayDouble) && cand[2] == cand[0]) ||
          gGuards[gPairGuard[cand[0] * 256 + cand[1]]][cand[2]];
+}
+
+// How a word's first candidate is read, found once by the full step for the characters words are
+// made of: the letters it writes (a word's start may write two for one character) and the
+// characters it takes, or 0 when it goes through every rule. Its pair's guard still applies.
+struct TStartRead {
+  char16_t Units[2];
+  uint8_t Written;
+  uint8_t Length;
+  uint8_t Flags;  // the pair's
+};
+constexpr std::string_view kWordLetters = "0123456789`abcdefghijklmnopqrstuvwxyz";
+// Column 0: another byte, read by the full step; the last column: the word ends.
+constexpr size_t kStartColumns = kWordLetters.size() + 2;
+constexpr size_t kWordEnds = kStartColumns - 1;
+uint8_t gWordLetterIndex[256];  // 1 + the place in kWordLetters, or 0
+TStartRead gStartRead[kStartColumns * kStartColumns];
+// The letters of each doubled consonant that takes the shadda.
+struct TShaddaRead {
+  char16_t Units[2];
+  uint8_t Written;
+};
+TShaddaRead gShaddaRead[256];
+
+TStartRead StartReadOf(std::string_view word, uint8_t flags) {
+  TStartRead read{{0, 0}, 0, 0, flags};
+  const TFirstOccurrence occurrence(word);
+  char16_t units[4];
+  TScanAt at{0, 1, units};
+  TLetterStep(word, occurrence, at).Run(flags);
+  // A character without a row is written as it is, by the code page of the moment, and resets
+  // the position the word's ends are told by: always read by the full step.
+  if (at.Pos == 0 || (flags & kGuardLost)) return read;
+  read.Written = static_cast<uint8_t>(at.Out - units);
+  std::copy(units, at.Out, read.Units);
+  read.Length = static_cast<uint8_t>(at.RestAt);
+  return read;
+}
+
+// A word's first candidate reads the same whatever follows it unless its pair is guarded: the
+// first two characters alone stand for every word they begin.
+void BuildStartReads() {
+  std::fill(std::begin(gWordLetterIndex), std::end(gWordLetterIndex), 0);
+  std::fill(std::begin(gStartRead), std::end(gStartRead), TStartRead{});
+  for (size_t i = 0; i < kWordLetters.size(); ++i)
+    gWordLetterIndex[static_cast<unsigned char>(kWordLetters[i])] = static_cast<uint8_t>(i + 1);
+  for (const char a : kWordLetters) {
+    const auto ua = static_cast<unsigned char>(a);
+    gStartRead[gWordLetterIndex[ua] * kStartColumns + kWordEnds] =
+        StartReadOf(std::string_view(&a, 1), 0);
+    for (const char b : kWordLetters) {
+      const char pair[] = {a, b};
+      const auto ub = static_cast<unsigned char>(b);
+      gStartRead[gWordLetterIndex[ua] * kStartColumns + gWordLetterIndex[ub]] =
+          StartReadOf(std::string_view(pair, 2), gPairRead[ua * 256 + ub].Flags);
+    }
+  }
+  for (int c = 0; c < 256; ++c) {
+    const char pair[] = {static_cast<char>(c), static_cast<char>(c)};
+    char16_t* written = gShaddaRead[c].Units;
+    PutShadda(pair, 2, written);
+    gShaddaRead[c].Written = static_cast<uint8_t>(written - gShaddaRead[c].Units);
+  }
 }
 
 // The common candidates are read through the fast tables, the rest through every rule.
 void ScanLetters(std::string_view word, std::u16string& out) {
   const TFirstOccurrence occurrence(word);
   // Room for a letter a character and two more, made after the borders are found (rather than
-  // for the whole segment up front). A fast read writes at most a letter a character, so that
-  // the room only runs short before a full step, which may write two letters for one.
+  // for the whole segment up front). A fast read writes at most a letter a character, the first
+  // at most one more, so that the room only runs short before a full step, which may write two
+  // letters for one.
   const size_t start = out.size(), size = word.size();
   out.resize(start + size + 2);
   char16_t* at = out.data() + start;
   char16_t* end = out.data() + out.size();
   size_t restAt = 0, pos = 1;
   const auto* u = reinterpret_cast<const unsigned char*>(word.data());
+  if (size > 0) {
+    const TStartRead& first = gStartRead[gWordLetterIndex[u[0]] * kStartColumns +
+                                         (size > 1 ? gWordLetterIndex[u[1]] : kWordEnds)];
+    if (first.Length && !((first.Flags & kGuarded) && size > 2 && Guards(u, first.Flags))) {
+      at[0] = first.Units[0];
+      at[1] = first.Units[1];
+      at += first.Written;
+      restAt = first.Length;
+      pos += first.Length;
+    }
+  }
   while (restAt < size) {
     TFastRead read{0, 0, 0};
     if (restAt + 1 < size)
@@ -683,7 +777,16 @@ void ScanLetters(std::string_view word, std::u16string& out) {
     else if (pos == size)
       read = gLastRead[u[restAt]];
     if (read.Length && !(pos == 1 && (read.Flags & kStartsWord)) &&
-        !((read.Flags & kGuarded) && restAt + 2 < size && Guards(u + restAt, read))) {
+        !((read.Flags & kGuarded) && restAt + 2 < size && Guards(u + restAt, read.Flags))) {
+      if ((read.Flags & kDoubled) && TashdidMode && occurrence.StartOrSecondLast(restAt) == 0) {
+        const TShaddaRead& shadda = gShaddaRead[u[restAt]];
+        at[0] = shadda.Units[0];
+        at[1] = shadda.Units[1];
+        at += shadda.Written;
+        restAt += 2;
+        pos += 2;
+        continue;
+      }
       *at = read.Letter;
       at += read.Letter != 0;
       restAt += read.Length;
@@ -730,6 +833,7 @@ void BuildRuleIndex() {
     }
   }
   BuildMatchTables();
+  BuildStartReads();
 }
 
 void InitializeEngine() {

@@ -114,6 +114,8 @@ TEST_F(TransliterateWordTest, ShaddaOnDoubledConsonants) {
       // before it: the final "bb" of "abbabb" is first found at position 2 and takes a shadda.
       {"abbabb", {ALEF, BEH, SHADDA, BEH, SHADDA}},
       {"abbbb", {ALEF, BEH, SHADDA, BEH, SHADDA}},
+      // A rest that the word also begins with is first found at the start: no shadda.
+      {"bbabbab", {BEH, BEH, BEH, BEH, BEH}},
   });
 }
 
