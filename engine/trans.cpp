@@ -443,8 +443,8 @@ class TFirstOccurrence {
   explicit TFirstOccurrence(std::string_view word) : word_(word) {
     // A short word is compared directly, for less than finding its borders costs; Z's entries
     // are four bytes, and a longer word is compared directly too.
-    if (BeginsDoubled(word) && word.size() > kComparedDirectly &&
-        word.size() < std::numeric_limits<uint32_t>::max())
+    if (word.size() > kComparedDirectly && word.size() < std::numeric_limits<uint32_t>::max() &&
+        BeginsDoubled(word))
       FindBorders();
   }
 
@@ -545,33 +545,15 @@ constexpr auto kSmallLetterOf = [] {
   return small;
 }();
 
-// Capitals to small letters, eight characters at a time; other bytes stay as they are.
-void ToLowerAscii(std::string& word) {
-  constexpr uint64_t kOnes = 0x0101010101010101u;
-  size_t i = 0;
-  for (; i + 8 <= word.size(); i += 8) {
-    uint64_t v;
-    std::memcpy(&v, word.data() + i, 8);
-    // The top bit of each byte from 'A' up, less those past 'Z', and never a byte past 0x7F;
-    // added to seven bits, no byte carries into the next.
-    const uint64_t low = v & kOnes * 0x7F;
-    const uint64_t capitals = (low + kOnes * (0x80 - 'A')) & ~(low + kOnes * (0x80 - 'Z' - 1)) & ~v;
-    v |= (capitals & kOnes * 0x80) >> 2;
-    std::memcpy(word.data() + i, &v, 8);
-  }
-  for (; i < word.size(); ++i) word[i] = kSmallLetterOf[static_cast<unsigned char>(word[i])];
-}
-
 void Normalise(std::string& word) {
-  ToLowerAscii(word);
+  // Which patterns the word holds, found as capitals become small letters and again after each
+  // change: a rule reads only a word that holds its pattern.
+  uint32_t found = kSoughtSet.MapAndFind(word, kSmallLetterOf);
   if (word.size() == 2 && (word == "va" || word == "na")) {
     word = word == "va" ? "v" : "nh";
     PolitePass(word);
     return;
   }
-  // Which patterns the word holds, found again after each change: a rule reads only a word
-  // that holds its pattern.
-  uint32_t found = kSoughtSet.Find(word);
   if (found == 0) {
     PolitePass(word);
     return;
