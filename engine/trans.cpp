@@ -246,13 +246,18 @@ void FillPairRead(char a, char b);
 void FillLastRead(char c);
 
 void BuildMatchTables() {
-  char cand[2];
+  std::fill(std::begin(gRowOf2), std::end(gRowOf2), 0);
   for (int a = 0; a < 256; ++a) {
-    cand[0] = static_cast<char>(a);
-    gRowOf1[a] = static_cast<uint8_t>(SearchRange(cand, 1));
-    for (int b = 0; b < 256; ++b) {
-      cand[1] = static_cast<char>(b);
-      gRowOf2[a * 256 + b] = static_cast<uint8_t>(SearchRange(cand, 2));
+    const char cand = static_cast<char>(a);
+    gRowOf1[a] = static_cast<uint8_t>(SearchRange(&cand, 1));
+    // The pairs that begin with a: the keys of two characters in its range, the last row first
+    // so that the first row with a key is the one left standing, as SearchRange finds it.
+    int first, last;
+    RowRange(static_cast<unsigned char>(a), first, last);
+    for (int row = last; row >= first; --row) {
+      const TLetterRule& rule = LetterRules[row];
+      if (rule.Length == 2 && rule.Key[0] == cand)
+        gRowOf2[a * 256 + static_cast<unsigned char>(rule.Key[1])] = static_cast<uint8_t>(row);
     }
   }
   // Last row first, so that the first row with a key is the one left standing.
