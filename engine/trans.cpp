@@ -670,21 +670,27 @@ bool Guards(const unsigned char* cand, uint8_t flags) {
          gGuards[gPairGuard[cand[0] * 256 + cand[1]]][cand[2]];
 }
 
-// How a word's first candidate is read, found once by the full step for the characters words are
-// made of: the letters it writes (a word's start may write two for one character) and the
-// characters it takes, or 0 when it goes through every rule. Its pair's guard still applies.
-struct TStartRead {
+// How a candidate is read in a given place, found once by the full step for the characters
+// words are made of: the letters it writes (a word's start may write two for one character) and
+// the characters it takes, or 0 when it goes through every rule.
+struct TStepRead {
   char16_t Units[2];
   uint8_t Written;
   uint8_t Length;
-  uint8_t Flags;  // the pair's
+  uint8_t Flags;  // its pair's
 };
 constexpr std::string_view kWordLetters = "0123456789`abcdefghijklmnopqrstuvwxyz";
 // Column 0: another byte, read by the full step; the last column: the word ends.
-constexpr size_t kStartColumns = kWordLetters.size() + 2;
-constexpr size_t kWordEnds = kStartColumns - 1;
+constexpr size_t kColumns = kWordLetters.size() + 2;
+constexpr size_t kWordEnds = kColumns - 1;
 uint8_t gWordLetterIndex[256];  // 1 + the place in kWordLetters, or 0
-TStartRead gStartRead[kStartColumns * kStartColumns];
+// A word's first candidate by its first two characters; its pair's guard still applies.
+TStepRead gStartRead[kColumns * kColumns];
+// A guarded pair's candidate by its third character, at the word's start and after it, where
+// the fourth cannot change it. The pairs with a guard are numbered from 1 (0: none).
+constexpr size_t kMostGuardedPairs = 64;
+uint8_t gGuardedPair[256 * 256];
+TStepRead gThirdRead[2][(kMostGuardedPairs + 1) * kColumns];
 // The letters of each doubled consonant that takes the shadda.
 struct TShaddaRead {
   char16_t Units[2];
@@ -692,37 +698,74 @@ struct TShaddaRead {
 };
 TShaddaRead gShaddaRead[256];
 
-TStartRead StartReadOf(std::string_view word, uint8_t flags) {
-  TStartRead read{{0, 0}, 0, 0, flags};
+// The full step's read of word[restAt..], with pos telling the word's start as at restAt.
+TStepRead StepReadOf(std::string_view word, size_t restAt, uint8_t flags) {
+  TStepRead read{{0, 0}, 0, 0, flags};
   const TFirstOccurrence occurrence(word);
   char16_t units[4];
-  TScanAt at{0, 1, units};
+  TScanAt at{restAt, restAt + 1, units};
   TLetterStep(word, occurrence, at).Run(flags);
   // A character without a row is written as it is, by the code page of the moment, and resets
   // the position the word's ends are told by: always read by the full step.
-  if (at.Pos == 0 || (flags & kGuardLost)) return read;
+  if (at.Pos == 0) return read;
   read.Written = static_cast<uint8_t>(at.Out - units);
   std::copy(units, at.Out, read.Units);
-  read.Length = static_cast<uint8_t>(at.RestAt);
+  read.Length = static_cast<uint8_t>(at.RestAt - restAt);
   return read;
 }
 
-// A word's first candidate reads the same whatever follows it unless its pair is guarded: the
-// first two characters alone stand for every word they begin.
-void BuildStartReads() {
+// Whether a fourth character, or where the word stands, may change how a guarded pair and its
+// third character are read: a key of four characters or a doubled digraph may take them, a
+// doubled pair's shadda depends on the whole word, and a long key without a backtick on the
+// shadda setting.
+bool ThirdReadDepends(const char* cand, uint8_t flags) {
+  if (cand[0] == cand[1] || ((flags & kMayDouble) && cand[2] == cand[0])) return true;
+  if (MatchRow(cand, 3) && !HasBacktick(cand, 3)) return true;
+  for (int row = 1; row <= kLastRow; ++row)
+    if (LetterRules[row].Length == 4 && std::memcmp(LetterRules[row].Key, cand, 3) == 0)
+      return true;
+  return false;
+}
+
+void BuildThirdReads(char a, char b, size_t pairIndex) {
+  const auto ua = static_cast<unsigned char>(a), ub = static_cast<unsigned char>(b);
+  const uint8_t flags = gPairRead[ua * 256 + ub].Flags;
+  for (const char c : kWordLetters) {
+    // Any character may stand before the candidate: only the shadda reads it, and it is left out.
+    const char word[] = {'b', a, b, c};
+    if (ThirdReadDepends(word + 1, flags)) continue;
+    const size_t column = pairIndex * kColumns + gWordLetterIndex[static_cast<unsigned char>(c)];
+    gThirdRead[0][column] = StepReadOf(std::string_view(word + 1, 3), 0, flags);
+    gThirdRead[1][column] = StepReadOf(std::string_view(word, 4), 1, flags);
+  }
+}
+
+// A candidate reads the same whatever follows it unless its pair is guarded, and a guarded one
+// the same whatever follows its third character, with the exceptions above: the first two or
+// three characters stand for every word they begin or every place inside a word.
+void BuildStepReads() {
   std::fill(std::begin(gWordLetterIndex), std::end(gWordLetterIndex), 0);
-  std::fill(std::begin(gStartRead), std::end(gStartRead), TStartRead{});
+  std::fill(std::begin(gStartRead), std::end(gStartRead), TStepRead{});
+  std::fill(std::begin(gGuardedPair), std::end(gGuardedPair), 0);
+  for (auto& reads : gThirdRead) std::fill(std::begin(reads), std::end(reads), TStepRead{});
   for (size_t i = 0; i < kWordLetters.size(); ++i)
     gWordLetterIndex[static_cast<unsigned char>(kWordLetters[i])] = static_cast<uint8_t>(i + 1);
+  size_t guardedPairs = 0;
   for (const char a : kWordLetters) {
     const auto ua = static_cast<unsigned char>(a);
-    gStartRead[gWordLetterIndex[ua] * kStartColumns + kWordEnds] =
-        StartReadOf(std::string_view(&a, 1), 0);
+    gStartRead[gWordLetterIndex[ua] * kColumns + kWordEnds] =
+        StepReadOf(std::string_view(&a, 1), 0, 0);
     for (const char b : kWordLetters) {
       const char pair[] = {a, b};
       const auto ub = static_cast<unsigned char>(b);
-      gStartRead[gWordLetterIndex[ua] * kStartColumns + gWordLetterIndex[ub]] =
-          StartReadOf(std::string_view(pair, 2), gPairRead[ua * 256 + ub].Flags);
+      const uint8_t flags = gPairRead[ua * 256 + ub].Flags;
+      TStepRead& start = gStartRead[gWordLetterIndex[ua] * kColumns + gWordLetterIndex[ub]];
+      // Without room for its guard, a pair cannot tell which third characters change it.
+      if (!(flags & kGuardLost)) start = StepReadOf(std::string_view(pair, 2), 0, flags);
+      if ((gPairGuard[ua * 256 + ub] || (flags & kGuardLost)) && guardedPairs < kMostGuardedPairs) {
+        gGuardedPair[ua * 256 + ub] = static_cast<uint8_t>(++guardedPairs);
+        BuildThirdReads(a, b, guardedPairs);
+      }
     }
   }
   for (int c = 0; c < 256; ++c) {
@@ -731,6 +774,12 @@ void BuildStartReads() {
     PutShadda(pair, 2, written);
     gShaddaRead[c].Written = static_cast<uint8_t>(written - gShaddaRead[c].Units);
   }
+}
+
+// A guarded pair's read by its third character (where where == 0: at the word's start).
+const TStepRead& ThirdRead(const unsigned char* cand, size_t where) {
+  return gThirdRead[where != 0]
+                   [gGuardedPair[cand[0] * 256 + cand[1]] * kColumns + gWordLetterIndex[cand[2]]];
 }
 
 // The common candidates are read through the fast tables, the rest through every rule.
@@ -747,14 +796,15 @@ void ScanLetters(std::string_view word, std::u16string& out) {
   size_t restAt = 0, pos = 1;
   const auto* u = reinterpret_cast<const unsigned char*>(word.data());
   if (size > 0) {
-    const TStartRead& first = gStartRead[gWordLetterIndex[u[0]] * kStartColumns +
+    const TStepRead* first = &gStartRead[gWordLetterIndex[u[0]] * kColumns +
                                          (size > 1 ? gWordLetterIndex[u[1]] : kWordEnds)];
-    if (first.Length && !((first.Flags & kGuarded) && size > 2 && Guards(u, first.Flags))) {
-      at[0] = first.Units[0];
-      at[1] = first.Units[1];
-      at += first.Written;
-      restAt = first.Length;
-      pos += first.Length;
+    if ((first->Flags & kGuarded) && size > 2 && Guards(u, first->Flags)) first = &ThirdRead(u, 0);
+    if (first->Length) {
+      at[0] = first->Units[0];
+      at[1] = first->Units[1];
+      at += first->Written;
+      restAt = first->Length;
+      pos += first->Length;
     }
   }
   while (restAt < size) {
@@ -785,6 +835,17 @@ void ScanLetters(std::string_view word, std::u16string& out) {
       out.resize(written + 2 * (size - restAt) + 2);
       at = out.data() + written;
       end = out.data() + out.size();
+    }
+    if (restAt + 2 < size && pos != 1) {
+      const TStepRead& third = ThirdRead(u + restAt, restAt);
+      if (third.Length) {
+        at[0] = third.Units[0];
+        at[1] = third.Units[1];
+        at += third.Written;
+        restAt += third.Length;
+        pos += third.Length;
+        continue;
+      }
     }
     TScanAt scanAt{restAt, pos, at};
     TLetterStep(word, occurrence, scanAt).Run(read.Flags);
@@ -820,7 +881,7 @@ void BuildRuleIndex() {
     }
   }
   BuildMatchTables();
-  BuildStartReads();
+  BuildStepReads();
 }
 
 void InitializeEngine() {
