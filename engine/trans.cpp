@@ -544,6 +544,14 @@ struct TReplacement {
   uint32_t Bit;
 };
 
+// The patterns of a list of replacements: a word that holds none is left as it is by the list.
+template <size_t N>
+constexpr uint32_t BitsOf(const TReplacement (&list)[N]) {
+  uint32_t bits = 0;
+  for (const TReplacement& r : list) bits |= r.Bit;
+  return bits;
+}
+
 constexpr auto kSmallLetterOf = [] {
   std::array<char, 256> small{};
   for (int c = 0; c < 256; ++c) small[c] = static_cast<char>(LowerAsciiLetter(c));
@@ -565,6 +573,10 @@ void Normalise(std::string& word) {
   }
   const auto replaceAll = [&](const TReplacement& r) {
     if ((found & r.Bit) && ReplaceAll(word, r.From, r.To)) found = kSoughtSet.Find(word);
+  };
+  const auto replaceEach = [&](const auto& list) {
+    if (found & BitsOf(list))
+      for (const TReplacement& r : list) replaceAll(r);
   };
   const auto replace = [&](size_t at, size_t length, std::string_view by) {
     word.replace(at, length, by);
@@ -588,15 +600,15 @@ void Normalise(std::string& word) {
         {"oo`", "ooo`"}, {"o```", "va`"}, {"ae``", "aae``"}, {"kh`", "keh`"},
         {"sh`", "seh`"}, {"ch`", "ceh`"}, {"zh`", "zeh`"},
     };
-    for (const TReplacement& r : kMarked) replaceAll(r);
+    replaceEach(kMarked);
   }
   static constexpr TReplacement kTripled[] = {
       {"iii", "i`i"}, {"yyy", "y`y"}, {"yii", "y`i"}, {"x", "ks"}};
-  for (const TReplacement& r : kTripled) replaceAll(r);
+  replaceEach(kTripled);
   if (TashdidMode) {
     static constexpr TReplacement kDoubledDigraphs[] = {
         {"kkh", "kekh"}, {"ssh", "sesh"}, {"cch", "cech"}, {"zzh", "zezh"}};
-    for (const TReplacement& r : kDoubledDigraphs) replaceAll(r);
+    replaceEach(kDoubledDigraphs);
   }
   PolitePass(word);
 }
