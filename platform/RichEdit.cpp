@@ -4,7 +4,9 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -90,10 +92,50 @@ bool IsBulleted(const QTextBlock& block) {
   return list && list->format().style() == QTextListFormat::ListDisc;
 }
 
+// A scroll bar repainted only when a new range or value changes what it shows. Each key in a line
+// many screens wide widens the document by a few pixels, which leaves the handle where it was.
+class SteadyScrollBar : public QScrollBar {
+ public:
+  explicit SteadyScrollBar(Qt::Orientation orientation) : QScrollBar(orientation) {}
+
+ protected:
+  void sliderChange(SliderChange change) override {
+    if ((change == SliderRangeChange || change == SliderValueChange) && CurrentLook() == shown_)
+      return;
+    QScrollBar::sliderChange(change);
+  }
+  void paintEvent(QPaintEvent* event) override {
+    shown_ = CurrentLook();
+    QScrollBar::paintEvent(event);
+  }
+
+ private:
+  // What the range and the value decide of the painting: the handle, and the arrows that can
+  // still move it.
+  struct TLook {
+    QRect Handle;
+    bool AtMinimum = false;
+    bool AtMaximum = false;
+    bool operator==(const TLook&) const = default;
+  };
+
+  TLook CurrentLook() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return {
+        style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+        option.sliderPosition <= option.minimum, option.sliderPosition >= option.maximum};
+  }
+
+  TLook shown_{QRect(), true, false};  // never a real look: the first change repaints
+};
+
 }  // namespace
 
 RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent) {
   LineLayout::Install(document());
+  setHorizontalScrollBar(new SteadyScrollBar(Qt::Horizontal));
+  setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical));
   setLineWrapMode(NoWrap);
   connect(document(), &QTextDocument::modificationChanged, this, [this](bool changed) {
     if (changed) modified_ = true;

@@ -1,7 +1,8 @@
 // The main window's live conversion on long documents: a keystroke at the start, in the middle
 // and at the end of a 100,000-line text and in one very long line, pasting the whole text, and
 // converting it afresh. Each runs with the format copy off (argument 0) and on (1). Then the
-// editing keys in a 65,000-character and a 3,000-line text (argument: the number of lines).
+// editing keys in a 65,000-character and a 3,000-line text (argument: the number of lines). The
+// long line laid out alone shows how much of its keystroke is the text engine's own work.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <memory>
 
 #include "CapsLock.h"
@@ -127,6 +130,27 @@ void BM_TypeInOneLongLine(benchmark::State& state) {
   TWindow window(state);
   window.Paste(CorpusText(1, kLongLineWords).left(20'000));
   TypeAt(state, window, window.in->TextLength() / 2);
+}
+
+// What a key in the long line cannot do without: laying out the input line and its output line
+// afresh, as the panes do after any change, with nothing else of the window's work.
+void BM_LayOutTheLongLines(benchmark::State& state) {
+  TWindow window(state);
+  window.Paste(CorpusText(1, kLongLineWords).left(20'000));
+  auto* out = window.form->findChild<RichEdit*>(QStringLiteral("FarsiRichEdit"));
+  for (auto _ : state) {
+    for (const RichEdit* pane : {window.in, out}) {
+      const QTextBlock block = pane->document()->firstBlock();
+      QTextLayout layout(block.text(), pane->document()->defaultFont(), pane->viewport());
+      layout.setTextOption(block.layout()->textOption());
+      layout.setCacheEnabled(true);
+      layout.beginLayout();
+      QTextLine line = layout.createLine();
+      line.setLineWidth(0);
+      layout.endLayout();
+      benchmark::DoNotOptimize(line.naturalTextWidth());
+    }
+  }
 }
 
 // Ctrl+V with the text on the clipboard, as the user pastes it, until the window is idle.
@@ -258,6 +282,12 @@ ZEFRA_WINDOW_BENCHMARK(BM_TypeAtTheStart, 5);
 ZEFRA_WINDOW_BENCHMARK(BM_TypeInTheMiddle, 5);
 ZEFRA_WINDOW_BENCHMARK(BM_TypeAtTheEnd, 5);
 ZEFRA_WINDOW_BENCHMARK(BM_TypeInOneLongLine, 5);
+// Laid out without formats: only the format copy's argument 0 applies.
+BENCHMARK(BM_LayOutTheLongLines)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 ZEFRA_WINDOW_BENCHMARK(BM_PasteTheLongText, 1)->Iterations(3);
 ZEFRA_WINDOW_BENCHMARK(BM_ReconvertAll, 1)->Iterations(3);
 

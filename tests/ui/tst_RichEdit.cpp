@@ -1,5 +1,7 @@
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QtTest>
+#include <functional>
 #include <random>
 
 #include "ParagraphCopy.h"
@@ -16,6 +18,7 @@ class tst_RichEdit : public QObject {
   void formatsFollowThePanesLanguageAndFont();
   void softLineBreaksBecomeParagraphs();
   void theParagraphCopyFollowsEveryEdit();
+  void aScrollBarRepaintsWhenItsHandleMoves();
 };
 
 void tst_RichEdit::linesReadAsTheRichEditReadsThem() {
@@ -157,6 +160,55 @@ void tst_RichEdit::theParagraphCopyFollowsEveryEdit() {
     QVERIFY(
         std::equal(before.begin(), before.begin() + ptrdiff_t(splice.First), paragraphs.begin()));
   }
+}
+
+namespace {
+
+class TPaintCounter : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+  int count = 0;
+};
+
+}  // namespace
+
+void tst_RichEdit::aScrollBarRepaintsWhenItsHandleMoves() {
+  RichEdit edit;
+  edit.resize(300, 100);
+  edit.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&edit));
+  edit.AppendLine(QStringLiteral("a long line ").repeated(2000).toStdU16String());
+  QScrollBar* bar = edit.horizontalScrollBar();
+  QTRY_VERIFY(bar->maximum() > 10'000);
+  QCoreApplication::processEvents();
+  TPaintCounter paints;
+  bar->installEventFilter(&paints);
+  const auto paintsAfter = [&](const std::function<void()>& change) {
+    paints.count = 0;
+    change();
+    QCoreApplication::processEvents();
+    return paints.count;
+  };
+
+  // A change far below a pixel's worth of the range leaves the handle in place.
+  QCOMPARE(paintsAfter([&] { bar->setMaximum(bar->maximum() + 1); }), 0);
+  // What the screen shows is what the bar would paint afresh.
+  const auto shown = [bar] {
+    const QPoint at = bar->mapTo(bar->window(), QPoint());
+    return bar->screen()
+        ->grabWindow(bar->window()->winId(), at.x(), at.y(), bar->width(), bar->height())
+        .toImage();
+  };
+  QCOMPARE(shown(), bar->grab().toImage().convertToFormat(shown().format()));
+  QCOMPARE(paintsAfter([&] { bar->setValue(1); }), 1);  // off the start: the left arrow wakes
+  QCOMPARE(paintsAfter([&] { bar->setValue(2); }), 0);
+  QCOMPARE(paintsAfter([&] { bar->setValue(bar->maximum() / 2); }), 1);
+  QCOMPARE(paintsAfter([&] { bar->setValue(bar->maximum()); }), 1);
+  // A page step is no range or value: it repaints, whatever it changes.
+  QCOMPARE(paintsAfter([&] { bar->setPageStep(bar->pageStep() * 2); }), 1);
 }
 
 QTEST_MAIN(tst_RichEdit)
