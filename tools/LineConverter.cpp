@@ -78,7 +78,7 @@ class TOutputRoom {
 
   // Where at least n bytes may be written; Advance tells how many were.
   char* Reserve(size_t n) {
-    if (static_cast<size_t>(end_ - at_) < n) Grow(n);
+    if (!at_ || static_cast<size_t>(end_ - at_) < n) Grow(n);  // never a null pointer
     return at_;
   }
   void Advance(size_t n) { at_ += n; }
