@@ -55,7 +55,7 @@ awk -v b="$bytes" -v w="$wc_seconds" -v s="$seconds" -v k="$peak_kb" -v j="$jobs
   mb = b / 1048576
   printf "input %.1f MB of chat Romanesh\n", mb
   printf "wc -w:                %.2f s, %.1f MB/s\n", w, mb / w
-  printf "zefra-convert:        %.2f s, %.1f MB/s, %.1f times wc -w, peak resident memory %.1f MB\n",
+  printf "zefra-convert:        %.2f s, %.1f MB/s, %.2f times wc -w, peak resident memory %.1f MB\n",
     s, mb / s, s / w, k / 1024
   printf "zefra-convert --jobs 2: %.2f s, %.1f MB/s, %.2f times as fast as one job",
     j, mb / j, s / j
