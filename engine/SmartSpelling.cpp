@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 
+#include "AnsiChars.h"
 #include "CodePage.h"
 #include "Dictionary.h"
 #include "DictionaryStage.h"
@@ -811,7 +812,7 @@ TReading SplitReading(const TVerbalPrefix& prefix, std::string_view spelling) {
 }
 
 char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+  return static_cast<char>(LowerAsciiLetter(static_cast<unsigned char>(c)));
 }
 
 std::string Lowered(std::string_view word) {

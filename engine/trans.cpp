@@ -685,9 +685,17 @@ bool Guards(const unsigned char* cand, uint8_t flags) {
 // How a candidate is read in a given place, found once by the full step for the characters
 // words are made of: the letters it writes (a word's start may write two for one character) and
 // the characters it takes, or 0 when it goes through every rule.
-struct TStepRead {
+struct TLetters {
   char16_t Units[2];
   uint8_t Written;
+};
+void PutLetters(char16_t*& out, const TLetters& letters) {
+  out[0] = letters.Units[0];
+  out[1] = letters.Units[1];
+  out += letters.Written;
+}
+struct TStepRead {
+  TLetters Letters;
   uint8_t Length;
   uint8_t Flags;  // its pair's
 };
@@ -704,15 +712,11 @@ constexpr size_t kMostGuardedPairs = 64;
 uint8_t gGuardedPair[256 * 256];
 TStepRead gThirdRead[2][(kMostGuardedPairs + 1) * kColumns];
 // The letters of each doubled consonant that takes the shadda.
-struct TShaddaRead {
-  char16_t Units[2];
-  uint8_t Written;
-};
-TShaddaRead gShaddaRead[256];
+TLetters gShaddaRead[256];
 
 // The full step's read of word[restAt..], with pos telling the word's start as at restAt.
 TStepRead StepReadOf(std::string_view word, size_t restAt, uint8_t flags) {
-  TStepRead read{{0, 0}, 0, 0, flags};
+  TStepRead read{{{0, 0}, 0}, 0, flags};
   const TFirstOccurrence occurrence(word);
   char16_t units[4];
   TScanAt at{restAt, restAt + 1, units};
@@ -720,8 +724,8 @@ TStepRead StepReadOf(std::string_view word, size_t restAt, uint8_t flags) {
   // A character without a row is written as it is, by the code page of the moment, and resets
   // the position the word's ends are told by: always read by the full step.
   if (at.Pos == 0) return read;
-  read.Written = static_cast<uint8_t>(at.Out - units);
-  std::copy(units, at.Out, read.Units);
+  read.Letters.Written = static_cast<uint8_t>(at.Out - units);
+  std::copy(units, at.Out, read.Letters.Units);
   read.Length = static_cast<uint8_t>(at.RestAt - restAt);
   return read;
 }
@@ -812,9 +816,7 @@ void ScanLetters(std::string_view word, std::u16string& out) {
                                          (size > 1 ? gWordLetterIndex[u[1]] : kWordEnds)];
     if ((first->Flags & kGuarded) && size > 2 && Guards(u, first->Flags)) first = &ThirdRead(u, 0);
     if (first->Length) {
-      at[0] = first->Units[0];
-      at[1] = first->Units[1];
-      at += first->Written;
+      PutLetters(at, first->Letters);
       restAt = first->Length;
       pos += first->Length;
     }
@@ -828,10 +830,7 @@ void ScanLetters(std::string_view word, std::u16string& out) {
     if (read.Length && !(pos == 1 && (read.Flags & kStartsWord)) &&
         !((read.Flags & kGuarded) && restAt + 2 < size && Guards(u + restAt, read.Flags))) {
       if ((read.Flags & kDoubled) && TashdidMode && occurrence.StartOrSecondLast(restAt) == 0) {
-        const TShaddaRead& shadda = gShaddaRead[u[restAt]];
-        at[0] = shadda.Units[0];
-        at[1] = shadda.Units[1];
-        at += shadda.Written;
+        PutLetters(at, gShaddaRead[u[restAt]]);
         restAt += 2;
         pos += 2;
         continue;
@@ -851,9 +850,7 @@ void ScanLetters(std::string_view word, std::u16string& out) {
     if (restAt + 2 < size && pos != 1) {
       const TStepRead& third = ThirdRead(u + restAt, restAt);
       if (third.Length) {
-        at[0] = third.Units[0];
-        at[1] = third.Units[1];
-        at += third.Written;
+        PutLetters(at, third.Letters);
         restAt += third.Length;
         pos += third.Length;
         continue;

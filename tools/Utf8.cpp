@@ -90,15 +90,7 @@ char* Write(std::u16string_view text, char* at) {
 }
 
 void Append(std::u16string_view text, std::string& out) {
-  // A word, the common case, through a buffer on the stack and one append; a longer text is
-  // written in place, in room given back at the end.
-  constexpr size_t kWordUnits = 64;
-  if (text.size() <= kWordUnits) {
-    unsigned char buffer[3 * kWordUnits];
-    const unsigned char* end = Encode(text, buffer);
-    out.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(end - buffer));
-    return;
-  }
+  // Written in place, in room given back at the end.
   const size_t start = out.size();
   out.resize(start + 3 * text.size());
   const unsigned char* end = Encode(text, reinterpret_cast<unsigned char*>(out.data() + start));
