@@ -4,13 +4,17 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -66,6 +70,85 @@ struct THeader {
   size_t First;  // 1: the start of the input
 };
 
+// A regular file that the jobs read by themselves, in parts of kPartBytes from where it stood
+// when it was opened, so that no process copies the input to another. A part holds the lines that
+// begin in it, the last read on to its end; the last part reads on to the end of the file, as the
+// file stands then.
+class TFileParts {
+ public:
+  // None when the input is no regular file, or one part would hold all of it.
+  static std::optional<TFileParts> Of(std::FILE* in) {
+    const int fd = fileno(in);
+    struct stat status;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+    const off_t start = lseek(fd, 0, SEEK_CUR);
+    if (start < 0 || status.st_size - start <= static_cast<off_t>(kPartBytes)) return std::nullopt;
+    return TFileParts(fd, start, static_cast<size_t>(status.st_size - start));
+  }
+  size_t Count() const { return (size_ + kPartBytes - 1) / kPartBytes; }
+
+  // The lines of part index into part; false with errno set on a read error.
+  bool Read(size_t index, std::string& part) const {
+    part.clear();
+    const bool last = index + 1 == Count();
+    // From the byte before the part: the line that ends at the first LF there began before it.
+    off_t next = start_ + static_cast<off_t>(index * kPartBytes) - (index > 0);
+    if (ReadOn(next, kPartBytes + (index > 0), part) == kFailed) return false;
+    while (index > 0) {
+      const size_t lf = part.find('\n');
+      if (lf != std::string::npos) {
+        part.erase(0, lf + 1);
+        break;
+      }
+      part.clear();
+      // Only the last part goes on past its end to find where its lines begin.
+      if (!last) return true;
+      const size_t got = ReadOn(next, kReadBytes, part);
+      if (got == kFailed) return false;
+      if (got == 0) return true;
+    }
+    while (!part.empty() && (last || part.back() != '\n')) {
+      const size_t old = part.size();
+      const size_t got = ReadOn(next, kReadBytes, part);
+      if (got == kFailed) return false;
+      if (got == 0) break;
+      const size_t lf = last ? std::string::npos : part.find('\n', old);
+      if (lf != std::string::npos) part.resize(lf + 1);
+    }
+    return true;
+  }
+
+  // Leaves the input where a process that read it through would leave it.
+  void Finish() const { lseek(fd_, 0, SEEK_END); }
+
+ private:
+  TFileParts(int fd, off_t start, size_t size) : fd_(fd), start_(start), size_(size) {}
+
+  static constexpr size_t kFailed = ~size_t(0);
+
+  // Appends up to size bytes read at offset next, and moves next past them: how many were read,
+  // fewer only at the end of the file, or kFailed.
+  size_t ReadOn(off_t& next, size_t size, std::string& into) const {
+    const size_t old = into.size();
+    into.resize(old + size);
+    size_t got = 0;
+    while (got < size) {
+      const ssize_t n = pread(fd_, into.data() + old + got, size - got, next);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return kFailed;
+      if (n == 0) break;
+      got += static_cast<size_t>(n);
+      next += n;
+    }
+    into.resize(old + got);
+    return got;
+  }
+
+  int fd_;
+  off_t start_;
+  size_t size_;
+};
+
 // Processes that convert the parts of one input, cut at line ends, and write their output in
 // order: processes, as the engine and the dictionary keep per-lookup state that threads would
 // share. Each keeps its own warm word cache for the whole input. Part k goes to job k mod N; the
@@ -74,16 +157,19 @@ struct THeader {
 // passing the turn stops the ring: each one after it finds the turn's channel closed.
 class TJobs {
  public:
-  TJobs(size_t count, TLineConverter& converter) {
+  // With file, the jobs read their parts from it; else they are handed them through Send.
+  TJobs(size_t count, TLineConverter& converter, const TFileParts* file) : file_(file) {
     report_ = static_cast<TReport*>(
         mmap(nullptr, sizeof(TReport), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
     if (report_ == MAP_FAILED)
       Fail(1, std::string("cannot start the jobs: ") + std::strerror(errno));
     // parts[k] joins the reader to job k; turns[k] joins job k - 1 to job k.
-    std::vector<std::array<int, 2>> parts(count), turns(count);
+    std::vector<std::array<int, 2>> parts(file ? 0 : count), turns(count);
     for (size_t k = 0; k < count; ++k) {
-      if (pipe(parts[k].data()) != 0 || socketpair(AF_UNIX, SOCK_STREAM, 0, turns[k].data()) != 0)
+      if (socketpair(AF_UNIX, SOCK_STREAM, 0, turns[k].data()) != 0 ||
+          (!file && pipe(parts[k].data()) != 0))
         Fail(1, std::string("cannot start the jobs: ") + std::strerror(errno));
+      if (file) continue;
       // A part the size of the pipe is handed over at once and waits there while its job
       // converts the one before, without the reader's help; a smaller pipe only costs waits.
       fcntl(parts[k][1], F_SETPIPE_SZ, static_cast<int>(kPartBytes));
@@ -93,12 +179,15 @@ class TJobs {
       const pid_t pid = fork();
       if (pid < 0) Fail(1, std::string("cannot start the jobs: ") + std::strerror(errno));
       if (pid == 0) {
-        const int partsIn = parts[k][0], turnIn = turns[k][1], turnOut = turns[(k + 1) % count][0];
+        const int partsIn = file ? -1 : parts[k][0], turnIn = turns[k][1],
+                  turnOut = turns[(k + 1) % count][0];
         for (size_t j = 0; j < count; ++j) {
-          for (const int fd : {parts[j][0], parts[j][1], turns[j][0], turns[j][1]})
-            if (fd != partsIn && fd != turnIn && fd != turnOut) close(fd);
+          for (const int fd : {turns[j][0], turns[j][1]})
+            if (fd != turnIn && fd != turnOut) close(fd);
+          if (!file && j != k) close(parts[j][0]);
+          if (!file) close(parts[j][1]);
         }
-        Run(partsIn, turnIn, turnOut, converter);
+        Run({k, count, partsIn, file}, turnIn, turnOut, converter);
       }
       pids_.push_back(pid);
     }
@@ -110,9 +199,10 @@ class TJobs {
     const size_t noLines = 0;
     SendAll(turns[0][0], &noLines, sizeof noLines);
     for (size_t k = 0; k < count; ++k) {
-      close(parts[k][0]);
       close(turns[k][0]);
       close(turns[k][1]);
+      if (file) continue;
+      close(parts[k][0]);
       parts_.push_back(parts[k][1]);
     }
   }
@@ -136,21 +226,37 @@ class TJobs {
     return handedOver_;
   }
 
-  // Waits for the jobs to write what they were given; false after reporting invalid UTF-8.
-  bool Finish(TStream& stream) {
+  // Waits for the jobs to write their parts, showing on bar how far those they read themselves
+  // have come; false after reporting invalid UTF-8.
+  bool Finish(TStream& stream, ProgressBar& bar) {
     CloseParts();
-    bool badLine = false, writeFailed = false, brokenPipe = false, stopped = !handedOver_;
-    for (const pid_t pid : pids_) {
+    bool badLine = false, readFailed = false, writeFailed = false, brokenPipe = false,
+         stopped = !handedOver_;
+    uint64_t shown = 0;
+    for (size_t k = 0; k < pids_.size();) {
+      const bool watch = file_ && bar.Shown();
       int status = 0;
-      waitpid(pid, &status, 0);
+      const pid_t got = waitpid(pids_[k], &status, watch ? WNOHANG : 0);
+      if (got == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const uint64_t converted = report_->Converted;
+        bar.Advance(converted - shown);
+        shown = converted;
+        continue;
+      }
+      if (got < 0 && errno == EINTR) continue;
+      ++k;
       const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
       badLine |= code == kBadLine;
+      readFailed |= code == kReadFailed;
       writeFailed |= code == kWriteFailed;
       brokenPipe |= WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE;
       stopped |= code != kDone;
     }
     pids_.clear();
+    if (file_) bar.Advance(report_->Converted - shown);
     if (badLine) return stream.Invalid(report_->BadLine);
+    if (readFailed) FailToRead(stream.Name(), report_->Errno);
     if (writeFailed)
       Fail(1, std::string("cannot write the output: ") + std::strerror(report_->Errno));
     if (brokenPipe) {
@@ -163,22 +269,50 @@ class TJobs {
   }
 
  private:
-  // What the job that stopped the ring found, in memory shared with the reader.
+  // What the job that stopped the ring found, and how many bytes of the input the jobs have
+  // written the output of, in memory shared with the reader.
   struct TReport {
     size_t BadLine;
     int Errno;
+    std::atomic<uint64_t> Converted;
   };
-  enum : int { kDone = 0, kBadLine = 3, kWriteFailed = 4, kCutOff = 5 };
+  enum : int { kDone = 0, kBadLine = 3, kWriteFailed = 4, kCutOff = 5, kReadFailed = 6 };
 
-  [[noreturn]] void Run(int partsIn, int turnIn, int turnOut, TLineConverter& converter) {
+  // Where job Index of Count finds its parts: handed over Pipe, or read from File.
+  struct TPartSource {
+    size_t Index;
+    size_t Count;
+    int Pipe;
+    const TFileParts* File;
+  };
+
+  // The job's next part; false after its last. Ends the job when a part cannot be read whole.
+  bool NextPart(TPartSource& source, std::string& part, bool& first) {
+    if (source.File) {
+      if (source.Index >= source.File->Count()) return false;
+      first = source.Index == 0;
+      if (!source.File->Read(source.Index, part)) {
+        report_->Errno = errno;
+        _exit(kReadFailed);
+      }
+      source.Index += source.Count;
+      return true;
+    }
+    THeader header;
+    if (!ReadAll(source.Pipe, &header, sizeof header)) return false;
+    part.resize(header.Size);
+    if (!ReadAll(source.Pipe, part.data(), part.size())) _exit(kCutOff);
+    first = header.First;
+    return true;
+  }
+
+  [[noreturn]] void Run(TPartSource source, int turnIn, int turnOut, TLineConverter& converter) {
     static const std::string noName;
     Writer held(nullptr);
     std::string part;
-    for (THeader header; ReadAll(partsIn, &header, sizeof header);) {
-      part.resize(header.Size);
-      if (!ReadAll(partsIn, part.data(), part.size())) _exit(kCutOff);
+    for (bool first; NextPart(source, part, first);) {
       TStream stream(noName, converter, held);
-      if (!header.First) stream.Resume();
+      if (!first) stream.Resume();
       size_t bad = 0;
       const bool ok = stream.Lines(part, bad);
       size_t linesBefore = 0;
@@ -193,6 +327,7 @@ class TJobs {
         _exit(kBadLine);
       }
       linesBefore += CountLines(part);
+      report_->Converted += part.size();
       // The next job may have finished already: it had no part after this one.
       SendAll(turnOut, &linesBefore, sizeof linesBefore);
     }
@@ -203,6 +338,7 @@ class TJobs {
     parts_.clear();
   }
 
+  const TFileParts* file_;
   TReport* report_;
   std::vector<pid_t> pids_;
   std::vector<int> parts_;
@@ -214,6 +350,13 @@ class TJobs {
 }  // namespace
 
 bool ConvertStreamInParallel(std::FILE* in, TStream& stream, ProgressBar& bar, size_t jobs) {
+  if (const std::optional<TFileParts> file = TFileParts::Of(in)) {
+    stream.Out().Flush();
+    TJobs running(jobs, stream.Converter(), &*file);
+    const bool ok = running.Finish(stream, bar);
+    file->Finish();
+    return ok;
+  }
   std::string text;
   std::optional<TJobs> running;
   bool first = true;
@@ -240,7 +383,7 @@ bool ConvertStreamInParallel(std::FILE* in, TStream& stream, ProgressBar& bar, s
     if (text.empty()) break;
     if (!running) {
       stream.Out().Flush();
-      running.emplace(jobs, stream.Converter());
+      running.emplace(jobs, stream.Converter(), nullptr);
     }
     // The last line end that keeps the part within its size, else the line that is longer; at
     // the end a last line without its LF is the last part's.
@@ -256,5 +399,5 @@ bool ConvertStreamInParallel(std::FILE* in, TStream& stream, ProgressBar& bar, s
     first = false;
     text.erase(0, complete);
   }
-  return !running || running->Finish(stream);
+  return !running || running->Finish(stream, bar);
 }

@@ -12,6 +12,11 @@
 // Reports a failure on standard error, with the usage when asked, and ends the program.
 [[noreturn]] void Fail(int status, const std::string& message, bool usage = false);
 
+// Reports that the named input could not be read, and ends the program.
+[[noreturn]] inline void FailToRead(const std::string& name, int error) {
+  Fail(1, name + ": read error: " + std::strerror(error));
+}
+
 // Writes its buffer to file when it fills, or with no file holds it until it is taken.
 class Writer {
  public:
@@ -79,6 +84,7 @@ class TStream {
                  lineNumber_ + linesFurther);
     return false;
   }
+  const std::string& Name() const { return name_; }
   Writer& Out() { return out_; }
   TLineConverter& Converter() { return converter_; }
 

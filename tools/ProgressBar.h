@@ -19,6 +19,7 @@ class ProgressBar {
 
   // The size of an open input when it is a regular file, else 0.
   static uint64_t SizeOf(std::FILE* input);
+  bool Shown() const { return stream_ != nullptr; }
   // Counts bytes read; redraws now and then.
   void Advance(uint64_t bytes);
   // Draws the final state, with the time taken, and ends the line.

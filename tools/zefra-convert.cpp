@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
     TStream stream(name, converter, out);
     const bool ok = options.jobs > 1 ? ConvertStreamInParallel(in, stream, bar, options.jobs)
                                      : ConvertStream(in, stream, bar);
-    if (std::ferror(in)) Fail(1, name + ": read error: " + std::strerror(errno));
+    if (std::ferror(in)) FailToRead(name, errno);
     if (ok) bar.Finish();
     if (in != stdin) std::fclose(in);
     if (!ok) return 1;

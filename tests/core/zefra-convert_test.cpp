@@ -35,11 +35,12 @@ class ZefraConvertTest : public ::testing::Test {
     return path.string();
   }
 
-  // Runs the filter with the given arguments, feeding input on standard input.
-  Result Run(const std::string& args, const std::string& input = "") {
+  // Runs the filter with the given arguments, feeding input on standard input: a file, or a pipe.
+  Result Run(const std::string& args, const std::string& input = "", bool piped = false) {
     const std::string in = File("stdin", input);
     const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-    const std::string command = std::string(ZEFRA_CONVERT) + " " + args + " <'" + in + "' >'" +
+    const std::string command = (piped ? "cat '" + in + "' | " : "") + std::string(ZEFRA_CONVERT) +
+                                " " + args + (piped ? "" : " <'" + in + "'") + " >'" +
                                 out.string() + "' 2>'" + err.string() + "'";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, FileText(out), FileText(err)};
@@ -205,19 +206,29 @@ TEST_F(ZefraConvertTest, JobsWriteTheSameBytesInOrder) {
   std::string longLine;
   while (longLine.size() < 1'500'000) longLine += "khoobi salam ";
   std::string input = "\xEF\xBB\xBF";
+  // A line that ends where the jobs' parts of a file meet, and one that ends a byte after.
+  const auto lineUpTo = [&](size_t end) {
+    input += std::string(end - input.size() - 1, 'a') + "\n";
+  };
   for (size_t i = 0; input.size() < 5'000'000; ++i) {
     input += kinds[i % std::size(kinds)] + " w" + std::to_string(i) + "\n";
     if (i == 60'000) input += longLine + "\n";
+    if (input.size() > (3 << 20) - 100 && input.size() < (3 << 20)) lineUpTo(3 << 20);
+    if (input.size() > (4 << 20) - 100 && input.size() < (4 << 20)) lineUpTo((4 << 20) + 1);
   }
   input += longLine;
+  ASSERT_TRUE(input[(3 << 20) - 1] == '\n' && input[4 << 20] == '\n');
   // Small files before and after, converted by the reader itself, keep their places.
   const std::string small = "'" + File("small.txt", "salam\nab") + "'";
   const std::string files = small + " - " + small;
   const Result one = Run(files, input);
-  const Result three = Run("--jobs 3 " + files, input);
-  EXPECT_EQ(three.status, 0);
-  EXPECT_TRUE(three.out == one.out)
-      << "outputs of " << three.out.size() << " and " << one.out.size() << " bytes differ";
+  for (const bool piped : {false, true}) {
+    const Result three = Run("--jobs 3 " + files, input, piped);
+    EXPECT_EQ(three.status, 0);
+    EXPECT_TRUE(three.out == one.out)
+        << (piped ? "piped: " : "") << "outputs of " << three.out.size() << " and "
+        << one.out.size() << " bytes differ";
+  }
   // A job that cannot write fails the run, and one whose reader has gone ends it as one process
   // would (by SIGPIPE, unless it was started with SIGPIPE ignored).
   const std::string in = File("in.txt", input), err = (dir_ / "err").string();
@@ -233,11 +244,13 @@ TEST_F(ZefraConvertTest, JobsWriteTheSameBytesInOrder) {
   EXPECT_EQ(runInto("2", "| head -c 1 >/dev/null"), runInto("1", "| head -c 1 >/dev/null"));
   // A bad line in a later part: the lines before it written, and its number counted across parts.
   input.insert(input.size() * 3 / 4, "b\xFF\n");
-  const Result bad = Run("--jobs=3", input);
   const Result badOne = Run("", input);
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(bad.err, badOne.err);
-  EXPECT_TRUE(bad.out == badOne.out);
+  for (const bool piped : {false, true}) {
+    const Result bad = Run("--jobs=3", input, piped);
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, badOne.err);
+    EXPECT_TRUE(bad.out == badOne.out);
+  }
   EXPECT_EQ(Run("--jobs 0").status, 2);
   EXPECT_EQ(Run("--jobs=two").status, 2);
 }
@@ -267,6 +280,10 @@ TEST_F(ZefraConvertTest, ProgressShowsOnATerminalOnlyAndNeverInTheOutput) {
   EXPECT_TRUE(r.out == converted) << "output of " << r.out.size() << " bytes differs";
   EXPECT_NE(r.err.find("100%  5.0 MB of 5.0 MB"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(" MB/s  in "), std::string::npos) << r.err;
+  // Jobs that read the file by themselves report how far they have come.
+  r = RunOnTerminal({"--progress", "--jobs", "2", large});
+  EXPECT_TRUE(r.out == converted);
+  EXPECT_NE(r.err.find("100%  5.0 MB of 5.0 MB"), std::string::npos) << r.err;
 
   EXPECT_EQ(RunOnTerminal({"--progress", small}).err, "");
   r = Run("--progress '" + large + "'");
