@@ -772,9 +772,9 @@ bool StartsWithConsonant(std::string_view rest) {
 }
 
 // Endings that the rules read into the stem before them: after a final "e", "i" is the
-// indefinite or relative -i, written after the HEH ("shabakei"); after a long "a" or "o", "ei" is
-// -i, written with YEH twice ("jaaei"). The stem keeps its own final letter and the ending is
-// written apart.
+// indefinite or relative -i, written after the HEH ("shabakei"), and "ha" the plural, whose "eh"
+// the rules would read as one HEH ("shabakehaa"); after a long "a" or "o", "ei" is -i, written
+// with YEH twice ("jaaei"). The stem keeps its own final letter and the ending is written apart.
 struct TTypedEnding {
   std::string_view Typed;
   size_t StemKeeps;  // letters of Typed that stay with the stem
@@ -782,8 +782,16 @@ struct TTypedEnding {
 };
 // Longest first: the first that the spelling ends with is taken.
 constexpr TTypedEnding kTypedEndings[] = {
-    {"aaei", 2, u"\u064A\u064A"}, {"ooei", 2, u"\u064A\u064A"}, {"aei", 1, u"\u064A\u064A"},
-    {"oei", 1, u"\u064A\u064A"},  {"eei", 1, u"\u0627\u064A"},  {"ei", 1, u"\u0627\u064A"},
+    {"ehaaye", 1, u"\u200C\u0647\u0627\u064A"},
+    {"ehaye", 1, u"\u200C\u0647\u0627\u064A"},
+    {"ehaa", 1, u"\u200C\u0647\u0627"},
+    {"eha", 1, u"\u200C\u0647\u0627"},
+    {"aaei", 2, u"\u064A\u064A"},
+    {"ooei", 2, u"\u064A\u064A"},
+    {"aei", 1, u"\u064A\u064A"},
+    {"oei", 1, u"\u064A\u064A"},
+    {"eei", 1, u"\u0627\u064A"},
+    {"ei", 1, u"\u0627\u064A"},
 };
 
 // The rules' reading of a spelling whose typed ending they would read into its stem, or an

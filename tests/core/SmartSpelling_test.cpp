@@ -199,10 +199,20 @@ TEST_F(SmartSpellingTest, AVerbalPrefixAListedStemAndAnEnding) {
   EXPECT_UNITS(Convert("khoram"), (std::u16string{KHAH, WAW, REH, MEEM}));  // a stem and an ending
 }
 
-TEST_F(SmartSpellingTest, AnIAfterAFinalVowelIsWrittenApartFromItsListedStem) {
+TEST_F(SmartSpellingTest, AnEndingAfterAFinalVowelIsWrittenApartFromItsListedStem) {
   files_.Use("", "", "\u0634\u0628\u06A9\u0647 50\n\u062C\u0627\u06CC\u06CC 50\n");
   EXPECT_UNITS(Convert("shabakei"), (std::u16string{SHEEN, BEH, KEHEH, HEH, ALEF, YEH}));
   EXPECT_UNITS(Convert("jaaei"), (std::u16string{JEEM, ALEF, YEH, YEH}));
+  // The plural after a final "e", whose "eh" the rules read as one HEH.
+  EXPECT_UNITS(Convert("shabakehaye"),
+               (std::u16string{SHEEN, BEH, KEHEH, HEH, ZWNJ, HEH, ALEF, YEH}));
+  EXPECT_UNITS(Convert("shabakehaaye"),
+               (std::u16string{SHEEN, BEH, KEHEH, HEH, ZWNJ, HEH, ALEF, YEH}));
+  // Read as the stem with the colloquial plural "-a", the rules' reading is a derived word too:
+  // the plural wins where the lists know it.
+  files_.Use("", "", "\u0634\u0628\u06A9\u0647 50\n\u0634\u0628\u06A9\u0647\u0647\u0627 20\n");
+  EXPECT_UNITS(Convert("shabakehaa"), (std::u16string{SHEEN, BEH, KEHEH, HEH, ZWNJ, HEH, ALEF}));
+  EXPECT_UNITS(Convert("shabakeha"), (std::u16string{SHEEN, BEH, KEHEH, HEH, ZWNJ, HEH, ALEF}));
 }
 
 TEST_F(SmartSpellingTest, ListedWordsThatTheLetterVariantsOnceMissed) {
