@@ -790,8 +790,8 @@ constexpr TTypedEnding kTypedEndings[] = {
     {"ooei", 2, u"\u064A\u064A"},
     {"aei", 1, u"\u064A\u064A"},
     {"oei", 1, u"\u064A\u064A"},
-    {"eei", 1, u"\u0627\u064A"},
-    {"ei", 1, u"\u0627\u064A"},
+    {"eei", 1, u"\u200C\u0627\u064A"},
+    {"ei", 1, u"\u200C\u0627\u064A"},
 };
 
 // The rules' reading of a spelling whose typed ending they would read into its stem, or an

@@ -201,7 +201,7 @@ TEST_F(SmartSpellingTest, AVerbalPrefixAListedStemAndAnEnding) {
 
 TEST_F(SmartSpellingTest, AnEndingAfterAFinalVowelIsWrittenApartFromItsListedStem) {
   files_.Use("", "", "\u0634\u0628\u06A9\u0647 50\n\u062C\u0627\u06CC\u06CC 50\n");
-  EXPECT_UNITS(Convert("shabakei"), (std::u16string{SHEEN, BEH, KEHEH, HEH, ALEF, YEH}));
+  EXPECT_UNITS(Convert("shabakei"), (std::u16string{SHEEN, BEH, KEHEH, HEH, ZWNJ, ALEF, YEH}));
   EXPECT_UNITS(Convert("jaaei"), (std::u16string{JEEM, ALEF, YEH, YEH}));
   // The plural after a final "e", whose "eh" the rules read as one HEH.
   EXPECT_UNITS(Convert("shabakehaye"),
