@@ -60,7 +60,7 @@ bool IsAinOrHamza(char16_t c) {
 }
 
 bool Droppable(std::u16string_view key, size_t i) {
-  return IsVowelLetter(key[i]) || (key[i] == kHeh && i + 1 == key.size());
+  return IsVowelLetter(key[i]) || IsFinalHeh(key, i);
 }
 
 float AddedCost(std::u16string_view listed, size_t j, const TSkeletonCosts& costs) {

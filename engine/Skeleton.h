@@ -18,12 +18,15 @@ inline constexpr char16_t kSkeletonBlock = 0x0600;
 extern const std::array<char16_t, 256> kSkeletonLetters;
 // HEH, which a skeleton leaves out at a key's end, where it writes a vowel.
 inline constexpr char16_t kSkeletonHeh = 0x0647;
+inline bool IsFinalHeh(std::u16string_view key, size_t i) {
+  return i + 1 == key.size() && key[i] == kSkeletonHeh;
+}
 
 // Hands take the letters of a key's skeleton one by one, for a caller that hashes them as they
 // come: every listed word's skeleton is made at every start.
 template <typename F>
 void ForEachSkeletonLetter(std::u16string_view key, F&& take) {
-  const size_t kept = !key.empty() && key.back() == kSkeletonHeh ? key.size() - 1 : key.size();
+  const size_t kept = !key.empty() && IsFinalHeh(key, key.size() - 1) ? key.size() - 1 : key.size();
   for (const char16_t c : key.substr(0, kept)) {
     if (char16_t(c - kSkeletonBlock) >= kSkeletonLetters.size())
       take(c);
