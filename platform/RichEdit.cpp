@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -331,11 +332,25 @@ int RichEdit::SelLength() const {
 }
 
 void RichEdit::SetSel(int start, int length) {
+  const int anchor = std::clamp(start, 0, TextLength());
+  const int caret = std::clamp(start + length, 0, TextLength());
+  // Placing the caret measures the line up to it several times over; a key that types or
+  // deletes places it afresh itself once it is done.
+  if (keyPlacesCaret_ && SelectionStands(anchor, caret)) return;
   // A fresh cursor: moving the caret drops any format chosen for the next typed character.
   QTextCursor cursor(document());
-  cursor.setPosition(std::clamp(start, 0, TextLength()));
-  cursor.setPosition(std::clamp(start + length, 0, TextLength()), QTextCursor::KeepAnchor);
+  cursor.setPosition(anchor);
+  if (caret != anchor) cursor.setPosition(caret, QTextCursor::KeepAnchor);
   setTextCursor(cursor);
+}
+
+bool RichEdit::SelectionStands(int anchor, int caret) const {
+  const QTextCursor current = textCursor();
+  if (current.anchor() != anchor || current.position() != caret) return false;
+  // Unless a format chosen for the next typed character would be dropped.
+  QTextCursor fresh = current;
+  fresh.movePosition(QTextCursor::NoMove);
+  return fresh.charFormat() == current.charFormat();
 }
 
 void RichEdit::ReplaceSel(const std::u16string& text) {
@@ -698,6 +713,7 @@ void RichEdit::keyPressEvent(QKeyEvent* event) {
     return;
   }
   const QString typed = TypedText(event);
+  const QScopedValueRollback<bool> placing(keyPlacesCaret_, PlacesCaret(event, typed));
   if (typed.isEmpty() || typed == event->text()) {
     QTextEdit::keyPressEvent(event);
     return;
@@ -706,6 +722,16 @@ void RichEdit::keyPressEvent(QKeyEvent* event) {
                    ushort(event->count()));
   QTextEdit::keyPressEvent(&mapped);
   event->setAccepted(mapped.isAccepted());
+}
+
+bool RichEdit::PlacesCaret(const QKeyEvent* event, const QString& typed) const {
+  if (isReadOnly()) return false;
+  if (!typed.isEmpty()) return true;
+  const QTextCursor cursor = textCursor();
+  // Backspace at a paragraph's start may only take away its bullet or indent.
+  if (event->key() == Qt::Key_Backspace)
+    return !(event->modifiers() & ~Qt::ShiftModifier) && !cursor.atBlockStart();
+  return event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier;
 }
 
 QString RichEdit::TypedText(const QKeyEvent* event) {

@@ -169,6 +169,12 @@ class RichEdit : public QTextEdit {
   // The text that a key types into the pane, through its keyboard layout; "" for keys that
   // type nothing.
   QString TypedText(const QKeyEvent* event);
+  // Whether the pane, in handling the key, places the caret afresh (its column for Up and
+  // Down, the view scrolled to it, the caret shown) once the text has changed.
+  bool PlacesCaret(const QKeyEvent* event, const QString& typed) const;
+  // Whether the selection is already from anchor to caret, with no format waiting for the next
+  // typed character.
+  bool SelectionStands(int anchor, int caret) const;
   QTextBlock LineBlock(int i) const;
   // Each piece of the text from start to end that has one character format, in order.
   void ForEachFragment(int start, int end,
@@ -192,6 +198,7 @@ class RichEdit : public QTextEdit {
   uint16_t language_ = LangEnglishUS;
   uint16_t inputLayout_ = LangEnglishUS;
   bool modified_ = false;
+  bool keyPlacesCaret_ = false;  // while such a key is handled
   int freezeCount_ = 0;
   int updateCount_ = 0;
   QTextCursor updateCursor_;

@@ -114,6 +114,7 @@ class tst_uMain : public QObject {
   void keyboardPastesAreLowerCasedWithTheirFormats();
   void boldChosenWithNothingSelectedSurvivesTheConversion();
   void theToolBarFollowsTheCaret();
+  void theNextLetterKeepsItsFormatThroughTheConversion();
   void ctrlBIAndUPressTheStyleButtons();
   void alignmentButtonsReachTheOutput();
   void rightAndDoubleClicksLeadFromOutputWordsToInputWords();
@@ -875,6 +876,48 @@ void tst_uMain::theToolBarFollowsTheCaret() {
   QVERIFY(!Button("EngFarsiToolBtn")->isChecked());
   QCOMPARE(form->findChild<QComboBox*>("ColorBox1")->currentText(), QStringLiteral("Black"));
   QCOMPARE(form->findChild<QComboBox*>("FontSizeCombo")->count(), 22);
+}
+
+// Each key converts the line and puts the selection back: what the next letter is typed with,
+// what the tool bar shows and where the caret stands must be as if no conversion had run.
+void tst_uMain::theNextLetterKeepsItsFormatThroughTheConversion() {
+  ShowAndFocusInput();
+  const auto styleShown = [this] {
+    return uint8_t((Button("BoldToolBtn")->isChecked() ? fsBold : 0) |
+                   (Button("ItalicToolBtn")->isChecked() ? fsItalic : 0) |
+                   (Button("UnderLineToolBtn")->isChecked() ? fsUnderline : 0));
+  };
+  const auto typedWith = [this](const char* letter) {
+    Type(QLatin1String(letter));
+    return in->FormatAt(in->CaretPos()).Style;
+  };
+  Type("sa");
+  Key(Qt::Key_B, Qt::ControlModifier);  // chosen with nothing selected
+  QCOMPARE(styleShown(), uint8_t(fsBold));
+  QCOMPARE(typedWith("l"), uint8_t(fsBold));
+  QCOMPARE(typedWith("a"), uint8_t(fsBold));  // after typing
+  QCOMPARE(styleShown(), uint8_t(fsBold));
+  Key(Qt::Key_Backspace);
+  QCOMPARE(styleShown(), uint8_t(fsBold));
+  QCOMPARE(typedWith("m"), uint8_t(fsBold));  // after Backspace over a bold letter
+  for (int n = 0; n < 2; ++n) Key(Qt::Key_Backspace);
+  QCOMPARE(in->CaretPos(), 2);
+  QCOMPARE(styleShown(), uint8_t(0));
+  QCOMPARE(typedWith("x"), uint8_t(0));  // after Backspace back to a plain letter
+  Key(Qt::Key_I, Qt::ControlModifier);
+  Key(Qt::Key_Delete);  // nothing after the caret: the text stays, the choice too
+  QCOMPARE(styleShown(), uint8_t(fsItalic));
+  QCOMPARE(typedWith("y"), uint8_t(fsItalic));
+  Key(Qt::Key_Home, Qt::ShiftModifier);
+  Key(Qt::Key_U, Qt::ControlModifier);  // on a selection
+  QCOMPARE(in->SelLength(), 4);
+  QCOMPARE(in->FormatAt(1).Style, uint8_t(fsUnderline));
+  QCOMPARE(styleShown(), uint8_t(fsUnderline));
+  Key(Qt::Key_End);
+  QCOMPARE(styleShown(), uint8_t(fsUnderline));  // the style set replaced the italic
+  QCOMPARE(typedWith("z"), uint8_t(fsUnderline));
+  QCOMPARE(in->toPlainText(), QStringLiteral("saxyz"));
+  QCOMPARE(in->CaretPos(), 5);
 }
 
 void tst_uMain::ctrlBIAndUPressTheStyleButtons() {
