@@ -1,6 +1,8 @@
 #include "DictionaryStage.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "AnsiChars.h"
 #include "Dictionary.h"
@@ -60,6 +62,39 @@ bool IsNumber(std::string_view s) {
   return i == s.size();
 }
 
+// Whether a byte of x is a 1, a 2 or a 3: per byte, with no carry between bytes, whether it lies
+// strictly between '0' and '4'.
+template <typename T>
+constexpr bool HasChatDigitByte(T x) {
+  constexpr T ones = ~T{0} / 255, low = ones * 127, high = ones * 128;
+  const T seven = x & low;
+  return ((ones * (127 + '4') - seven) & ~x & (seven + ones * (127 - '0')) & high) != 0;
+}
+
+template <typename T>
+T Load(const char* at) {
+  T x;
+  std::memcpy(&x, at, sizeof x);
+  return x;
+}
+
+// Whether the word holds a chat digit (every one holds a 1, a 2 or a 3), read eight or four
+// characters at a time, the last block overlapping the one before.
+bool HoldsChatDigit(std::string_view word) {
+  const char* at = word.data();
+  const size_t size = word.size();
+  if (size >= 8) {
+    for (size_t i = 0; i + 8 < size; i += 8)
+      if (HasChatDigitByte(Load<uint64_t>(at + i))) return true;
+    return HasChatDigitByte(Load<uint64_t>(at + size - 8));
+  }
+  if (size >= 4)
+    return HasChatDigitByte(uint64_t{Load<uint32_t>(at)} << 32 | Load<uint32_t>(at + size - 4));
+  for (size_t i = 0; i < size; ++i)
+    if (at[i] >= '1' && at[i] <= '3') return true;
+  return false;
+}
+
 void ReadChatDigits(std::string& word) {
   ReplaceAll(word, "30", "si");
   ReplaceAll(word, "2", "doo");
@@ -72,17 +107,28 @@ void ReadChatDigits(std::string& word) {
 size_t SplitVerbalPrefix(std::string_view word, std::u16string& out) {
   std::string_view prefix;
   size_t restAt = 2;
-  if (word.starts_with("mi")) {
-    prefix = "mi";
-  } else if (word.starts_with("na")) {
-    prefix = "n";
-  } else if (word.starts_with("be")) {
-    prefix = "b";
-  } else if (word.starts_with("nemi")) {
-    prefix = "nemi";
-    restAt = 4;
-  } else {
-    return 0;
+  // Most words begin with none of the three letters, told by the first one.
+  switch (word.empty() ? '\0' : word[0]) {
+    case 'm':
+      if (!word.starts_with("mi")) return 0;
+      prefix = "mi";
+      break;
+    case 'n':
+      if (word.starts_with("na")) {
+        prefix = "n";
+      } else if (word.starts_with("nemi")) {
+        prefix = "nemi";
+        restAt = 4;
+      } else {
+        return 0;
+      }
+      break;
+    case 'b':
+      if (!word.starts_with("be")) return 0;
+      prefix = "b";
+      break;
+    default:
+      return 0;
   }
   if (word.size() <= restAt) return 0;
   const size_t headAt = out.size();
@@ -92,64 +138,67 @@ size_t SplitVerbalPrefix(std::string_view word, std::u16string& out) {
   return restAt;
 }
 
+// The whole-word lookups: the word's entry, else for a word ending in -on the entry of its -an form
+// (a whole word's, else a prefix's) with the -on ending put back. Either puts the new word in into
+// and returns true, or returns false.
+bool LookUpWholeWord(std::string_view word, std::string& into) {
+  if (const std::string_view v = FindValue(WholeWords, word); !v.empty()) {
+    into = v;
+    return true;
+  }
+  // Built only when a section could hold it, so that a long word is not copied at every prefix.
+  if (!word.ends_with("on") ||
+      !(MayBeKey(WholeWords, word.size()) || MayBeKey(PrefixWords, word.size())))
+    return false;
+  const std::string alt = std::string(word.substr(0, word.size() - 2)) + "an";
+  std::string_view v = FindValue(WholeWords, alt);
+  if (v.empty()) v = FindValue(PrefixWords, alt);
+  if (v.empty()) return false;
+  into = WithOonEnding(v);
+  return true;
+}
+
 }  // namespace
 
 bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16string& out) {
   std::string_view word = std::string_view(buffer).substr(at);
   if (word.empty() || !DictionaryMode) return false;
-  const auto become = [&](std::string text) {
-    buffer = std::move(text);
+  std::string part;  // a section's change to the word
+  const auto become = [&](std::string& text) {
+    buffer.swap(text);
     at = 0;
     word = buffer;
     run = {};
   };
-  // Built only when a section could hold it, so that a long word is not copied at every prefix.
-  std::string alt;
-  if (word.ends_with("on") &&
-      (MayBeKey(WholeWords, word.size()) || MayBeKey(PrefixWords, word.size())))
-    alt = std::string(word.substr(0, word.size() - 2)) + "an";
-
-  if (const std::string_view v = FindValue(WholeWords, word); !v.empty()) {
-    become(std::string(v));
+  if (LookUpWholeWord(word, part)) {
+    become(part);
     return false;
-  }
-  if (!alt.empty()) {
-    if (const std::string_view v = FindValue(WholeWords, alt); !v.empty()) {
-      become(WithOonEnding(v));
-      return false;
-    }
-    if (const std::string_view v = FindValue(PrefixWords, alt); !v.empty()) {
-      become(WithOonEnding(v));
-      return false;
-    }
   }
 
   bool changed = false;
   bool exactPrefix = false;
-  std::string part;  // a section's change to the word
   if (!IsEmpty(PrefixWords)) {
     const TDicValueObject::TBeginningMatch prefix = PrefixWords->MatchBeginning(word, part);
     if (!prefix.Value.empty()) {
       if (prefix.Value != word) {
-        become(std::string(prefix.Value));
+        std::string value(prefix.Value);
+        become(value);
         changed = exactPrefix = true;
       }
     } else if (prefix.Changed) {
-      become(std::move(part));
+      become(part);
       changed = true;
     }
   }
 
   if (ChatMode && !changed && !run.NoChatDigits) {
-    // Every chat digit holds a 1, a 2 or a 3; a word without one is passed over at once, and a
-    // number keeps its digits.
-    if (std::none_of(word.begin(), word.end(),
-                     [](char c) { return c == '1' || c == '2' || c == '3'; })) {
+    // A word without a chat digit is passed over at once, and a number keeps its digits.
+    if (!HoldsChatDigit(word)) {
       run.NoChatDigits = true;
     } else if (!IsNumber(word)) {
-      std::string read(word);
-      ReadChatDigits(read);
-      become(std::move(read));
+      part = word;
+      ReadChatDigits(part);
+      become(part);
       run.NoChatDigits = true;
     }
   }
@@ -160,7 +209,7 @@ bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16s
         run.NoMiddleKey = true;
         break;
       case TDicValueObject::TMiddleMatch::Changed:
-        become(std::move(part));
+        become(part);
         changed = true;
         break;
       case TDicValueObject::TMiddleMatch::Unchanged:
@@ -168,7 +217,7 @@ bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16s
     }
   }
   if (PrefixMode && !exactPrefix && FindChangedPart(SuffixWords, word, part)) {
-    become(std::move(part));
+    become(part);
     changed = true;
   }
   if (changed || exactPrefix) return false;

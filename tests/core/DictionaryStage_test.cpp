@@ -56,6 +56,20 @@ TEST_F(DictionaryStageTest, ChatDigitsReadAsLettersUnlessTheWordIsANumber) {
   EXPECT_UNITS(TransliterateWord("1ki"), (std::u16string{YEH, KEHEH, SHADDA, FARSI_YEH}));
   EXPECT_UNITS(TransliterateWord("30"), u"30");
   EXPECT_UNITS(TransliterateWord("2e3"), u"23");
+  // Found wherever it stands, in words short and long, between any other bytes.
+  for (size_t size = 2; size <= 20; ++size) {
+    for (size_t at = 1; at < size; ++at) {
+      for (const char neighbour : {'a', '0', '4', '\xB1', '\xB3'}) {
+        std::string word = "k" + std::string(size - 1, 'a');
+        if (at > 1) word[at - 1] = neighbour;
+        if (at + 1 < size) word[at + 1] = neighbour;
+        word[at] = '2';
+        std::string read = word;
+        read.replace(at, 1, "doo");
+        EXPECT_UNITS(TransliterateWord(word), TransliterateWord(read)) << word;
+      }
+    }
+  }
   ChatMode = 0;
   EXPECT_UNITS(TransliterateWord("mer30"), (std::u16string{MEEM, REH, u'3', u'0'}));
 }
