@@ -160,15 +160,14 @@ bool LookUpWholeWord(std::string_view word, std::string& into) {
 
 }  // namespace
 
-bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16string& out) {
-  std::string_view word = std::string_view(buffer).substr(at);
+bool DictionaryStage(std::string_view& word, std::string& storage, TPrefixRun& run,
+                     std::u16string& out) {
   if (word.empty() || !DictionaryMode) return false;
   std::string part;  // a section's change to the word
   const auto become = [&](std::string& text) {
-    buffer.swap(text);
-    at = 0;
-    word = buffer;
-    run = {};
+    storage.swap(text);
+    word = storage;
+    run = {.Rewritten = true};
   };
   if (LookUpWholeWord(word, part)) {
     become(part);
@@ -222,12 +221,11 @@ bool DictionaryStage(std::string& buffer, size_t& at, TPrefixRun& run, std::u16s
   }
   if (changed || exactPrefix) return false;
   const size_t restAt = SplitVerbalPrefix(word, out);
-  at += restAt;
+  word.remove_prefix(restAt);
   return restAt != 0;
 }
 
 void PolitePass(std::string& word) {
-  if (!PoliteMode) return;
   std::string part;
   if (FindChangedPart(PoliteWords, word, part)) word = std::move(part);
 }

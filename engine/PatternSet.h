@@ -71,14 +71,15 @@ class TPatternSet {
     return found;
   }
 
-  // Find over text with each character first replaced, in place, by its image under map: one pass
-  // for a text that is changed before it is searched.
-  uint32_t MapAndFind(std::string& text, const std::array<char, 256>& map) const {
+  // Find over the image of text under map, written to into (text.size() characters, which may be
+  // text's own): one pass for a text that is changed before it is searched.
+  uint32_t MapAndFind(std::string_view text, const std::array<char, 256>& map, char* into) const {
     uint32_t found = 0;
     uint8_t state = 0;
-    for (char& c : text) {
-      c = map[Byte(c)];
-      state = next_[state][class_[Byte(c)]];
+    for (const char c : text) {
+      const char image = map[Byte(c)];
+      *into++ = image;
+      state = next_[state][class_[Byte(image)]];
       found |= found_[state];
     }
     return found;

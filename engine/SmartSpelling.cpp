@@ -835,16 +835,15 @@ TReading RulesReading(std::string_view word, bool& handled) {
   TReading reading;
   handled = false;
   if (DictionaryMode && !word.empty()) {
-    std::string rewritten(word);
-    size_t at = 0;
+    std::string_view handedOn = word;
+    std::string rewritten;
     TPrefixRun run;
-    if (DictionaryStage(rewritten, at, run, reading.Persian)) {
+    if (DictionaryStage(handedOn, rewritten, run, reading.Persian)) {
       reading.PrefixEnd = reading.Persian.size();
       reading.Joined = word.starts_with("mi") || word.starts_with("nemi");
-      reading.Persian += TransliterateWord(std::string_view(rewritten).substr(at));
+      reading.Persian += TransliterateWord(handedOn);
       return reading;
     }
-    const std::string_view handedOn = std::string_view(rewritten).substr(at);
     handled = handedOn != word;
     // What the dictionary stage handed on, the rules read without it.
     const TDictionaryOff rulesOnly;

@@ -529,12 +529,15 @@ bool TryShadda(const char* cand, int n, size_t restAt, const TFirstOccurrence& o
   return true;
 }
 
-// What normalisation looks for in a word, found in one pass: most words hold none of it.
-constexpr std::array<std::string_view, 19> kSought = {
-    "iy",  "`",   "e``", "aa`", "oo`", "o```", "ae``", "kh`", "sh`", "ch`",
-    "zh`", "iii", "yyy", "yii", "x",   "kkh",  "ssh",  "cch", "zzh",
+// What normalisation looks for in a word, found in one pass: most words hold none of it. The chat
+// digits ride along for the dictionary stage, which passes over a word without one at once.
+constexpr std::array<std::string_view, 22> kSought = {
+    "iy",  "`",   "e``", "aa`", "oo`", "o```", "ae``", "kh`", "sh`", "ch`", "zh`",
+    "iii", "yyy", "yii", "x",   "kkh", "ssh",  "cch",  "zzh", "1",   "2",   "3",
 };
 constexpr TPatternSet<kSought.size()> kSoughtSet(kSought);
+// Every chat digit holds a 1, a 2 or a 3.
+constexpr uint32_t kChatDigits = kSoughtSet.Bit("1") | kSoughtSet.Bit("2") | kSoughtSet.Bit("3");
 
 // A replacement of normalisation, with its pattern's bit in what kSoughtSet finds.
 struct TReplacement {
@@ -558,19 +561,9 @@ constexpr auto kSmallLetterOf = [] {
   return small;
 }();
 
-void Normalise(std::string& word) {
-  // Which patterns the word holds, found as capitals become small letters and again after each
-  // change: a rule reads only a word that holds its pattern.
-  uint32_t found = kSoughtSet.MapAndFind(word, kSmallLetterOf);
-  if (word.size() == 2 && (word == "va" || word == "na")) {
-    word = word == "va" ? "v" : "nh";
-    PolitePass(word);
-    return;
-  }
-  if (found == 0) {
-    PolitePass(word);
-    return;
-  }
+// The replacements of normalisation on a word in small letters, found holding the patterns it
+// holds; found again after each change, as a rule reads only a word that holds its pattern.
+void Replace(std::string& word, uint32_t found) {
   const auto replaceAll = [&](const TReplacement& r) {
     if ((found & r.Bit) && ReplaceAll(word, r.From, r.To)) found = kSoughtSet.Find(word);
   };
@@ -610,7 +603,22 @@ void Normalise(std::string& word) {
         {"kkh", "kekh"}, {"ssh", "sesh"}, {"cch", "cech"}, {"zzh", "zezh"}};
     replaceEach(kDoubledDigraphs);
   }
-  PolitePass(word);
+}
+
+// The normalised form of a word in small letters that holds the patterns found tells: the word
+// itself, or a changed one kept in storage (which the word may view).
+std::string_view Normalise(std::string_view word, uint32_t found, std::string& storage) {
+  if (word == "va" || word == "na") {
+    word = word == "va" ? "v" : "nh";
+  } else if (found & ~kChatDigits) {
+    storage.assign(word);
+    Replace(storage, found);
+    word = storage;
+  }
+  if (!PoliteMode) return word;
+  storage.assign(word);
+  PolitePass(storage);
+  return storage;
 }
 
 // Whether the candidate at hand can be a doubled pair (XX or XhXh / X`X`) at all: most are not,
@@ -866,16 +874,35 @@ void ScanLetters(std::string_view word, std::u16string& out) {
 }
 
 void AppendTransliteration(std::string_view word, std::u16string& out) {
-  std::string w(word);
-  // After a verbal prefix the rest is a word of its own; a loop over offsets rather than
-  // recursion, so that a long run of prefixes costs neither stack nor a copy per prefix.
-  size_t at = 0;
-  TPrefixRun run;
-  while (DictionaryMode && DictionaryStage(w, at, run, out)) {
+  // The word in small letters, and what normalisation looks for in it, found in one pass before the
+  // lookups, which read the word as typed: most leave it as it is, and it then needs no other copy.
+  // A long word's small letters are kept in storage, which also keeps a word a lookup writes.
+  std::string storage;
+  constexpr size_t kOnStack = 64;
+  char onStack[kOnStack];
+  char* small = onStack;
+  if (word.size() > kOnStack) {
+    storage.resize(word.size());
+    small = storage.data();
   }
-  if (at != 0) w.erase(0, at);
-  Normalise(w);
-  ScanLetters(w, out);
+  uint32_t found = kSoughtSet.MapAndFind(word, kSmallLetterOf, small);
+  TPrefixRun run;
+  run.NoChatDigits = !(found & kChatDigits);
+  // After a verbal prefix the rest is a word of its own; a loop rather than recursion, so that a
+  // long run of prefixes costs neither stack nor a copy per prefix.
+  std::string_view rest = word;
+  while (DictionaryMode && DictionaryStage(rest, storage, run, out)) {
+  }
+  std::string_view smallRest;
+  if (!run.Rewritten) {
+    smallRest = std::string_view(small + (word.size() - rest.size()), rest.size());
+    if (rest.size() != word.size()) found = kSoughtSet.Find(smallRest);
+  } else {
+    char* at = storage.data() + (rest.data() - storage.data());
+    found = kSoughtSet.MapAndFind(rest, kSmallLetterOf, at);
+    smallRest = std::string_view(at, rest.size());
+  }
+  ScanLetters(Normalise(smallRest, found, storage), out);
 }
 
 }  // namespace

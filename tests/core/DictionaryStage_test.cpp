@@ -1,5 +1,7 @@
 #include "DictionaryStage.h"
 
+#include <cctype>
+
 #include "EngineTestSupport.h"
 
 using namespace letters;
@@ -48,6 +50,22 @@ TEST_F(DictionaryStageTest, EachRestAfterAPrefixIsLookedUpAfresh) {
   // An entry that gives a middle key back unchanged still hides the entries after it.
   MiddleWords->LoadFromStrings({"mimi=mimi", "mix=MX"});
   EXPECT_UNITS(TransliterateWord("mimimix"), u"\u0645\u064A\u0645\u064A" + TransliterateWord("MX"));
+}
+
+// The rest after a prefix is put in small letters and normalised where it lies, as typed or as a
+// lookup rewrote it, in words short and long.
+TEST_F(DictionaryStageTest, ARestIsNormalisedWhereItLies) {
+  const std::u16string mi = {MEEM, YEH};
+  for (const size_t size : {10, 61, 62, 63, 64, 65, 200}) {
+    std::string body;
+    while (body.size() < size) body += "KaXiy";
+    body.resize(size);
+    std::string lower = body;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_UNITS(TransliterateWord("mi" + body), mi + TransliterateWord(lower)) << size;
+    // The chat digit rewrites the word, and the rest lies in the rewritten one.
+    EXPECT_UNITS(TransliterateWord("mi2" + body), mi + TransliterateWord("doo" + lower)) << size;
+  }
 }
 
 TEST_F(DictionaryStageTest, ChatDigitsReadAsLettersUnlessTheWordIsANumber) {
