@@ -829,12 +829,23 @@ void ScanLetters(std::string_view word, std::u16string& out) {
       pos += first->Length;
     }
   }
+  const auto put = [&](const TFastRead& read) {
+    *at = read.Letter;
+    at += read.Letter != 0;
+    restAt += read.Length;
+    pos += read.Length;
+  };
   while (restAt < size) {
     TFastRead read{0, 0, 0};
     if (restAt + 1 < size)
-      read = gPairRead[u[restAt] * 256 + u[restAt + 1]];
+      read = gPairRead[size_t{u[restAt]} << 8 | u[restAt + 1]];
     else if (pos == size)
       read = gLastRead[u[restAt]];
+    // Most candidates are read here at once: neither guarded nor doubled, and not at the start.
+    if (read.Length && !(read.Flags & (kGuarded | kDoubled)) && pos != 1) {
+      put(read);
+      continue;
+    }
     if (read.Length && !(pos == 1 && (read.Flags & kStartsWord)) &&
         !((read.Flags & kGuarded) && restAt + 2 < size && Guards(u + restAt, read.Flags))) {
       if ((read.Flags & kDoubled) && TashdidMode && occurrence.StartOrSecondLast(restAt) == 0) {
@@ -843,10 +854,7 @@ void ScanLetters(std::string_view word, std::u16string& out) {
         pos += 2;
         continue;
       }
-      *at = read.Letter;
-      at += read.Letter != 0;
-      restAt += read.Length;
-      pos += read.Length;
+      put(read);
       continue;
     }
     if (static_cast<size_t>(end - at) < size - restAt + 2) {
