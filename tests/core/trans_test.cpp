@@ -194,6 +194,10 @@ TEST_F(TransliterateWordTest, NormalisationReplacements) {
       // Each replacement reads the word as the one before left it: "iy" to "i" makes "iii".
       {"kiiyir", {KEHEH, YEH_HAMZA, YEH, REH}},
   });
+  // A long word is lowered and normalised as a short one is.
+  std::string typed, normalised;
+  for (int i = 0; i < 30; ++i) typed += "Biyab", normalised += "biab";
+  EXPECT_UNITS(TransliterateWord(typed), TransliterateWord(normalised));
 }
 
 TEST_F(TransliterateWordTest, RuleIndexRangesPerFirstLetter) {
