@@ -111,6 +111,9 @@ void TMainForm::SetupPanes() {
   EnglishRichEdit = Place(new RichEdit(this), "EnglishRichEdit", {17, 52}, {630, 190});
   QFont inputFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
   inputFont.setPointSize(kPersianPointSize);
+  // Romanesh is drawn as an edit control draws plain Latin letters, without pair kerning, which
+  // would cost a fifth of laying out a long line again at every key.
+  inputFont.setKerning(false);
   EnglishRichEdit->setFont(inputFont);
   EnglishRichEdit->setAccessibleName(QStringLiteral("Romanesh input"));
   InputParagraphs = new TParagraphCopy(EnglishRichEdit->document());
