@@ -1,8 +1,6 @@
 #include "DictionaryStage.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
 #include "AnsiChars.h"
 #include "Dictionary.h"
@@ -60,39 +58,6 @@ bool IsNumber(std::string_view s) {
   }
   while (blank(i)) ++i;
   return i == s.size();
-}
-
-// Whether a byte of x is a 1, a 2 or a 3: per byte, with no carry between bytes, whether it lies
-// strictly between '0' and '4'.
-template <typename T>
-constexpr bool HasChatDigitByte(T x) {
-  constexpr T ones = ~T{0} / 255, low = ones * 127, high = ones * 128;
-  const T seven = x & low;
-  return ((ones * (127 + '4') - seven) & ~x & (seven + ones * (127 - '0')) & high) != 0;
-}
-
-template <typename T>
-T Load(const char* at) {
-  T x;
-  std::memcpy(&x, at, sizeof x);
-  return x;
-}
-
-// Whether the word holds a chat digit (every one holds a 1, a 2 or a 3), read eight or four
-// characters at a time, the last block overlapping the one before.
-bool HoldsChatDigit(std::string_view word) {
-  const char* at = word.data();
-  const size_t size = word.size();
-  if (size >= 8) {
-    for (size_t i = 0; i + 8 < size; i += 8)
-      if (HasChatDigitByte(Load<uint64_t>(at + i))) return true;
-    return HasChatDigitByte(Load<uint64_t>(at + size - 8));
-  }
-  if (size >= 4)
-    return HasChatDigitByte(uint64_t{Load<uint32_t>(at)} << 32 | Load<uint32_t>(at + size - 4));
-  for (size_t i = 0; i < size; ++i)
-    if (at[i] >= '1' && at[i] <= '3') return true;
-  return false;
 }
 
 void ReadChatDigits(std::string& word) {
@@ -192,7 +157,7 @@ bool DictionaryStage(std::string_view& word, std::string& storage, TPrefixRun& r
 
   if (ChatMode && !changed && !run.NoChatDigits) {
     // A word without a chat digit is passed over at once, and a number keeps its digits.
-    if (!HoldsChatDigit(word)) {
+    if (word.find_first_of(kChatDigitMarks) == std::string_view::npos) {
       run.NoChatDigits = true;
     } else if (!IsNumber(word)) {
       part = word;

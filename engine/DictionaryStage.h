@@ -20,6 +20,9 @@ class TDictionaryOff {
   uint8_t saved_;
 };
 
+// Every chat digit ("2", "3", "30" and the rest) holds one of these: a word without one has none.
+inline constexpr std::string_view kChatDigitMarks = "123";
+
 // What the dictionary stage learnt about a word that holds for every rest of it after a verbal
 // prefix too, so that a long run of prefixes is not searched from its start again at each one.
 // Forgotten whenever a lookup rewrites the word, but for that.

@@ -532,12 +532,36 @@ bool TryShadda(const char* cand, int n, size_t restAt, const TFirstOccurrence& o
 // What normalisation looks for in a word, found in one pass: most words hold none of it. The chat
 // digits ride along for the dictionary stage, which passes over a word without one at once.
 constexpr std::array<std::string_view, 22> kSought = {
-    "iy",  "`",   "e``", "aa`", "oo`", "o```", "ae``", "kh`", "sh`", "ch`", "zh`",
-    "iii", "yyy", "yii", "x",   "kkh", "ssh",  "cch",  "zzh", "1",   "2",   "3",
+    "iy",
+    "`",
+    "e``",
+    "aa`",
+    "oo`",
+    "o```",
+    "ae``",
+    "kh`",
+    "sh`",
+    "ch`",
+    "zh`",
+    "iii",
+    "yyy",
+    "yii",
+    "x",
+    "kkh",
+    "ssh",
+    "cch",
+    "zzh",
+    kChatDigitMarks.substr(0, 1),
+    kChatDigitMarks.substr(1, 1),
+    kChatDigitMarks.substr(2, 1),
 };
 constexpr TPatternSet<kSought.size()> kSoughtSet(kSought);
-// Every chat digit holds a 1, a 2 or a 3.
-constexpr uint32_t kChatDigits = kSoughtSet.Bit("1") | kSoughtSet.Bit("2") | kSoughtSet.Bit("3");
+constexpr uint32_t kChatDigits = [] {
+  uint32_t bits = 0;
+  for (size_t i = 0; i < kChatDigitMarks.size(); ++i)
+    bits |= kSoughtSet.Bit(kChatDigitMarks.substr(i, 1));
+  return bits;
+}();
 
 // A replacement of normalisation, with its pattern's bit in what kSoughtSet finds.
 struct TReplacement {
